@@ -1,0 +1,37 @@
+// SYSTEM engine module: the log file error.txt, system information, message pumps,
+// screenshots, the frame-rate counter and a small random generator.
+#pragma once
+#include <cstdint>
+
+// Module hooks.
+int system_module_init();
+void system_module_free();
+void system_module_notify(uint32_t active);
+
+// Appends text and a line end to error.txt while the module is initialised and level != 0.
+void sys_log(int level, const char* text);
+void sys_log_printf(int level, const char* format, ...) __attribute__((format(printf, 2, 3)));
+// The shared 2048-byte message buffer modules format into (bounded formatters only).
+constexpr int SYS_MESSAGE_BUFFER_SIZE = 2048;
+char* sys_message_buffer();
+
+uint32_t sys_pump_messages();
+uint32_t sys_pump_window_messages();
+void sys_save_screenshot();
+uint32_t sys_get_fps();
+void sys_get_memory(uint64_t* total, uint64_t* available);
+uint32_t sys_get_cpu_mhz();
+const char* sys_get_cpu_vendor();
+int sys_get_windows_kind();
+int sys_is_simplified_chinese_locale();
+const char* sys_get_computer_name();
+const char* sys_get_user_name();
+const char* sys_get_windows_dir();
+uint32_t sys_get_volume_serial();
+void sys_random_seed_from_clock();
+int sys_random();
+const char* sys_working_folder();
+uint32_t sys_last_pump_time();
+
+// Tests only: back to the state at program start.
+void system_module_reset();

@@ -1,0 +1,32 @@
+// Pieces both backends are built from. Not part of the public interface: only platform/ sources
+// include this.
+#pragma once
+#include <memory>
+#include <string>
+
+#include "plat/platform.h"
+
+namespace plat::common {
+
+// registry.ini (or VELDRA_REGISTRY) over the built-in defaults; set() adds in-memory values.
+class IniRegistry : public IRegistry {
+ public:
+  virtual void set(Hive hive, const std::string& key, const std::string& value, const std::string& data) = 0;
+};
+std::unique_ptr<IniRegistry> makeIniRegistry(const std::string& iniHostPath);
+
+std::unique_ptr<IShell> makePosixShell();
+std::unique_ptr<ISystemInfo> makePosixSystemInfo();
+// Real processes: posix_spawn, the abstract-socket single instance, _exit after the hooks.
+// leaveFullscreen runs before _exit on the main thread (the SDL backend passes its own).
+std::unique_ptr<IProcess> makePosixProcess(std::function<void()> leaveFullscreen);
+std::unique_ptr<IModuleRegistry> makeModuleRegistry();
+// Registers "tier0.dll" and "vstdlib.dll" (later: the other built-in libraries).
+void registerBuiltinModules(IModuleRegistry& reg);
+
+// The game folder from VELDRA_GAME_DIR or the executable's folder, absolute.
+std::string defaultGameDir();
+// Writes a line to stderr when VELDRA_DEBUG_OUT=1.
+void debugOutToStderr(std::string_view text);
+
+}  // namespace plat::common

@@ -1,0 +1,69 @@
+// Files through the one path resolver: game paths are code page 936 bytes with '\' or '/',
+// any letter case, relative to the game folder.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace plat {
+
+enum class Access { Read, Write };
+
+struct FileStat {
+  uint64_t size = 0;
+  int64_t mtime = 0;  // seconds since 1970
+  bool isDir = false;
+};
+
+// An open regular file. Mode strings follow fopen ("rb", "wb", "a+", "rb+", ...); a mode without
+// 'b' is text mode as in the Windows runtime ("\n" written as CRLF, CRLF read as "\n").
+class File {
+ public:
+  virtual ~File() = default;
+  virtual size_t read(void* dst, size_t n) = 0;
+  virtual size_t write(const void* src, size_t n) = 0;
+  virtual bool seek(int64_t offset, int whence) = 0;  // SEEK_SET 0, SEEK_CUR 1, SEEK_END 2
+  virtual int64_t tell() = 0;
+  virtual int64_t size() = 0;
+  virtual bool flush() = 0;
+};
+
+struct DirEntry {
+  std::string nameCp936;
+  bool isDir = false;
+};
+
+class IFileSystem {
+ public:
+  virtual ~IFileSystem() = default;
+  // Host path (UTF-8, absolute) for a game path; nullopt when it would leave the game folder.
+  virtual std::optional<std::string> resolve(std::string_view gamePath, Access access) = 0;
+  virtual std::unique_ptr<File> open(std::string_view gamePath, const char* mode) = 0;
+  virtual bool exists(std::string_view gamePath) = 0;
+  virtual bool isFile(std::string_view gamePath) = 0;
+  virtual bool isDir(std::string_view gamePath) = 0;
+  virtual std::optional<FileStat> stat(std::string_view gamePath) = 0;
+  virtual bool mkdir(std::string_view gamePath) = 0;
+  virtual bool rmdir(std::string_view gamePath) = 0;
+  virtual bool remove(std::string_view gamePath) = 0;
+  virtual bool rename(std::string_view from, std::string_view to) = 0;
+  virtual bool replaceFile(std::string_view tmp, std::string_view target) = 0;  // atomic
+  virtual std::vector<DirEntry> list(std::string_view gamePath) = 0;
+  virtual std::string gameDir() = 0;   // absolute host path of the game folder (UTF-8)
+  virtual std::string exePath() = 0;   // absolute host path of the running program
+};
+
+// The resolver's pure part: splits a game path into its parts, walking whole code page 936
+// characters (a trail byte 0x5C never splits), dropping empty and "." parts and a leading
+// drive prefix or the game folder's own absolute path. ".." is kept for the caller to apply.
+std::vector<std::string> splitGamePath(std::string_view gamePath, std::string_view gameDirCp936 = {});
+
+// A file system rooted at a host folder; both backends use it. The process's current directory
+// is set to the root by the caller (SYSTEM's init).
+std::unique_ptr<IFileSystem> makePosixFileSystem(const std::string& rootUtf8);
+
+}  // namespace plat

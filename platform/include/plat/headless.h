@@ -1,0 +1,97 @@
+// The headless backend: no display, audio device or wall-clock waits. Tests and batch runs.
+#pragma once
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "plat/platform.h"
+
+namespace plat {
+
+// One scripted record: delivered through the translator when fake time reaches atMs (counted
+// from the clock's start) or, with atFrame set, at that pump count.
+struct ScriptEvent {
+  uint32_t atMs = 0;
+  std::optional<uint32_t> atFrame;
+  WindowId window = kNoWindow;  // kNoWindow: the main window
+  uint32_t message = 0;
+  uint32_t wParam = 0;
+  int32_t lParam = 0;
+};
+
+struct EventScript {
+  std::vector<ScriptEvent> events;
+  // One record per line: "<ms> <message name or number> [wParam] [lParam]", decimal or 0x hex,
+  // '#' starts a comment. Throws std::invalid_argument naming the line on an unknown name.
+  static EventScript parse(std::string_view text);
+};
+
+struct HeadlessOptions {
+  std::string gameDir;                 // "" = VELDRA_GAME_DIR or the current folder
+  uint32_t clockStart = 0x10000;
+  uint32_t pumpStepMs = 1;             // fake time each pump advances
+  uint64_t maxDrains = 10000;
+  uint64_t maxFakeMs = 10 * 60 * 1000;
+  Size screen{1024, 768};
+  SystemInfo systemInfo{"HeadlessTest", 1000, true, 1024ull << 20, 512ull << 20, "headless", "player", ""};
+  EventScript script;
+  uint32_t frameLimit = 0;             // VELDRA_FRAME_LIMIT
+  bool watchdog = true;                // 60 s wall-clock watchdog
+};
+
+// What a test can reach inside the headless backend.
+class FakeClock : public IClock {
+ public:
+  virtual void advance(uint32_t ms) = 0;
+  virtual void set(uint32_t ms) = 0;
+  virtual void setWallTime(int64_t seconds) = 0;
+};
+
+class MemoryDisplay : public IDisplay {
+ public:
+  virtual const std::vector<uint16_t>& lastFrame() const = 0;  // 800 x 600
+  virtual uint64_t lastHash() const = 0;                      // FNV-1a 64 of the last frame
+  virtual uint64_t presentCount() const = 0;
+  virtual bool fullscreen() const = 0;
+  virtual void setMasks(PixelMasks m) = 0;
+  virtual bool dumpPpm(const std::string& hostPath) const = 0;
+};
+
+struct RecordedBox {
+  std::string text, caption;
+  uint32_t style = 0;
+};
+
+class HeadlessPlatform : public Platform {
+ public:
+  virtual FakeClock& fakeClock() = 0;
+  virtual MemoryDisplay& memoryDisplay() = 0;
+  virtual std::vector<RecordedBox>& boxes() = 0;
+  virtual std::deque<int>& boxAnswers() = 0;           // IDOK when empty
+  virtual std::vector<std::string>& debugLines() = 0;
+  virtual void schedule(const ScriptEvent& e) = 0;
+  // Feeds one message straight into the queue, as if translated now.
+  virtual void inject(const Msg& m) = 0;
+  virtual void setRegistryValue(Hive hive, const std::string& key, const std::string& value,
+                                const std::string& data) = 0;
+  virtual std::vector<std::string>& openedUrls() = 0;   // IShell::openUrl calls
+  virtual std::vector<std::vector<std::string>>& execs() = 0;  // winExec argument vectors
+  virtual void setShellResult(int openUrlResult, int winExecResult) = 0;
+  virtual void setWindowCreateFails(bool fails) = 0;
+  virtual void setAnotherCopyRunning(bool running) = 0;
+  virtual void setMinimised(WindowId w, bool minimised) = 0;
+  virtual void setFocus(WindowId w, bool focus) = 0;
+  virtual uint64_t drains() const = 0;
+  virtual HeadlessOptions& options() = 0;
+};
+
+std::unique_ptr<HeadlessPlatform> makeHeadlessPlatform(HeadlessOptions options = {});
+// Installs a fresh headless platform and returns it (owned by the platform slot).
+HeadlessPlatform& installHeadless(HeadlessOptions options = {});
+// The installed platform as headless, or nullptr.
+HeadlessPlatform* headless();
+
+}  // namespace plat

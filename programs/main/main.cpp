@@ -1,0 +1,2 @@
+// Placeholder until the process start lands.
+int main() { return 0; }
