@@ -4,7 +4,9 @@ VELDRA_PACKAGES=(
   cmake ninja-build g++ pkg-config
   libsdl2-dev libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev xdg-utils
-  xvfb xauth x11-apps imagemagick
+  xvfb xauth x11-utils imagemagick
+  liblzo2-dev
+  libfreetype-dev libfontconfig-dev fonts-wqy-zenhei
 )
 
 veldra_install_deps() {

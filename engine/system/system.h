@@ -33,5 +33,13 @@ int sys_random();
 const char* sys_working_folder();
 uint32_t sys_last_pump_time();
 
+// Flag bits: 1 initialised (the log writes only while it is set), 2 application active.
+constexpr uint32_t SYS_FLAG_INITIALISED = 1;
+constexpr uint32_t SYS_FLAG_ACTIVE = 2;
+uint32_t sys_flags();
+// Screenshots taken since init, and the path of the last one.
+uint32_t sys_screenshot_count();
+const char* sys_screenshot_path();
+
 // Tests only: back to the state at program start.
 void system_module_reset();

@@ -1,6 +1,7 @@
 // Pieces both backends are built from. Not part of the public interface: only platform/ sources
 // include this.
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -20,9 +21,19 @@ std::unique_ptr<ISystemInfo> makePosixSystemInfo();
 // Real processes: posix_spawn, the abstract-socket single instance, _exit after the hooks.
 // leaveFullscreen runs before _exit on the main thread (the SDL backend passes its own).
 std::unique_ptr<IProcess> makePosixProcess(std::function<void()> leaveFullscreen);
+// Called on the single-instance listener thread when a later copy asks this one to raise its
+// window (the backend posts to its window from there). Nothing happens while none is set.
+void setRaiseHandler(std::function<void()> handler);
+// The program's argv as main() got it; IProcess::args() gives these once set (argc 0 or a null
+// argv: /proc/self/cmdline). Tests set their own.
+void setProgramArgs(int argc, char** argv);
 std::unique_ptr<IModuleRegistry> makeModuleRegistry();
 // Registers "tier0.dll" and "vstdlib.dll" (later: the other built-in libraries).
 void registerBuiltinModules(IModuleRegistry& reg);
+// "client_net.dll" (net_client.cpp) and "filesystem.dll"/"filesystem_steam.dll"
+// (filesystem_module.cpp).
+void registerNetClientModule(IModuleRegistry& reg);
+void registerFileSystemModules(IModuleRegistry& reg);
 
 // The game folder from VELDRA_GAME_DIR or the executable's folder, absolute.
 std::string defaultGameDir();

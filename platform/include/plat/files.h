@@ -17,6 +17,7 @@ struct FileStat {
   uint64_t size = 0;
   int64_t mtime = 0;  // seconds since 1970
   bool isDir = false;
+  bool writable = false;  // the owner's write permission
 };
 
 // An open regular file. Mode strings follow fopen ("rb", "wb", "a+", "rb+", ...); a mode without

@@ -11,6 +11,18 @@
 
 namespace plat {
 
+// A raw input event, expanded through the same tables as the SDL backend's events.
+struct ScriptInput {
+  enum class Kind : uint8_t { None, KeyDown, KeyUp, Text, Compose, Move, ButtonDown, ButtonUp, Wheel, Leave };
+  Kind kind = Kind::None;
+  uint16_t usage = 0;   // keys: the USB HID usage (SDL's scan code)
+  bool repeat = false;  // keys: SDL's repeat flag (a down of a key already down repeats anyway)
+  std::string text;     // Text, Compose: UTF-8; an empty composition ends it
+  Point point;          // Move, ButtonDown, ButtonUp: client coordinates
+  uint8_t button = 0;   // 1 left, 2 middle, 3 right
+  float wheel = 0;      // notches, positive forward
+};
+
 // One scripted record: delivered through the translator when fake time reaches atMs (counted
 // from the clock's start) or, with atFrame set, at that pump count.
 struct ScriptEvent {
@@ -20,12 +32,17 @@ struct ScriptEvent {
   uint32_t message = 0;
   uint32_t wParam = 0;
   int32_t lParam = 0;
+  ScriptInput input{};  // kind None: the message record above
 };
 
 struct EventScript {
   std::vector<ScriptEvent> events;
   // One record per line: "<ms> <message name or number> [wParam] [lParam]", decimal or 0x hex,
-  // '#' starts a comment. Throws std::invalid_argument naming the line on an unknown name.
+  // '#' starts a comment; "@<n>" in place of the time means the n-th pump. lParam may be
+  // negative. Raw input in place of a message: "KEYDOWN <key>", "KEYUP <key>" (SDL scan-code
+  // names such as A, RETURN, KP_4, LSHIFT), "TEXT <utf-8>", "COMPOSE [<utf-8>]" (empty ends the
+  // composition), "MOVE x y", "BUTTON down|up left|right|middle x y", "WHEEL <notches>", "LEAVE".
+  // Throws std::invalid_argument naming the line on an unknown name or a bad number.
   static EventScript parse(std::string_view text);
 };
 
@@ -43,6 +60,11 @@ struct HeadlessOptions {
 };
 
 // What a test can reach inside the headless backend.
+//
+// Windows: a window created shown gets the records a desktop would give it (WM_SIZE 0, then
+// WM_ACTIVATEAPP 1 when the application was inactive, then WM_PAINT); afterwards WM_SIZE and
+// WM_ACTIVATEAPP come only when the test or the script changes minimise or focus. A scripted
+// WM_SIZE 0/1, WM_ACTIVATEAPP or WM_CLOSE changes the window's state the same way.
 class FakeClock : public IClock {
  public:
   virtual void advance(uint32_t ms) = 0;
@@ -60,6 +82,16 @@ class MemoryDisplay : public IDisplay {
   virtual bool dumpPpm(const std::string& hostPath) const = 0;
 };
 
+// What the program did with the cursors and the input method's windows.
+struct CursorRecord {
+  CursorId current = 0;               // the last set() handle
+  bool shown = true;
+  std::vector<CursorId> sets;
+  std::vector<Point> warps;           // setPosition points
+  std::vector<std::string> loaded;    // loadFile paths that gave a cursor
+  std::vector<std::pair<WindowId, Rect>> caretRects;
+};
+
 struct RecordedBox {
   std::string text, caption;
   uint32_t style = 0;
@@ -75,6 +107,13 @@ class HeadlessPlatform : public Platform {
   virtual void schedule(const ScriptEvent& e) = 0;
   // Feeds one message straight into the queue, as if translated now.
   virtual void inject(const Msg& m) = 0;
+  // Feeds one raw input event through the translator now.
+  virtual void input(const ScriptInput& in) = 0;
+  virtual CursorRecord& cursorRecord() = 0;
+  // A loaded cursor's content; nullptr for the arrow or an unknown handle.
+  virtual const CursorImage* cursorImage(CursorId id) = 0;
+  // The input method's state that text-editing events fill (tests add candidates and modes).
+  virtual ImeComposition& ime() = 0;
   virtual void setRegistryValue(Hive hive, const std::string& key, const std::string& value,
                                 const std::string& data) = 0;
   virtual std::vector<std::string>& openedUrls() = 0;   // IShell::openUrl calls
@@ -86,6 +125,8 @@ class HeadlessPlatform : public Platform {
   virtual void setFocus(WindowId w, bool focus) = 0;
   virtual uint64_t drains() const = 0;
   virtual HeadlessOptions& options() = 0;
+  // The watchdog sleeps until the next pump or sleep (the test runner calls it after each test).
+  virtual void disarmWatchdog() = 0;
 };
 
 std::unique_ptr<HeadlessPlatform> makeHeadlessPlatform(HeadlessOptions options = {});

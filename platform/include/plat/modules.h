@@ -25,6 +25,8 @@ class IModuleRegistry {
   virtual CreateInterfaceFn factory(ModuleHandle h) = 0;
   virtual void* proc(ModuleHandle h, int ordinal) = 0;
   virtual void unload(ModuleHandle h) = 0;
+  // Forgets a module (tests drive the failure roads with it); handles given out stop working.
+  virtual void remove(std::string_view name) = 0;
 };
 
 }  // namespace plat

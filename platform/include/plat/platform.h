@@ -9,8 +9,10 @@
 #include <string_view>
 #include <vector>
 
+#include "plat/cursor.h"
 #include "plat/files.h"
 #include "plat/modules.h"
+#include "plat/textinput.h"
 #include "plat/types.h"
 
 namespace plat {
@@ -122,7 +124,8 @@ struct IDisplay {
   virtual bool open(WindowId w, bool fullscreen, PixelFamily family) = 0;
   virtual PixelMasks masks() const = 0;
   virtual PixelFamily family() const = 0;
-  // Rows firstRow..firstRow+rows-1 of an 800 x 600 frame of 16-bit pixels in masks() format.
+  // Rows firstRow..firstRow+rows-1 of an 800 x 600 frame of 16-bit pixels in masks() format;
+  // px points at row 0 of the frame. False when closed or the rows are out of range.
   virtual bool present(const uint16_t* px, int pitchBytes, int firstRow, int rows) = 0;
   virtual bool setFullscreen(bool on) = 0;
   virtual bool isOpen() const = 0;
@@ -228,12 +231,16 @@ class Platform {
   virtual IShell& shell() = 0;
   virtual IFileSystem& files() = 0;
   virtual IModuleRegistry& modules() = 0;
+  // Cursors and text input. Both backends implement them; the defaults (for wrappers that do not
+  // delegate) show nothing, load nothing and place nothing.
+  virtual ICursorSystem& cursors();
+  virtual ITextInput& textInput();
   // OutputDebugString: stderr under VELDRA_DEBUG_OUT=1 (headless: also recorded).
   virtual void debugOut(std::string_view text) = 0;
 };
 
 Platform& get();
-void install(std::unique_ptr<Platform> p);
+void install(std::unique_ptr<Platform> p);  // nullptr removes the platform (tests)
 bool installed();
 // SDL unless VELDRA_PLATFORM=headless. Reads the VELDRA_* variables once.
 void installFromEnvironment(int argc = 0, char** argv = nullptr);
@@ -248,8 +255,17 @@ struct Environment {
   std::string registryFile;   // VELDRA_REGISTRY
   bool keepTmp = false;       // VELDRA_KEEP_TMP=1
   std::string pixelFormat;    // VELDRA_PIXEL_FORMAT
+  bool testPattern = false;   // VELDRA_TEST_PATTERN=1: the frame loop shows the colour bars
+  uint32_t netConnectTimeoutMs = 5000;  // VELDRA_NET_CONNECT_TIMEOUT_MS
+  uint32_t netMaxPayload = 1u << 20;    // VELDRA_NET_MAX_PAYLOAD, bytes
 };
 const Environment& environment();
 void reloadEnvironment();  // tests only
+
+// The masks of a pixel family (655: R 0xFC00 G 0x03E0 B 0x001F; 556: R 0xF800 G 0x07C0 B 0x003F;
+// 444: 0x0F00 0x00F0 0x000F).
+PixelMasks masksOf(PixelFamily family);
+// The family VELDRA_PIXEL_FORMAT names; 565 when unset or unknown.
+PixelFamily pixelFamilyFromEnvironment();
 
 }  // namespace plat

@@ -1,0 +1,3 @@
+#include "client/game/frame_input.h"
+
+FRAME_INPUT frame_input = {};

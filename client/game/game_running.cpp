@@ -1,0 +1,3 @@
+#include "client/game/game_running.h"
+
+int32_t game_running = 0;

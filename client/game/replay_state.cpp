@@ -1,0 +1,3 @@
+#include "client/game/replay_state.h"
+
+uint8_t replaying = 0;

@@ -1,0 +1,3 @@
+#include "graphics/pixel_ops/blit_ops.h"
+
+BLIT_OPS blit_ops = {};

@@ -1,0 +1,214 @@
+// The general output path: any sampling, any scale, any component-to-byte layout; the in-place
+// colour passes; and smooth (triangle-filter) up-sampling from whole component planes.
+#include <algorithm>
+#include <cstring>
+
+#include "jpeg/internal.h"
+
+namespace jcodec {
+
+namespace {
+
+inline uint8_t sat(int32_t v) { return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); }
+
+inline uint8_t* pixel_at(const JPEG_PROPERTIES* st, int32_t x, int32_t y) {
+  return st->dib_origin + static_cast<ptrdiff_t>(y - st->origin_y) * st->dib_line_bytes +
+         static_cast<ptrdiff_t>(x - st->origin_x) * st->pixel_bytes;
+}
+
+// Where component c's sample goes in a pixel.
+struct ByteMap {
+  int32_t first, count;  // bytes [first, first + count) get the sample
+  int32_t parity;        // -1 every pixel, 0 even DIB columns, 1 odd ones
+  int32_t fill255;       // byte that gets 255 with this component, or -1
+};
+
+ByteMap byte_map(const JPEG_PROPERTIES* st, int32_t c) {
+  const int32_t j = st->effective_color, d = st->f.dib_color, p = st->pixel_bytes;
+  ByteMap m{0, 0, -1, -1};
+  if (d == JPEG_COLOR_YCBCR) {
+    if (c == 0) m = {0, 1, -1, -1};
+    else if (c == 1) m = {1, 1, 0, -1};
+    else if (c == 2) m = {1, 1, 1, -1};
+    return m;
+  }
+  if (j == JPEG_COLOR_GRAY) {
+    if (c != 0) return m;
+    m.count = std::min(p, 3);
+    if (p >= 4) m.fill255 = 3;
+    return m;
+  }
+  if (j == JPEG_COLOR_RGB && d == JPEG_COLOR_BGR && c <= 2) {
+    if (2 - c < p) m = {2 - c, 1, -1, -1};
+    return m;
+  }
+  bool quad_of_three = d == JPEG_COLOR_QUAD && p >= 4 &&
+                       (j == JPEG_COLOR_RGB || j == JPEG_COLOR_YCBCR || st->frame.ncomp <= 3);
+  if (quad_of_three && c >= 3) return m;
+  if (c < p) m = {c, 1, -1, -1};
+  if (quad_of_three && c == 0) m.fill255 = 3;
+  return m;
+}
+
+}  // namespace
+
+int32_t write_mcu_general(JPEG_PROPERTIES* st, int32_t x0, int32_t y0, int32_t w, int32_t h, const McuPart* parts,
+                          int32_t nparts, bool convert) {
+  JpegRect clip{};
+  rect_intersect(&clip, JpegRect{x0, y0, x0 + w, y0 + h}, st->visible);
+  if (rect_empty(clip)) return JPEG_ERR_PROPS;
+  const int32_t cw = clip.right - clip.left;
+  for (int32_t i = 0; i < nparts; ++i) {
+    const McuPart& part = parts[i];
+    const JpegFrameComponent& fc = st->frame.comps[part.comp];
+    ByteMap m = byte_map(st, part.comp);
+    if (m.count == 0 && m.fill255 < 0) continue;
+    const int64_t sw = int64_t(fc.n) * fc.h, sh = int64_t(fc.n) * fc.v;
+    const int32_t n = part.n;
+    const int32_t lim_x = part.hb * n, lim_y = part.vb * n;
+    int32_t colofs[256];
+    for (int32_t cx0 = 0; cx0 < cw; cx0 += 256) {
+      const int32_t chunk = std::min(256, cw - cx0);
+      for (int32_t k = 0; k < chunk; ++k) {
+        int64_t gx = int64_t(clip.left + cx0 + k) * sw / st->mcu_w - part.sx;
+        colofs[k] = (gx < 0 || gx >= lim_x) ? -1 : static_cast<int32_t>((gx / n) * 64 + gx % n);
+      }
+      for (int32_t y = clip.top; y < clip.bottom; ++y) {
+        int64_t gy = int64_t(y) * sh / st->mcu_h - part.sy;
+        if (gy < 0 || gy >= lim_y) continue;
+        const int16_t* srow = part.blocks + (gy / n) * part.hb * 64 + (gy % n) * 8;
+        uint8_t* o = pixel_at(st, clip.left + cx0, y);
+        for (int32_t k = 0; k < chunk; ++k, o += st->pixel_bytes) {
+          if (colofs[k] < 0) continue;
+          if (m.parity >= 0 && ((clip.left + cx0 + k - st->origin_x) & 1) != m.parity) continue;
+          uint8_t v = static_cast<uint8_t>(srow[colofs[k]]);
+          for (int32_t b = 0; b < m.count; ++b) o[m.first + b] = v;
+          if (m.fill255 >= 0) o[m.fill255] = 255;
+        }
+      }
+    }
+  }
+  if (convert) convert_area(st, clip);
+  st->pixels_written = 1;
+  return 0;
+}
+
+// The in-place conversion of written YCbCr bytes (its green term differs from the fixed
+// kernels' by the rounding of the shifted sum).
+void convert_area(JPEG_PROPERTIES* st, const JpegRect& clip) {
+  const int32_t d = st->f.dib_color, j = st->effective_color, p = st->pixel_bytes;
+  if (p < 3 || (d != JPEG_COLOR_RGB && d != JPEG_COLOR_BGR && d != JPEG_COLOR_QUAD)) return;
+  if (d == JPEG_COLOR_QUAD && p < 4) return;
+  for (int32_t y = clip.top; y < clip.bottom; ++y) {
+    uint8_t* o = pixel_at(st, clip.left, y);
+    for (int32_t x = clip.left; x < clip.right; ++x, o += p) {
+      int32_t yy = o[0], cb = o[1], cr = o[2];
+      uint8_t r = sat(yy + ((359 * cr - 45813) >> 8));
+      uint8_t g = sat(yy + ((34806 - 88 * cb - 183 * cr) >> 8));
+      uint8_t b = sat(yy + ((454 * cb - 57937) >> 8));
+      if (d == JPEG_COLOR_BGR) {
+        o[0] = b, o[1] = g, o[2] = r;
+      } else if (d == JPEG_COLOR_RGB) {
+        o[0] = r, o[1] = g, o[2] = b;
+      } else if (j == JPEG_COLOR_YCC4) {
+        o[0] = uint8_t(255 - r), o[1] = uint8_t(255 - g), o[2] = uint8_t(255 - b);
+      } else {
+        o[0] = r, o[1] = g, o[2] = b, o[3] = 255;
+      }
+    }
+  }
+}
+
+void convert_dib_in_place(JPEG_PROPERTIES* st) {
+  if (!st->conversion || rect_empty(st->visible) || !st->dib_origin) return;
+  convert_area(st, st->visible);
+}
+
+// ---- smooth up-sampling -----------------------------------------------------------------------------
+
+namespace {
+
+// Plane of component c inside row_buffers: padded MCU grid at full scale.
+int16_t* plane_of(JPEG_PROPERTIES* st, int32_t c, int32_t* pw) {
+  size_t off = 0;
+  for (int32_t i = 0; i < c; ++i) {
+    const JpegFrameComponent& f = st->frame.comps[i];
+    off += size_t(st->frame.mcus_across) * 8 * f.h * size_t(st->frame.mcu_rows) * 8 * f.v;
+  }
+  *pw = st->frame.mcus_across * 8 * st->frame.comps[c].h;
+  return st->row_buffers + off;
+}
+
+}  // namespace
+
+// MCU routine while smooth up-sampling: keeps every component's samples for the final pass.
+int32_t out_mcu_store_planes(JPEG_PROPERTIES* st, int32_t col, int32_t row) {
+  if (!st->row_buffers) return JPEG_ERR_PROPS;
+  for (int32_t i = 0; i < st->nparts; ++i) {
+    const McuPart& part = st->parts[i];
+    if (part.comp >= 4) continue;
+    int32_t pw = 0;
+    int16_t* plane = plane_of(st, part.comp, &pw);
+    const JpegFrameComponent& fc = st->frame.comps[part.comp];
+    for (int32_t by = 0; by < part.vb; ++by)
+      for (int32_t bx = 0; bx < part.hb; ++bx) {
+        const int16_t* blk = part.blocks + (by * part.hb + bx) * 64;
+        int32_t px = (col * fc.h + bx) * 8, py = (row * fc.v + by) * 8;
+        for (int32_t r = 0; r < 8; ++r) std::memcpy(plane + size_t(py + r) * pw + px, blk + r * 8, 8 * sizeof(int16_t));
+      }
+  }
+  return 0;
+}
+
+// Writes the visible area from the planes: full-resolution components copied, half-resolution
+// chroma (2x1 or 2x2) through the triangle filter, edges repeating the last real sample.
+int32_t smooth_output(JPEG_PROPERTIES* st) {
+  if (!st->row_buffers || rect_empty(st->visible)) return 0;
+  const JpegFrame& fr = st->frame;
+  const int32_t ncomp = std::min(fr.ncomp, 4);
+  const JpegRect& v = st->visible;
+  for (int32_t c = 0; c < ncomp; ++c) {
+    const JpegFrameComponent& fc = fr.comps[c];
+    ByteMap m = byte_map(st, c);
+    if (m.count == 0 && m.fill255 < 0) continue;
+    int32_t pw = 0;
+    const int16_t* plane = plane_of(st, c, &pw);
+    // real extent of the component's samples
+    const int32_t cw = static_cast<int32_t>((int64_t(fr.width) * fc.h + fr.hmax - 1) / fr.hmax);
+    const int32_t ch = static_cast<int32_t>((int64_t(fr.height) * fc.v + fr.vmax - 1) / fr.vmax);
+    const int32_t fx = fr.hmax / fc.h, fy = fr.vmax / fc.v;
+    auto sample = [&](int32_t sx, int32_t sy) -> int32_t {
+      sx = std::clamp(sx, 0, cw - 1);
+      sy = std::clamp(sy, 0, ch - 1);
+      return plane[size_t(sy) * pw + sx];
+    };
+    for (int32_t y = v.top; y < v.bottom; ++y) {
+      uint8_t* o = pixel_at(st, v.left, y);
+      for (int32_t x = v.left; x < v.right; ++x, o += st->pixel_bytes) {
+        if (m.parity >= 0 && ((x - st->origin_x) & 1) != m.parity) continue;
+        int32_t val;
+        if (fx == 2 && fy == 1) {
+          int32_t cx = x / 2, cy = y;
+          int32_t cc = sample(cx, cy);
+          val = (x & 1) ? (3 * cc + sample(cx + 1, cy) + 2) >> 2 : (3 * cc + sample(cx - 1, cy) + 1) >> 2;
+        } else if (fx == 2 && fy == 2) {
+          int32_t cx = x / 2, cy = y / 2;
+          int32_t ny = (y & 1) ? cy + 1 : cy - 1;
+          auto colsum = [&](int32_t sx) { return 3 * sample(sx, cy) + sample(sx, ny); };
+          int32_t here = colsum(cx);
+          val = (x & 1) ? (3 * here + colsum(cx + 1) + 7) >> 4 : (3 * here + colsum(cx - 1) + 8) >> 4;
+        } else {
+          val = sample(x / fx, y / fy);
+        }
+        uint8_t b = static_cast<uint8_t>(val);
+        for (int32_t k = 0; k < m.count; ++k) o[m.first + k] = b;
+        if (m.fill255 >= 0) o[m.fill255] = 255;
+      }
+    }
+  }
+  if (st->routine_converts) convert_area(st, v);
+  st->pixels_written = 1;
+  return 0;
+}
+
+}  // namespace jcodec

@@ -1,0 +1,175 @@
+// IFileSystem over the host: every game path goes through the resolver.
+#include <dirent.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+
+#include "common/host_paths.h"
+#include "common/path_resolver.h"
+#include "common/posix_file.h"
+#include "plat/cp936.h"
+#include "plat/files.h"
+
+namespace plat {
+
+namespace {
+
+std::string absoluteRoot(const std::string& root) {
+  std::error_code ec;
+  std::filesystem::path abs = std::filesystem::absolute(root.empty() ? "." : root, ec);
+  std::string s = (ec ? std::filesystem::path(root) : abs).lexically_normal().string();
+  while (s.size() > 1 && s.back() == '/') s.pop_back();
+  return s;
+}
+
+class PosixFileSystem final : public IFileSystem {
+ public:
+  explicit PosixFileSystem(const std::string& root) : r_(absoluteRoot(root)) {}
+
+  std::optional<std::string> resolve(std::string_view gamePath, Access access) override {
+    auto r = r_.resolve(gamePath, access);
+    if (!r) return std::nullopt;
+    return r->host;
+  }
+
+  std::unique_ptr<File> open(std::string_view gamePath, const char* mode) override {
+    auto m = common::parseOpenMode(mode);
+    if (!m) return nullptr;
+    auto r = r_.resolve(gamePath, m->creates || (m->flags & O_ACCMODE) != O_RDONLY ? Access::Write : Access::Read);
+    if (!r) return nullptr;
+    auto f = common::openPosixFile(r->host, *m);
+    if (f && m->creates && !r->found) r_.invalidate(r->parent);  // a new name in that folder
+    return f;
+  }
+
+  bool exists(std::string_view gamePath) override { return hostStat(gamePath).has_value(); }
+
+  bool isFile(std::string_view gamePath) override {
+    auto st = hostStat(gamePath);
+    return st && S_ISREG(st->st_mode);
+  }
+
+  bool isDir(std::string_view gamePath) override {
+    auto st = hostStat(gamePath);
+    return st && S_ISDIR(st->st_mode);
+  }
+
+  std::optional<FileStat> stat(std::string_view gamePath) override {
+    auto st = hostStat(gamePath);
+    if (!st) return std::nullopt;
+    FileStat s;
+    s.size = S_ISREG(st->st_mode) ? static_cast<uint64_t>(st->st_size) : 0;
+    s.mtime = st->st_mtime;
+    s.isDir = S_ISDIR(st->st_mode);
+    s.writable = (st->st_mode & S_IWUSR) != 0;
+    return s;
+  }
+
+  bool mkdir(std::string_view gamePath) override {
+    auto r = r_.resolve(gamePath, Access::Write);
+    if (!r || r->host == r_.root()) return false;
+    bool ok = ::mkdir(r->host.c_str(), 0777) == 0;
+    if (ok) r_.invalidate(r->parent);
+    return ok;
+  }
+
+  bool rmdir(std::string_view gamePath) override {
+    auto r = r_.resolve(gamePath, Access::Write);
+    if (!r || r->host == r_.root()) return false;
+    bool ok = ::rmdir(r->host.c_str()) == 0;
+    if (ok) {
+      r_.invalidate(r->parent);
+      r_.invalidateTree(r->host);
+    }
+    return ok;
+  }
+
+  bool remove(std::string_view gamePath) override {
+    auto r = r_.resolve(gamePath, Access::Write);
+    if (!r) return false;
+    struct stat st;
+    if (::lstat(r->host.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;  // files only
+    bool ok = ::unlink(r->host.c_str()) == 0;
+    if (ok) r_.invalidate(r->parent);
+    return ok;
+  }
+
+  // As the Windows runtime: fails when the target exists.
+  bool rename(std::string_view from, std::string_view to) override {
+    auto a = r_.resolve(from, Access::Write);
+    auto b = r_.resolve(to, Access::Write);
+    if (!a || !b || a->host == r_.root() || b->host == r_.root()) return false;
+    int rc = ::renameat2(AT_FDCWD, a->host.c_str(), AT_FDCWD, b->host.c_str(), RENAME_NOREPLACE);
+    if (rc != 0 && errno == EINVAL) {  // a file system without RENAME_NOREPLACE
+      struct stat st;
+      if (::lstat(b->host.c_str(), &st) == 0) return false;
+      rc = ::rename(a->host.c_str(), b->host.c_str());
+    }
+    if (rc != 0) return false;
+    changed(*a, *b);
+    return true;
+  }
+
+  bool replaceFile(std::string_view tmp, std::string_view target) override {
+    auto a = r_.resolve(tmp, Access::Write);
+    auto b = r_.resolve(target, Access::Write);
+    if (!a || !b || a->host == r_.root() || b->host == r_.root()) return false;
+    if (::rename(a->host.c_str(), b->host.c_str()) != 0) return false;  // atomic on one file system
+    changed(*a, *b);
+    return true;
+  }
+
+  std::vector<DirEntry> list(std::string_view gamePath) override {
+    std::vector<DirEntry> out;
+    auto r = r_.resolve(gamePath, Access::Read);
+    if (!r) return out;
+    DIR* d = ::opendir(r->host.c_str());
+    if (!d) return out;
+    while (dirent* e = ::readdir(d)) {
+      std::string name = e->d_name;
+      if (name == "." || name == "..") continue;
+      bool dir = e->d_type == DT_DIR;
+      if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
+        struct stat st;
+        dir = ::stat((r->host + "/" + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+      }
+      out.push_back({cp936::fromUtf8(name), dir});
+    }
+    ::closedir(d);
+    return out;
+  }
+
+  std::string gameDir() override { return r_.root(); }
+  std::string exePath() override { return common::executablePath(); }
+
+ private:
+  std::optional<struct stat> hostStat(std::string_view gamePath) {
+    auto r = r_.resolve(gamePath, Access::Read);
+    if (!r) return std::nullopt;
+    struct stat st;
+    if (::stat(r->host.c_str(), &st) != 0) return std::nullopt;
+    return st;
+  }
+
+  void changed(const common::Resolved& from, const common::Resolved& to) {
+    r_.invalidate(from.parent);
+    r_.invalidate(to.parent);
+    r_.invalidateTree(from.host);
+    r_.invalidateTree(to.host);
+  }
+
+  common::PathResolver r_;
+};
+
+}  // namespace
+
+std::unique_ptr<IFileSystem> makePosixFileSystem(const std::string& rootUtf8) {
+  return std::make_unique<PosixFileSystem>(rootUtf8);
+}
+
+}  // namespace plat

@@ -1,0 +1,185 @@
+// The one path resolver: separators, drive prefixes, "..", and letter case over cached listings.
+#include "common/path_resolver.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <limits.h>
+#include <stdlib.h>
+
+#include <vector>
+
+#include "common/debug_out.h"
+#include "plat/cp936.h"
+
+namespace plat::common {
+
+namespace {
+
+// UTF-8 bytes at or above 0x80 are never touched, so only ASCII letters fold.
+std::string foldAscii(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  return s;
+}
+
+std::string join(const std::string& dir, const std::string& name) {
+  return dir == "/" ? dir + name : dir + "/" + name;
+}
+
+std::string realPathOf(const std::string& p) {
+  char buf[PATH_MAX];
+  return ::realpath(p.c_str(), buf) ? std::string(buf) : std::string();
+}
+
+constexpr size_t kMaxCachedFolders = 4096;
+
+}  // namespace
+
+PathResolver::PathResolver(std::string rootUtf8) : root_(std::move(rootUtf8)) {
+  while (root_.size() > 1 && root_.back() == '/') root_.pop_back();
+  rootCp936_ = cp936::fromUtf8(root_);
+  realRoot_ = realPathOf(root_);
+  if (realRoot_.empty()) realRoot_ = root_;
+}
+
+bool PathResolver::load(const std::string& dirHost, Listing& out) {
+  out = Listing{};
+  DIR* d = opendir(dirHost.c_str());
+  if (!d) return false;
+  while (dirent* e = readdir(d)) {
+    std::string name = e->d_name;
+    if (name == "." || name == "..") continue;
+    bool link = e->d_type == DT_LNK;
+    if (e->d_type == DT_UNKNOWN) {
+      struct stat st;
+      link = lstat(join(dirHost, name).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+    }
+    out.exact.emplace(std::move(name), link);
+  }
+  closedir(d);
+  for (const auto& [name, link] : out.exact) {  // byte order: the first of two look-alikes wins
+    auto [it, added] = out.folded.emplace(foldAscii(name), name);
+    if (!added) {
+      std::string key = join(dirHost, it->first);
+      if (foldNoted_.insert(key).second)
+        debugLine("path resolver: " + cp936::fromUtf8(join(dirHost, name)) + " differs from " +
+                  cp936::fromUtf8(it->second) + " only in case; using the latter");
+    }
+  }
+  return true;
+}
+
+std::optional<PathResolver::Entry> PathResolver::lookup(const std::string& dirHost, const std::string& nameUtf8) {
+  auto search = [&](const Listing& l) -> std::optional<Entry> {
+    auto e = l.exact.find(nameUtf8);  // an exact match wins
+    if (e == l.exact.end()) {
+      auto f = l.folded.find(foldAscii(nameUtf8));
+      if (f == l.folded.end()) return std::nullopt;
+      e = l.exact.find(f->second);
+    }
+    return Entry{e->first, e->second};
+  };
+  auto it = cache_.find(dirHost);
+  if (it != cache_.end())
+    if (auto hit = search(it->second)) return hit;
+  // A miss re-reads the folder once: the file may have been made behind the cache.
+  Listing fresh;
+  if (!load(dirHost, fresh)) {
+    if (it != cache_.end()) cache_.erase(it);
+    return std::nullopt;
+  }
+  if (cache_.size() >= kMaxCachedFolders) cache_.clear();
+  Listing& stored = cache_[dirHost] = std::move(fresh);
+  return search(stored);
+}
+
+bool PathResolver::insideRoot(const std::string& hostPath) const {
+  std::string real = realPathOf(hostPath);
+  if (real.empty()) return true;  // nothing there yet: the operation itself fails
+  if (real == realRoot_) return true;
+  if (realRoot_ == "/") return true;
+  return real.size() > realRoot_.size() && real.compare(0, realRoot_.size(), realRoot_) == 0 &&
+         real[realRoot_.size()] == '/';
+}
+
+std::optional<Resolved> PathResolver::resolve(std::string_view gamePath, Access access) {
+  bool drive = gamePath.size() >= 2 && gamePath[1] == ':' &&
+               ((gamePath[0] >= 'A' && gamePath[0] <= 'Z') || (gamePath[0] >= 'a' && gamePath[0] <= 'z'));
+  if (drive && !driveNoted_.exchange(true))
+    debugLine("path resolver: drive prefix ignored in \"" + std::string(gamePath) +
+              "\"; paths stay inside the game folder");
+
+  std::vector<std::string> parts = splitGamePath(gamePath, rootCp936_);
+  std::vector<std::string> names;  // host names below the root
+  size_t missingFrom = SIZE_MAX;   // index in names of the first part not on disk
+  bool lastFound = true;
+  std::vector<bool> links;         // per name: a symbolic link
+  {
+    std::lock_guard lock(m_);
+    std::string dir = root_;
+    for (const std::string& part : parts) {
+      if (part == "..") {
+        if (names.empty()) return std::nullopt;  // may not leave the game folder
+        names.pop_back();
+        links.pop_back();
+        if (missingFrom >= names.size()) missingFrom = SIZE_MAX;
+        dir = root_;
+        for (const auto& n : names) dir = join(dir, n);
+        lastFound = true;
+        continue;
+      }
+      std::string name = cp936::toUtf8(part);
+      bool link = false;
+      if (missingFrom == SIZE_MAX) {
+        if (auto actual = lookup(dir, name)) {
+          name = actual->name;
+          link = actual->isLink;
+          lastFound = true;
+        } else {
+          missingFrom = names.size();  // a missing part keeps the case given, for creation
+          lastFound = false;
+        }
+      } else {
+        lastFound = false;
+      }
+      dir = join(dir, name);
+      names.push_back(std::move(name));
+      links.push_back(link);
+    }
+  }
+
+  Resolved r;
+  r.host = root_;
+  r.parent = root_;
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (i + 1 == names.size()) r.parent = r.host;
+    r.host = join(r.host, names[i]);
+  }
+  r.found = lastFound;
+  // A write must not reach outside through a link inside the game folder; only a folder reached
+  // through a link needs the real-path check.
+  bool throughLink = false;
+  for (size_t i = 0; i + 1 < links.size(); ++i) throughLink = throughLink || links[i];
+  if (access == Access::Write && throughLink && !insideRoot(r.parent)) {
+    debugLine("path resolver: write outside the game folder refused: " + std::string(gamePath));
+    return std::nullopt;
+  }
+  return r;
+}
+
+void PathResolver::invalidate(const std::string& hostDir) {
+  std::lock_guard lock(m_);
+  cache_.erase(hostDir);
+}
+
+void PathResolver::invalidateTree(const std::string& hostDir) {
+  std::lock_guard lock(m_);
+  const std::string prefix = hostDir + "/";
+  for (auto it = cache_.lower_bound(hostDir); it != cache_.end();) {
+    if (it->first == hostDir || it->first.compare(0, prefix.size(), prefix) == 0) it = cache_.erase(it);
+    else if (it->first.compare(0, hostDir.size(), hostDir) == 0) ++it;  // e.g. "dir-2" sorts between
+    else break;
+  }
+}
+
+}  // namespace plat::common

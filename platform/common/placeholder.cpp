@@ -1,2 +1,0 @@
-// Placeholder until the platform sources land.
-namespace { [[maybe_unused]] int placeholder_platform; }

@@ -1,0 +1,146 @@
+// Fixture of the DRAW and display tests: a headless platform whose display can refuse full
+// screen or report other masks, a main window, SYSTEM's log, and DRAW at its start state.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "engine/display/display.h"
+#include "engine/draw/draw.h"
+#include "engine/engine_main/engine_main.h"
+#include "engine/engine_main/engine_state.h"
+#include "engine/system/system.h"
+#include "graphics/bitmap/screen_buffers.h"
+#include "graphics/cpu/cpu.h"
+#include "plat/headless.h"
+#include "plat/platform.h"
+#include "plat/test.h"
+#include "tests/support/temp_game_dir.h"
+
+namespace draw_test {
+
+// The memory display, able to refuse full screen and to report masks of another layout.
+class ControlledDisplay final : public plat::IDisplay {
+ public:
+  explicit ControlledDisplay(plat::MemoryDisplay& inner) : inner_(inner) {}
+  bool refuseFullscreen = false;
+  std::optional<plat::PixelMasks> masksOverride;
+  int opens = 0;
+
+  bool open(plat::WindowId w, bool fullscreen, plat::PixelFamily family) override {
+    ++opens;
+    if (fullscreen && refuseFullscreen) return false;
+    return inner_.open(w, fullscreen, family);
+  }
+  plat::PixelMasks masks() const override { return masksOverride ? *masksOverride : inner_.masks(); }
+  plat::PixelFamily family() const override { return inner_.family(); }
+  bool present(const uint16_t* px, int pitch, int first, int rows) override {
+    return inner_.present(px, pitch, first, rows);
+  }
+  bool setFullscreen(bool on) override { return on && refuseFullscreen ? false : inner_.setFullscreen(on); }
+  bool isOpen() const override { return inner_.isOpen(); }
+  void close() override { inner_.close(); }
+
+ private:
+  plat::MemoryDisplay& inner_;
+};
+
+class DrawPlatform final : public plat::Platform {
+ public:
+  explicit DrawPlatform(std::unique_ptr<plat::HeadlessPlatform> inner)
+      : inner_(std::move(inner)), display_(inner_->memoryDisplay()) {}
+  plat::HeadlessPlatform& inner() { return *inner_; }
+  ControlledDisplay& controlled() { return display_; }
+
+  const char* name() const override { return inner_->name(); }
+  plat::IClock& clock() override { return inner_->clock(); }
+  plat::ITickSource& ticks() override { return inner_->ticks(); }
+  plat::IWindowSystem& windows() override { return inner_->windows(); }
+  plat::IEventPump& events() override { return inner_->events(); }
+  plat::IDisplay& display() override { return display_; }
+  plat::IMessageBox& messageBox() override { return inner_->messageBox(); }
+  plat::IProcess& process() override { return inner_->process(); }
+  plat::ISystemInfo& systemInfo() override { return inner_->systemInfo(); }
+  plat::IRegistry& registry() override { return inner_->registry(); }
+  plat::IShell& shell() override { return inner_->shell(); }
+  plat::IFileSystem& files() override { return inner_->files(); }
+  plat::IModuleRegistry& modules() override { return inner_->modules(); }
+  plat::ICursorSystem& cursors() override { return inner_->cursors(); }
+  plat::ITextInput& textInput() override { return inner_->textInput(); }
+  void debugOut(std::string_view text) override { inner_->debugOut(text); }
+
+ private:
+  std::unique_ptr<plat::HeadlessPlatform> inner_;
+  ControlledDisplay display_;
+};
+
+class DrawTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    plat::test::setExitHandler(true);
+    startDir_ = std::filesystem::current_path();
+    plat::HeadlessOptions options;
+    options.gameDir = dir.path();
+    auto wrapper = std::make_unique<DrawPlatform>(plat::makeHeadlessPlatform(options));
+    platform_ = wrapper.get();
+    plat::install(std::move(wrapper));
+    engine_reset();
+    system_module_reset();
+    draw_reset();
+    plat::WindowDesc desc;
+    desc.titleCp936 = "draw";
+    desc.client = {800, 600};
+    window = plat::get().windows().create(desc);
+    engine_state().window = window;
+    sys_set_screen_size(800, 600);
+    sys_set_display_mode(1);
+    system_module_init();
+  }
+
+  void TearDown() override {
+    if (screen_back) draw_module_free();
+    draw_reset();
+    screen_buffers_free();
+    display_release();
+    system_module_reset();
+    engine_reset();
+    cpu_detect_mmx();
+    plat::install(nullptr);
+    unsetenv("VELDRA_PIXEL_FORMAT");
+    plat::reloadEnvironment();
+    // SYSTEM's init made the game folder the working folder; it is about to be removed.
+    std::error_code ec;
+    std::filesystem::current_path(startDir_, ec);
+  }
+
+  plat::HeadlessPlatform& hp() { return platform_->inner(); }
+  ControlledDisplay& display() { return platform_->controlled(); }
+  plat::MemoryDisplay& memory() { return hp().memoryDisplay(); }
+
+  // error.txt with its line ends as written (CRLF).
+  std::string errorTxt() const { return dir.exists("error.txt") ? dir.read("error.txt") : std::string(); }
+
+  // Runs f, expecting it to end the process through a fatal error; returns the box text.
+  template <class F>
+  std::string fatalText(F f) {
+    try {
+      f();
+    } catch (const plat::test::ExitCalled& e) {
+      EXPECT_EQ(e.code, -1);
+      return hp().boxes().empty() ? std::string() : hp().boxes().back().text;
+    }
+    ADD_FAILURE() << "no fatal error";
+    return {};
+  }
+
+  veldra_test::TempGameDir dir;
+  plat::WindowId window = plat::kNoWindow;
+  DrawPlatform* platform_ = nullptr;
+  std::filesystem::path startDir_;
+};
+
+}  // namespace draw_test

@@ -1,0 +1,169 @@
+// TIMER: the periods it reports, the delay it asks for, refusal when no timer can run, and the
+// counters on the fake clock.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "engine/system/system.h"
+#include "engine/timer/timer.h"
+#include "plat/headless.h"
+#include "plat/test.h"
+#include "tests/support/temp_game_dir.h"
+
+namespace {
+
+// A tick source with a chosen minimum period that records what it was asked.
+class FakeTicks final : public plat::ITickSource {
+ public:
+  uint32_t min = 1;
+  bool refuse = false;
+  uint32_t askedPeriod = 0;
+  int starts = 0, stops = 0;
+  bool start(uint32_t periodMs, void (*)(void*), void*) override {
+    ++starts;
+    askedPeriod = periodMs;
+    return !refuse && periodMs != 0;
+  }
+  void stop() override { ++stops; }
+  uint32_t minPeriod() override { return min; }
+};
+
+// The headless platform with the tick source replaced.
+class TickPlatform final : public plat::Platform {
+ public:
+  TickPlatform(std::unique_ptr<plat::HeadlessPlatform> inner, plat::ITickSource* ticks)
+      : inner_(std::move(inner)), ticks_(ticks) {}
+  plat::HeadlessPlatform& inner() { return *inner_; }
+  const char* name() const override { return inner_->name(); }
+  plat::IClock& clock() override { return inner_->clock(); }
+  plat::ITickSource& ticks() override { return ticks_ ? *ticks_ : inner_->ticks(); }
+  plat::IWindowSystem& windows() override { return inner_->windows(); }
+  plat::IEventPump& events() override { return inner_->events(); }
+  plat::IDisplay& display() override { return inner_->display(); }
+  plat::IMessageBox& messageBox() override { return inner_->messageBox(); }
+  plat::IProcess& process() override { return inner_->process(); }
+  plat::ISystemInfo& systemInfo() override { return inner_->systemInfo(); }
+  plat::IRegistry& registry() override { return inner_->registry(); }
+  plat::IShell& shell() override { return inner_->shell(); }
+  plat::IFileSystem& files() override { return inner_->files(); }
+  plat::IModuleRegistry& modules() override { return inner_->modules(); }
+  void debugOut(std::string_view text) override { inner_->debugOut(text); }
+
+ private:
+  std::unique_ptr<plat::HeadlessPlatform> inner_;
+  plat::ITickSource* ticks_;
+};
+
+class TimerModule : public ::testing::Test {
+ protected:
+  void SetUp() override { install(nullptr); }
+  void TearDown() override {
+    timer_module_reset();
+    system_module_reset();
+    std::error_code ec;
+    std::filesystem::current_path(start_, ec);
+    plat::install(nullptr);
+  }
+  // A fresh platform (fake ticks when given, else the headless fake-clock ticks) with SYSTEM's
+  // log started.
+  void install(plat::ITickSource* ticks) {
+    timer_module_reset();
+    system_module_reset();
+    plat::HeadlessOptions o;
+    o.gameDir = dir.path();
+    auto p = std::make_unique<TickPlatform>(plat::makeHeadlessPlatform(o), ticks);
+    platform_ = p.get();
+    plat::install(std::move(p));
+    ASSERT_EQ(system_module_init(), 0);
+  }
+  // The log after SYSTEM's block, without CR.
+  std::string timerLog() const {
+    std::ifstream in(dir.hostPath("error.txt"), std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    std::string out;
+    for (char c : s.str())
+      if (c != '\r') out += c;
+    const std::string mark = "SYSTEM module initialized OKay.\n\n";
+    const size_t at = out.find(mark);
+    return at == std::string::npos ? out : out.substr(at + mark.size());
+  }
+  plat::FakeClock& clock() { return platform_->inner().fakeClock(); }
+
+  veldra_test::TempGameDir dir;
+  std::filesystem::path start_ = std::filesystem::current_path();
+  TickPlatform* platform_ = nullptr;
+};
+
+std::string initLines(int min, int delay, bool ok) {
+  std::string s = "TIMER module initialize starting...\n"
+                  "       Period Max : 1000000\n"
+                  "       Period Min : " + std::to_string(min) + "\n"
+                  "     Begin Period : " + std::to_string(min) + "\n"
+                  "Timer Event Delay : " + std::to_string(delay) + " ms\n";
+  if (ok) s += "TIMER module initialized OKay.\n\n";
+  return s;
+}
+
+TEST_F(TimerModule, MinimumPeriodGivesTheDelay) {
+  struct Case {
+    uint32_t min;
+    bool refuse;
+    uint32_t delay;
+    bool ok;
+  };
+  const Case cases[] = {
+      {1, false, 10, true},
+      {5, false, 2, true},
+      {10, false, 1, true},
+      {11, false, 0, false},  // a delay of 0 would freeze every tick wait
+      {0, false, 0, false},
+      {1, true, 10, false},   // the tick thread cannot start
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.min);
+    FakeTicks ticks;
+    ticks.min = c.min;
+    ticks.refuse = c.refuse;
+    install(&ticks);
+    EXPECT_EQ(timer_module_init() == 0, c.ok);
+    EXPECT_EQ(timerLog(), initLines(static_cast<int>(c.min), static_cast<int>(c.delay), c.ok));
+    if (c.delay != 0) {
+      EXPECT_EQ(ticks.askedPeriod, c.delay);
+    }
+    EXPECT_EQ(timer_event_id() != 0, c.ok);
+    // Free only acts while a timer runs.
+    timer_module_free();
+    EXPECT_EQ(ticks.stops, c.ok ? 1 : 0);
+    EXPECT_EQ(timerLog().find("TIMER module free OKay.") != std::string::npos, c.ok);
+    plat::install(nullptr);
+  }
+}
+
+TEST_F(TimerModule, CountersGainOneHundredPerSecondUntilFree) {
+  ASSERT_EQ(timer_module_init(), 0);
+  timer_ticks[0] = 0;
+  timer_ticks[12] = 5;
+  clock().advance(1000);
+  for (int i = 0; i < TIMER_COUNTER_COUNT; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(timer_ticks[i].load(), i == 12 ? 105u : 100u);
+  }
+  clock().advance(25);
+  EXPECT_EQ(timer_ticks[0].load(), 102u);
+  timer_module_free();
+  clock().advance(1000);
+  EXPECT_EQ(timer_ticks[0].load(), 102u);
+  EXPECT_EQ(timer_event_id(), 0u);
+}
+
+TEST_F(TimerModule, FreeWithoutATimerWritesNothing) {
+  timer_module_free();
+  EXPECT_EQ(timerLog(), "");
+  timer_module_notify(1);
+  timer_module_notify(0);
+}
+
+}  // namespace

@@ -1,0 +1,251 @@
+#include "tests/jpeg/jpeg_test_util.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <optional>
+
+#include "jpeg/jcodec_cpu.h"
+#include "plat/platform.h"
+
+namespace jt {
+
+namespace {
+
+// Every pixel test runs with processor class 0: the registry says USECPU = 0.
+class Class0Registry : public plat::IRegistry {
+ public:
+  std::optional<std::string> readString(plat::Hive, std::string_view, std::string_view) override { return {}; }
+  std::optional<uint32_t> readDword(plat::Hive, std::string_view key, std::string_view value) override {
+    if (key == "Software\\Vorn\\JCodec" && value == "USECPU") return 0u;
+    return {};
+  }
+  bool keyExists(plat::Hive, std::string_view) override { return true; }
+};
+
+class PinEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override { jpeg_set_registry_override(&reg_); }
+  void TearDown() override { jpeg_clear_registry_override(); }
+
+ private:
+  Class0Registry reg_;
+};
+
+[[maybe_unused]] ::testing::Environment* const g_pin = ::testing::AddGlobalTestEnvironment(new PinEnvironment);
+
+std::mutex g_mutex;
+
+}  // namespace
+
+const Image& source(int w, int h, int ch) {
+  static std::map<std::tuple<int, int, int>, Image> cache;
+  std::lock_guard<std::mutex> lock(g_mutex);
+  auto key = std::make_tuple(w, h, ch);
+  auto it = cache.find(key);
+  if (it == cache.end()) it = cache.emplace(key, jpegref::make_source(w, h, ch)).first;
+  return it->second;
+}
+
+Bytes encode(int w, int h, const jpegref::EncodeOpts& o, int ch) { return jpegref::encode(source(w, h, ch), o); }
+
+Dib::Dib(int w_, int h_, const DibSpec& s) : spec(s), w(w_), h(h_) {
+  line = size_t(w) * bpp() + size_t(s.pad);
+  bytes.assign(kGuard * 2 + line * size_t(h), kCanary);
+}
+
+bool Dib::guards_intact() const {
+  for (size_t i = 0; i < kGuard; ++i)
+    if (bytes[i] != kCanary || bytes[bytes.size() - 1 - i] != kCanary) return false;
+  for (int y = 0; y < h; ++y)
+    for (int p = 0; p < spec.pad; ++p)
+      if (bytes[kGuard + size_t(y) * line + size_t(w) * bpp() + p] != kCanary) return false;
+  return true;
+}
+
+Image Dib::image() const {
+  Image img{w, h, bpp(), {}};
+  img.px.resize(size_t(w) * h * img.ch);
+  for (int y = 0; y < h; ++y) {
+    int src_row = spec.bottom_up ? h - 1 - y : y;
+    const uint8_t* s = bytes.data() + kGuard + size_t(src_row) * line;
+    uint8_t* d = &img.px[size_t(y) * w * img.ch];
+    for (int x = 0; x < w; ++x)
+      for (int c = 0; c < img.ch; ++c) {
+        int sc = (spec.color == JPEG_COLOR_BGR && c < 3) ? 2 - c : c;
+        d[x * img.ch + c] = s[x * img.ch + sc];
+      }
+  }
+  return img;
+}
+
+Decoded decode(const Bytes& jpeg, int mode, const DibSpec& spec, JpegRect roi, int dct_method) {
+  Decoded out;
+  JPEG_IMAGE_PROPS p{};
+  out.rc = JpegCodecInit(&p);
+  if (out.rc) return out;
+  p.jpg_bytes = const_cast<uint8_t*>(jpeg.data());
+  p.jpg_size_bytes = static_cast<int32_t>(jpeg.size());
+  out.rc_params = JpegCodecRead(&p, 1);
+  const int d = mode == 15 ? 2 : mode == 17 ? 4 : mode == 19 ? 8 : 1;
+  int w = (p.jpg_width + d - 1) / d, h = (p.jpg_height + d - 1) / d;
+  if (roi.left || roi.top || roi.right || roi.bottom) {
+    int r = std::min(roi.right ? roi.right : w, w), b = std::min(roi.bottom ? roi.bottom : h, h);
+    w = std::max(0, r - std::max(0, roi.left));
+    h = std::max(0, b - std::max(0, roi.top));
+  }
+  Dib dib(std::max(w, 1), std::max(h, 1), spec);
+  p.dib_bytes = dib.data();
+  p.dib_width = dib.w;
+  p.dib_height = spec.bottom_up ? -dib.h : dib.h;
+  p.dib_pad_bytes = spec.pad;
+  p.dib_channels = spec.channels;
+  p.dib_color = spec.color;
+  p.dib_subsampling = spec.color == JPEG_COLOR_YCBCR ? 2 : 0;
+  p.state.roi = roi;
+  p.state.dct_method = dct_method;
+  out.rc = JpegCodecRead(&p, mode);
+  out.after = p;
+  out.after.state = JPEG_PROPERTIES{};
+  JpegCodecFree(&p);
+  out.guards = dib.guards_intact();
+  out.img = dib.image();
+  return out;
+}
+
+Diff compare(const Image& a, const Image& b) {
+  Diff d;
+  if (a.w != b.w || a.h != b.h || a.ch != b.ch) {
+    d.max = 9999;
+    return d;
+  }
+  double se = 0;
+  for (size_t i = 0; i < a.px.size(); ++i) {
+    int v = std::abs(int(a.px[i]) - int(b.px[i]));
+    d.max = std::max(d.max, v);
+    se += double(v) * v;
+  }
+  double mse = a.px.empty() ? 0 : se / double(a.px.size());
+  d.psnr = mse == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
+  return d;
+}
+
+Image crop(const Image& img, int x0, int y0, int w, int h) {
+  Image c{w, h, img.ch, std::vector<uint8_t>(size_t(w) * h * img.ch)};
+  for (int y = 0; y < h; ++y)
+    std::copy_n(&img.px[(size_t(y0 + y) * img.w + x0) * img.ch], size_t(w) * img.ch, &c.px[size_t(y) * w * img.ch]);
+  return c;
+}
+
+void dump(const std::string& name, const Image& ours, const Image& ref) {
+  const char* dir = std::getenv("VELDRA_TEST_DUMP");
+  if (!dir || !*dir) return;
+  std::filesystem::create_directories(dir);
+  std::string safe = name;
+  for (char& c : safe)
+    if (c == '/' || c == ' ') c = '_';
+  std::ofstream(std::string(dir) + "/" + safe + "_ours.pnm", std::ios::binary) << jpegref::to_pnm(ours);
+  std::ofstream(std::string(dir) + "/" + safe + "_djpeg.pnm", std::ios::binary) << jpegref::to_pnm(ref);
+}
+
+std::vector<Segment> split(const Bytes& j) {
+  std::vector<Segment> out;
+  size_t i = 0;
+  while (i + 1 < j.size()) {
+    if (j[i] != 0xFF) {
+      ++i;
+      continue;
+    }
+    int m = j[i + 1];
+    i += 2;
+    Segment s;
+    s.marker = m;
+    if (m == 0xD8 || m == 0xD9 || (m >= 0xD0 && m <= 0xD7)) {
+      out.push_back(s);
+      continue;
+    }
+    if (i + 2 > j.size()) break;
+    size_t len = (size_t(j[i]) << 8) | j[i + 1];
+    size_t end = std::min(j.size(), i + len);
+    if (m == 0xDA) {
+      // entropy data runs to the next marker that is not stuffing or RSTn
+      size_t k = end;
+      while (k + 1 < j.size() && !(j[k] == 0xFF && j[k + 1] != 0 && !(j[k + 1] >= 0xD0 && j[k + 1] <= 0xD7))) ++k;
+      if (k + 1 >= j.size()) k = j.size();
+      end = k;
+    }
+    s.body.assign(j.begin() + long(i), j.begin() + long(end));
+    out.push_back(s);
+    i = end;
+  }
+  return out;
+}
+
+Bytes join(const std::vector<Segment>& segs) {
+  Bytes out;
+  for (const Segment& s : segs) {
+    out.push_back(0xFF);
+    out.push_back(static_cast<uint8_t>(s.marker));
+    out.insert(out.end(), s.body.begin(), s.body.end());
+  }
+  return out;
+}
+
+}  // namespace jt
+
+namespace jt {
+
+namespace {
+
+struct OpenFile {
+  MemFiles* owner;
+  const Bytes* data;
+  int64_t pos;
+};
+
+void* mf_open(const char* name, void* ctx) {
+  auto* m = static_cast<MemFiles*>(ctx);
+  auto it = m->files.find(name);
+  if (it == m->files.end()) return nullptr;
+  ++m->opens;
+  return new OpenFile{m, &it->second, 0};
+}
+void* mf_open_write(const char*, void*) { return nullptr; }
+int64_t mf_read(void* f, void* dst, size_t n, void*) {
+  auto* o = static_cast<OpenFile*>(f);
+  int64_t end = int64_t(o->data->size());
+  if (o->owner->eof_at >= 0) end = std::min(end, o->owner->eof_at);
+  if (o->pos >= end) return 0;
+  size_t k = std::min({n, o->owner->max_read, size_t(end - o->pos)});
+  std::memcpy(dst, o->data->data() + o->pos, k);
+  o->pos += int64_t(k);
+  return int64_t(k);
+}
+int64_t mf_write(void*, const void*, size_t, void*) { return -1; }
+int64_t mf_seek(void* f, int64_t off, int whence, void*) {
+  auto* o = static_cast<OpenFile*>(f);
+  if (o->owner->fail_seek) return -1;
+  int64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? o->pos : int64_t(o->data->size());
+  if (base + off < 0) return -1;
+  o->pos = base + off;
+  return o->pos;
+}
+int32_t mf_close(void* f, void*) {
+  auto* o = static_cast<OpenFile*>(f);
+  MemFiles* m = o->owner;
+  delete o;
+  ++m->closes;
+  return m->fail_close ? -1 : 0;
+}
+
+}  // namespace
+
+JpegFileOps MemFiles::ops() { return JpegFileOps{mf_open, mf_open_write, mf_read, mf_write, mf_seek, mf_close, this}; }
+
+}  // namespace jt

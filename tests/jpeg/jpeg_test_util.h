@@ -1,0 +1,96 @@
+// Shared helpers of the codec tests: fixtures made with libjpeg-turbo, decodes through our codec
+// into guarded pixel buffers, comparisons and the processor-class pin.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "jpeg/jcodec.h"
+#include "tools/jpegwriter/jpegref.h"
+
+namespace jt {
+
+using jpegref::Image;
+using Bytes = std::vector<uint8_t>;
+
+// Source picture of the given size as 3-channel RGB (or 1 or 4 channels), cached.
+const Image& source(int w, int h, int ch = 3);
+// A baseline encode of source(w, h) with component 0 sampled h0 x v0, cached by name.
+Bytes encode(int w, int h, const jpegref::EncodeOpts& o, int ch = 3);
+
+// A pixel buffer with guard bytes around it and in its row padding.
+struct DibSpec {
+  int channels = 3;
+  int color = JPEG_COLOR_BGR;
+  int pad = 0;
+  bool bottom_up = false;  // negative dib_height
+};
+
+struct Dib {
+  DibSpec spec;
+  int w = 0, h = 0;
+  size_t line = 0;
+  std::vector<uint8_t> bytes;  // guard + rows + guard
+  static constexpr size_t kGuard = 64;
+  static constexpr uint8_t kCanary = 0xA5;
+  Dib(int w_, int h_, const DibSpec& s);
+  uint8_t* data() { return bytes.data() + kGuard; }
+  int bpp() const { return spec.color == JPEG_COLOR_YCBCR ? 2 : spec.channels; }
+  // Guards and padding still hold the canary.
+  bool guards_intact() const;
+  // Pixels as an image, rows in image order (undoing a bottom-up buffer) and R,G,B order for
+  // B,G,R buffers.
+  Image image() const;
+};
+
+struct Decoded {
+  int rc = 0;
+  int rc_params = 0;
+  Image img;
+  bool guards = true;
+  JPEG_IMAGE_PROPS after{};  // caller fields after the read
+};
+
+// init, mode 1, set the buffer (size ceil(dim / scale) or the region), read `mode`, free.
+Decoded decode(const Bytes& jpeg, int mode = 3, const DibSpec& spec = {}, JpegRect roi = {}, int dct_method = 1);
+
+// Largest channel difference and PSNR of two images of the same shape.
+struct Diff {
+  int max = 0;
+  double psnr = 0;
+};
+Diff compare(const Image& a, const Image& b);
+// The crop [x0, x0 + w) x [y0, y0 + h) of an image.
+Image crop(const Image& img, int x0, int y0, int w, int h);
+
+// Writes the pictures under VELDRA_TEST_DUMP when it is set.
+void dump(const std::string& name, const Image& ours, const Image& ref);
+
+// Splits a stream into its segments (marker, payload incl. length) and the entropy data that
+// follows each SOS, so tests can splice streams.
+struct Segment {
+  int marker = 0;
+  Bytes body;  // everything after the marker bytes (length, payload, and entropy data for SOS)
+};
+std::vector<Segment> split(const Bytes& jpeg);
+Bytes join(const std::vector<Segment>& segs);
+
+}  // namespace jt
+
+namespace jt {
+
+// In-memory files for the codec's file modes, with injected failures.
+struct MemFiles {
+  std::map<std::string, Bytes> files;
+  size_t max_read = 4096;     // short reads: at most this many bytes per read
+  int64_t eof_at = -1;        // reads at or past this offset return 0 bytes
+  bool fail_seek = false;
+  bool fail_close = false;
+  int opens = 0, closes = 0;
+  JpegFileOps ops();
+};
+
+}  // namespace jt

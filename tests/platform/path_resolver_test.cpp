@@ -1,0 +1,237 @@
+// The path resolver: game paths (code page 936, either separator, any letter case) to host files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "plat/cp936.h"
+#include "plat/files.h"
+#include "plat/headless.h"
+#include "tests/support/temp_game_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A fresh game folder under TMPDIR with a few files in mixed case.
+class PathResolver : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_.write("System/Phiz.MDA", "phiz");
+    dir_.write("system2/c1meu030.MDA", "menu");
+    dir_.write("Data/Map/A.bin", "map");
+    files_ = plat::makePosixFileSystem(root_.string());
+  }
+  std::string host(const std::string& rel) const { return (root_ / rel).string(); }
+  std::string read(std::string_view gamePath, const char* mode = "rb") {
+    auto f = files_->open(gamePath, mode);
+    if (!f) return "<none>";
+    std::string s(4096, '\0');
+    s.resize(f->read(s.data(), s.size()));
+    return s;
+  }
+
+  veldra_test::TempGameDir dir_;
+  fs::path root_ = dir_.path();
+  std::unique_ptr<plat::IFileSystem> files_;
+};
+
+TEST_F(PathResolver, SplitTable) {
+  using V = std::vector<std::string>;
+  struct Case {
+    std::string in, gameDir;
+    V out;
+  } cases[] = {
+      {"system\\Phiz.MDA", "", {"system", "Phiz.MDA"}},
+      {"system/c1meu030.MDA", "", {"system", "c1meu030.MDA"}},
+      {"a//b/./c/", "", {"a", "b", "c"}},
+      {"C:\\data\\x", "", {"data", "x"}},
+      {"d:x", "", {"x"}},
+      {"\\abs\\x", "", {"abs", "x"}},
+      {"/games/veldra\\screenshots\\CAP1.BMP", "/games/veldra", {"screenshots", "CAP1.BMP"}},
+      {"/games/veldra2/x", "/games/veldra", {"games", "veldra2", "x"}},
+      {"games/veldra/x", "/games/veldra", {"games", "veldra", "x"}},  // relative: not the folder
+      {"..\\x", "", {"..", "x"}},
+      {"dir\\\xB1\x5C.txt", "", {"dir", "\xB1\x5C.txt"}},  // trail 0x5C does not split
+      {"", "", {}},
+      {"\\/.\\", "", {}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(plat::splitGamePath(c.in, c.gameDir), c.out) << c.in;
+}
+
+TEST_F(PathResolver, ResolveTable) {
+  struct Case {
+    std::string in;
+    std::optional<std::string> out;  // relative to the root; nullopt: refused
+  } cases[] = {
+      {"system\\phiz.mda", "System/Phiz.MDA"},
+      {"SYSTEM/PHIZ.MDA", "System/Phiz.MDA"},
+      {"System2\\C1MEU030.mda", "system2/c1meu030.MDA"},
+      {"C:\\System\\Phiz.MDA", "System/Phiz.MDA"},
+      {"/data/MAP/a.BIN", "Data/Map/A.bin"},
+      {"data\\map\\..\\Map\\.\\a.bin", "Data/Map/A.bin"},
+      {"system\\", "System"},
+      {"System\\NewFile.Txt", "System/NewFile.Txt"},      // missing last part keeps its case
+      {"NoDir\\Sub\\File.TXT", "NoDir/Sub/File.TXT"},
+      {"nodir\\..\\system\\phiz.mda", "System/Phiz.MDA"},  // ".." over a missing part
+      {"..\\x", std::nullopt},
+      {"data\\..\\..\\x", std::nullopt},
+      {"C:\\..\\x", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    auto got = files_->resolve(c.in, plat::Access::Read);
+    if (!c.out) {
+      EXPECT_FALSE(got) << c.in;
+      continue;
+    }
+    ASSERT_TRUE(got) << c.in;
+    EXPECT_EQ(*got, host(*c.out)) << c.in;
+  }
+  EXPECT_EQ(*files_->resolve("", plat::Access::Read), root_.string());
+  // The game folder's own absolute path, as the SYSTEM module formats it into paths.
+  EXPECT_EQ(*files_->resolve(root_.string() + "\\system\\PHIZ.mda", plat::Access::Read), host("System/Phiz.MDA"));
+  EXPECT_EQ(read(root_.string() + "\\system\\PHIZ.mda"), "phiz");
+}
+
+TEST_F(PathResolver, CreationKeepsCaseAndLaterLookupsFindIt) {
+  auto f = files_->open("system\\NewFile.TXT", "wb");
+  ASSERT_TRUE(f);
+  EXPECT_EQ(f->write("new", 3), 3u);
+  f.reset();
+  EXPECT_TRUE(fs::exists(root_ / "System" / "NewFile.TXT"));
+  EXPECT_EQ(read("SYSTEM/newfile.txt"), "new");  // the cache learned the new name
+  EXPECT_TRUE(files_->mkdir("Data\\Saves"));
+  EXPECT_TRUE(fs::is_directory(root_ / "Data" / "Saves"));
+  EXPECT_TRUE(files_->isDir("data/saves"));
+  EXPECT_FALSE(files_->mkdir("Missing\\Deeper"));  // not recursive
+}
+
+TEST_F(PathResolver, ExactMatchWinsOverFoldedOne) {
+  dir_.write("Readme.txt", "mixed");
+  dir_.write("README.TXT", "upper");
+  auto fresh = plat::makePosixFileSystem(root_.string());
+  EXPECT_EQ(*fresh->resolve("Readme.txt", plat::Access::Read), host("Readme.txt"));
+  EXPECT_EQ(*fresh->resolve("README.TXT", plat::Access::Read), host("README.TXT"));
+  // Neither matches exactly: the first in byte order.
+  EXPECT_EQ(*fresh->resolve("readme.txt", plat::Access::Read), host("README.TXT"));
+}
+
+TEST_F(PathResolver, FileCreatedBehindTheCacheIsFound) {
+  EXPECT_EQ(read("system/phiz.mda"), "phiz");  // the listing of System is now cached
+  dir_.write("System/Behind.DAT", "late");
+  EXPECT_EQ(read("SYSTEM\\behind.dat"), "late");
+  EXPECT_TRUE(files_->isFile("system/BEHIND.dat"));
+}
+
+TEST_F(PathResolver, DoubleByteNameWithTrail5CIsOnePart) {
+  // The first mapped character whose trail byte is '\'.
+  std::string ch;
+  for (int lead = 0x81; lead <= 0xFE && ch.empty(); ++lead)
+    if (plat::cp936::decodeChar(static_cast<uint8_t>(lead), 0x5C)) ch = {static_cast<char>(lead), '\\'};
+  ASSERT_FALSE(ch.empty());
+  std::string name = "System\\" + ch + "Name.txt";
+  auto f = files_->open(name, "wb");
+  ASSERT_TRUE(f);
+  f.reset();
+  fs::path onDisk = root_ / "System" / (plat::cp936::toUtf8(ch) + "Name.txt");
+  EXPECT_TRUE(fs::is_regular_file(onDisk));
+  EXPECT_TRUE(files_->isFile("system/" + ch + "NAME.TXT"));
+  bool listed = false;
+  for (const auto& e : files_->list("system"))
+    if (e.nameCp936 == ch + "Name.txt") listed = !e.isDir;
+  EXPECT_TRUE(listed);
+}
+
+TEST_F(PathResolver, FoldersAreRefusedForReading) {
+  EXPECT_FALSE(files_->open("System", "rb"));
+  EXPECT_FALSE(files_->open("System", "r"));
+  EXPECT_FALSE(files_->open("System", "wb"));
+  EXPECT_TRUE(files_->isDir("system"));
+  EXPECT_FALSE(files_->isFile("system"));
+  EXPECT_TRUE(files_->exists("system"));
+  EXPECT_FALSE(files_->remove("System"));  // remove takes files only
+  EXPECT_FALSE(files_->open("System\\Nothing.txt", "rb"));
+  EXPECT_FALSE(files_->open("System\\Phiz.MDA", "xb"));  // not a mode
+}
+
+TEST_F(PathResolver, TextModeTranslatesLineEnds) {
+  {
+    auto f = files_->open("log.txt", "w");
+    ASSERT_TRUE(f);
+    EXPECT_EQ(f->write("a\nb\n", 4), 4u);
+  }
+  EXPECT_EQ(dir_.read("log.txt"), "a\r\nb\r\n");
+  {
+    auto f = files_->open("LOG.TXT", "a");
+    ASSERT_TRUE(f);
+    f->write("c\n", 2);
+  }
+  EXPECT_EQ(dir_.read("log.txt"), "a\r\nb\r\nc\r\n");
+  EXPECT_EQ(read("log.txt", "r"), "a\nb\nc\n");
+  EXPECT_EQ(read("log.txt", "rb"), "a\r\nb\r\nc\r\n");
+
+  dir_.write("cr.txt", "a\rb\r\nc\r");
+  EXPECT_EQ(read("cr.txt", "r"), "a\rb\nc\r");  // a lone CR stays
+  // A CR that ends one read joins the LF that starts the next.
+  auto f = files_->open("cr.txt", "r");
+  char buf[2];
+  ASSERT_EQ(f->read(buf, 2), 2u);
+  ASSERT_EQ(f->read(buf, 2), 2u);
+  EXPECT_EQ(std::string(buf, 2), "b\n");
+  EXPECT_EQ(f->tell(), 5);
+}
+
+TEST_F(PathResolver, RenameReplaceRemoveAndStat) {
+  dir_.write("tmp.bin", "fresh");
+  dir_.write("target.bin", "old");
+  EXPECT_FALSE(files_->rename("TMP.bin", "Target.BIN"));  // the target exists
+  EXPECT_TRUE(files_->replaceFile("TMP.bin", "Target.BIN"));
+  EXPECT_EQ(dir_.read("target.bin"), "fresh");
+  EXPECT_FALSE(fs::exists(root_ / "tmp.bin"));
+  EXPECT_TRUE(files_->rename("target.bin", "Moved.Bin"));
+  EXPECT_EQ(read("moved.bin"), "fresh");
+  EXPECT_FALSE(files_->exists("target.bin"));
+  auto st = files_->stat("MOVED.BIN");
+  ASSERT_TRUE(st);
+  EXPECT_EQ(st->size, 5u);
+  EXPECT_FALSE(st->isDir);
+  EXPECT_TRUE(files_->remove("moved.bin"));
+  EXPECT_FALSE(files_->exists("moved.bin"));
+  EXPECT_TRUE(files_->rename("Data", "Data2"));
+  EXPECT_EQ(read("data2/map/a.bin"), "map");
+  EXPECT_FALSE(files_->isDir("data"));
+  EXPECT_FALSE(files_->rmdir("data2"));  // not empty
+  EXPECT_TRUE(files_->remove("DATA2/MAP/A.BIN"));
+  EXPECT_TRUE(files_->rmdir("data2/map"));
+  EXPECT_TRUE(files_->rmdir("data2"));
+  EXPECT_FALSE(files_->rmdir(""));  // never the game folder itself
+}
+
+TEST_F(PathResolver, WritesThroughALinkOutsideAreRefused) {
+  veldra_test::TempGameDir outside;
+  fs::create_directory_symlink(outside.path(), root_ / "Out");
+  EXPECT_FALSE(files_->open("out\\evil.txt", "wb"));
+  EXPECT_FALSE(files_->mkdir("out\\evil"));
+  EXPECT_TRUE(fs::is_empty(fs::path(outside.path())));
+}
+
+TEST_F(PathResolver, DrivePrefixIsNotedOnce) {
+  plat::HeadlessPlatform& p = plat::installHeadless();
+  auto countNotes = [&] {
+    int n = 0;
+    for (const auto& line : p.debugLines()) n += line.find("drive prefix") != std::string::npos;
+    return n;
+  };
+  EXPECT_EQ(*files_->resolve("C:\\System\\Phiz.MDA", plat::Access::Read), host("System/Phiz.MDA"));
+  EXPECT_EQ(countNotes(), 1);
+  files_->resolve("d:/data", plat::Access::Read);
+  files_->exists("C:\\x");
+  EXPECT_EQ(countNotes(), 1);
+}
+
+TEST_F(PathResolver, GameDirAndExePath) {
+  EXPECT_EQ(files_->gameDir(), root_.string());
+  EXPECT_TRUE(fs::path(files_->exePath()).is_absolute());
+  EXPECT_TRUE(fs::exists(files_->exePath()));
+}
+
+}  // namespace

@@ -1,0 +1,113 @@
+// handover --lines N [--command C ...] [--command-delay MS] -- PROGRAM [ARGS...]
+//
+// Plays the updater's last step: makes the hand-over pipe, writes N synthetic server lines
+// ("Line 1".., line ids 101.., 127.0.0.1, ports 7001.., load 100, available) before starting
+// PROGRAM with the read end, writes each 4-byte command a moment later, closes its end and
+// returns PROGRAM's exit code.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "plat/bytes.h"
+#include "plat/handover.h"
+
+namespace {
+
+constexpr int GROUP_ID = 100;
+constexpr int FIRST_PORT = 7001;
+constexpr int MAX_LINES = 100;
+
+int usage() {
+  std::fprintf(stderr, "usage: handover --lines N [--command C ...] [--command-delay MS] -- PROGRAM [ARGS...]\n");
+  return 2;
+}
+
+bool parse_number(const char* text, long min, long max, long* out) {
+  char* end = nullptr;
+  const long v = std::strtol(text, &end, 0);
+  if (!text[0] || *end || v < min || v > max) return false;
+  *out = v;
+  return true;
+}
+
+std::vector<uint8_t> synthetic_lines(int count) {
+  plat::ByteWriter w;
+  for (int i = 1; i <= count; ++i) {
+    plat::SERVER_LINE_RECORD rec{};
+    std::snprintf(rec.name, sizeof rec.name, "Line %d", i);
+    rec.line_id = GROUP_ID + i;
+    rec.address = plat::ipv4NetworkOrder(127, 0, 0, 1);
+    rec.port = FIRST_PORT + i - 1;
+    rec.load = 100;
+    rec.available = 1;
+    plat::writeServerLine(w, rec);
+  }
+  return w.take();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  long lines = 0;
+  long delay_ms = 300;
+  std::vector<uint32_t> commands;
+  int i = 1;
+  for (; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--") {
+      ++i;
+      break;
+    }
+    if (i + 1 >= argc) return usage();
+    long v = 0;
+    if (arg == "--lines" && parse_number(argv[i + 1], 0, MAX_LINES, &v)) {
+      lines = v;
+    } else if (arg == "--command" && parse_number(argv[i + 1], 0, 0xFFFFFFFFL, &v)) {
+      commands.push_back(static_cast<uint32_t>(v));
+    } else if (arg == "--command-delay" && parse_number(argv[i + 1], 0, 60000, &v)) {
+      delay_ms = v;
+    } else {
+      return usage();
+    }
+    ++i;
+  }
+  if (i >= argc) return usage();
+  const std::string program = argv[i];
+  const std::vector<std::string> args(argv + i + 1, argv + argc);
+
+  plat::HandoverLauncher pipe;
+  if (!pipe.open()) {
+    std::fprintf(stderr, "handover: %s\n", pipe.error().c_str());
+    return 1;
+  }
+  // The block goes in before the client starts: 8,400 bytes fit the pipe.
+  if (lines > 0 && !pipe.write(synthetic_lines(static_cast<int>(lines)))) {
+    std::fprintf(stderr, "handover: %s\n", pipe.error().c_str());
+    return 1;
+  }
+  const auto pid = pipe.spawn(program, args, true);
+  if (!pid) {
+    std::fprintf(stderr, "handover: %s\n", pipe.error().c_str());
+    return 1;
+  }
+  for (uint32_t command : commands) {
+    // Apart in time, so that each arrives as a read of its own.
+    std::this_thread::sleep_for(std::chrono::milliseconds(delay_ms));
+    const uint8_t bytes[4] = {uint8_t(command), uint8_t(command >> 8), uint8_t(command >> 16), uint8_t(command >> 24)};
+    if (!pipe.write(bytes)) {
+      std::fprintf(stderr, "handover: %s\n", pipe.error().c_str());
+      break;
+    }
+  }
+  pipe.closeWrite();
+  const auto code = plat::HandoverLauncher::wait(*pid);
+  if (!code) {
+    std::fprintf(stderr, "handover: cannot wait for %s\n", program.c_str());
+    return 1;
+  }
+  return *code;
+}

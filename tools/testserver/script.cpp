@@ -1,0 +1,224 @@
+// Script parsing.
+#include "tools/testserver/script.h"
+
+#include <cstdlib>
+
+namespace testserver {
+
+namespace {
+
+std::vector<std::string> tokens(std::string_view line, int lineNo) {
+  std::vector<std::string> out;
+  size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) ++i;
+    if (i >= line.size() || line[i] == '#') break;
+    std::string t;
+    while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') {
+      if (line[i] == '"') {  // quoted text keeps blanks and '#'; escapes are decoded later
+        t += line[i++];
+        while (i < line.size() && line[i] != '"') {
+          if (line[i] == '\\' && i + 1 < line.size()) t += line[i++];
+          t += line[i++];
+        }
+        if (i >= line.size()) throw ScriptError(lineNo, "unterminated string");
+      }
+      t += line[i++];
+    }
+    out.push_back(std::move(t));
+  }
+  return out;
+}
+
+int64_t number(const std::string& t, int lineNo, int64_t lo, int64_t hi) {
+  const char* s = t.c_str();
+  bool neg = false;
+  if (*s == '-') {
+    neg = true;
+    ++s;
+  }
+  int base = 10;
+  if (s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+    base = 16;
+    s += 2;
+  }
+  if (*s == '\0') throw ScriptError(lineNo, "bad number \"" + t + "\"");
+  char* end = nullptr;
+  unsigned long long v = std::strtoull(s, &end, base);
+  if (*end != '\0' || *s == '-' || *s == '+' || v > 0xFFFFFFFFull) throw ScriptError(lineNo, "bad number \"" + t + "\"");
+  int64_t r = neg ? -static_cast<int64_t>(v) : static_cast<int64_t>(v);
+  if (r < lo || r > hi) throw ScriptError(lineNo, "number out of range \"" + t + "\"");
+  return r;
+}
+
+uint32_t u32(const std::string& t, int lineNo) { return static_cast<uint32_t>(number(t, lineNo, 0, 0xFFFFFFFFll)); }
+
+// An argument: any 32-bit pattern, written signed or unsigned.
+int32_t arg32(const std::string& t, int lineNo) {
+  return static_cast<int32_t>(static_cast<uint32_t>(number(t, lineNo, INT32_MIN, 0xFFFFFFFFll)));
+}
+
+Link link(const std::string& t, int lineNo) {
+  if (t == "world") return Link::World;
+  if (t == "chat") return Link::Chat;
+  throw ScriptError(lineNo, "unknown link \"" + t + "\"");
+}
+
+void le(std::vector<uint8_t>& out, uint64_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+int hexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+PayloadItem item(const std::string& t, int lineNo) {
+  const size_t colon = t.find(':');
+  if (colon == std::string::npos) throw ScriptError(lineNo, "bad payload item \"" + t + "\"");
+  const std::string kind = t.substr(0, colon), value = t.substr(colon + 1);
+  PayloadItem it;
+  if (kind == "u8") {
+    le(it.bytes, static_cast<uint64_t>(number(value, lineNo, 0, 0xFF)), 1);
+  } else if (kind == "u16") {
+    le(it.bytes, static_cast<uint64_t>(number(value, lineNo, 0, 0xFFFF)), 2);
+  } else if (kind == "u32") {
+    le(it.bytes, u32(value, lineNo), 4);
+  } else if (kind == "i32") {
+    le(it.bytes, static_cast<uint32_t>(number(value, lineNo, INT32_MIN, INT32_MAX)), 4);
+  } else if (kind == "zero") {
+    it.bytes.assign(static_cast<size_t>(number(value, lineNo, 0, 64 << 20)), 0);
+  } else if (kind == "hex") {
+    if (value.size() % 2 != 0) throw ScriptError(lineNo, "odd number of hex digits");
+    for (size_t i = 0; i < value.size(); i += 2) {
+      int hi = hexDigit(value[i]), lo = hexDigit(value[i + 1]);
+      if (hi < 0 || lo < 0) throw ScriptError(lineNo, "bad hex digit");
+      it.bytes.push_back(static_cast<uint8_t>(hi * 16 + lo));
+    }
+  } else if (kind == "str") {
+    if (value.size() < 2 || value.front() != '"' || value.back() != '"') throw ScriptError(lineNo, "str needs quotes");
+    const std::string body = value.substr(1, value.size() - 2);
+    for (size_t i = 0; i < body.size(); ++i) {
+      if (body[i] != '\\') {
+        it.bytes.push_back(static_cast<uint8_t>(body[i]));
+        continue;
+      }
+      if (++i >= body.size()) throw ScriptError(lineNo, "bad escape");
+      switch (body[i]) {
+        case 'x': {
+          int hi = i + 1 < body.size() ? hexDigit(body[i + 1]) : -1;
+          int lo = i + 2 < body.size() ? hexDigit(body[i + 2]) : -1;
+          if (hi < 0 || lo < 0) throw ScriptError(lineNo, "bad \\x escape");
+          it.bytes.push_back(static_cast<uint8_t>(hi * 16 + lo));
+          i += 2;
+          break;
+        }
+        case 'n': it.bytes.push_back('\n'); break;
+        case 'r': it.bytes.push_back('\r'); break;
+        case 't': it.bytes.push_back('\t'); break;
+        case '\\': it.bytes.push_back('\\'); break;
+        case '"': it.bytes.push_back('"'); break;
+        default: throw ScriptError(lineNo, std::string("unknown escape \\") + body[i]);
+      }
+    }
+  } else if (kind == "addr") {
+    if (value == "world")
+      it.kind = PayloadItem::AddrWorld;
+    else if (value == "chat")
+      it.kind = PayloadItem::AddrChat;
+    else
+      throw ScriptError(lineNo, "addr: takes world or chat");
+  } else {
+    throw ScriptError(lineNo, "unknown payload item \"" + kind + "\"");
+  }
+  return it;
+}
+
+FrameSpec frame(const std::vector<std::string>& t, size_t at, int lineNo) {
+  if (t.size() < at + 3) throw ScriptError(lineNo, "a frame needs LINK ID ARG");
+  FrameSpec f;
+  f.link = link(t[at], lineNo);
+  f.id = u32(t[at + 1], lineNo);
+  f.arg = arg32(t[at + 2], lineNo);
+  if (f.id == 0) throw ScriptError(lineNo, "id 0 is the client's hello");
+  for (size_t i = at + 3; i < t.size(); ++i) f.items.push_back(item(t[i], lineNo));
+  return f;
+}
+
+}  // namespace
+
+ScriptError::ScriptError(int lineNo, const std::string& what)
+    : std::runtime_error("line " + std::to_string(lineNo) + ": " + what), line(lineNo) {}
+
+const char* linkName(Link l) { return l == Link::World ? "world" : "chat"; }
+
+Script Script::parse(std::string_view text) {
+  Script s;
+  int lineNo = 0;
+  size_t pos = 0;
+  while (pos <= text.size()) {
+    size_t nl = text.find('\n', pos);
+    if (nl == std::string_view::npos) nl = text.size();
+    std::string_view line = text.substr(pos, nl - pos);
+    pos = nl + 1;
+    ++lineNo;
+    std::vector<std::string> t = tokens(line, lineNo);
+    if (t.empty()) continue;
+    Step st;
+    st.line = lineNo;
+    const std::string& verb = t[0];
+    if (verb == "expect") {
+      if (t.size() < 3) throw ScriptError(lineNo, "expect needs LINK and ID or hello");
+      st.link = link(t[1], lineNo);
+      size_t i = 3;
+      if (t[2] == "hello") {
+        st.kind = Step::ExpectHello;
+      } else {
+        st.kind = Step::Expect;
+        st.id = u32(t[2], lineNo);
+      }
+      if (i < t.size() && t[i] != "within" && t[i].rfind("len=", 0) != 0) {
+        if (t[i] != "any") st.arg = arg32(t[i], lineNo);
+        ++i;
+      }
+      for (; i < t.size(); ++i) {
+        if (t[i].rfind("len=", 0) == 0 && st.kind == Step::Expect) {
+          st.length = u32(t[i].substr(4), lineNo);
+        } else if (t[i] == "within" && i + 1 < t.size()) {
+          st.withinMs = u32(t[++i], lineNo);
+        } else {
+          throw ScriptError(lineNo, "unexpected \"" + t[i] + "\"");
+        }
+      }
+    } else if (verb == "send") {
+      st.kind = Step::Send;
+      st.frame = frame(t, 1, lineNo);
+      st.link = st.frame.link;
+    } else if (verb == "on") {
+      if (t.size() < 4 || t[3] != "reply") throw ScriptError(lineNo, "on LINK ID reply LINK ID ARG [ITEM ...]");
+      st.kind = Step::On;
+      st.link = link(t[1], lineNo);
+      st.id = u32(t[2], lineNo);
+      st.frame = frame(t, 4, lineNo);
+    } else if (verb == "wait") {
+      if (t.size() != 2) throw ScriptError(lineNo, "wait MS");
+      st.kind = Step::Wait;
+      st.waitMs = u32(t[1], lineNo);
+    } else if (verb == "close") {
+      if (t.size() != 2) throw ScriptError(lineNo, "close LINK");
+      st.kind = Step::Close;
+      st.link = link(t[1], lineNo);
+    } else if (verb == "end") {
+      if (t.size() != 1) throw ScriptError(lineNo, "end takes nothing");
+      st.kind = Step::End;
+    } else {
+      throw ScriptError(lineNo, "unknown step \"" + verb + "\"");
+    }
+    s.steps.push_back(std::move(st));
+  }
+  return s;
+}
+
+}  // namespace testserver

@@ -1,0 +1,9 @@
+#include "ui/notices/notice_lines.h"
+
+namespace {
+NOTICE_LINES g_notice_lines;
+}
+
+NOTICE_LINES& notice_lines() { return g_notice_lines; }
+
+void notice_lines_clear() { g_notice_lines = NOTICE_LINES{}; }

@@ -1,0 +1,9 @@
+#include "world/scene/view_rect.h"
+
+namespace {
+SCENE_VIEW_RECT g_view_rect;
+}
+
+SCENE_VIEW_RECT& scene_view_rect() { return g_view_rect; }
+
+void scene_view_rect_reset() { g_view_rect = SCENE_VIEW_RECT{}; }
