@@ -117,12 +117,29 @@ static inline int32_t read_value(JpegStream* in, int32_t s, int32_t* v) {
   return 0;
 }
 
+// Symbol through the lookahead when the bits are there, else the length-by-length tables.
+static inline int32_t fast_symbol(JpegStream* in, const JpegHuffDecode* t, int32_t* sym) {
+  if (in->bits >= 16) {
+    uint32_t e = t->lookahead[(in->acc >> (in->bits - 8)) & 0xFF];
+    if (e) {
+      in->bits -= static_cast<int32_t>(e >> 16);
+      *sym = static_cast<int32_t>(e & 0xFF);
+      return 0;
+    }
+  }
+  return decode_symbol(in, t, sym);
+}
+
 template <bool kKeepAc>
 static int32_t decode_block_impl(JpegStream* in, const JpegHuffDecode* dc, const JpegHuffDecode* ac,
                                  int32_t* last_dc, int16_t* block) {
   if (kKeepAc) std::memset(block, 0, 64 * sizeof(int16_t));
   int32_t s = 0, v = 0;
-  int32_t rc = decode_symbol(in, dc, &s);
+  if (in->bits < 32) {
+    int32_t rc = fill_bits(in, 32);
+    if (rc < 0) return rc;
+  }
+  int32_t rc = fast_symbol(in, dc, &s);
   if (rc) return rc == kMarkerHit ? 0 : rc;
   if (s > 15) s = 0;  // not a valid DC category
   if (s) {
@@ -132,15 +149,24 @@ static int32_t decode_block_impl(JpegStream* in, const JpegHuffDecode* dc, const
   }
   block[0] = static_cast<int16_t>(*last_dc);
   for (int32_t k = 1; k < 64;) {
+    // one refill covers a symbol (up to 16 bits) and its value (up to 15)
+    if (in->bits < 32) {
+      rc = fill_bits(in, 32);
+      if (rc < 0) return rc;
+    }
     int32_t sym = 0;
-    rc = decode_symbol(in, ac, &sym);
+    rc = fast_symbol(in, ac, &sym);
     if (rc) return rc == kMarkerHit ? 0 : rc;
-    int32_t r = sym >> 4;
+    const int32_t r = sym >> 4;
     s = sym & 15;
     if (s) {
       k += r;
-      rc = read_value(in, s, &v);
-      if (rc) return rc == kMarkerHit ? 0 : rc;
+      if (in->bits >= s) {
+        v = extend(take_bits(in, s), s);
+      } else {
+        rc = read_value(in, s, &v);
+        if (rc) return rc == kMarkerHit ? 0 : rc;
+      }
       if (kKeepAc) block[kZigzag[k]] = static_cast<int16_t>(v);
       ++k;
     } else if (r == 15) {

@@ -108,27 +108,55 @@ void fixed_pixels(const int16_t* b, uint8_t* first, ptrdiff_t step, int x0, int 
   }
 }
 
+// Saturation by table: index = value + 384 for values in [-384, 639].
+struct SatTable {
+  uint8_t v[1024];
+  SatTable() {
+    for (int i = 0; i < 1024; ++i) v[i] = static_cast<uint8_t>(std::clamp(i - 384, 0, 255));
+  }
+};
+const SatTable kSat;
+
 // Full-MCU converting kernels: the chroma terms are computed once per chroma sample and added
 // to the HS x VS luma samples it serves.
 template <int HS, int VS, Fmt F>
 void fixed_full(const int16_t* b, uint8_t* out, ptrdiff_t step) {
-  if constexpr (!converts(F) || F == Fmt::Ycc4Quad) {
+  if constexpr (F != Fmt::Rgb && F != Fmt::Bgr && F != Fmt::Rgba) {
     fixed_pixels<HS, VS, F>(b, out, step, 0, 0, 8 * HS, 8 * VS);
   } else {
     const int16_t* cb = b + HS * VS * 64;
     const int16_t* cr = cb + 64;
     constexpr int bpp = kBpp<F>;
+    constexpr int ri = F == Fmt::Bgr ? 2 : 0, bi = F == Fmt::Bgr ? 0 : 2;
+    const uint8_t* sat = kSat.v + 384;
     for (int cy = 0; cy < 8; ++cy) {
+      const int16_t* yrows[VS];
+      uint8_t* orows[VS];
       for (int dy = 0; dy < VS; ++dy) {
-        int y = cy * VS + dy;
-        uint8_t* o = out + y * step;
-        const int16_t* yrow = b + ((y >> 3) * HS << 6) + ((y & 7) << 3);
-        for (int cx = 0; cx < 8; ++cx) {
-          int32_t u = cb[cy * 8 + cx], v = cr[cy * 8 + cx];
-          Terms t = terms(u, v);
+        const int y = cy * VS + dy;
+        yrows[dy] = b + ((y >> 3) * HS << 6) + ((y & 7) << 3);
+        orows[dy] = out + y * step;
+      }
+      for (int cx = 0; cx < 8; ++cx) {
+        const int32_t u = cb[cy * 8 + cx], v = cr[cy * 8 + cx];
+        // samples are 0..255, so each term lies well inside the table's reach
+        const int32_t rt = static_cast<int16_t>((359 * v - 45813) >> 8);
+        const int32_t gt = static_cast<int16_t>((88 * u + 183 * v - 34806) >> 8);
+        const int32_t bt = static_cast<int16_t>((454 * u - 57937) >> 8);
+        const int x0 = cx * HS;
+        const int lo = ((x0 >> 3) << 6) + (x0 & 7);
+        for (int dy = 0; dy < VS; ++dy) {
           for (int dx = 0; dx < HS; ++dx) {
-            int x = cx * HS + dx;
-            emit<F>(o + x * bpp, yrow[((x >> 3) << 6) + (x & 7)], t, u, v, 0, false);
+            const int32_t yy = yrows[dy][lo + dx];
+            uint8_t* o = orows[dy] + (x0 + dx) * bpp;
+            if (((yy | u | v) & ~255) != 0) {
+              emit<F>(o, yy, Terms{rt, gt, bt}, u, v, 0, false);
+              continue;
+            }
+            o[ri] = sat[yy + rt];
+            o[1] = sat[yy - gt];
+            o[bi] = sat[yy + bt];
+            if constexpr (F == Fmt::Rgba) o[3] = 255;
           }
         }
       }

@@ -202,53 +202,77 @@ void idct_fast_1x1(int16_t* b) {
 
 namespace {
 
+// The accurate flow in 32-bit arithmetic that wraps (unsigned) where crafted coefficients could
+// pass 2^31; valid data never comes near, so the results are those of the plain flow.
+using U = uint32_t;
+inline int32_t s32(U v) { return static_cast<int32_t>(v); }
+
 template <class T>
-inline void idct_accurate_flow(const T* c, int64_t* s, int64_t rnd, int sh) {
-  int64_t c0 = c[0], c1 = c[1], c2 = c[2], c3 = c[3], c4 = c[4], c5 = c[5], c6 = c[6], c7 = c[7];
-  int64_t f = c1 * 6393 - c7 * 32138;
-  int64_t g = c5 * 27246 - c3 * 18205;
-  int64_t h = c7 * 6393 + c1 * 32138;
-  int64_t l = c5 * 18205 + c3 * 27246;
-  int64_t e = ((f + g + 2048) >> 12) * 5793;
-  int64_t t = ((h + l + 2048) >> 12) * 5793;
-  int64_t p = h + f - l - g;
-  int64_t q = h + g - l - f;
-  int64_t r = (c0 - c4) * 32768;
-  int64_t u = (c0 + c4) * 32768;
-  int64_t w = c2 * 42813 + c6 * 17734;
-  int64_t bb = c2 * 17734 - c6 * 42813;
-  s[0] = (t + u + w + rnd) >> sh;
-  s[7] = (u + w - t + rnd) >> sh;
-  s[1] = (p + r + bb + rnd) >> sh;
-  s[6] = (r + bb - p + rnd) >> sh;
-  s[2] = (q + (r - bb) + rnd) >> sh;
-  s[5] = ((r - bb) - q + rnd) >> sh;
-  s[3] = (e + (u - w) + rnd) >> sh;
-  s[4] = ((u - w) - e + rnd) >> sh;
+inline void idct_accurate_flow(const T* c, int32_t* s, U rnd, int sh, int stride) {
+  const U c0 = U(c[0]), c1 = U(c[stride]), c2 = U(c[2 * stride]), c3 = U(c[3 * stride]), c4 = U(c[4 * stride]),
+          c5 = U(c[5 * stride]), c6 = U(c[6 * stride]), c7 = U(c[7 * stride]);
+  const U f = c1 * 6393u - c7 * 32138u;
+  const U g = c5 * 27246u - c3 * 18205u;
+  const U h = c7 * 6393u + c1 * 32138u;
+  const U l = c5 * 18205u + c3 * 27246u;
+  const U e = U(s32(f + g + 2048u) >> 12) * 5793u;
+  const U t = U(s32(h + l + 2048u) >> 12) * 5793u;
+  const U p = h + f - l - g;
+  const U q = h + g - l - f;
+  const U r = (c0 - c4) << 15;
+  const U u = (c0 + c4) << 15;
+  const U w = c2 * 42813u + c6 * 17734u;
+  const U bb = c2 * 17734u - c6 * 42813u;
+  s[0] = s32(t + u + w + rnd) >> sh;
+  s[7 * stride] = s32(u + w - t + rnd) >> sh;
+  s[1 * stride] = s32(p + r + bb + rnd) >> sh;
+  s[6 * stride] = s32(r + bb - p + rnd) >> sh;
+  s[2 * stride] = s32(q + (r - bb) + rnd) >> sh;
+  s[5 * stride] = s32((r - bb) - q + rnd) >> sh;
+  s[3 * stride] = s32(e + (u - w) + rnd) >> sh;
+  s[4 * stride] = s32((u - w) - e + rnd) >> sh;
+}
+
+inline int16_t clamp8_32(int32_t x) { return static_cast<int16_t>(x < -128 ? 0 : x > 127 ? 255 : x + 128); }
+
+inline bool ac_zero(const int16_t* b) {
+  uint64_t w[16];
+  std::memcpy(w, b, sizeof w);
+  uint64_t acc = w[0] & ~uint64_t(0xFFFF);
+  for (int i = 1; i < 16; ++i) acc |= w[i];
+  return acc == 0;
 }
 
 }  // namespace
 
 void idct_accurate_8x8(int16_t* b) {
+  if (ac_zero(b)) {
+    // what the two passes give for a lone DC
+    const int16_t v = clamp8_32(s32(U(b[0]) * 8u * 32768u + 0x100000u) >> 21);
+    for (int i = 0; i < 64; ++i) b[i] = v;
+    return;
+  }
   alignas(32) int32_t tmp[64];
-  int64_t s[8];
   for (int r = 0; r < 8; ++r) {
     const int16_t* c = b + r * 8;
     if ((c[1] | c[2] | c[3] | c[4] | c[5] | c[6] | c[7]) == 0) {
-      // (c0 << 15 + 2048) >> 12 for every output
-      int32_t dc = c[0] * 8;
+      const int32_t dc = s32(U(c[0]) * 8u);  // (c0 << 15 + 2048) >> 12
       for (int i = 0; i < 8; ++i) tmp[r * 8 + i] = dc;
       continue;
     }
-    idct_accurate_flow(c, s, 2048, 12);
-    for (int i = 0; i < 8; ++i) tmp[r * 8 + i] = static_cast<int32_t>(s[i]);
+    idct_accurate_flow(c, tmp + r * 8, 2048u, 12, 1);
   }
-  int32_t col[8];
-  for (int cidx = 0; cidx < 8; ++cidx) {
-    for (int i = 0; i < 8; ++i) col[i] = tmp[i * 8 + cidx];
-    idct_accurate_flow(col, s, 0x100000, 21);
-    for (int i = 0; i < 8; ++i) b[i * 8 + cidx] = clamp8(s[i]);
+  alignas(32) int32_t out[64];
+  for (int col = 0; col < 8; ++col) {
+    const int32_t* c = tmp + col;
+    if ((c[8] | c[16] | c[24] | c[32] | c[40] | c[48] | c[56]) == 0) {
+      const int32_t v = s32(U(c[0]) * 32768u + 0x100000u) >> 21;
+      for (int i = 0; i < 8; ++i) out[i * 8 + col] = v;
+      continue;
+    }
+    idct_accurate_flow(c, out + col, 0x100000u, 21, 8);
   }
+  for (int i = 0; i < 64; ++i) b[i] = clamp8_32(out[i]);
 }
 
 void idct_accurate_4x4(int16_t* b) {

@@ -10,7 +10,6 @@
 
 namespace {
 uint64_t g_counter = 0;
-uint8_t g_remainder = 0;
 }  // namespace
 
 uint32_t frame_step() {
@@ -20,9 +19,8 @@ uint32_t frame_step() {
     plat::get().clock().sleepMs(frame_input.frame_time + FRAME_PERIOD_MS - now);
   }
   const uint32_t now2 = plat::tier0::msTime();
-  frame_input.elapsed_ticks = static_cast<uint16_t>(g_remainder + now2 - frame_input.frame_time);
-  g_remainder = static_cast<uint8_t>(frame_input.elapsed_ticks % 7);
-  frame_input.tick_remainder = g_remainder;
+  frame_input.elapsed_ticks = static_cast<uint16_t>(frame_input.tick_remainder + now2 - frame_input.frame_time);
+  frame_input.tick_remainder = static_cast<uint8_t>(frame_input.elapsed_ticks % 7);
   frame_input.frame_time = now2;
   frame_input_sample();
   return static_cast<uint32_t>(++g_counter);
@@ -32,6 +30,6 @@ uint64_t frame_counter() { return g_counter; }
 
 void frame_step_reset() {
   g_counter = 0;
-  g_remainder = 0;
+  frame_input.tick_remainder = 0;
   frame_input.frame_time = 0;
 }

@@ -2,6 +2,7 @@
 #include "client/game/game_run.h"
 #include "engine/draw/draw.h"
 #include "engine/engine_main/engine_main.h"
+#include "engine/input/input.h"
 #include "engine/system/system.h"
 #include "graphics/bitmap/screen_buffers.h"
 #include "plat/platform.h"
@@ -17,6 +18,7 @@ int game_run() {
   while (sys_main_window() != plat::kNoWindow) {
     sys_pump_messages();
     if (sys_main_window() == plat::kNoWindow) break;
+    input_debug_frame();
     if (test_pattern && screen_back) draw_test_pattern(screen_back);
     if (draw_present_slot) draw_present_slot(screen_back);
     const uint32_t elapsed = clock.ms() - frame_start;

@@ -1,11 +1,12 @@
 #include "client/startup/engine_modules.h"
 
 #include "audio/sound/sound_module.h"
-#include "client/startup/winfont_standin.h"
 #include "engine/draw/draw.h"
 #include "engine/engine_main/engine_main.h"
+#include "engine/input/input.h"
 #include "engine/system/system.h"
 #include "engine/timer/timer.h"
+#include "engine/winfont/winfont.h"
 #include "world/weather/weather_module.h"
 
 int standin_module_init() { return 0; }
@@ -23,8 +24,8 @@ constexpr ENGINE_MODULE_ROW PROGRAM_ROWS[ENGINE_MODULE_COUNT] = {
     {"SYSTEM", nullptr, system_module_init, system_module_free, system_module_notify, "install system failed"},
     {"DRAW", nullptr, draw_module_init, draw_module_free, draw_module_notify, "install draw failed"},
     {"TIMER", nullptr, timer_module_init, timer_module_free, timer_module_notify, "install timer failed"},
-    {"INPUT", nullptr, standin_module_init, standin_module_free, standin_module_notify, "install input failed"},
-    {"WINFONT", winfont_prepare, standin_module_init, standin_module_free, standin_module_notify,
+    {"INPUT", nullptr, input_module_init, input_module_free, input_module_notify, "install input failed"},
+    {"WINFONT", winfont_prepare, winfont_module_init, winfont_module_free, winfont_module_notify,
      "install winfont failed"},
     {"SOUND", nullptr, sound_module_init, sound_module_free, sound_module_notify, nullptr},
     {"weather", nullptr, weather_init, weather_exit, weather_notify, "install weather failed"},

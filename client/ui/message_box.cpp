@@ -8,7 +8,7 @@
 #include "client/game/frame_step.h"
 #include "client/game/record_capture.h"
 #include "client/ui/message_box_frame.h"
-#include "client/game/input_bridge.h"
+#include "engine/input/input.h"
 #include "engine/system/system.h"
 #include "engine/winfont/winfont.h"
 #include "graphics/bitmap/screen_buffers.h"
@@ -64,8 +64,8 @@ void show_message_box(const char* text, uint8_t wait) {
   frame_input.event_code = 0;
   frame_input.key_code = 0;
   frame_input.scan_code = 0;
-  frame_input_clear_key();
-  frame_input_clear_keys();
+  input_clear_key();
+  input_clear_keys();
   bool dismissed = false;
   for (;;) {
     frame_step();
@@ -76,18 +76,18 @@ void show_message_box(const char* text, uint8_t wait) {
     record_capture_frame();
     message_box_present();
     if (frame_input.event_code == 245 || frame_input.event_code == 248) {
-      frame_input_clear_key();
+      input_clear_key();
       frame_input.event_code = 0;
       dismissed = true;
     }
     const uint8_t key = frame_input.key_code;
     if (key == 13 || key == 27 || key == 32) {
       frame_input.key_code = 0;
-      frame_input_clear_keys();
+      input_clear_keys();
       frame_step();
       return;
     }
-    frame_input_clear_keys();
+    input_clear_keys();
     if (dismissed) {
       frame_step();
       return;

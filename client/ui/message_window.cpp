@@ -5,7 +5,7 @@
 #include "client/game/frame_input.h"
 #include "client/ui/message_box.h"
 #include "client/window/window_manager.h"
-#include "client/game/input_bridge.h"
+#include "engine/input/input.h"
 #include "plat/cp936.h"
 
 MESSAGE_SLOT message_slots[MESSAGE_SLOTS] = {};
@@ -63,7 +63,7 @@ void message_window_input() {
   MESSAGE_SLOT& s = message_slots[slot];
   if (static_cast<int32_t>(s.window_id) != id) return;
   if (frame_input.event_code == 248) {
-    frame_input_clear_key();
+    input_clear_key();
     s.in_use = 0;
     window_request_close(id);
   } else if (frame_input.event_code == 242) {

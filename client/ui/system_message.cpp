@@ -7,7 +7,7 @@
 #include "client/game/record_capture.h"
 #include "client/ui/message_box.h"
 #include "client/ui/message_box_frame.h"
-#include "client/game/input_bridge.h"
+#include "engine/input/input.h"
 #include "graphics/bitmap/screen_buffers.h"
 #include "plat/cp936.h"
 #include "plat/tier0.h"
@@ -27,8 +27,8 @@ void show_system_message(const char* text, uint8_t wait) {
   message_box_save_screen();
   message_box_draw(x, SYSTEM_MESSAGE_Y, width, text, screen_back);
   system_message_deadline = plat::tier0::msTime() + SYSTEM_MESSAGE_MS;
-  frame_input_clear_key();
-  frame_input_clear_keys();
+  input_clear_key();
+  input_clear_keys();
   for (;;) {
     frame_step();
     message_box_restore_screen();
@@ -37,17 +37,17 @@ void show_system_message(const char* text, uint8_t wait) {
     message_box_present();
     bool dismissed = false;
     if (frame_input.event_code == 245 || frame_input.event_code == 248) {
-      frame_input_clear_key();
+      input_clear_key();
       frame_input.event_code = 0;
       dismissed = true;
     }
     const uint8_t key = frame_input.key_code;
     if (key == 13 || key == 27 || key == 32) {
       frame_input.key_code = 0;
-      frame_input_clear_keys();
+      input_clear_keys();
       dismissed = true;
     } else {
-      frame_input_clear_keys();
+      input_clear_keys();
     }
     if (system_message_deadline < plat::tier0::msTime() || dismissed) {
       frame_step();

@@ -1,10 +1,27 @@
 // Nearest-pixel stretch with single-precision steps accumulated by repeated addition.
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "graphics/bitmap/bitmap16.h"
 #include "graphics/cpu/mmx.h"
+
+namespace {
+
+// dst[i] = src[columns[i]], four pixels to one 64-bit store.
+void gather_row(uint16_t* dst, const uint16_t* src, const uint16_t* columns, size_t n) {
+  size_t i = 0;
+  for (; i + 4 <= n; i += 4) {
+    const uint64_t v = static_cast<uint64_t>(src[columns[i]]) | (static_cast<uint64_t>(src[columns[i + 1]]) << 16) |
+                       (static_cast<uint64_t>(src[columns[i + 2]]) << 32) |
+                       (static_cast<uint64_t>(src[columns[i + 3]]) << 48);
+    std::memcpy(dst + i, &v, sizeof v);
+  }
+  for (; i < n; ++i) dst[i] = src[columns[i]];
+}
+
+}  // namespace
 
 void bitmap16_stretch(int32_t x, int32_t y, int32_t w, int32_t h, BITMAP16* source, BITMAP16* target) {
   if (!source || !target || w <= 0 || h <= 0 || source->width == 0 || source->height == 0) return;
@@ -20,17 +37,28 @@ void bitmap16_stretch(int32_t x, int32_t y, int32_t w, int32_t h, BITMAP16* sour
   const auto last_col = static_cast<int64_t>(source->width) - 1;
   const auto last_row = static_cast<int64_t>(source->height) - 1;
 
-  std::vector<uint32_t> columns(static_cast<size_t>(right - left));
+  // Source columns fit 16 bits (widths are at most 16,384).
+  std::vector<uint16_t> columns(static_cast<size_t>(right - left));
   float acc = static_cast<float>(left - x) * sx;
-  for (uint32_t& col : columns) {
-    col = static_cast<uint32_t>(std::min<int64_t>(static_cast<int64_t>(acc), last_col));
+  for (uint16_t& col : columns) {
+    col = static_cast<uint16_t>(std::min<int64_t>(static_cast<int64_t>(acc), last_col));
     acc += sx;
   }
+  const size_t n = columns.size();
+  const uint16_t* previous_source = nullptr;
+  const uint16_t* previous_row = nullptr;
   float row_acc = static_cast<float>(top - y) * sy;
   for (int64_t ty = top; ty < bottom; ++ty) {
     const uint16_t* src = source->rows[std::min<int64_t>(static_cast<int64_t>(row_acc), last_row)];
     uint16_t* dst = target->rows[ty] + left;
-    for (size_t i = 0; i < columns.size(); ++i) dst[i] = src[columns[i]];
     row_acc += sy;
+    if (src == previous_source) {
+      // The same source row again: the row just made is copied.
+      std::memmove(dst, previous_row, n * sizeof(uint16_t));
+    } else {
+      gather_row(dst, src, columns.data(), n);
+    }
+    previous_source = src;
+    previous_row = dst;
   }
 }

@@ -11,6 +11,7 @@
 #include "client/startup/client_hooks.h"
 #include "client/startup/engine_modules.h"
 #include "engine/timer/timer.h"
+#include "engine/winfont/winfont.h"
 #include "plat/tier0.h"
 #include "tests/engine/engine_fixture.h"
 
@@ -34,6 +35,7 @@ class ClientStartTest : public engine_test::EngineTest {
     server_lines = SERVER_LINE_TABLE{};
     replay_controls_reset();
     timer_module_reset();
+    winfont_reset();
     engine_module_table_reset();
     client_start_calls_reset();
     net_link_reset();

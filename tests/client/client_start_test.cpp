@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "client/common/utils.h"
-#include "client/startup/winfont_standin.h"
+#include "engine/winfont/winfont.h"
 #include "tests/client/client_start_fixture.h"
 
 namespace client_test {
@@ -26,8 +26,8 @@ template <int I>
 int rec_init() {
   calls.push_back(std::string("init ") + engine_module_table[I].name);
   if (I == ENGINE_MODULE_WINFONT) {
-    winfont_face_at_init = font_get_face_kind();
-    winfont_weight_at_init = font_get_weight();
+    winfont_face_at_init = static_cast<int>(winfont_state().face_kind);
+    winfont_weight_at_init = static_cast<int>(winfont_state().weight);
   }
   return I == failing_module ? -1 : 0;
 }
@@ -98,8 +98,12 @@ std::string goldenLog(const std::string& gameDir) {
          "Timer Event Delay : 10 ms\n"
          "TIMER module initialized OKay.\n"
          "\n"
+         "INPUT module initialize starting...\n"
+         "INPUT module initialized OKay.\n"
+         "\n"
          "Game Start OK\n"
          "Game Exit OK\n"
+         "INPUT module free OKay.\n"
          "TIMER module free OKay.\n"
          "DRAW module free OKay.\n"
          "SYSTEM module free OKay.\n";

@@ -8,8 +8,9 @@
 #include "client/game/replay_state.h"
 #include "client/game/task_state.h"
 #include "client/net/net_link.h"
+#include "plat/winmsg.h"
+#include "tests/client/message_box_fixture.h"
 #include "tests/support/fake_net_client.h"
-#include "tests/support/headless_fixture.h"
 
 namespace {
 
@@ -19,7 +20,6 @@ using plat::NetPoll;
 
 constexpr int32_t kGameMainRow = 10;  // TASK_GAME_MAIN
 constexpr int32_t kAccountRow = 5;    // any other task
-constexpr uint32_t kT = 0x20000;      // a frame time away from 0
 
 struct Dispatched {
   uint32_t id;
@@ -34,16 +34,31 @@ int recordDispatch(uint32_t id, int32_t arg, const uint8_t* payload, uint32_t le
   return 0;
 }
 
-class ServerLink : public veldra_test::HeadlessTest {
+// The message box is the real one: a loss outside the game main task logs its text and waits
+// for a click, which the tests schedule.
+class ServerLink : public box_test::BoxTest {
  protected:
   void SetUp() override {
-    HeadlessTest::SetUp();
+    BoxTest::SetUp();
+    resetLinks();
+  }
+  void TearDown() override {
+    net_unload_client();
+    net_link_reset();
+    replaying = 0;
+    FakeNetModule::clear();
+    BoxTest::TearDown();
+  }
+
+  // Fresh fake links, both bound and unconnected, outside the game main task.
+  void resetLinks() {
+    net_unload_client();
     FakeNetModule::install();
     net_link_reset();
     task_current_row = kAccountRow;
     link_lost_word = 0;
     replaying = 0;
-    frame_input = {};
+    kT = hp().clock().ms();  // the fake clock starts away from 0
     frame_input.frame_time = kT;
     g_dispatched.clear();
     ASSERT_EQ(net_load_client(), 0);
@@ -51,27 +66,26 @@ class ServerLink : public veldra_test::HeadlessTest {
     chat = FakeNetModule::chat();
     ASSERT_TRUE(world && chat);
   }
-  void TearDown() override {
-    net_unload_client();
-    net_link_reset();
-    replaying = 0;
-    FakeNetModule::clear();
-    HeadlessTest::TearDown();
-  }
 
   void connectBoth() {
     ASSERT_EQ(net_connect_world(0x0100007F, 4000, recordDispatch), 0);
     ASSERT_EQ(net_connect_chat(0x0100007F, 4001, 0x30004, recordDispatch), 0);
   }
 
-  std::vector<std::string> boxTexts() {
-    std::vector<std::string> t;
-    for (const plat::RecordedBox& b : hp().boxes()) t.push_back(b.text);
-    return t;
+  // A click that dismisses a box opened after now.
+  void scheduleClick() { scheduleMessage(elapsedMs() + 100, plat::WM_LBUTTONUP, 0, (300 << 16) | 400); }
+
+  // How often error.txt holds the text.
+  int logged(const std::string& text) {
+    const std::string log = errorTxt();
+    int n = 0;
+    for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++n;
+    return n;
   }
 
   FakeNetClient* world = nullptr;
   FakeNetClient* chat = nullptr;
+  uint32_t kT = 0;  // frame time at the start of a case
 };
 
 // How one link is set up for a poll.
@@ -109,9 +123,11 @@ TEST_F(ServerLink, PollTable) {
   };
   for (const PollRow& r : rows) {
     SCOPED_TRACE(r.what);
-    TearDown();
-    SetUp();
+    resetLinks();
     connectBoth();
+    const int worldBefore = logged("World server is disconnected");
+    const int chatBefore = logged("Chat server is disconnected");
+    if (r.box) scheduleClick();
     task_current_row = r.row;
     net_link.own_disconnect = r.own;
     link_lost_word = r.word;
@@ -129,11 +145,17 @@ TEST_F(ServerLink, PollTable) {
 
     EXPECT_EQ(net_poll_links(), r.result);
     EXPECT_EQ(link_lost_word, r.wordAfter);
-    EXPECT_EQ(boxTexts(), r.box ? std::vector<std::string>{r.box} : std::vector<std::string>{});
+    EXPECT_EQ(logged("World server is disconnected") - worldBefore,
+              r.box && std::string(r.box).rfind("World", 0) == 0 ? 1 : 0);
+    EXPECT_EQ(logged("Chat server is disconnected") - chatBefore, r.box && std::string(r.box).rfind("Chat", 0) == 0 ? 1 : 0);
     EXPECT_EQ(world->disconnects, r.bothDisconnected ? 1 : 0);
     EXPECT_EQ(chat->disconnects, r.bothDisconnected ? 1 : 0);
     EXPECT_EQ(world->polls, r.world == Side::Dispatching || r.world == Side::NotConnected ? 0 : 1);
-    EXPECT_EQ(net_link.loss_time, r.lossTimeSet ? kT : 0u);
+    // The loss time is the frame time after the box, which ran frames of its own.
+    EXPECT_EQ(net_link.loss_time, r.lossTimeSet ? frame_input.frame_time : 0u);
+    if (r.box) {
+      EXPECT_GT(frame_input.frame_time, kT);  // the box waited for its click
+    }
     if (r.bothDisconnected) {
       // The following polls find both links unconnected.
       EXPECT_EQ(net_poll_links(), 1);
@@ -217,7 +239,7 @@ TEST_F(ServerLink, Operations) {
   EXPECT_EQ(net_send_chat(1, 0, nullptr, 0), -1);
   EXPECT_EQ(net_build_login_block("a", "b", block, 64), -1);
   EXPECT_EQ(net_disconnect_all(0), -1);
-  EXPECT_TRUE(hp().boxes().empty());
+  EXPECT_EQ(logged("disconnected"), 0);
 
   // A failed connect leaves the flag clear.
   world->connectResult = -1;

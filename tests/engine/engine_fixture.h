@@ -18,7 +18,7 @@
 #include "engine/draw/draw.h"
 #include "engine/engine_main/engine_main.h"
 #include "engine/engine_main/modules.h"
-#include "engine/input/input.h"
+#include "engine/input/input_state.h"
 #include "engine/system/system.h"
 #include "plat/headless.h"
 #include "plat/platform.h"
@@ -55,6 +55,8 @@ class TestPlatform final : public plat::Platform {
   plat::IShell& shell() override { return inner_->shell(); }
   plat::IFileSystem& files() override { return inner_->files(); }
   plat::IModuleRegistry& modules() override { return inner_->modules(); }
+  plat::ICursorSystem& cursors() override { return inner_->cursors(); }
+  plat::ITextInput& textInput() override { return inner_->textInput(); }
   void debugOut(std::string_view text) override { inner_->debugOut(text); }
 
  private:
@@ -134,7 +136,7 @@ class EngineTest : public ::testing::Test {
   static void resetModules() {
     engine_reset();
     system_module_reset();
-    input_stub_hooks() = InputStubHooks{};
+    input_module_reset();
     draw_stub_hooks() = DrawStubHooks{};
     draw_present_slot = draw_present_provisional;
     music_event_flag = 0;

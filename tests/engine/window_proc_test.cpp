@@ -10,22 +10,30 @@
 namespace engine_test {
 namespace {
 
-// What the stand-ins of INPUT and DRAW were handed.
+// What the stand-ins of DRAW were handed.
 struct Seen {
-  std::vector<uint8_t> scan_codes;
-  std::vector<uint8_t> chars;
   int display_switches = 0;
   int dest_rect_updates = 0;
   int presents = 0;
-  uint32_t mouse_taken = 0;  // message the mouse filter takes
 };
 Seen seen;
 
-void record_scan(uint8_t code) { seen.scan_codes.push_back(code); }
-void record_char(uint8_t c) { seen.chars.push_back(c); }
 void record_switch() { ++seen.display_switches; }
 void record_dest_rect() { ++seen.dest_rect_updates; }
-int record_mouse(uint32_t message, uint32_t, int32_t) { return message == seen.mouse_taken ? 1 : 0; }
+
+// What INPUT's key table A was fed since the snapshot: a key now down as its scan code, a key
+// now up as its code | 0x80.
+INPUT_KEYBOARD key_snapshot;
+void snapshot_keys() { key_snapshot = input_state().keys; }
+std::vector<uint8_t> keys_fed() {
+  std::vector<uint8_t> out;
+  for (int i = 0; i < INPUT_KEY_TABLE_SIZE; ++i) {
+    const uint8_t was = key_snapshot.table_a[i], now = input_state().keys.table_a[i];
+    if (!was && now) out.push_back(static_cast<uint8_t>(i));
+    if (was && !now) out.push_back(static_cast<uint8_t>(i | 0x80));
+  }
+  return out;
+}
 int32_t record_present(BITMAP16*) {
   ++seen.presents;
   return 0;
@@ -36,9 +44,7 @@ class WindowProc : public EngineTest {
   void SetUp() override {
     EngineTest::SetUp();
     seen = Seen{};
-    input_stub_hooks().feed_scan_code = record_scan;
-    input_stub_hooks().add_char = record_char;
-    input_stub_hooks().on_mouse_message = record_mouse;
+    snapshot_keys();
     draw_stub_hooks().apply_display_mode = record_switch;
     draw_stub_hooks().update_dest_rect = record_dest_rect;
     scenario().exit_on_close = 0;
@@ -125,8 +131,11 @@ class WindowProcKeypad : public WindowProc, public ::testing::WithParamInterface
 
 TEST_P(WindowProcKeypad, OnlyAFirstPlainPressIsRemapped) {
   const KeyCase& c = GetParam();
+  // A release is seen on a key that was down.
+  if (c.scan_code & 0x80) input_state().keys.table_a[c.scan_code & 0x7F] = 1;
+  snapshot_keys();
   whileRunning([&c] { send(c.message, c.vk, static_cast<int32_t>(c.lParam)); });
-  EXPECT_EQ(seen.scan_codes, std::vector<uint8_t>{c.scan_code});
+  EXPECT_EQ(keys_fed(), std::vector<uint8_t>{c.scan_code});
 }
 
 constexpr uint32_t kExtended = 1u << 24, kAlt = 1u << 29, kPrevious = 1u << 30, kUp = 1u << 31;
@@ -153,7 +162,7 @@ TEST_F(WindowProc, PrintScreenSavesOnReleaseOnly) {
     EXPECT_EQ(sys_screenshot_count(), 1u);
   });
   // The press reaches INPUT, the release does not.
-  EXPECT_EQ(seen.scan_codes, std::vector<uint8_t>{0x37});
+  EXPECT_EQ(keys_fed(), std::vector<uint8_t>{0x37});
 }
 
 TEST_F(WindowProc, AltEnterSwitchesTheDisplayUnlessTurnedOff) {
@@ -165,7 +174,8 @@ TEST_F(WindowProc, AltEnterSwitchesTheDisplayUnlessTurnedOff) {
     std::vector<uint8_t> scan_codes;
   };
   for (const Case& c : {Case{true, 1, 1, 1, {}}, Case{true, 0, 0, 0, {}}, Case{false, 1, 0, 0, {0x1C}}}) {
-    seen.scan_codes.clear();
+    input_flush();
+    snapshot_keys();
     seen.display_switches = 0;
     platform().keys[plat::VK_MENU] = c.alt ? int16_t(-128) : int16_t(0);
     sys_set_alt_enter(c.alt_enter);
@@ -177,7 +187,7 @@ TEST_F(WindowProc, AltEnterSwitchesTheDisplayUnlessTurnedOff) {
       saved = engine_state().saved_rect;
     });
     EXPECT_EQ(seen.display_switches, c.switches);
-    EXPECT_EQ(seen.scan_codes, c.scan_codes);
+    EXPECT_EQ(keys_fed(), c.scan_codes);
     // Windowed, the switch keeps the window's rectangle first.
     EXPECT_EQ(saved.left == moved.left && saved.top == moved.top, c.switches == 1);
   }
@@ -198,16 +208,20 @@ TEST_F(WindowProc, SystemMenuMoveIsSwallowedInFullScreenOnly) {
 }
 
 TEST_F(WindowProc, MouseFilterTakesMessagesFirst) {
-  seen.mouse_taken = plat::WM_CLOSE;
   whileRunning([] {
-    EXPECT_EQ(send(plat::WM_CLOSE), 0);
-    EXPECT_NE(sys_main_window(), plat::kNoWindow);
+    EXPECT_EQ(send(plat::WM_LBUTTONDOWN, plat::MK_LBUTTON, (30 << 16) | 20), 0);
+    EXPECT_EQ(input_get_event_u8(), 244);
+    int32_t x = 0, y = 0;
+    input_get_mouse_pos(&x, &y);
+    EXPECT_EQ(x, 20);
+    EXPECT_EQ(y, 30);
   });
 }
 
 TEST_F(WindowProc, CharactersGoToInput) {
   whileRunning([] { EXPECT_EQ(send(plat::WM_CHAR, 0xD6), 0); });
-  EXPECT_EQ(seen.chars, std::vector<uint8_t>{0xD6});
+  ASSERT_EQ(input_get_char_count(), 1);
+  EXPECT_EQ(input_get_char(0), 0xD6);
 }
 
 TEST_F(WindowProc, PaintPresentsTheBackBitmapOnceItExists) {

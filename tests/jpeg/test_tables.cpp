@@ -80,11 +80,13 @@ TEST(JpegTables, RandomValidTablesRoundTrip) {
     int placed = 0;
     while (placed < total) {
       int len = 1 + int(rng() % 16);
-      if (kraft + 1.0 / (1 << len) >= 1.0) continue;
+      while (len <= 16 && kraft + 1.0 / (1 << len) >= 1.0) ++len;
+      if (len > 16) break;
       kraft += 1.0 / (1 << len);
       ++counts[len - 1];
       ++placed;
     }
+    if (placed == 0) continue;
     std::vector<uint8_t> values(256);
     for (int i = 0; i < 256; ++i) values[i] = uint8_t(i);
     std::shuffle(values.begin(), values.end(), rng);

@@ -33,7 +33,13 @@ class TextTest : public HeadlessTest {
  protected:
   void SetUp() override {
     HeadlessTest::SetUp();
-    startDir_ = std::filesystem::current_path();
+    // An earlier test may have left the process inside a folder that is gone.
+    std::error_code ec;
+    startDir_ = std::filesystem::current_path(ec);
+    if (ec) {
+      startDir_ = std::filesystem::temp_directory_path();
+      std::filesystem::current_path(startDir_, ec);
+    }
     auto fake = std::make_unique<plat::FakeRasteriser>();
     fake_ = fake.get();
     glyphs_ = std::make_unique<ScopedGlyphs>(std::move(fake));

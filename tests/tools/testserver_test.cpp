@@ -22,7 +22,8 @@
 #include "plat/netclient.h"
 #include "plat/netframe.h"
 #include "plat/sockets.h"
-#include "tests/support/headless_fixture.h"
+#include "plat/winmsg.h"
+#include "tests/client/message_box_fixture.h"
 #include "tools/testserver/server.h"
 
 namespace {
@@ -119,19 +120,15 @@ struct RawClient {
   }
 };
 
-// One fixture for the whole suite: a headless platform; the program's scratch folder is the game
-// folder; the client tests start the SYSTEM log and the links with startClient().
-class TestServer : public veldra_test::HeadlessTest {
+// One fixture for the whole suite: a headless platform with SYSTEM and the real message box (the
+// box_test fixture); the program's scratch folder is the game folder; the client tests bind the
+// links with startClient().
+class TestServer : public box_test::BoxTest {
  protected:
   void TearDown() override {
-    if (clientStarted_) {
-      net_unload_client();
-      net_link_reset();
-      system_module_reset();
-      std::error_code ec;
-      std::filesystem::current_path(startDir_, ec);
-    }
-    HeadlessTest::TearDown();
+    net_unload_client();
+    net_link_reset();
+    BoxTest::TearDown();
   }
 
   std::string path(const char* name) const { return dir.hostPath(name); }
@@ -143,16 +140,11 @@ class TestServer : public veldra_test::HeadlessTest {
   }
 
   void startClient() {
-    startDir_ = std::filesystem::current_path();
-    clientStarted_ = true;
-    system_module_reset();
-    ASSERT_EQ(system_module_init(), 0);
     net_link_reset();
     task_current_row = 5;  // account input: outside the game main task
     link_lost_word = 0;
     replaying = 0;
-    frame_input = {};
-    frame_input.frame_time = 0x10000;
+    frame_input.frame_time = hp().clock().ms();
     ASSERT_EQ(net_load_client(), 0);
     g_world.clear();
     g_chat.clear();
@@ -193,10 +185,6 @@ class TestServer : public veldra_test::HeadlessTest {
 
   static std::vector<uint32_t> g_world, g_chat;
   static std::string g_chatText;
-
- private:
-  std::filesystem::path startDir_;
-  bool clientStarted_ = false;
 };
 std::vector<uint32_t> TestServer::g_world, TestServer::g_chat;
 std::string TestServer::g_chatText;
@@ -420,13 +408,13 @@ void TestServer::playLogin(uint16_t worldPort) {
   pollUntil([](int) { return g_world.size() >= 2; });
   EXPECT_EQ(g_world, (std::vector<uint32_t>{0x30004, 0x20011}));
 
+  // The box that the loss opens waits for this click.
+  scheduleMessage(elapsedMs() + 100, plat::WM_LBUTTONUP, 0, (300 << 16) | 400);
   EXPECT_EQ(pollUntil([](int r) { return r == 3; }), 3);
   EXPECT_EQ(net_link.world_connected, 0);
   EXPECT_EQ(net_link.chat_connected, 0);
   EXPECT_EQ(net_poll_links(), 1);
-  ASSERT_EQ(hp().boxes().size(), 1u);
-  EXPECT_EQ(hp().boxes()[0].text, "World server is disconnected");
-  EXPECT_NE(dir.read("error.txt").find("World server is disconnected\r\n"), std::string::npos);
+  EXPECT_NE(errorTxt().find("World server is disconnected\r\n"), std::string::npos);
 }
 
 TEST_F(TestServer, ClientLoginAndWorldLoss) {

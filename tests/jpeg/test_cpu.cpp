@@ -1,0 +1,147 @@
+// Processor class: the record from CPUID, the class table, the registry override and records
+// on two threads.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <thread>
+
+#include "jpeg/jcodec_cpu.h"
+#include "plat/platform.h"
+#include "tests/jpeg/jpeg_test_util.h"
+
+namespace {
+
+// A processor described by vendor, family and feature flags.
+struct FakeCpu {
+  static uint32_t family, features, max_leaf;
+  static void cpuid(uint32_t leaf, uint32_t r[4]) {
+    if (leaf == 0) {
+      r[0] = max_leaf;
+      std::memcpy(&r[1], "Genu", 4);
+      std::memcpy(&r[3], "ineI", 4);
+      std::memcpy(&r[2], "ntel", 4);
+    } else {
+      r[0] = (family << 8) | (2u << 4) | 3u | (1u << 12);
+      r[1] = 0x0105;
+      r[2] = 0;
+      r[3] = features;
+    }
+  }
+};
+uint32_t FakeCpu::family, FakeCpu::features, FakeCpu::max_leaf;
+
+constexpr uint32_t kMmx = 1u << 23, kSse = 1u << 25, kSse2 = 1u << 26;
+
+TEST(JpegCpuClass, RecordAndClassTable) {
+  struct Case {
+    uint32_t family, features;
+    int override_value;
+    int expected;
+  };
+  const Case cases[] = {
+      {5, 0, -1, 1},          {5, kMmx, -1, 3},        {6, 0, -1, 2},         {6, kMmx, -1, 4},
+      {6, kMmx | kSse, -1, 5}, {6, kSse, -1, 2},       {15, kSse2, -1, 6},    {15, kMmx | kSse, -1, 0},
+      {4, kMmx, -1, 0},       {6, kMmx | kSse, 0, 0},  {5, 0, 6, 6},          {6, kMmx | kSse, 7, 5},
+  };
+  for (const Case& c : cases) {
+    FakeCpu::family = c.family;
+    FakeCpu::features = c.features;
+    FakeCpu::max_leaf = 1;
+    JpegProcessorRecord rec{};
+    jpeg_fill_processor_record(&rec, FakeCpu::cpuid);
+    EXPECT_EQ(rec.family, int(c.family));
+    EXPECT_EQ(rec.model, 2);
+    EXPECT_EQ(rec.stepping, 3);
+    EXPECT_EQ(rec.type, 1);
+    EXPECT_EQ(rec.brand, 5);
+    EXPECT_STREQ(rec.vendor, "GenuineIntel");
+    EXPECT_EQ(jpeg_classify_processor(rec, c.override_value), c.expected)
+        << "family " << c.family << " features " << c.features << " override " << c.override_value;
+  }
+  // a highest leaf of 0: vendor only, numbers 0
+  FakeCpu::max_leaf = 0;
+  JpegProcessorRecord rec{};
+  jpeg_fill_processor_record(&rec, FakeCpu::cpuid);
+  EXPECT_EQ(rec.family, 0);
+  EXPECT_EQ(rec.features, 0u);
+}
+
+class UseCpuRegistry : public plat::IRegistry {
+ public:
+  std::optional<uint32_t> value;
+  std::optional<std::string> readString(plat::Hive, std::string_view, std::string_view) override { return {}; }
+  std::optional<uint32_t> readDword(plat::Hive h, std::string_view key, std::string_view name) override {
+    if (h == plat::Hive::LocalMachine && key == "Software\\Vorn\\JCodec" && name == "USECPU") return value;
+    return {};
+  }
+  bool keyExists(plat::Hive, std::string_view) override { return true; }
+};
+
+// Restores the tests' class-0 registry afterwards.
+class JpegCpuClassRegistry : public ::testing::Test {
+ protected:
+  void TearDown() override { jpeg_set_registry_override(&pin_); }
+  UseCpuRegistry pin_{[] {
+    UseCpuRegistry r;
+    r.value = 0;
+    return r;
+  }()};
+};
+
+TEST_F(JpegCpuClassRegistry, OverrideThroughTheRegistry) {
+  const int detected = jpeg_classify_processor(jpeg_processor_record(), -1);
+  UseCpuRegistry reg;
+  struct Case {
+    std::optional<uint32_t> value;
+    bool registry;
+    int expected;
+  };
+  const Case cases[] = {{0u, true, 0}, {6u, true, 6}, {7u, true, detected}, {uint32_t(-1), true, detected},
+                        {std::nullopt, true, detected}, {0u, false, detected}};
+  for (const Case& c : cases) {
+    reg.value = c.value;
+    jpeg_set_registry_override(c.registry ? &reg : nullptr);
+    JPEG_IMAGE_PROPS p{};
+    ASSERT_EQ(JpegCodecInit(&p), 0);
+    EXPECT_EQ(p.state.processor_class, c.expected);
+    EXPECT_EQ(p.state.table->advapi32_module, c.registry ? static_cast<plat::IRegistry*>(&reg) : nullptr);
+    EXPECT_EQ(JpegCodecFree(&p), 0);
+  }
+}
+
+TEST(JpegCpuClass, RecordsOnTwoThreadsDoNotDisturbEachOther) {
+  jpegref::EncodeOpts o;
+  jt::Bytes jpeg = jt::encode(37, 29, o);
+  jt::Decoded ref = jt::decode(jpeg);
+  ASSERT_EQ(ref.rc, 0);
+  std::atomic<int> bad{0};
+  auto worker = [&] {
+    for (int i = 0; i < 50; ++i) {
+      JPEG_IMAGE_PROPS a{}, b{};
+      if (JpegCodecInit(&a) || JpegCodecInit(&b)) ++bad;
+      std::vector<uint8_t> da(37 * 29 * 3), db(37 * 29 * 3);
+      for (auto* p : {&a, &b}) {
+        p->jpg_bytes = jpeg.data();
+        p->jpg_size_bytes = int32_t(jpeg.size());
+        p->dib_width = 37;
+        p->dib_height = 29;
+      }
+      a.dib_bytes = da.data();
+      b.dib_bytes = db.data();
+      if (JpegCodecRead(&a, 3) != 0) ++bad;
+      if ((i & 1) ? JpegCodecFree(&a) : JpegCodecFree(&b)) ++bad;  // freed in either order
+      if (JpegCodecRead((i & 1) ? &b : &a, 3) != 0) ++bad;
+      if ((i & 1) ? JpegCodecFree(&b) : JpegCodecFree(&a)) ++bad;
+      jt::Image expect = ref.img;
+      for (size_t k = 0; k < da.size(); k += 3) std::swap(expect.px[k], expect.px[k + 2]);
+      if (da != expect.px) ++bad;
+    }
+  };
+  std::thread t1(worker), t2(worker);
+  t1.join();
+  t2.join();
+  EXPECT_EQ(bad.load(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,5 @@
+#include "world/scene/scene_masks.h"
+
+SCENE_MASK_LIST scene_mask_list = {0, nullptr, nullptr, 0};
+
+void scene_mask_list_reset() { scene_mask_list = {0, nullptr, nullptr, 0}; }
