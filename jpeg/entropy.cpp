@@ -15,6 +15,23 @@ inline uint32_t take_bits(JpegStream* in, int32_t n) {
   return static_cast<uint32_t>(in->acc >> in->bits) & ((1u << n) - 1);
 }
 
+// Takes plain data bytes while they last; fill_bits handles markers, fill bytes and the ends.
+inline void quick_fill(JpegStream* in) {
+  if (in->pending_marker || in->eof) return;  // nothing is taken past a marker
+  const uint8_t* buf = in->buf;
+  size_t cur = in->cur;
+  const size_t end = in->end;
+  uint64_t acc = in->acc;
+  int32_t bits = in->bits;
+  while (bits <= 56 && cur < end && buf[cur] != 0xFF) {
+    acc = (acc << 8) | buf[cur++];
+    bits += 8;
+  }
+  in->acc = acc;
+  in->bits = bits;
+  in->cur = cur;
+}
+
 inline int32_t need(JpegStream* in, int32_t n) { return in->bits >= n ? 0 : fill_bits(in, n); }
 
 inline int32_t extend(uint32_t v, int32_t s) {
@@ -69,7 +86,6 @@ int32_t fill_bits(JpegStream* in, int32_t want) {
       continue;
     }
     uint32_t b = in->buf[in->cur++];
-    ++in->consumed;
     if (b == 0xFF) {
       uint32_t nb;
       for (;;) {
@@ -78,7 +94,6 @@ int32_t fill_bits(JpegStream* in, int32_t want) {
           if (refill_entropy(in)) return JPEG_ERR_EOF;
         }
         nb = in->buf[in->cur++];
-        ++in->consumed;
         if (nb != 0xFF) break;
       }
       if (nb != 0) {
@@ -136,8 +151,11 @@ static int32_t decode_block_impl(JpegStream* in, const JpegHuffDecode* dc, const
   if (kKeepAc) std::memset(block, 0, 64 * sizeof(int16_t));
   int32_t s = 0, v = 0;
   if (in->bits < 32) {
-    int32_t rc = fill_bits(in, 32);
-    if (rc < 0) return rc;
+    quick_fill(in);
+    if (in->bits < 32) {
+      int32_t rc = fill_bits(in, 32);
+      if (rc < 0) return rc;
+    }
   }
   int32_t rc = fast_symbol(in, dc, &s);
   if (rc) return rc == kMarkerHit ? 0 : rc;
@@ -151,8 +169,11 @@ static int32_t decode_block_impl(JpegStream* in, const JpegHuffDecode* dc, const
   for (int32_t k = 1; k < 64;) {
     // one refill covers a symbol (up to 16 bits) and its value (up to 15)
     if (in->bits < 32) {
-      rc = fill_bits(in, 32);
-      if (rc < 0) return rc;
+      quick_fill(in);
+      if (in->bits < 32) {
+        rc = fill_bits(in, 32);
+        if (rc < 0) return rc;
+      }
     }
     int32_t sym = 0;
     rc = fast_symbol(in, ac, &sym);

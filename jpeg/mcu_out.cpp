@@ -110,9 +110,9 @@ void fixed_pixels(const int16_t* b, uint8_t* first, ptrdiff_t step, int x0, int 
 
 // Saturation by table: index = value + 384 for values in [-384, 639].
 struct SatTable {
-  uint8_t v[1024];
+  uint8_t v[1280];
   SatTable() {
-    for (int i = 0; i < 1024; ++i) v[i] = static_cast<uint8_t>(std::clamp(i - 384, 0, 255));
+    for (int i = 0; i < 1280; ++i) v[i] = static_cast<uint8_t>(std::clamp(i - 384, 0, 255));
   }
 };
 const SatTable kSat;
@@ -124,39 +124,39 @@ void fixed_full(const int16_t* b, uint8_t* out, ptrdiff_t step) {
   if constexpr (F != Fmt::Rgb && F != Fmt::Bgr && F != Fmt::Rgba) {
     fixed_pixels<HS, VS, F>(b, out, step, 0, 0, 8 * HS, 8 * VS);
   } else {
-    const int16_t* cb = b + HS * VS * 64;
-    const int16_t* cr = cb + 64;
+    const int16_t* __restrict cb = b + HS * VS * 64;
+    const int16_t* __restrict cr = cb + 64;
     constexpr int bpp = kBpp<F>;
     constexpr int ri = F == Fmt::Bgr ? 2 : 0, bi = F == Fmt::Bgr ? 0 : 2;
-    const uint8_t* sat = kSat.v + 384;
+    // Samples are 0..255 (every transform saturates): term + 384 lies in [205, 562] and a
+    // luma sample masked to 9 bits keeps any index inside the 1280-entry table.
     for (int cy = 0; cy < 8; ++cy) {
-      const int16_t* yrows[VS];
-      uint8_t* orows[VS];
-      for (int dy = 0; dy < VS; ++dy) {
-        const int y = cy * VS + dy;
-        yrows[dy] = b + ((y >> 3) * HS << 6) + ((y & 7) << 3);
-        orows[dy] = out + y * step;
-      }
+      const int ya = cy * VS, yb = cy * VS + VS - 1;
+      const int16_t* __restrict ra = b + ((ya >> 3) * HS << 6) + ((ya & 7) << 3);
+      const int16_t* __restrict rb = b + ((yb >> 3) * HS << 6) + ((yb & 7) << 3);
+      uint8_t* __restrict oa = out + ya * step;
+      uint8_t* __restrict ob = out + yb * step;
       for (int cx = 0; cx < 8; ++cx) {
-        const int32_t u = cb[cy * 8 + cx], v = cr[cy * 8 + cx];
-        // samples are 0..255, so each term lies well inside the table's reach
-        const int32_t rt = static_cast<int16_t>((359 * v - 45813) >> 8);
-        const int32_t gt = static_cast<int16_t>((88 * u + 183 * v - 34806) >> 8);
-        const int32_t bt = static_cast<int16_t>((454 * u - 57937) >> 8);
+        const int32_t u = cb[cy * 8 + cx] & 255, v = cr[cy * 8 + cx] & 255;
+        const uint8_t* __restrict rp = kSat.v + 384 + static_cast<int16_t>((359 * v - 45813) >> 8);
+        const uint8_t* __restrict gp = kSat.v + 384 - static_cast<int16_t>((88 * u + 183 * v - 34806) >> 8);
+        const uint8_t* __restrict bp = kSat.v + 384 + static_cast<int16_t>((454 * u - 57937) >> 8);
         const int x0 = cx * HS;
         const int lo = ((x0 >> 3) << 6) + (x0 & 7);
-        for (int dy = 0; dy < VS; ++dy) {
-          for (int dx = 0; dx < HS; ++dx) {
-            const int32_t yy = yrows[dy][lo + dx];
-            uint8_t* o = orows[dy] + (x0 + dx) * bpp;
-            if (((yy | u | v) & ~255) != 0) {
-              emit<F>(o, yy, Terms{rt, gt, bt}, u, v, 0, false);
-              continue;
-            }
-            o[ri] = sat[yy + rt];
-            o[1] = sat[yy - gt];
-            o[bi] = sat[yy + bt];
-            if constexpr (F == Fmt::Rgba) o[3] = 255;
+        for (int dx = 0; dx < HS; ++dx) {
+          const int32_t y0 = ra[lo + dx] & 0x1FF;
+          uint8_t* __restrict o = oa + (x0 + dx) * bpp;
+          o[ri] = rp[y0];
+          o[1] = gp[y0];
+          o[bi] = bp[y0];
+          if constexpr (F == Fmt::Rgba) o[3] = 255;
+          if constexpr (VS == 2) {
+            const int32_t y1 = rb[lo + dx] & 0x1FF;
+            uint8_t* __restrict q = ob + (x0 + dx) * bpp;
+            q[ri] = rp[y1];
+            q[1] = gp[y1];
+            q[bi] = bp[y1];
+            if constexpr (F == Fmt::Rgba) q[3] = 255;
           }
         }
       }

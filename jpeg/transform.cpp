@@ -207,10 +207,12 @@ namespace {
 using U = uint32_t;
 inline int32_t s32(U v) { return static_cast<int32_t>(v); }
 
-template <class T>
-inline void idct_accurate_flow(const T* c, int32_t* s, U rnd, int sh, int stride) {
-  const U c0 = U(c[0]), c1 = U(c[stride]), c2 = U(c[2 * stride]), c3 = U(c[3 * stride]), c4 = U(c[4 * stride]),
-          c5 = U(c[5 * stride]), c6 = U(c[6 * stride]), c7 = U(c[7 * stride]);
+// kUsed: inputs from kUsed on are known to be zero (folded away).
+template <int kIn, class T, int kUsed = 8>
+inline void idct_accurate_flow(const T* c, int32_t* s, U rnd, int sh) {
+  const U c0 = U(c[0]), c1 = kUsed > 1 ? U(c[kIn]) : 0, c2 = kUsed > 2 ? U(c[2 * kIn]) : 0,
+          c3 = kUsed > 3 ? U(c[3 * kIn]) : 0, c4 = kUsed > 4 ? U(c[4 * kIn]) : 0, c5 = kUsed > 5 ? U(c[5 * kIn]) : 0,
+          c6 = kUsed > 6 ? U(c[6 * kIn]) : 0, c7 = kUsed > 7 ? U(c[7 * kIn]) : 0;
   const U f = c1 * 6393u - c7 * 32138u;
   const U g = c5 * 27246u - c3 * 18205u;
   const U h = c7 * 6393u + c1 * 32138u;
@@ -224,13 +226,13 @@ inline void idct_accurate_flow(const T* c, int32_t* s, U rnd, int sh, int stride
   const U w = c2 * 42813u + c6 * 17734u;
   const U bb = c2 * 17734u - c6 * 42813u;
   s[0] = s32(t + u + w + rnd) >> sh;
-  s[7 * stride] = s32(u + w - t + rnd) >> sh;
-  s[1 * stride] = s32(p + r + bb + rnd) >> sh;
-  s[6 * stride] = s32(r + bb - p + rnd) >> sh;
-  s[2 * stride] = s32(q + (r - bb) + rnd) >> sh;
-  s[5 * stride] = s32((r - bb) - q + rnd) >> sh;
-  s[3 * stride] = s32(e + (u - w) + rnd) >> sh;
-  s[4 * stride] = s32((u - w) - e + rnd) >> sh;
+  s[7] = s32(u + w - t + rnd) >> sh;
+  s[1] = s32(p + r + bb + rnd) >> sh;
+  s[6] = s32(r + bb - p + rnd) >> sh;
+  s[2] = s32(q + (r - bb) + rnd) >> sh;
+  s[5] = s32((r - bb) - q + rnd) >> sh;
+  s[3] = s32(e + (u - w) + rnd) >> sh;
+  s[4] = s32((u - w) - e + rnd) >> sh;
 }
 
 inline int16_t clamp8_32(int32_t x) { return static_cast<int16_t>(x < -128 ? 0 : x > 127 ? 255 : x + 128); }
@@ -253,26 +255,34 @@ void idct_accurate_8x8(int16_t* b) {
     return;
   }
   alignas(32) int32_t tmp[64];
+  int used = 0;  // rows up to the last one with a coefficient
   for (int r = 0; r < 8; ++r) {
     const int16_t* c = b + r * 8;
     if ((c[1] | c[2] | c[3] | c[4] | c[5] | c[6] | c[7]) == 0) {
       const int32_t dc = s32(U(c[0]) * 8u);  // (c0 << 15 + 2048) >> 12
       for (int i = 0; i < 8; ++i) tmp[r * 8 + i] = dc;
+      if (c[0]) used = r + 1;
       continue;
     }
-    idct_accurate_flow(c, tmp + r * 8, 2048u, 12, 1);
+    idct_accurate_flow<1>(c, tmp + r * 8, 2048u, 12);
+    used = r + 1;
   }
-  alignas(32) int32_t out[64];
   for (int col = 0; col < 8; ++col) {
     const int32_t* c = tmp + col;
-    if ((c[8] | c[16] | c[24] | c[32] | c[40] | c[48] | c[56]) == 0) {
-      const int32_t v = s32(U(c[0]) * 32768u + 0x100000u) >> 21;
-      for (int i = 0; i < 8; ++i) out[i * 8 + col] = v;
+    int32_t o[8];
+    if (used <= 1) {
+      const int16_t v = clamp8_32(s32(U(c[0]) * 32768u + 0x100000u) >> 21);
+      for (int i = 0; i < 8; ++i) b[i * 8 + col] = v;
       continue;
     }
-    idct_accurate_flow(c, out + col, 0x100000u, 21, 8);
+    if (used <= 2)
+      idct_accurate_flow<8, int32_t, 2>(c, o, 0x100000u, 21);
+    else if (used <= 4)
+      idct_accurate_flow<8, int32_t, 4>(c, o, 0x100000u, 21);
+    else
+      idct_accurate_flow<8, int32_t, 8>(c, o, 0x100000u, 21);
+    for (int i = 0; i < 8; ++i) b[i * 8 + col] = clamp8_32(o[i]);
   }
-  for (int i = 0; i < 64; ++i) b[i] = clamp8_32(out[i]);
 }
 
 void idct_accurate_4x4(int16_t* b) {

@@ -1,6 +1,6 @@
 // The game run: the client's whole life between start-up and shutdown.
 #pragma once
 
-// Until the task table exists: a frame loop that pumps messages and presents screen_back every
-// 31 ms until the main window is gone.
+// Runs the task table from row 0 until it ends, then saves the settings and stops the sound
+// and music. 1.
 int game_run();

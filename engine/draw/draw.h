@@ -63,8 +63,8 @@ void draw_install_pixel_ops(uint32_t red_mask, uint32_t green_mask, uint32_t blu
 int draw_pixel_format_id();
 const char* draw_pixel_format_name();
 
-// The eight bars and the grey band that VELDRA_TEST_PATTERN=1 shows, drawn with the installed
-// pixel and fill-blend routines.
+// The eight bars and the grey band that VELDRA_TEST_PATTERN=1 shows in place of every presented
+// frame, drawn with the installed pixel and fill-blend routines.
 void draw_test_pattern(BITMAP16* bitmap);
 
 // ---- tests ----------------------------------------------------------------------------------

@@ -111,6 +111,8 @@ int32_t draw_present(BITMAP16* bitmap) {
     windows.show(window, plat::ShowMode::Minimise);
     return 0;
   }
+  // VELDRA_TEST_PATTERN=1: every frame shows the colour bars, whichever screen drew it.
+  if (plat::environment().testPattern) draw_test_pattern(bitmap);
   return draw_upload_and_show(bitmap);
 }
 

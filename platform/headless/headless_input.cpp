@@ -44,6 +44,8 @@ CursorId HeadlessCursors::loadFile(std::string_view gamePathCp936) {
 void HeadlessCursors::set(CursorId id) {
   if (id != kArrow && images_.count(id) == 0) return;
   record_.current = id;
+  // Every pointer move sets the cursor: a long run keeps only the recent calls.
+  if (record_.sets.size() >= 4096) record_.sets.erase(record_.sets.begin(), record_.sets.begin() + 2048);
   record_.sets.push_back(id);
 }
 

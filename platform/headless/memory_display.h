@@ -1,4 +1,4 @@
-// The headless display: keeps the last frame in memory and hashes every present.
+// The headless display: keeps the last frame in memory; its hash is taken when asked.
 #pragma once
 #include <functional>
 
@@ -22,7 +22,8 @@ class MemoryDisplayImpl final : public MemoryDisplay {
   void close() override;
 
   const std::vector<uint16_t>& lastFrame() const override { return frame_; }
-  uint64_t lastHash() const override { return hash_; }
+  // Hashed when asked, so that presenting stays a plain copy.
+  uint64_t lastHash() const override;
   uint64_t presentCount() const override { return presents_; }
   bool fullscreen() const override { return fullscreen_; }
   void setMasks(PixelMasks m) override { masks_ = m; }
@@ -38,7 +39,8 @@ class MemoryDisplayImpl final : public MemoryDisplay {
   WindowId window_ = kNoWindow;
   bool open_ = false;
   bool fullscreen_ = false;
-  uint64_t hash_ = 0;
+  mutable uint64_t hash_ = 0;
+  mutable bool hashValid_ = false;
   uint64_t presents_ = 0;
 };
 

@@ -86,9 +86,16 @@ CursorId SdlCursors::loadFile(std::string_view gamePathCp936) {
       SDL_Cursor* c = surface ? SDL_CreateColorCursor(surface, f.hotSpot.x, f.hotSpot.y) : nullptr;
       if (surface) SDL_FreeSurface(surface);
       if (!c) {
-        p_.debugOut(std::string("cursor frame refused: ") + SDL_GetError());
+        // The file is good; the desktop cannot show colour cursors. The handle stays valid and
+        // showing it leaves the current cursor.
+        static bool said = false;
+        if (!said) {
+          said = true;
+          p_.debugOut(std::string("colour cursors refused, the default cursor stays: ") + SDL_GetError());
+        }
         for (SDL_Cursor* made : s.frames) SDL_FreeCursor(made);
-        return 0;
+        s.frames.clear();
+        break;
       }
       s.frames.push_back(c);
     }

@@ -319,6 +319,15 @@ TEST_F(MessageWindow, StaleAndSimultaneousClosures) {
   for (const MESSAGE_SLOT& s : message_slots) EXPECT_EQ(s.in_use, 0);
 }
 
+TEST_F(MessageWindow, LongTextIsCutOnACharacterBoundary) {
+  std::string text = "a";
+  for (int i = 0; i < 600; ++i) text += "\xD6\xD0";
+  message_window_open(text.c_str());
+  EXPECT_EQ(std::string(message_slots[0].text), text.substr(0, 1023));
+  message_window_open(text.c_str() + 1);
+  EXPECT_EQ(std::string(message_slots[1].text), text.substr(1, 1022));
+}
+
 TEST_F(MessageWindow, FullTableFallsBackToAModalBox) {
   for (int i = 0; i < MESSAGE_SLOTS; ++i) message_window_open("many");
   ASSERT_EQ(window_list(1).size(), 100u);

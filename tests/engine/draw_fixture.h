@@ -111,6 +111,7 @@ class DrawTest : public ::testing::Test {
     cpu_detect_mmx();
     plat::install(nullptr);
     unsetenv("VELDRA_PIXEL_FORMAT");
+    unsetenv("VELDRA_TEST_PATTERN");
     plat::reloadEnvironment();
     // SYSTEM's init made the game folder the working folder; it is about to be removed.
     std::error_code ec;

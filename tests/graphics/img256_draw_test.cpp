@@ -545,19 +545,20 @@ TEST_F(Img256Draw, RectAndWindowFrameTiles) {
   // Each piece marks its tile with its own colour; 40 x 32 gives 3 tiles across, 2 down.
   std::vector<std::unique_ptr<Frame>> pieces;
   for (int i = 0; i < WINDOW_FRAME_PIECES; ++i) {
-    pieces.push_back(std::make_unique<Frame>(gfxt::solid_frame(8, 8, {static_cast<uint8_t>(8 * (i + 1)), 0, 0, 255})));
+    pieces.push_back(std::make_unique<Frame>(gfxt::solid_frame(8, 8, {static_cast<uint8_t>(24 * (i + 1)), 0, 0, 255})));
     window_frame_images[i] = pieces.back()->view;
   }
   Bitmap b = make_bitmap(60, 50);
   draw_window_frame(4, 2, 40, 32, b.get());
-  auto piece_at = [&](int x, int y) {
+  auto piece_in = [&](const BITMAP16* in, int x, int y) {
     for (int i = 0; i < WINDOW_FRAME_PIECES; ++i) {
       Bitmap one = make_bitmap(1, 1);
       img256_draw(0, 0, &window_frame_images[i], one.get());
-      if (one->rows[0][0] == b->rows[y][x]) return i;
+      if (one->rows[0][0] == in->rows[y][x]) return i;
     }
     return -1;
   };
+  auto piece_at = [&](int x, int y) { return piece_in(b.get(), x, y); };
   EXPECT_EQ(piece_at(4, 2), WINDOW_FRAME_TOP_LEFT);
   EXPECT_EQ(piece_at(12, 2), WINDOW_FRAME_TOP);
   EXPECT_EQ(piece_at(28, 2), WINDOW_FRAME_TOP);
@@ -572,7 +573,8 @@ TEST_F(Img256Draw, RectAndWindowFrameTiles) {
   EXPECT_EQ(b->rows[2][44], 0);
   Bitmap small = make_bitmap(30, 30);
   draw_window_frame(0, 0, 3, 3, small.get());  // below 16: the four corners only
-  EXPECT_EQ(piece_at(0, 0), WINDOW_FRAME_TOP_LEFT);
+  EXPECT_EQ(piece_in(small.get(), 0, 0), WINDOW_FRAME_TOP_LEFT);
+  EXPECT_EQ(piece_in(small.get(), 8, 8), WINDOW_FRAME_BOTTOM_RIGHT);
 }
 
 }  // namespace

@@ -166,3 +166,39 @@ TEST(JpegOutput, FastPathCodes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(JpegOutput, PlanarRecordDeliversBlocks) {
+  // A grey 16x16 picture: plane 0 holds its 2 x 2 blocks, as samples (mode 1) or as the
+  // quantised coefficients (mode 0).
+  jpegref::EncodeOpts o;
+  o.grayscale = true;
+  jt::Bytes jpeg = jt::encode(16, 16, o);
+  jt::Decoded ref = jt::decode(jpeg, 3, {1, JPEG_COLOR_GRAY, 0, false});
+  ASSERT_EQ(ref.rc, 0);
+  for (int mode : {1, 0}) {
+    std::vector<int16_t> plane(4 * 64, -1);
+    JpegPlanar planar{mode, {plane.data(), nullptr, nullptr, nullptr}};
+    JPEG_IMAGE_PROPS p{};
+    ASSERT_EQ(JpegCodecInit(&p), 0);
+    p.jpg_bytes = jpeg.data();
+    p.jpg_size_bytes = int32_t(jpeg.size());
+    p.state.planar = &planar;
+    EXPECT_EQ(JpegCodecRead(&p, 3), 0);
+    JpegCodecFree(&p);
+    if (mode == 1) {
+      for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+          EXPECT_EQ(plane[size_t(((y / 8) * 2 + x / 8) * 64 + (y % 8) * 8 + x % 8)], ref.img.px[size_t(y * 16 + x)]);
+    } else {
+      bool any_ac = false;
+      for (int blk = 0; blk < 4; ++blk)
+        for (int i = 1; i < 64; ++i) any_ac |= plane[size_t(blk * 64 + i)] != 0;
+      EXPECT_TRUE(any_ac);
+      EXPECT_LT(std::abs(plane[0]), 2048);  // quantised, not samples
+    }
+  }
+}
+
+}  // namespace

@@ -7,6 +7,7 @@
 namespace veldra_test {
 
 void HeadlessTest::SetUp() {
+  savedCwd_ = std::filesystem::current_path().string();
   plat::test::setExitHandler(true);
   plat::HeadlessOptions o;
   o.gameDir = dir.path();
@@ -26,6 +27,8 @@ void HeadlessTest::TearDown() {
   if (plat::headless() == platform_) plat::install(nullptr);
   platform_ = nullptr;
   plat::test::setExitHandler(false);
+  std::error_code ec;
+  std::filesystem::current_path(savedCwd_, ec);
 }
 
 }  // namespace veldra_test

@@ -3,6 +3,8 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "plat/headless.h"
 #include "plat/test.h"
 #include "tests/support/temp_game_dir.h"
@@ -23,6 +25,9 @@ class HeadlessTest : public ::testing::Test {
 
  private:
   plat::HeadlessPlatform* platform_ = nullptr;
+  // The SYSTEM module moves into the game folder; the next test must not start inside a
+  // folder that TempGameDir has removed.
+  std::string savedCwd_;
 };
 
 }  // namespace veldra_test

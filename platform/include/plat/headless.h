@@ -86,7 +86,7 @@ class MemoryDisplay : public IDisplay {
 struct CursorRecord {
   CursorId current = 0;               // the last set() handle
   bool shown = true;
-  std::vector<CursorId> sets;
+  std::vector<CursorId> sets;         // the recent set() calls
   std::vector<Point> warps;           // setPosition points
   std::vector<std::string> loaded;    // loadFile paths that gave a cursor
   std::vector<std::pair<WindowId, Rect>> caretRects;

@@ -1,0 +1,3 @@
+#include "client/game/game_main_state.h"
+
+uint8_t scene_redraw_flag = 0;

@@ -1,0 +1,15 @@
+#include "client/game/game_run.h"
+
+#include "client/game/task_table.h"
+#include "client/settings/settings.h"
+#include "client/sound/sound_front.h"
+
+int game_run() {
+  task_current_row = 0;
+  while (task_run_current() != TASK_SYSTEM_QUIT) {
+  }
+  settings_save();
+  sound_stop_all();
+  game_music_stop();
+  return 1;
+}

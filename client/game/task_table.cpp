@@ -1,0 +1,109 @@
+// The task table and its dispatcher.
+#include "client/game/task_table.h"
+
+#include <cstdio>
+
+#include "client/game/frame_input.h"
+#include "client/ui/message_box.h"
+#include "engine/input/input.h"
+
+namespace {
+
+// Rows 6 and 7 hold ids 7 and 6: always go through task_find_row.
+constexpr TASK_ENTRY kTable[TASK_ROWS] = {
+    {0, "TASK_SYSTEM_INITIALIZE", task_system_initialize_placeholder, 0, 5, 9999, 9999},
+    {1, "TASK_SHOW_TITLE", task_show_title_placeholder, 0, 2, 9999, 9999},
+    {2, "TASK_SELECT_MAINFUNCTION", task_select_mainfunction_placeholder, 0, 3, 9999, 9999},
+    {3, "TASK_SYSTEM_BROADCAST", task_system_broadcast_placeholder, 0, 4, 9999, 9999},
+    {4, "TASK_SERVER_SELECT", task_server_select_placeholder, 0, 7, 5, 9999},
+    {5, "TASK_ACCOUNT_INPUT", task_account_input_placeholder, 0, 4, 5, 9999},
+    {7, "TASK_SELECT_CHARACTER_IN", task_select_character_in_placeholder, 0, 6, 4, 9999},
+    {6, "TASK_SELECT_CHARACTER", task_select_character_placeholder, 0, 10, 4, 9999},
+    {8, "TASK_CREATE_CHARACTER", task_create_character_placeholder, 0, 10, 6, 9999},
+    {10, "TASK_GAME_LOGIN", task_game_login_placeholder, 0, 100, 4, 9999},
+    {100, "TASK_GAME_MAIN", task_game_main_placeholder, 0, 5, 5, 9999},
+    {11, "TASK_SERVER_LINE_SELECT", task_server_line_select_placeholder, 0, 5, 4, 9999},
+    {9999, "TASK_SYSTEM_QUIT", nullptr, 0, 9999, 9999, 9999},
+    {9999, "TASK_SYSTEM_QUIT", nullptr, 0, 9999, 9999, 9999},
+    {9999, "TASK_SYSTEM_QUIT", nullptr, 0, 9999, 9999, 9999},
+    {9999, "TASK_SYSTEM_QUIT", nullptr, 0, 9999, 9999, 9999},
+    {9999, "TASK_SYSTEM_QUIT", nullptr, 0, 9999, 9999, 9999},
+    {9999, "TASK_SYSTEM_QUIT", nullptr, 0, 9999, 9999, 9999},
+    {9999, "TASK_SYSTEM_QUIT", nullptr, 0, 9999, 9999, 9999},
+    {9999, "TASK_SYSTEM_QUIT", nullptr, 0, 9999, 9999, 9999},
+};
+
+}  // namespace
+
+TASK_ENTRY task_table[TASK_ROWS] = {
+    kTable[0],  kTable[1],  kTable[2],  kTable[3],  kTable[4],  kTable[5],  kTable[6],
+    kTable[7],  kTable[8],  kTable[9],  kTable[10], kTable[11], kTable[12], kTable[13],
+    kTable[14], kTable[15], kTable[16], kTable[17], kTable[18], kTable[19],
+};
+int (*task_login_retry)() = login_retry;
+
+void task_table_reset() {
+  for (int i = 0; i < TASK_ROWS; ++i) task_table[i] = kTable[i];
+  task_login_retry = login_retry;
+  task_current_row = 0;
+  link_lost_word = 0;
+  reconnect_host = 0;
+  reconnect_port = 0;
+  login_credentials = LOGIN_CREDENTIALS{};
+  task_placeholders_reset();
+}
+
+int32_t task_current_id() {
+  if (task_current_row < 0 || task_current_row >= TASK_ROWS) return TASK_SYSTEM_QUIT;
+  return task_table[task_current_row].id;
+}
+
+int32_t task_find_row(int32_t id) {
+  if (id == TASK_SYSTEM_QUIT) return TASK_SYSTEM_QUIT;
+  for (int32_t row = 0; row < TASK_ROWS; ++row) {
+    if (task_table[row].id == id) return row;
+  }
+  char text[96];
+  std::snprintf(text, sizeof text, "System internal error !!!!(TASK Not define %d)", id);
+  show_message_box(text, 1);
+  return TASK_SYSTEM_QUIT;
+}
+
+int32_t task_run_current() {
+  const int32_t row = task_current_row;
+  int32_t next = TASK_SYSTEM_QUIT;
+  if (row >= 0 && row < TASK_ROWS) {
+    TASK_ENTRY& task = task_table[row];
+    const int32_t result = task.function ? task.function() : TASK_SYSTEM_QUIT;
+    task.last_result = result;
+    if (result >= TASK_RESULT_JUMP) {
+      next = task_find_row(result - TASK_RESULT_JUMP);
+    } else if (link_lost_word != 0) {
+      // After a lost link the task's own result is not used.
+      if (task_login_retry() != 0) {
+        next = task_find_row(TASK_SERVER_SELECT);
+      } else if (link_lost_word == 1) {
+        next = task_find_row(TASK_SELECT_CHARACTER_IN);
+      } else {
+        next = task_find_row(TASK_GAME_MAIN);
+      }
+      link_lost_word = 0;
+    } else if (result == 0) {
+      next = task_find_row(task.next_on_0);
+    } else if (result == -2) {
+      next = task_find_row(task.next_on_minus_2);
+    } else if (result == -1) {
+      next = task_find_row(task.next_on_minus_1);
+    } else {
+      show_message_box("System internal error !!!! ( Return Code error )", 1);
+      next = row;  // the same task runs again
+    }
+  }
+  task_current_row = next;
+  frame_input.event_code = 0;
+  frame_input.key_code = 0;
+  frame_input.scan_code = 0;
+  input_clear_keys();
+  input_clear_key();
+  return task_current_row;
+}

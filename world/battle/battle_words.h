@@ -1,0 +1,10 @@
+// The battle's words that world messages write directly.
+#pragma once
+#include <cstdint>
+
+// The argument of message 0xc0001; the first-round wait ends when it is 1.
+extern uint32_t battle_round_state;
+// Set to 1 by message 0xf0005; leaving the battle turns it from 1 to 2.
+extern int32_t battle_leave_word;
+
+void battle_words_reset();
