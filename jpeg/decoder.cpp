@@ -417,6 +417,11 @@ int32_t decode_sequential(JPEG_PROPERTIES* st, JpegScan* sc) {
   }
 
   int16_t* scratch = st->work;
+  // At 1/8 scale the transforms read the DC alone: the AC values are decoded and dropped.
+  JpegDecodeBlockFn keep_of[4];
+  for (int32_t i = 0; i < sc->ns; ++i)
+    keep_of[i] = !st->planar && st->frame.comps[comps[i]].n == 1 ? t->decode_block_dc_only : t->decode_block;
+  const JpegDecodeBlockFn keep = keep_of[0];
   for (int32_t row = row0; row < g.rows; ++row) {
     if (region_loop) {
       if (row > last_row) return JPEG_ROI_SUCCESS;
@@ -427,8 +432,8 @@ int32_t decode_sequential(JPEG_PROPERTIES* st, JpegScan* sc) {
       if (g.single) {
         const JpegScanComponent& c = sc->comps[0];
         int16_t* b = skip ? scratch : st->mcu_buf;
-        int32_t rc = (skip ? t->decode_block_dc_only : t->decode_block)(&st->stream, &st->dc_tables[c.dc_tbl],
-                                                                          &st->ac_tables[c.ac_tbl], &dc[0], b);
+        int32_t rc = (skip ? t->decode_block_dc_only : keep)(&st->stream, &st->dc_tables[c.dc_tbl],
+                                                               &st->ac_tables[c.ac_tbl], &dc[0], b);
         if (rc < 0) return skip ? JPEG_ERR_DATA : rc;
         rc = restart_check(st, sc, g, col, row, dc);
         if (rc) return rc;
@@ -454,7 +459,7 @@ int32_t decode_sequential(JPEG_PROPERTIES* st, JpegScan* sc) {
           for (int32_t v = 0; v < fc.v; ++v)
             for (int32_t h = 0; h < fc.h; ++h) {
               int16_t* b = out ? st->mcu_buf + size_t(fc.block_offset + v * fc.h + h) * 64 : scratch;
-              int32_t rc = (out ? t->decode_block : t->decode_block_dc_only)(
+              int32_t rc = (out ? keep_of[i] : t->decode_block_dc_only)(
                   &st->stream, &st->dc_tables[c.dc_tbl], &st->ac_tables[c.ac_tbl], &dc[i], b);
               if (rc < 0) return skip ? JPEG_ERR_DATA : rc;
               if (out && st->planar) {

@@ -50,6 +50,70 @@ ByteMap byte_map(const JPEG_PROPERTIES* st, int32_t c) {
   return m;
 }
 
+// Column offsets of a part's samples for the columns [x0, x0 + count): -1 outside the part.
+void column_offsets(const JPEG_PROPERTIES* st, const McuPart& part, int32_t x0, int32_t count, int32_t* out) {
+  const JpegFrameComponent& fc = st->frame.comps[part.comp];
+  const int64_t sw = int64_t(fc.n) * fc.h;
+  const int32_t n = part.n, lim = part.hb * n;
+  for (int32_t k = 0; k < count; ++k) {
+    int64_t gx = sw == st->mcu_w       ? int64_t(x0 + k)
+                 : 2 * sw == st->mcu_w ? int64_t((x0 + k) >> 1)
+                                       : int64_t(x0 + k) * sw / st->mcu_w;
+    gx -= part.sx;
+    // n is 8, 4, 2 or 1
+    out[k] = (gx < 0 || gx >= lim) ? -1 : static_cast<int32_t>((gx / n) * 64 + (gx & (n - 1)));
+  }
+}
+
+// Row start of a part's samples for row y, or null outside the part.
+const int16_t* row_samples(const JPEG_PROPERTIES* st, const McuPart& part, int32_t y) {
+  const JpegFrameComponent& fc = st->frame.comps[part.comp];
+  const int64_t sh = int64_t(fc.n) * fc.v;
+  int64_t gy = (sh == st->mcu_h ? int64_t(y) : int64_t(y) * sh / st->mcu_h) - part.sy;
+  if (gy < 0 || gy >= part.vb * part.n) return nullptr;
+  return part.blocks + (gy / part.n) * part.hb * 64 + (gy & (part.n - 1)) * 8;
+}
+
+// Y, Cb, Cr into R,G,B / B,G,R (/ R,G,B,255) in one pass, with the arithmetic of the in-place
+// conversion. False when the layout is not one it covers.
+bool write_converted(JPEG_PROPERTIES* st, const JpegRect& clip, const McuPart* parts, int32_t nparts) {
+  const int32_t d = st->f.dib_color, p = st->pixel_bytes;
+  if (nparts != 3 || parts[0].comp != 0 || parts[1].comp != 1 || parts[2].comp != 2) return false;
+  if (st->effective_color == JPEG_COLOR_GRAY || st->effective_color == JPEG_COLOR_YCC4) return false;
+  const bool quad = d == JPEG_COLOR_QUAD && p >= 4;
+  if (!((d == JPEG_COLOR_RGB || d == JPEG_COLOR_BGR) && p >= 3) && !quad) return false;
+  const int32_t cw = clip.right - clip.left;
+  if (cw > 256) return false;
+  int32_t c0[256], c1[256], c2[256];
+  column_offsets(st, parts[0], clip.left, cw, c0);
+  column_offsets(st, parts[1], clip.left, cw, c1);
+  column_offsets(st, parts[2], clip.left, cw, c2);
+  for (int32_t k = 0; k < cw; ++k)
+    if (c0[k] < 0 || c1[k] < 0 || c2[k] < 0) return false;
+  const int ri = d == JPEG_COLOR_BGR ? 2 : 0, bi = d == JPEG_COLOR_BGR ? 0 : 2;
+  const int32_t ch = clip.bottom - clip.top;
+  if (ch > 64) return false;
+  const int16_t* rows[3][64];
+  for (int32_t y = 0; y < ch; ++y)
+    for (int32_t i = 0; i < 3; ++i)
+      if (!(rows[i][y] = row_samples(st, parts[i], clip.top + y))) return false;  // nothing written yet
+  for (int32_t y = 0; y < ch; ++y) {
+    const int16_t* __restrict s0 = rows[0][y];
+    const int16_t* __restrict s1 = rows[1][y];
+    const int16_t* __restrict s2 = rows[2][y];
+    uint8_t* __restrict o = pixel_at(st, clip.left, clip.top + y);
+    for (int32_t k = 0; k < cw; ++k, o += p) {
+      const int32_t yy = static_cast<uint8_t>(s0[c0[k]]), cb = static_cast<uint8_t>(s1[c1[k]]),
+                    cr = static_cast<uint8_t>(s2[c2[k]]);
+      o[ri] = sat(yy + ((359 * cr - 45813) >> 8));
+      o[1] = sat(yy + ((34806 - 88 * cb - 183 * cr) >> 8));
+      o[bi] = sat(yy + ((454 * cb - 57937) >> 8));
+      if (quad) o[3] = 255;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 int32_t write_mcu_general(JPEG_PROPERTIES* st, int32_t x0, int32_t y0, int32_t w, int32_t h, const McuPart* parts,
@@ -58,6 +122,10 @@ int32_t write_mcu_general(JPEG_PROPERTIES* st, int32_t x0, int32_t y0, int32_t w
   rect_intersect(&clip, JpegRect{x0, y0, x0 + w, y0 + h}, st->visible);
   if (rect_empty(clip)) return JPEG_ERR_PROPS;
   const int32_t cw = clip.right - clip.left;
+  if (convert && write_converted(st, clip, parts, nparts)) {
+    st->pixels_written = 1;
+    return 0;
+  }
   for (int32_t i = 0; i < nparts; ++i) {
     const McuPart& part = parts[i];
     const JpegFrameComponent& fc = st->frame.comps[part.comp];
@@ -69,16 +137,29 @@ int32_t write_mcu_general(JPEG_PROPERTIES* st, int32_t x0, int32_t y0, int32_t w
     int32_t colofs[256];
     for (int32_t cx0 = 0; cx0 < cw; cx0 += 256) {
       const int32_t chunk = std::min(256, cw - cx0);
+      // sample of each column: same resolution or half of it (the common cases) without a
+      // division per column
+      const int32_t xs = clip.left + cx0;
       for (int32_t k = 0; k < chunk; ++k) {
-        int64_t gx = int64_t(clip.left + cx0 + k) * sw / st->mcu_w - part.sx;
-        colofs[k] = (gx < 0 || gx >= lim_x) ? -1 : static_cast<int32_t>((gx / n) * 64 + gx % n);
+        int64_t gx = sw == st->mcu_w       ? int64_t(xs + k)
+                     : 2 * sw == st->mcu_w ? int64_t((xs + k) >> 1)
+                                           : int64_t(xs + k) * sw / st->mcu_w;
+        gx -= part.sx;
+        colofs[k] = (gx < 0 || gx >= lim_x) ? -1 : static_cast<int32_t>((gx / n) * 64 + (gx & (n - 1)));
       }
       for (int32_t y = clip.top; y < clip.bottom; ++y) {
-        int64_t gy = int64_t(y) * sh / st->mcu_h - part.sy;
+        int64_t gy = (sh == st->mcu_h ? int64_t(y) : int64_t(y) * sh / st->mcu_h) - part.sy;
         if (gy < 0 || gy >= lim_y) continue;
-        const int16_t* srow = part.blocks + (gy / n) * part.hb * 64 + (gy % n) * 8;
+        const int16_t* srow = part.blocks + (gy / n) * part.hb * 64 + (gy & (n - 1)) * 8;
         uint8_t* o = pixel_at(st, clip.left + cx0, y);
-        for (int32_t k = 0; k < chunk; ++k, o += st->pixel_bytes) {
+        const int32_t pb = st->pixel_bytes;
+        if (m.count == 1 && m.parity < 0 && m.fill255 < 0) {
+          uint8_t* __restrict q = o + m.first;
+          for (int32_t k = 0; k < chunk; ++k, q += pb)
+            if (colofs[k] >= 0) *q = static_cast<uint8_t>(srow[colofs[k]]);
+          continue;
+        }
+        for (int32_t k = 0; k < chunk; ++k, o += pb) {
           if (colofs[k] < 0) continue;
           if (m.parity >= 0 && ((clip.left + cx0 + k - st->origin_x) & 1) != m.parity) continue;
           uint8_t v = static_cast<uint8_t>(srow[colofs[k]]);

@@ -273,18 +273,34 @@ constexpr bool rows_in_their_groups() {
 static_assert(rows_ascending());
 static_assert(rows_in_their_groups());
 
-// The rows as dispatched; only the test seam changes a handler.
-constinit std::array<NET_MSG_ROW, NET_MSG_TABLE_SIZE> g_rows = kRows;
+constexpr std::array<NET_MSG_GROUP_SLOTS, NET_MSG_GROUP_LIMIT> group_slots() {
+  std::array<NET_MSG_GROUP_SLOTS, NET_MSG_GROUP_LIMIT> g{};
+  for (const NET_MSG_ROW& r : kRows)
+    g[r.group].span = static_cast<uint16_t>(std::max<uint32_t>(g[r.group].span, (r.id & 0xFFFF) + 1));
+  uint32_t at = 0;
+  for (NET_MSG_GROUP_SLOTS& s : g) {
+    s.base = static_cast<uint16_t>(at);
+    at += s.span;
+  }
+  return g;
+}
+
+constexpr std::array<uint8_t, NET_MSG_SLOT_CAPACITY> row_slots() {
+  constexpr std::array<NET_MSG_GROUP_SLOTS, NET_MSG_GROUP_LIMIT> g = group_slots();
+  static_assert(g.back().base + g.back().span <= NET_MSG_SLOT_CAPACITY);
+  std::array<uint8_t, NET_MSG_SLOT_CAPACITY> slot{};
+  for (uint8_t& s : slot) s = NET_MSG_NO_ROW;
+  for (size_t i = 0; i < kRows.size(); ++i) slot[g[kRows[i].group].base + (kRows[i].id & 0xFFFF)] = static_cast<uint8_t>(i);
+  return slot;
+}
 
 }  // namespace
 
-std::span<const NET_MSG_ROW> net_msg_table() { return g_rows; }
+constinit std::array<NET_MSG_ROW, NET_MSG_TABLE_SIZE> net_msg_rows = kRows;
+constinit const std::array<NET_MSG_GROUP_SLOTS, NET_MSG_GROUP_LIMIT> net_msg_group_slots = group_slots();
+constinit const std::array<uint8_t, NET_MSG_SLOT_CAPACITY> net_msg_row_slot = row_slots();
 
-const NET_MSG_ROW* net_msg_find(MSG_ID id) {
-  const auto it =
-      std::lower_bound(g_rows.begin(), g_rows.end(), id, [](const NET_MSG_ROW& r, MSG_ID v) { return r.id < v; });
-  return it != g_rows.end() && it->id == id ? &*it : nullptr;
-}
+std::span<const NET_MSG_ROW> net_msg_table() { return net_msg_rows; }
 
 net_msg::Handler net_msg_swap_handler(MSG_ID id, net_msg::Handler handler) {
   NET_MSG_ROW* row = const_cast<NET_MSG_ROW*>(net_msg_find(id));
@@ -294,4 +310,4 @@ net_msg::Handler net_msg_swap_handler(MSG_ID id, net_msg::Handler handler) {
   return old;
 }
 
-void net_msg_table_reset() { g_rows = kRows; }
+void net_msg_table_reset() { net_msg_rows = kRows; }

@@ -1,6 +1,7 @@
 // The one table that maps world message ids to their handlers: 243 ids in ascending order. A
 // MSG_ID holds its group in the high 16 bits and its number in the low 16 bits.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <span>
 
@@ -63,8 +64,33 @@ struct NET_MSG_ROW {
 
 // The rows in ascending id order.
 std::span<const NET_MSG_ROW> net_msg_table();
+
+// The exact lookup's data, built from the table when compiling: per group, the row index of
+// each number from 0 to the group's highest (NET_MSG_NO_ROW where there is none), all groups in
+// one array. The numbers of every group are small, so this takes a few hundred bytes and no
+// search; the lookup is inline because the dispatcher runs it for every message.
+constexpr uint32_t NET_MSG_GROUP_LIMIT = MSG_GROUP_RELATION + 1;
+constexpr uint32_t NET_MSG_SLOT_CAPACITY = 1024;
+constexpr uint8_t NET_MSG_NO_ROW = 0xFF;
+static_assert(NET_MSG_TABLE_SIZE < NET_MSG_NO_ROW);
+struct NET_MSG_GROUP_SLOTS {
+  uint16_t base;  // the group's first slot
+  uint16_t span;  // the group's highest number + 1; 0 for a group without rows
+};
+extern const std::array<NET_MSG_GROUP_SLOTS, NET_MSG_GROUP_LIMIT> net_msg_group_slots;
+extern const std::array<uint8_t, NET_MSG_SLOT_CAPACITY> net_msg_row_slot;
+// The rows as dispatched (only the test seam changes a handler).
+extern std::array<NET_MSG_ROW, NET_MSG_TABLE_SIZE> net_msg_rows;
+
 // The row of an id, or nullptr when the id is not in the table.
-const NET_MSG_ROW* net_msg_find(MSG_ID id);
+inline const NET_MSG_ROW* net_msg_find(MSG_ID id) {
+  const uint32_t group = id >> 16, number = id & 0xFFFF;
+  if (group >= NET_MSG_GROUP_LIMIT) return nullptr;
+  const NET_MSG_GROUP_SLOTS g = net_msg_group_slots[group];
+  if (number >= g.span) return nullptr;
+  const uint8_t row = net_msg_row_slot[g.base + number];
+  return row == NET_MSG_NO_ROW ? nullptr : &net_msg_rows[row];
+}
 
 // Tests, benchmarks and the fuzz harness: replaces one row's handler and returns the one it had
 // (nullptr when the id is not in the table). net_msg_table_reset puts every row back.

@@ -45,7 +45,14 @@ class Payload {
     std::string_view s(reinterpret_cast<const char*>(data_) + at, avail);
     const size_t nul = s.find('\0');
     if (nul != std::string_view::npos) s = s.substr(0, nul);
-    return std::string(s.substr(0, plat::cp936::fitLength(s, s.size())));
+    // A double-byte character whose trail byte was cut off goes with it.
+    size_t keep = 0;
+    while (keep < s.size()) {
+      const size_t step = plat::cp936::isLead(static_cast<uint8_t>(s[keep])) ? 2 : 1;
+      if (keep + step > s.size()) break;
+      keep += step;
+    }
+    return std::string(s.substr(0, keep));
   }
 
   // A reader positioned at at (at most the length).

@@ -24,11 +24,16 @@ namespace {
 struct EntryRef {
   int32_t id;
   uint64_t serial;
+  int32_t index;  // where it was last seen: checked first
 };
 
 int32_t refind(const EntryRef& ref) {
+  const GrowArray<MDA_ENTRY>& entries = mda_table.entries;
+  if (ref.index < entries.count && entries[ref.index].id == ref.id && entries[ref.index].serial == ref.serial) {
+    return ref.index;
+  }
   const int32_t index = mda_find_by_id(ref.id);
-  return index >= 0 && mda_table.entries[index].serial == ref.serial ? index : -1;
+  return index >= 0 && entries[index].serial == ref.serial ? index : -1;
 }
 
 struct Draw {
@@ -123,7 +128,7 @@ int32_t mda_run_command(int32_t handle, const char* command, int32_t x, int32_t 
     mda_message("MDA wrong command(%s)", command ? command : "");
     return 0;
   }
-  const EntryRef ref{handle, mda_table.entries[index].serial};
+  const EntryRef ref{handle, mda_table.entries[index].serial, index};
   {
     MDA_ENTRY& e = mda_table.entries[index];
     if (c >= e.command_count) return 0;

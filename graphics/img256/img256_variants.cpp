@@ -35,6 +35,7 @@ void each_visible(int32_t x, int32_t y, const Img256Frame& frame, BITMAP16* targ
                   Visit visit) {
   const int64_t left = int64_t{x} - frame.hot_x(), top = int64_t{y} - frame.hot_y();
   const int64_t tw = std::min<int64_t>(target->width, right_limit), th = target->height;
+  if (left >= tw || top >= th || left + frame.width() <= 0 || top + frame.height() <= 0) return;
   img256_walk(frame, [&](uint32_t row, uint32_t col, const uint8_t* pairs, uint32_t n) {
     const int64_t py = top + row;
     if (py < 0 || py >= th) return;

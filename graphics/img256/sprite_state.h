@@ -28,6 +28,19 @@ void sprite_occlusion_clear();
 // Everything off and the occlusion map cleared.
 void sprite_draw_state_reset();
 
+struct SCENE_MASK;
+
+// The mask records (in test order) that meet a rectangle of map positions, gathered once per
+// sprite so that each pixel tests only those; the same hits as mask_hit_test inside it.
+struct MASK_SET {
+  int32_t count;
+  bool all;  // too many records meet it: each pixel asks mask_hit_test
+  const SCENE_MASK* records[32];
+};
+// x1 and y1 exclusive.
+void mask_set_for_rect(MASK_SET* out, int64_t x0, int64_t y0, int64_t x1, int64_t y1);
+bool mask_set_hit(const MASK_SET& set, int64_t map_x, int64_t map_y);
+
 // The point in map coordinates: 0 when a mask record (in the list's order) holds it with its bit
 // set, -2 when none does. Pixels beyond 8 x (width / 8) of a record have no bit.
 int mask_hit_test(int32_t map_x, int32_t map_y);

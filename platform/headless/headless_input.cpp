@@ -62,7 +62,9 @@ const CursorImage* HeadlessCursors::image(CursorId id) const {
 }
 
 void HeadlessTextInput::setCaretRect(WindowId w, Rect client) {
-  p_.cursorRecord().caretRects.emplace_back(w == kNoWindow ? p_.mainWindowId() : w, client);
+  auto& rects = p_.cursorRecord().caretRects;
+  if (rects.size() >= 4096) rects.erase(rects.begin(), rects.begin() + 2048);  // edit boxes place it every frame
+  rects.emplace_back(w == kNoWindow ? p_.mainWindowId() : w, client);
 }
 
 bool HeadlessTextInput::composing() { return p_.translator().composition().composing; }

@@ -102,6 +102,7 @@ std::string goldenLog(const std::string& gameDir) {
          "INPUT module initialized OKay.\n"
          "\n"
          "Game Start OK\n"
+         "placeholder task TASK_ACCOUNT_INPUT\n"
          "Game Exit OK\n"
          "INPUT module free OKay.\n"
          "TIMER module free OKay.\n"
@@ -202,7 +203,7 @@ TEST_F(ClientStart, FailedSoundInstallIsIgnored) {
   engine_module_table[ENGINE_MODULE_SOUND].init = [] { return -1; };
   scheduleClose(100);
   EXPECT_EQ(runClient(), 0);
-  EXPECT_NE(logText().find("Game Start OK\nGame Exit OK\n"), std::string::npos);
+  EXPECT_NE(logText().find("Game Start OK\nplaceholder task TASK_ACCOUNT_INPUT\nGame Exit OK\n"), std::string::npos);
   EXPECT_TRUE(headless().boxes().empty());
 }
 

@@ -154,6 +154,43 @@ TEST_F(Img256Draw, MatchesThePerPixelRuleUnderEverySetting) {
   }
 }
 
+// Large frames take the batched path (eight pixels at a time, palette converted once); many mask
+// records take the per-pixel mask test. Both give the rule's pixels.
+TEST_F(Img256Draw, BatchesAndManyMasksMatchTheRule) {
+  std::vector<uint8_t> ones(1, 0xFF);
+  std::vector<SCENE_MASK> records;
+  std::vector<int32_t> order;
+  for (int i = 0; i < 40; ++i) {
+    records.push_back({8, 1, 3 * i, i % 7, ones.data()});
+    order.push_back(39 - i);
+  }
+  for (int iteration = 0; iteration < 40; ++iteration) {
+    mdaw::Picture p = mdaw::picture_fill(70, 30, {0, 0, 0, 0});
+    for (mdaw::Rgba& px : p.pixels) {
+      const uint32_t r = rng();
+      px = {static_cast<uint8_t>(r % 16 * 16), static_cast<uint8_t>((r >> 8) % 16 * 16), 77,
+            static_cast<uint8_t>(r % 5 == 0 ? 0 : r % 5 == 1 ? (r >> 16) % 8 : r >> 24)};
+    }
+    Frame frame(mdaw::img256_encode(p, {0, 0, static_cast<int16_t>(rng() % 80), static_cast<int16_t>(rng() % 40)}));
+    ASSERT_GT(frame.view.stream_length(), 512u);
+    const int32_t x = static_cast<int32_t>(rng() % 120), y = static_cast<int32_t>(rng() % 60);
+    Bitmap base = make_bitmap(90, 40);
+    for (uint32_t py = 0; py < 40; ++py)
+      for (uint32_t px = 0; px < 90; ++px) base->rows[py][px] = static_cast<uint16_t>(rng());
+    sprite_draw_state_reset();
+    scene_mask_list_reset();
+    if (iteration % 2) {
+      scene_mask_list = {40, order.data(), records.data(), 40};
+      sprite_draw_state.mask_test = 1;
+      sprite_draw_state.mask_see_through = iteration % 4 == 1;
+    }
+    Bitmap got = gfxt::copy_of(base.get()), want = gfxt::copy_of(base.get());
+    img256_draw(x, y, frame.get(), got.get());
+    gfxt::ref::draw(x, y, frame.bytes.data(), want.get());
+    ASSERT_EQ(gfxt::difference(got.get(), want.get()), "") << "iteration " << iteration;
+  }
+}
+
 // A built slot draws exactly what img256_draw draws, at every edge (it used to clip only at the
 // right one), with the highlight and the masks.
 TEST_F(Img256Draw, SlotDrawEqualsTheMainBlitterEverywhere) {

@@ -269,7 +269,9 @@ TEST(JpegInterface, EveryAllocationFailureIsMemoryErrorWithoutLeaks) {
       JpegCodecFree(&p);
     }
     jpeg_set_alloc_hooks(nullptr);
-    if (!completed) EXPECT_EQ(rc, JPEG_ERR_MEMORY) << "allocation " << n;
+    if (!completed) {
+      EXPECT_EQ(rc, JPEG_ERR_MEMORY) << "allocation " << n;
+    }
     EXPECT_EQ(fa.live, 0) << "allocation " << n;
   }
   EXPECT_TRUE(completed);

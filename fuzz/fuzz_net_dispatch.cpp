@@ -1,0 +1,109 @@
+// World messages through the real dispatcher and table: every handler built so far, and the
+// placeholders for the rest, must take any payload without a sanitizer report.
+//
+// Input: one switch byte (bit 0 recording, bit 1 mirroring), then up to 64 messages, each
+//   u8 form: bit 7 a raw u32 id follows, else a u8 table index follows; bit 6 do_not_record;
+//            bit 5 an empty payload is passed as a null pointer
+//   id or index, i32 argument, u16 length (cut to what is left), the payload bytes.
+// Each payload is copied into a block of exactly its length, so that a read one byte past it is
+// a report.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "client/game/battle_return.h"
+#include "client/game/game_main_state.h"
+#include "client/game/task_state.h"
+#include "client/net/net_link.h"
+#include "client/net_msg/net_dispatch.h"
+#include "client/net_msg/net_msg_table.h"
+#include "client/record/record.h"
+#include "client/ui/message_box.h"
+#include "client/window/window_manager.h"
+#include "items/shop/shop_flags.h"
+#include "plat/bytes.h"
+#include "plat/headless.h"
+#include "plat/test.h"
+#include "ui/status_bars/player_status_bars.h"
+#include "world/battle/battle_words.h"
+#include "world/scene/scene_chars.h"
+
+namespace {
+
+constexpr int kMaxMessages = 64;
+std::filesystem::path g_dir;
+
+void setUp() {
+  std::random_device rd;
+  g_dir = std::filesystem::temp_directory_path() / ("veldra-fuzz-dispatch-" + std::to_string(rd()));
+  std::filesystem::create_directories(g_dir);
+  plat::HeadlessOptions o;
+  o.gameDir = g_dir.string();
+  o.watchdog = false;
+  o.maxDrains = 200;  // a nested modal loop ends quickly with FrameBudgetExceeded
+  plat::installHeadless(o);
+  plat::test::setExitHandler(true);
+  std::atexit([] {
+    std::error_code ec;
+    std::filesystem::remove_all(g_dir, ec);
+  });
+}
+
+// Every module the dispatcher or a handler may have written, back to its start.
+void resetAll() {
+  net_dispatch_reset();
+  record_state_reset();
+  net_link_reset();
+  message_slots_clear();
+  window_manager_reset();
+  scene_redraw_flag = 0;
+  scene_in_scene = 0;
+  link_lost_word = 0;
+  battle_return_reset();
+  battle_words_reset();
+  player_status_bars_reset();
+  shop_flags_reset();
+}
+
+void run(plat::ByteReader& in) {
+  const uint8_t switches = in.u8();
+  if (switches & 1) record_start();
+  if (switches & 2) record_state.mirror = 1;
+  const auto table = net_msg_table();
+  for (int i = 0; i < kMaxMessages && !in.empty(); ++i) {
+    const uint8_t form = in.u8();
+    const uint32_t id = (form & 0x80) ? in.u32() : table[in.u8() % table.size()].id;
+    const int32_t arg = in.i32();
+    const size_t len = std::min<size_t>(in.u16(), in.remaining());
+    const auto bytes = in.bytes(len);
+    std::unique_ptr<uint8_t[]> exact(len ? new uint8_t[len] : nullptr);
+    if (len) std::copy(bytes.begin(), bytes.end(), exact.get());
+    const uint8_t* payload = exact.get();
+    uint8_t none = 0;
+    if (len == 0 && !(form & 0x20)) payload = &none;  // a pointer with nothing behind it
+    net_dispatch_message(id, arg, payload, static_cast<uint32_t>(len), (form & 0x40) != 0);
+    if (net_link.world_dispatching != 0) std::abort();  // the flag must come back
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const bool ready = (setUp(), true);
+  (void)ready;
+  plat::ByteReader in(data, size);
+  try {
+    run(in);
+  } catch (const plat::MalformedInput&) {
+    // The input ended inside a message head: the messages before it ran.
+  } catch (const plat::test::ExitCalled&) {
+  } catch (const plat::test::FrameBudgetExceeded&) {
+  }
+  resetAll();
+  return 0;
+}

@@ -1,0 +1,84 @@
+// Fixture of the world dispatcher tests: SYSTEM (error.txt), the message box and pop-ups, the
+// fake network module with the world link connected, and every word the dispatcher writes back
+// at its start.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "client/game/battle_return.h"
+#include "client/game/game_main_state.h"
+#include "client/game/task_state.h"
+#include "client/net/net_link.h"
+#include "client/net_msg/net_dispatch.h"
+#include "client/net_msg/net_msg_table.h"
+#include "client/net_msg/pending_handlers.h"
+#include "client/record/record.h"
+#include "items/shop/shop_flags.h"
+#include "tests/client/message_box_fixture.h"
+#include "tests/support/fake_net_client.h"
+#include "ui/status_bars/player_status_bars.h"
+#include "world/battle/battle_words.h"
+#include "world/scene/scene_chars.h"
+
+namespace net_msg_test {
+
+inline void resetDispatchState() {
+  net_dispatch_reset();
+  record_state_reset();
+  scene_redraw_flag = 0;
+  scene_in_scene = 0;
+  link_lost_word = 0;
+  battle_return_reset();
+  battle_words_reset();
+  player_status_bars_reset();
+  shop_flags_reset();
+}
+
+class NetMsgTest : public box_test::BoxTest {
+ protected:
+  void SetUp() override {
+    BoxTest::SetUp();
+    resetDispatchState();
+    veldra_test::FakeNetModule::install();
+    net_link_reset();
+    ASSERT_EQ(net_load_client(), 0);
+    ASSERT_EQ(net_connect_world(0x0100007F, 4000, net_dispatch_message), 0);
+    world = veldra_test::FakeNetModule::world();
+    ASSERT_NE(world, nullptr);
+  }
+
+  void TearDown() override {
+    net_unload_client();
+    net_link_reset();
+    veldra_test::FakeNetModule::clear();
+    resetDispatchState();
+    BoxTest::TearDown();
+  }
+
+  static int dispatch(uint32_t id, int32_t arg, const std::string& payload = {}, bool doNotRecord = false) {
+    return net_dispatch_message(id, arg, reinterpret_cast<const uint8_t*>(payload.data()),
+                                static_cast<uint32_t>(payload.size()), doNotRecord);
+  }
+
+  // error.txt's lines that contain the text.
+  std::vector<std::string> logLines(const std::string& text) const {
+    std::vector<std::string> out;
+    const std::string log = errorTxt();
+    size_t at = 0;
+    while (at < log.size()) {
+      size_t end = log.find('\n', at);
+      if (end == std::string::npos) end = log.size();
+      std::string line = log.substr(at, end - at);
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (line.find(text) != std::string::npos) out.push_back(line);
+      at = end + 1;
+    }
+    return out;
+  }
+
+  veldra_test::FakeNetClient* world = nullptr;
+};
+
+}  // namespace net_msg_test
