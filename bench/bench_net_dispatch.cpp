@@ -6,6 +6,7 @@
 //   of 1,000 position messages (0x30001, 20 records of 12 bytes). Target: under 20 ms a burst.
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -109,6 +110,11 @@ void platform() {
     o.gameDir = dir.string();
     o.watchdog = false;
     plat::installHeadless(o);
+    static const std::filesystem::path made = dir;
+    std::atexit([] {
+      std::error_code ec;
+      std::filesystem::remove_all(made, ec);
+    });
     return true;
   }();
   (void)ready;

@@ -23,6 +23,22 @@ inline void quick_fill(JpegStream* in) {
   const size_t end = in->end;
   uint64_t acc = in->acc;
   int32_t bits = in->bits;
+  if (end - cur >= 8) {
+    // eight bytes at once when none of them is 0xFF
+    uint64_t w;
+    std::memcpy(&w, buf + cur, sizeof w);
+    const uint64_t x = ~w;
+    if (((x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull) == 0) {
+      w = __builtin_bswap64(w);
+      const int32_t take = (63 - bits) >> 3;
+      if (take > 0) {
+        in->acc = (acc << (take * 8)) | (w >> (64 - take * 8));
+        in->bits = bits + take * 8;
+        in->cur = cur + size_t(take);
+      }
+      return;
+    }
+  }
   while (bits <= 56 && cur < end && buf[cur] != 0xFF) {
     acc = (acc << 8) | buf[cur++];
     bits += 8;
@@ -148,46 +164,78 @@ static inline int32_t fast_symbol(JpegStream* in, const JpegHuffDecode* t, int32
 template <bool kKeepAc>
 static int32_t decode_block_impl(JpegStream* in, const JpegHuffDecode* dc, const JpegHuffDecode* ac,
                                  int32_t* last_dc, int16_t* block) {
-  if (kKeepAc) std::memset(block, 0, 64 * sizeof(int16_t));
-  int32_t s = 0, v = 0;
-  if (in->bits < 32) {
-    quick_fill(in);
-    if (in->bits < 32) {
-      int32_t rc = fill_bits(in, 32);
-      if (rc < 0) return rc;
+  if (kKeepAc) {
+    // a fixed-size clear the compiler keeps inline
+    for (int i = 0; i < 64; i += 4) {
+      const uint64_t zero = 0;
+      std::memcpy(block + i, &zero, sizeof zero);
     }
   }
-  int32_t rc = fast_symbol(in, dc, &s);
-  if (rc) return rc == kMarkerHit ? 0 : rc;
+  // The bit register lives in locals; it goes back to the stream around every call out.
+  uint64_t acc = in->acc;
+  int32_t bits = in->bits;
+  auto refill = [&](int32_t want) -> int32_t {
+    in->acc = acc;
+    in->bits = bits;
+    quick_fill(in);
+    int32_t rc = in->bits < want ? fill_bits(in, want) : 0;
+    acc = in->acc;
+    bits = in->bits;
+    return rc;
+  };
+  // One symbol: the lookahead when 16 bits are held, else the length-by-length tables.
+  auto symbol = [&](const JpegHuffDecode* t, int32_t* sym) -> int32_t {
+    if (bits >= 16) {
+      const uint32_t e = t->lookahead[(acc >> (bits - 8)) & 0xFF];
+      if (e) {
+        bits -= static_cast<int32_t>(e >> 16);
+        *sym = static_cast<int32_t>(e & 0xFF);
+        return 0;
+      }
+    }
+    in->acc = acc;
+    in->bits = bits;
+    int32_t rc = decode_symbol(in, t, sym);
+    acc = in->acc;
+    bits = in->bits;
+    return rc;
+  };
+  // s extended bits (kMarkerHit when they cannot be had).
+  auto value = [&](int32_t s, int32_t* v) -> int32_t {
+    if (bits < s) {
+      int32_t rc = refill(s);
+      if (rc < 0) return rc;
+      if (bits < s) return kMarkerHit;
+    }
+    bits -= s;
+    *v = extend(static_cast<uint32_t>(acc >> bits) & ((1u << s) - 1), s);
+    return 0;
+  };
+  int32_t rc = 0;
+  auto finish = [&](int32_t r) {
+    in->acc = acc;
+    in->bits = bits;
+    return r == kMarkerHit ? 0 : r;
+  };
+  if (bits < 32 && (rc = refill(32)) < 0) return finish(rc);
+  int32_t s = 0, v = 0;
+  if ((rc = symbol(dc, &s)) != 0) return finish(rc);
   if (s > 15) s = 0;  // not a valid DC category
   if (s) {
-    rc = read_value(in, s, &v);
-    if (rc) return rc == kMarkerHit ? 0 : rc;
+    if ((rc = value(s, &v)) != 0) return finish(rc);
     *last_dc = static_cast<int16_t>(*last_dc + v);
   }
   block[0] = static_cast<int16_t>(*last_dc);
   for (int32_t k = 1; k < 64;) {
     // one refill covers a symbol (up to 16 bits) and its value (up to 15)
-    if (in->bits < 32) {
-      quick_fill(in);
-      if (in->bits < 32) {
-        rc = fill_bits(in, 32);
-        if (rc < 0) return rc;
-      }
-    }
+    if (bits < 32 && (rc = refill(32)) < 0) return finish(rc);
     int32_t sym = 0;
-    rc = fast_symbol(in, ac, &sym);
-    if (rc) return rc == kMarkerHit ? 0 : rc;
+    if ((rc = symbol(ac, &sym)) != 0) return finish(rc);
     const int32_t r = sym >> 4;
     s = sym & 15;
     if (s) {
       k += r;
-      if (in->bits >= s) {
-        v = extend(take_bits(in, s), s);
-      } else {
-        rc = read_value(in, s, &v);
-        if (rc) return rc == kMarkerHit ? 0 : rc;
-      }
+      if ((rc = value(s, &v)) != 0) return finish(rc);
       if (kKeepAc) block[kZigzag[k]] = static_cast<int16_t>(v);
       ++k;
     } else if (r == 15) {
@@ -196,7 +244,7 @@ static int32_t decode_block_impl(JpegStream* in, const JpegHuffDecode* dc, const
       break;
     }
   }
-  return 0;
+  return finish(0);
 }
 
 int32_t decode_block(JpegStream* in, const JpegHuffDecode* dc, const JpegHuffDecode* ac, int32_t* last_dc,

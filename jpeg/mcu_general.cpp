@@ -159,6 +159,16 @@ int32_t write_mcu_general(JPEG_PROPERTIES* st, int32_t x0, int32_t y0, int32_t w
             if (colofs[k] >= 0) *q = static_cast<uint8_t>(srow[colofs[k]]);
           continue;
         }
+        if (m.count == 3 && m.first == 0 && m.parity < 0) {  // grey fanned out
+          uint8_t* __restrict q = o;
+          for (int32_t k = 0; k < chunk; ++k, q += pb) {
+            if (colofs[k] < 0) continue;
+            const uint8_t v = static_cast<uint8_t>(srow[colofs[k]]);
+            q[0] = v, q[1] = v, q[2] = v;
+            if (m.fill255 >= 0) q[m.fill255] = 255;
+          }
+          continue;
+        }
         for (int32_t k = 0; k < chunk; ++k, o += pb) {
           if (colofs[k] < 0) continue;
           if (m.parity >= 0 && ((clip.left + cx0 + k - st->origin_x) & 1) != m.parity) continue;

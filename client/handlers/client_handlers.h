@@ -131,5 +131,5 @@ void ranking_on_records(uint32_t id, int32_t arg, net_msg::Payload payload);  //
 void relation_on_master_removed(uint32_t id, int32_t arg, net_msg::Payload payload);  // 0x1a0001
 void relation_on_brother_removed(uint32_t id, int32_t arg, net_msg::Payload payload);  // 0x1a0002
 
-// The quest tables: removes the quest whose id is the argument.
+// The quest tables: removes one quest.
 void quest_on_removed(uint32_t id, int32_t arg, net_msg::Payload payload);  // 0x40010
