@@ -17,6 +17,7 @@
 #include "client/net/net_link.h"
 #include "plat/headless.h"
 #include "plat/netclient.h"
+#include "tests/support/forwarding_platform.h"
 #include "world/scene/scene_chars.h"
 
 namespace {
@@ -38,28 +39,12 @@ class RealClock final : public plat::IClock {
   Steady::time_point start_ = Steady::now();
 };
 
-class RealClockPlatform final : public plat::Platform {
+class RealClockPlatform final : public veldra_test::ForwardingPlatform {
  public:
-  explicit RealClockPlatform(std::unique_ptr<plat::HeadlessPlatform> inner) : inner_(std::move(inner)) {}
-  const char* name() const override { return inner_->name(); }
+  using ForwardingPlatform::ForwardingPlatform;
   plat::IClock& clock() override { return clock_; }
-  plat::ITickSource& ticks() override { return inner_->ticks(); }
-  plat::IWindowSystem& windows() override { return inner_->windows(); }
-  plat::IEventPump& events() override { return inner_->events(); }
-  plat::IDisplay& display() override { return inner_->display(); }
-  plat::IMessageBox& messageBox() override { return inner_->messageBox(); }
-  plat::IProcess& process() override { return inner_->process(); }
-  plat::ISystemInfo& systemInfo() override { return inner_->systemInfo(); }
-  plat::IRegistry& registry() override { return inner_->registry(); }
-  plat::IShell& shell() override { return inner_->shell(); }
-  plat::IFileSystem& files() override { return inner_->files(); }
-  plat::IModuleRegistry& modules() override { return inner_->modules(); }
-  plat::ICursorSystem& cursors() override { return inner_->cursors(); }
-  plat::ITextInput& textInput() override { return inner_->textInput(); }
-  void debugOut(std::string_view text) override { inner_->debugOut(text); }
 
  private:
-  std::unique_ptr<plat::HeadlessPlatform> inner_;
   RealClock clock_;
 };
 

@@ -1,33 +1,14 @@
 // BMP bytes -> bmp_load: any input gives a bitmap or null, never a fault.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <random>
-#include <string>
 
 #include "graphics/bitmap/bitmap16.h"
+#include "fuzz/fuzz_support.h"
 #include "graphics/bmp/bmp.h"
-#include "plat/headless.h"
 
 namespace {
 
-std::filesystem::path g_dir;
-
-void setUp() {
-  std::random_device rd;
-  g_dir = std::filesystem::temp_directory_path() / ("veldra-fuzz-bmp-" + std::to_string(rd()));
-  std::filesystem::create_directories(g_dir);
-  plat::HeadlessOptions o;
-  o.gameDir = g_dir.string();
-  o.watchdog = false;
-  plat::installHeadless(o);
-  std::atexit([] {
-    std::error_code ec;
-    std::filesystem::remove_all(g_dir, ec);
-  });
-}
+void setUp() { fuzz_support::installHeadlessGameDir("bmp"); }
 
 int32_t i32At(const uint8_t* d, size_t at) {
   return static_cast<int32_t>(d[at] | d[at + 1] << 8 | d[at + 2] << 16 | uint32_t(d[at + 3]) << 24);
@@ -43,10 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int64_t w = i32At(data, 18), h = i32At(data, 22);
     if (w > 0 && h > 0 && w <= 16384 && h <= 16384 && w * h > (int64_t{1} << 22)) return 0;
   }
-  {
-    std::ofstream out(g_dir / "fuzz.bmp", std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-  }
+  fuzz_support::writeGameFile("fuzz.bmp", data, size);
   BITMAP16* bm = bmp_load("fuzz.bmp");
   if (bm) {
     if (bm->width == 0 || bm->height == 0 || bm->width > 16384 || bm->height > 16384) __builtin_trap();

@@ -3,26 +3,22 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "fuzz/fuzz_support.h"
 #include "graphics/bitmap/screen_buffers.h"
 #include "graphics/frame_cmd/frame_cmd.h"
 #include "graphics/img256/sprite_state.h"
 #include "graphics/mda/mda.h"
 #include "graphics/mda/mda_services.h"
-#include "plat/headless.h"
 #include "world/scene/map_effects.h"
 #include "world/scene/scene_masks.h"
 #include "world/scene/scene_view_origin.h"
 
 namespace {
 
-std::filesystem::path g_dir;
 BITMAP16* g_small = nullptr;
 uint8_t g_bits[4 * 64];
 const SCENE_MASK g_mask = {32, 64, 10, 5, g_bits};
@@ -30,13 +26,7 @@ const int32_t g_order[] = {0};
 uint8_t g_palette_table[768];
 
 void setUp() {
-  std::random_device rd;
-  g_dir = std::filesystem::temp_directory_path() / ("veldra-fuzz-mda-" + std::to_string(rd()));
-  std::filesystem::create_directories(g_dir);
-  plat::HeadlessOptions o;
-  o.gameDir = g_dir.string();
-  o.watchdog = false;
-  plat::installHeadless(o);
+  fuzz_support::installHeadlessGameDir("mda");
   mda_set_message_box([](const char*) {});
   mda_set_sound_player([](const uint8_t*, int32_t, int32_t) { return 0; });
   screen_buffers_create();
@@ -47,8 +37,6 @@ void setUp() {
     mda_table_reset();
     bitmap16_free(&g_small);
     screen_buffers_free();
-    std::error_code ec;
-    std::filesystem::remove_all(g_dir, ec);
   });
 }
 
@@ -68,10 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const bool ready = (setUp(), true);
   (void)ready;
   if (size > (1u << 20)) return 0;
-  {
-    std::ofstream out(g_dir / "fuzz.mda", std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-  }
+  fuzz_support::writeGameFile("fuzz.mda", data, size);
   mda_palette_table = g_palette_table;
   int32_t id = -1;
   if (mda_load_file("FUZZ.mda", &id) == 0) {

@@ -11,63 +11,37 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
-#include <random>
 #include <string>
 
-#include "client/game/battle_return.h"
-#include "client/game/game_main_state.h"
-#include "client/game/task_state.h"
 #include "client/net/net_link.h"
 #include "client/net_msg/net_dispatch.h"
 #include "client/net_msg/net_msg_table.h"
 #include "client/record/record.h"
 #include "client/ui/message_box.h"
 #include "client/window/window_manager.h"
-#include "items/shop/shop_flags.h"
+#include "fuzz/fuzz_support.h"
 #include "plat/bytes.h"
 #include "plat/headless.h"
 #include "plat/test.h"
-#include "ui/status_bars/player_status_bars.h"
-#include "world/battle/battle_words.h"
-#include "world/scene/scene_chars.h"
+#include "tests/support/dispatch_reset.h"
 
 namespace {
 
 constexpr int kMaxMessages = 64;
-std::filesystem::path g_dir;
-
 void setUp() {
-  std::random_device rd;
-  g_dir = std::filesystem::temp_directory_path() / ("veldra-fuzz-dispatch-" + std::to_string(rd()));
-  std::filesystem::create_directories(g_dir);
   plat::HeadlessOptions o;
-  o.gameDir = g_dir.string();
-  o.watchdog = false;
   o.maxDrains = 200;  // a nested modal loop ends quickly with FrameBudgetExceeded
-  plat::installHeadless(o);
+  fuzz_support::installHeadlessGameDir("dispatch", o);
   plat::test::setExitHandler(true);
-  std::atexit([] {
-    std::error_code ec;
-    std::filesystem::remove_all(g_dir, ec);
-  });
 }
 
 // Every module the dispatcher or a handler may have written, back to its start.
 void resetAll() {
-  net_dispatch_reset();
-  record_state_reset();
+  veldra_test::resetDispatchState();
   net_link_reset();
   message_slots_clear();
   window_manager_reset();
-  scene_redraw_flag = 0;
-  scene_in_scene = 0;
-  link_lost_word = 0;
-  battle_return_reset();
-  battle_words_reset();
-  player_status_bars_reset();
-  shop_flags_reset();
 }
 
 void run(plat::ByteReader& in) {

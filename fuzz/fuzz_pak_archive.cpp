@@ -2,44 +2,17 @@
 // must give clean failures: no out-of-bounds access, no uninitialised bytes, no hang.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <random>
-#include <string>
 #include <vector>
 
 #include "engine/pak/pak.h"
 #include "engine/pak/pak_internal.h"
-#include "plat/headless.h"
-
-namespace {
-
-std::filesystem::path g_dir;
-
-void setUp() {
-  std::random_device rd;
-  g_dir = std::filesystem::temp_directory_path() / ("veldra-fuzz-pak-" + std::to_string(rd()));
-  std::filesystem::create_directories(g_dir);
-  plat::HeadlessOptions o;
-  o.gameDir = g_dir.string();
-  o.watchdog = false;
-  plat::installHeadless(o);
-  std::atexit([] {
-    std::error_code ec;
-    std::filesystem::remove_all(g_dir, ec);
-  });
-}
-
-}  // namespace
+#include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const bool ready = (setUp(), true);
+  static const bool ready = (fuzz_support::installHeadlessGameDir("pak"), true);
   (void)ready;
-  {
-    std::ofstream out(g_dir / "fuzz.pak", std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-  }
+  fuzz_support::writeGameFile("fuzz.pak", data, size);
   pak_reset();
   PAK_ARCHIVE* archive = pak_open_archive("fuzz.pak");
   if (!archive) return 0;

@@ -4,10 +4,6 @@
 // boxes, which the unit tests cover).
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
 
 #include "client/game/frame_input.h"
@@ -15,13 +11,12 @@
 #include "client/game/task_state.h"
 #include "client/handover/replay_controls.h"
 #include "client/record/record.h"
+#include "fuzz/fuzz_support.h"
 #include "plat/bytes.h"
-#include "plat/headless.h"
 #include "plat/test.h"
 
 namespace {
 
-std::filesystem::path g_dir;
 std::string g_header;
 volatile uint32_t g_sink = 0;
 
@@ -34,13 +29,7 @@ int look(uint32_t id, int32_t arg, const uint8_t* payload, uint32_t len, bool do
 }
 
 void setUp() {
-  std::random_device rd;
-  g_dir = std::filesystem::temp_directory_path() / ("veldra-fuzz-record-" + std::to_string(rd()));
-  std::filesystem::create_directories(g_dir);
-  plat::HeadlessOptions o;
-  o.gameDir = g_dir.string();
-  o.watchdog = false;
-  plat::installHeadless(o);
+  fuzz_support::installHeadlessGameDir("record");
   plat::test::setExitHandler(true);
   plat::ByteWriter w;
   w.zeros(RECORD_LEAD_SIZE + 19);
@@ -51,10 +40,6 @@ void setUp() {
   w.u32(90000);
   w.zeros(296);
   g_header.assign(w.data().begin(), w.data().end());
-  std::atexit([] {
-    std::error_code ec;
-    std::filesystem::remove_all(g_dir, ec);
-  });
 }
 
 }  // namespace
@@ -62,11 +47,7 @@ void setUp() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const bool ready = (setUp(), true);
   (void)ready;
-  {
-    std::ofstream out(g_dir / "fuzz.rec", std::ios::binary | std::ios::trunc);
-    out.write(g_header.data(), static_cast<std::streamsize>(g_header.size()));
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-  }
+  fuzz_support::writeGameFile("fuzz.rec", data, size, g_header);
   record_state_reset();
   record_dispatch = {look, look};
   frame_input = FRAME_INPUT{};

@@ -66,7 +66,6 @@ void show_message_box(const char* text, uint8_t wait) {
   frame_input.scan_code = 0;
   input_clear_key();
   input_clear_keys();
-  bool dismissed = false;
   for (;;) {
     frame_step();
     if (text) {
@@ -75,20 +74,7 @@ void show_message_box(const char* text, uint8_t wait) {
     }
     record_capture_frame();
     message_box_present();
-    if (frame_input.event_code == 245 || frame_input.event_code == 248) {
-      input_clear_key();
-      frame_input.event_code = 0;
-      dismissed = true;
-    }
-    const uint8_t key = frame_input.key_code;
-    if (key == 13 || key == 27 || key == 32) {
-      frame_input.key_code = 0;
-      input_clear_keys();
-      frame_step();
-      return;
-    }
-    input_clear_keys();
-    if (dismissed) {
+    if (message_box_take_dismiss()) {
       frame_step();
       return;
     }

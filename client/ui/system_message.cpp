@@ -35,20 +35,7 @@ void show_system_message(const char* text, uint8_t wait) {
     message_box_draw(x, SYSTEM_MESSAGE_Y, width, text, screen_back);
     record_capture_frame();
     message_box_present();
-    bool dismissed = false;
-    if (frame_input.event_code == 245 || frame_input.event_code == 248) {
-      input_clear_key();
-      frame_input.event_code = 0;
-      dismissed = true;
-    }
-    const uint8_t key = frame_input.key_code;
-    if (key == 13 || key == 27 || key == 32) {
-      frame_input.key_code = 0;
-      input_clear_keys();
-      dismissed = true;
-    } else {
-      input_clear_keys();
-    }
+    const bool dismissed = message_box_take_dismiss();
     if (system_message_deadline < plat::tier0::msTime() || dismissed) {
       frame_step();
       return;

@@ -17,6 +17,7 @@
 #include "client/record/record.h"
 #include "items/shop/shop_flags.h"
 #include "tests/client/message_box_fixture.h"
+#include "tests/support/dispatch_reset.h"
 #include "tests/support/fake_net_client.h"
 #include "ui/status_bars/player_status_bars.h"
 #include "world/battle/battle_words.h"
@@ -24,17 +25,7 @@
 
 namespace net_msg_test {
 
-inline void resetDispatchState() {
-  net_dispatch_reset();
-  record_state_reset();
-  scene_redraw_flag = 0;
-  scene_in_scene = 0;
-  link_lost_word = 0;
-  battle_return_reset();
-  battle_words_reset();
-  player_status_bars_reset();
-  shop_flags_reset();
-}
+using veldra_test::resetDispatchState;
 
 class NetMsgTest : public box_test::BoxTest {
  protected:

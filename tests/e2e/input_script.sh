@@ -5,6 +5,7 @@
 set -u
 main=$1
 source "$(dirname "$0")/game_dir.sh"
+source "$(dirname "$0")/headless_main.sh"
 
 cat > "$game_dir/input.script" <<'SCRIPT'
 100 KEYDOWN LSHIFT
@@ -23,9 +24,7 @@ cat > "$game_dir/input.script" <<'SCRIPT'
 900 TEXT 中
 1000 WM_CLOSE
 SCRIPT
-env -u VELDRA_REGISTRY -u VELDRA_FRAME_LIMIT -u VELDRA_PIXEL_FORMAT -u VELDRA_STARTUP_X -u VELDRA_STARTUP_Y \
-  LANG=C VELDRA_PLATFORM=headless VELDRA_DEBUG_OUT=1 VELDRA_GAME_DIR="$game_dir" \
-  VELDRA_EVENT_SCRIPT="$game_dir/input.script" "$main" 2> "$game_dir/stderr.txt"
+run_headless VELDRA_DEBUG_OUT=1 VELDRA_EVENT_SCRIPT="$game_dir/input.script" "$main" 2> "$game_dir/stderr.txt"
 code=$?
 if [ "$code" -ne 0 ]; then
   echo "main ended with $code, expected 0"
@@ -46,11 +45,7 @@ expected=(
   'input key=0 scan=0 event=0 x=100 y=120 chars=D6D0'
 )
 printf '%s\n' "${expected[@]}" > "$game_dir/expected.txt"
-if ! cmp -s "$game_dir/expected.txt" "$game_dir/lines.txt"; then
-  echo "debug lines differ from the expected ones:"
-  diff "$game_dir/expected.txt" "$game_dir/lines.txt"
-  exit 1
-fi
+same_lines "$game_dir/expected.txt" "$game_dir/lines.txt" "debug lines differ from the expected ones:" || exit 1
 for line in 'INPUT module initialize starting...' 'INPUT module initialized OKay.' 'INPUT module free OKay.'; do
   if ! tr -d '\r' < "$game_dir/error.txt" | grep -qxF "$line"; then
     echo "error.txt lacks: $line"

@@ -5,10 +5,10 @@
 set -u
 main=$1
 source "$(dirname "$0")/game_dir.sh"
+source "$(dirname "$0")/headless_main.sh"
 
 printf '# the player closes the window\n500 WM_CLOSE\n' > "$game_dir/close.script"
-env -u VELDRA_REGISTRY -u VELDRA_FRAME_LIMIT -u VELDRA_PIXEL_FORMAT -u VELDRA_STARTUP_X -u VELDRA_STARTUP_Y \
-  LANG=C VELDRA_PLATFORM=headless VELDRA_GAME_DIR="$game_dir" VELDRA_EVENT_SCRIPT="$game_dir/close.script" "$main"
+run_headless VELDRA_EVENT_SCRIPT="$game_dir/close.script" "$main"
 code=$?
 if [ "$code" -ne 0 ]; then
   echo "main ended with $code, expected 0"

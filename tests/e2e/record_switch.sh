@@ -4,12 +4,11 @@
 set -u
 main=$1
 source "$(dirname "$0")/game_dir.sh"
+source "$(dirname "$0")/headless_main.sh"
 
 printf '300 KEYDOWN ESCAPE\n360 KEYUP ESCAPE\n' > "$game_dir/esc.script"
 run_main() {
-  env -u VELDRA_REGISTRY -u VELDRA_FRAME_LIMIT -u VELDRA_PIXEL_FORMAT -u VELDRA_STARTUP_X -u VELDRA_STARTUP_Y \
-    LANG=C VELDRA_PLATFORM=headless VELDRA_GAME_DIR="$game_dir" VELDRA_EVENT_SCRIPT="$game_dir/esc.script" \
-    timeout 60 "$main" "$@"
+  run_headless VELDRA_EVENT_SCRIPT="$game_dir/esc.script" timeout 60 "$main" "$@"
 }
 run_main || { echo "first run failed"; exit 1; }
 [ -d "$game_dir/record" ] && { echo "recorded with the switch off"; exit 1; }

@@ -19,6 +19,7 @@
 #include "plat/headless.h"
 #include "plat/platform.h"
 #include "plat/test.h"
+#include "tests/support/forwarding_platform.h"
 #include "tests/support/temp_game_dir.h"
 
 namespace draw_test {
@@ -49,32 +50,15 @@ class ControlledDisplay final : public plat::IDisplay {
   plat::MemoryDisplay& inner_;
 };
 
-class DrawPlatform final : public plat::Platform {
+class DrawPlatform final : public veldra_test::ForwardingPlatform {
  public:
   explicit DrawPlatform(std::unique_ptr<plat::HeadlessPlatform> inner)
-      : inner_(std::move(inner)), display_(inner_->memoryDisplay()) {}
-  plat::HeadlessPlatform& inner() { return *inner_; }
+      : ForwardingPlatform(std::move(inner)), display_(this->inner().memoryDisplay()) {}
   ControlledDisplay& controlled() { return display_; }
 
-  const char* name() const override { return inner_->name(); }
-  plat::IClock& clock() override { return inner_->clock(); }
-  plat::ITickSource& ticks() override { return inner_->ticks(); }
-  plat::IWindowSystem& windows() override { return inner_->windows(); }
-  plat::IEventPump& events() override { return inner_->events(); }
   plat::IDisplay& display() override { return display_; }
-  plat::IMessageBox& messageBox() override { return inner_->messageBox(); }
-  plat::IProcess& process() override { return inner_->process(); }
-  plat::ISystemInfo& systemInfo() override { return inner_->systemInfo(); }
-  plat::IRegistry& registry() override { return inner_->registry(); }
-  plat::IShell& shell() override { return inner_->shell(); }
-  plat::IFileSystem& files() override { return inner_->files(); }
-  plat::IModuleRegistry& modules() override { return inner_->modules(); }
-  plat::ICursorSystem& cursors() override { return inner_->cursors(); }
-  plat::ITextInput& textInput() override { return inner_->textInput(); }
-  void debugOut(std::string_view text) override { inner_->debugOut(text); }
 
  private:
-  std::unique_ptr<plat::HeadlessPlatform> inner_;
   ControlledDisplay display_;
 };
 

@@ -25,39 +25,25 @@
 #include "plat/test.h"
 #include "plat/winmsg.h"
 #include "tests/engine/engine_scenario.h"
+#include "tests/support/forwarding_platform.h"
 #include "tests/support/temp_game_dir.h"
 
 namespace engine_test {
 
 // Delegates to a headless platform; overrides the key state, the dropped files and counts
 // system-information queries.
-class TestPlatform final : public plat::Platform {
+class TestPlatform final : public veldra_test::ForwardingPlatform {
  public:
   explicit TestPlatform(std::unique_ptr<plat::HeadlessPlatform> inner)
-      : inner_(std::move(inner)), pump_(*this), info_(*this) {}
+      : ForwardingPlatform(std::move(inner)), pump_(*this), info_(*this) {}
 
-  plat::HeadlessPlatform& inner() { return *inner_; }
   std::map<uint8_t, int16_t> keys;        // key states the pump reports
   std::map<uint32_t, plat::DropGroup> dropGroups;  // WM_DROPFILES handles
   std::vector<uint32_t> finishedDrops;
   std::atomic<int> infoQueries{0};
 
-  const char* name() const override { return inner_->name(); }
-  plat::IClock& clock() override { return inner_->clock(); }
-  plat::ITickSource& ticks() override { return inner_->ticks(); }
-  plat::IWindowSystem& windows() override { return inner_->windows(); }
   plat::IEventPump& events() override { return pump_; }
-  plat::IDisplay& display() override { return inner_->display(); }
-  plat::IMessageBox& messageBox() override { return inner_->messageBox(); }
-  plat::IProcess& process() override { return inner_->process(); }
   plat::ISystemInfo& systemInfo() override { return info_; }
-  plat::IRegistry& registry() override { return inner_->registry(); }
-  plat::IShell& shell() override { return inner_->shell(); }
-  plat::IFileSystem& files() override { return inner_->files(); }
-  plat::IModuleRegistry& modules() override { return inner_->modules(); }
-  plat::ICursorSystem& cursors() override { return inner_->cursors(); }
-  plat::ITextInput& textInput() override { return inner_->textInput(); }
-  void debugOut(std::string_view text) override { inner_->debugOut(text); }
 
  private:
   class Drops final : public plat::DropList {
@@ -89,7 +75,7 @@ class TestPlatform final : public plat::Platform {
     plat::DropList& drops() override { return drops_; }
 
    private:
-    plat::IEventPump& ev() { return p_.inner_->events(); }
+    plat::IEventPump& ev() { return p_.inner().events(); }
     TestPlatform& p_;
     Drops drops_;
   };
@@ -98,14 +84,13 @@ class TestPlatform final : public plat::Platform {
     explicit Info(TestPlatform& p) : p_(p) {}
     plat::SystemInfo query() override {
       ++p_.infoQueries;
-      return p_.inner_->systemInfo().query();
+      return p_.inner().systemInfo().query();
     }
 
    private:
     TestPlatform& p_;
   };
 
-  std::unique_ptr<plat::HeadlessPlatform> inner_;
   Pump pump_;
   Info info_;
 };

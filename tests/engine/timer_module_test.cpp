@@ -10,6 +10,7 @@
 #include "engine/timer/timer.h"
 #include "plat/headless.h"
 #include "plat/test.h"
+#include "tests/support/forwarding_platform.h"
 #include "tests/support/temp_game_dir.h"
 
 namespace {
@@ -31,28 +32,13 @@ class FakeTicks final : public plat::ITickSource {
 };
 
 // The headless platform with the tick source replaced.
-class TickPlatform final : public plat::Platform {
+class TickPlatform final : public veldra_test::ForwardingPlatform {
  public:
   TickPlatform(std::unique_ptr<plat::HeadlessPlatform> inner, plat::ITickSource* ticks)
-      : inner_(std::move(inner)), ticks_(ticks) {}
-  plat::HeadlessPlatform& inner() { return *inner_; }
-  const char* name() const override { return inner_->name(); }
-  plat::IClock& clock() override { return inner_->clock(); }
-  plat::ITickSource& ticks() override { return ticks_ ? *ticks_ : inner_->ticks(); }
-  plat::IWindowSystem& windows() override { return inner_->windows(); }
-  plat::IEventPump& events() override { return inner_->events(); }
-  plat::IDisplay& display() override { return inner_->display(); }
-  plat::IMessageBox& messageBox() override { return inner_->messageBox(); }
-  plat::IProcess& process() override { return inner_->process(); }
-  plat::ISystemInfo& systemInfo() override { return inner_->systemInfo(); }
-  plat::IRegistry& registry() override { return inner_->registry(); }
-  plat::IShell& shell() override { return inner_->shell(); }
-  plat::IFileSystem& files() override { return inner_->files(); }
-  plat::IModuleRegistry& modules() override { return inner_->modules(); }
-  void debugOut(std::string_view text) override { inner_->debugOut(text); }
+      : ForwardingPlatform(std::move(inner)), ticks_(ticks) {}
+  plat::ITickSource& ticks() override { return ticks_ ? *ticks_ : inner().ticks(); }
 
  private:
-  std::unique_ptr<plat::HeadlessPlatform> inner_;
   plat::ITickSource* ticks_;
 };
 

@@ -12,6 +12,7 @@
 #include "graphics/bmp/bmp.h"
 #include "graphics/pixel_ops/pixel_ops.h"
 #include "plat/bytes.h"
+#include "tests/support/forwarding_platform.h"
 #include "tests/support/headless_fixture.h"
 #include "tools/mkpak/mkpak.h"
 
@@ -76,27 +77,13 @@ class FullDiskFiles final : public plat::IFileSystem {
 };
 
 // The headless platform with its files behind a full disk.
-class FullDiskPlatform final : public plat::Platform {
+class FullDiskPlatform final : public veldra_test::ForwardingPlatform {
  public:
   FullDiskPlatform(std::unique_ptr<plat::HeadlessPlatform> inner, std::string target, size_t limit)
-      : inner_(std::move(inner)), files_(inner_->files(), std::move(target), limit) {}
-  const char* name() const override { return inner_->name(); }
-  plat::IClock& clock() override { return inner_->clock(); }
-  plat::ITickSource& ticks() override { return inner_->ticks(); }
-  plat::IWindowSystem& windows() override { return inner_->windows(); }
-  plat::IEventPump& events() override { return inner_->events(); }
-  plat::IDisplay& display() override { return inner_->display(); }
-  plat::IMessageBox& messageBox() override { return inner_->messageBox(); }
-  plat::IProcess& process() override { return inner_->process(); }
-  plat::ISystemInfo& systemInfo() override { return inner_->systemInfo(); }
-  plat::IRegistry& registry() override { return inner_->registry(); }
-  plat::IShell& shell() override { return inner_->shell(); }
+      : ForwardingPlatform(std::move(inner)), files_(this->inner().files(), std::move(target), limit) {}
   plat::IFileSystem& files() override { return files_; }
-  plat::IModuleRegistry& modules() override { return inner_->modules(); }
-  void debugOut(std::string_view text) override { inner_->debugOut(text); }
 
  private:
-  std::unique_ptr<plat::HeadlessPlatform> inner_;
   FullDiskFiles files_;
 };
 

@@ -1,0 +1,46 @@
+// Harness pieces shared by the fuzz targets that read files: a headless platform over a fresh
+// temporary game folder, and the input written into a file of that folder.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <string_view>
+
+#include "plat/headless.h"
+
+namespace fuzz_support {
+
+// The game folder made by installHeadlessGameDir.
+inline std::filesystem::path& gameDir() {
+  static std::filesystem::path dir;
+  return dir;
+}
+
+// Installs a headless platform (watchdog off, other options as given) over a new folder
+// "veldra-fuzz-<tag>-<random>" in the temporary folder; the folder goes at exit.
+inline const std::filesystem::path& installHeadlessGameDir(const std::string& tag, plat::HeadlessOptions o = {}) {
+  std::random_device rd;
+  gameDir() = std::filesystem::temp_directory_path() / ("veldra-fuzz-" + tag + "-" + std::to_string(rd()));
+  std::filesystem::create_directories(gameDir());
+  o.gameDir = gameDir().string();
+  o.watchdog = false;
+  plat::installHeadless(o);
+  std::atexit([] {
+    std::error_code ec;
+    std::filesystem::remove_all(gameDir(), ec);
+  });
+  return gameDir();
+}
+
+// Replaces the game folder's file `name` with `prefix` followed by the input bytes.
+inline void writeGameFile(const std::string& name, const uint8_t* data, size_t size, std::string_view prefix = {}) {
+  std::ofstream out(gameDir() / name, std::ios::binary | std::ios::trunc);
+  out.write(prefix.data(), static_cast<std::streamsize>(prefix.size()));
+  out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+}
+
+}  // namespace fuzz_support
