@@ -7,6 +7,7 @@ VELDRA_PACKAGES=(
   xvfb xauth x11-utils imagemagick
   liblzo2-dev
   libfreetype-dev libfontconfig-dev fonts-wqy-zenhei
+  libjpeg62-turbo-dev libjpeg-turbo-progs
 )
 
 veldra_install_deps() {

@@ -11,6 +11,7 @@
 #include "client/settings/settings.h"
 #include "client/startup/engine_modules.h"
 #include "engine/system/system.h"
+#include "jpeg/jcodec.h"
 #include "plat/platform.h"
 #include "plat/tier0.h"
 #include "social/chat_window/chat_window.h"
@@ -27,6 +28,7 @@ CLIENT_START_CALLS client_start_calls = PROGRAM_CALLS;
 void client_start_calls_reset() { client_start_calls = PROGRAM_CALLS; }
 
 int client_pre_init() {
+  jpeg_register_module();  // before any screen loads a picture
   char version[VERSION_TEXT_SIZE];
   version_text_format(version, 1, 0, 3);
   char title[APP_TITLE_SIZE];

@@ -81,12 +81,17 @@ class UseCpuRegistry : public plat::IRegistry {
 // Restores the tests' class-0 registry afterwards.
 class JpegCpuClassRegistry : public ::testing::Test {
  protected:
-  void TearDown() override { jpeg_set_registry_override(&pin_); }
-  UseCpuRegistry pin_{[] {
-    UseCpuRegistry r;
-    r.value = 0;
+  // Later tests run pinned to class 0; the pin must outlive the fixture, which the codec keeps
+  // pointing at.
+  void TearDown() override { jpeg_set_registry_override(&pin()); }
+  static UseCpuRegistry& pin() {
+    static UseCpuRegistry r = [] {
+      UseCpuRegistry v;
+      v.value = 0;
+      return v;
+    }();
     return r;
-  }()};
+  }
 };
 
 TEST_F(JpegCpuClassRegistry, OverrideThroughTheRegistry) {

@@ -62,7 +62,9 @@ TEST(JpegEntropy, BlocksRoundTripWithStandardAndOptimalTables) {
   Coder k(kDcLumaBits, kDcLumaVals, kAcLumaBits, kAcLumaVals);
   std::vector<uint8_t> data = encode_blocks(k, blocks);
   for (size_t i = 0; i + 1 < data.size(); ++i)
-    if (data[i] == 0xFF) EXPECT_EQ(data[i + 1], 0) << i;
+    if (data[i] == 0xFF) {
+      EXPECT_EQ(data[i + 1], 0) << i;
+    }
   EXPECT_TRUE(decode_blocks(k, data, blocks.size()) == blocks);
 
   // optimal tables from the blocks' own statistics

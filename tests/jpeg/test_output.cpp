@@ -56,7 +56,9 @@ TEST(JpegOutput, WhiteAndBlackThroughEveryConvertingKernel) {
       const int green = std::min(255, y + 1);
       for (int p = 0; p < w * h; ++p) {
         for (int c = 0; c < 3; ++c) ASSERT_EQ(out[size_t(p * k.bpp + c)], c == 1 ? green : y);
-        if (k.bpp == 4) ASSERT_EQ(out[size_t(p * 4 + 3)], k.comps == 4 ? 77 : 255);
+        if (k.bpp == 4) {
+          ASSERT_EQ(out[size_t(p * 4 + 3)], k.comps == 4 ? 77 : 255);
+        }
       }
     }
 }
@@ -122,7 +124,9 @@ TEST(JpegOutput, GreyFansOutIntoColourBuffers) {
       ASSERT_EQ(size_t(d.img.w * d.img.h), gs.img.px.size());
       for (size_t i = 0; i < gs.img.px.size(); ++i) {
         for (int c = 0; c < 3; ++c) ASSERT_EQ(d.img.px[i * size_t(spec.channels) + size_t(c)], gs.img.px[i]);
-        if (spec.channels == 4) ASSERT_EQ(d.img.px[i * 4 + 3], 255);
+        if (spec.channels == 4) {
+          ASSERT_EQ(d.img.px[i * 4 + 3], 255);
+        }
       }
     }
   }
