@@ -124,6 +124,7 @@ int32_t fill_bits(JpegStream* in, int32_t want) {
 }
 
 int32_t decode_symbol(JpegStream* in, const JpegHuffDecode* t, int32_t* sym) {
+  if (in->bits < 16) quick_fill(in);
   if (in->bits < 16) {
     int32_t rc = fill_bits(in, 16);
     if (rc < 0) return rc;
@@ -219,6 +220,16 @@ static int32_t decode_block_impl(JpegStream* in, const JpegHuffDecode* dc, const
   };
   if (bits < 32 && (rc = refill(32)) < 0) return finish(rc);
   int32_t s = 0, v = 0;
+  int32_t k = 1;
+  if (bits >= 16) {
+    const uint32_t e = dc->fast[(acc >> (bits - 10)) & 1023];
+    if (e) {
+      bits -= static_cast<int32_t>(e & 0xFF);
+      *last_dc = static_cast<int16_t>(*last_dc + static_cast<int16_t>(e >> 16));
+      block[0] = static_cast<int16_t>(*last_dc);
+      goto ac;
+    }
+  }
   if ((rc = symbol(dc, &s)) != 0) return finish(rc);
   if (s > 15) s = 0;  // not a valid DC category
   if (s) {
@@ -226,9 +237,21 @@ static int32_t decode_block_impl(JpegStream* in, const JpegHuffDecode* dc, const
     *last_dc = static_cast<int16_t>(*last_dc + v);
   }
   block[0] = static_cast<int16_t>(*last_dc);
-  for (int32_t k = 1; k < 64;) {
+ac:
+  while (k < 64) {
     // one refill covers a symbol (up to 16 bits) and its value (up to 15)
     if (bits < 32 && (rc = refill(32)) < 0) return finish(rc);
+    if (bits >= 16) {
+      const uint32_t e = ac->fast[(acc >> (bits - 10)) & 1023];
+      if (e) {
+        bits -= static_cast<int32_t>(e & 0xFF);
+        if (e & 0x8000u) break;  // end of block
+        k += static_cast<int32_t>((e >> 8) & 0x7F);
+        if (kKeepAc) block[kZigzag[k]] = static_cast<int16_t>(e >> 16);
+        ++k;
+        continue;
+      }
+    }
     int32_t sym = 0;
     if ((rc = symbol(ac, &sym)) != 0) return finish(rc);
     const int32_t r = sym >> 4;
@@ -287,6 +310,16 @@ int32_t decode_ac_first(JpegStream* in, int16_t* block, const JpegHuffDecode* ac
     return 0;
   }
   for (int32_t k = ss; k <= se; ++k) {
+    if (in->bits < 16) quick_fill(in);
+    if (in->bits >= 16) {
+      const uint32_t e = ac->fast[(in->acc >> (in->bits - 10)) & 1023];
+      if (e && !(e & 0x8000u)) {
+        in->bits -= static_cast<int32_t>(e & 0xFF);
+        k += static_cast<int32_t>((e >> 8) & 0x7F);
+        block[kZigzag[k]] = static_cast<int16_t>(static_cast<uint32_t>(static_cast<int16_t>(e >> 16)) << al);
+        continue;
+      }
+    }
     int32_t sym = 0, v = 0;
     int32_t rc = decode_symbol(in, ac, &sym);
     if (rc) return rc == kMarkerHit ? 0 : rc;

@@ -132,6 +132,9 @@ struct JpegHuffDecode {
   int32_t mincode[17];
   int32_t maxcode[18];      // -1: no code of that length; [17] = -1 ends the list
   uint8_t values[258];
+  // Code and value bits together, kFastBits of lookahead: (value << 16) | (run << 8) | bits used;
+  // run 0x80 = end of block; 0 = take the symbol path.
+  uint32_t fast[1024];
 };
 
 struct JpegHuffEncode {

@@ -114,6 +114,41 @@ bool write_converted(JPEG_PROPERTIES* st, const JpegRect& clip, const McuPart* p
   return true;
 }
 
+// One component at the MCU's own resolution (a grey picture block by block): samples map one
+// to one onto pixels, so no column table is needed. False when the layout is not that.
+bool write_single_full(JPEG_PROPERTIES* st, const JpegRect& clip, const McuPart& part) {
+  const JpegFrameComponent& fc = st->frame.comps[part.comp];
+  if (part.n != 8 || int64_t(fc.n) * fc.h != st->mcu_w || int64_t(fc.n) * fc.v != st->mcu_h) return false;
+  if (int64_t(clip.left) - part.sx < 0 || int64_t(clip.right) - part.sx > int64_t(part.hb) * 8 ||
+      int64_t(clip.top) - part.sy < 0 || int64_t(clip.bottom) - part.sy > int64_t(part.vb) * 8)
+    return false;
+  const ByteMap m = byte_map(st, part.comp);
+  if (m.parity >= 0 || m.count == 0) return false;
+  const int32_t pb = st->pixel_bytes;
+  const int32_t gx0 = clip.left - part.sx, gx1 = clip.right - part.sx;
+  for (int32_t y = clip.top; y < clip.bottom; ++y) {
+    const int32_t gy = y - part.sy;
+    const int16_t* srow = part.blocks + (gy >> 3) * part.hb * 64 + (gy & 7) * 8;
+    uint8_t* __restrict o = pixel_at(st, clip.left, y);
+    if (m.count == 3 && m.first == 0 && m.fill255 < 0 && pb == 3) {
+      // four-byte stores, each overlapping the next pixel; the row's last pixel by bytes
+      for (int32_t gx = gx0; gx < gx1 - 1; ++gx, o += 3) {
+        const uint32_t v = static_cast<uint8_t>(srow[((gx >> 3) << 6) + (gx & 7)]) * 0x01010101u;
+        std::memcpy(o, &v, sizeof v);
+      }
+      const uint8_t v = static_cast<uint8_t>(srow[(((gx1 - 1) >> 3) << 6) + ((gx1 - 1) & 7)]);
+      o[0] = v, o[1] = v, o[2] = v;
+      continue;
+    }
+    for (int32_t gx = gx0; gx < gx1; ++gx, o += pb) {
+      const uint8_t v = static_cast<uint8_t>(srow[((gx >> 3) << 6) + (gx & 7)]);
+      for (int32_t b = 0; b < m.count; ++b) o[m.first + b] = v;
+      if (m.fill255 >= 0) o[m.fill255] = 255;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 int32_t write_mcu_general(JPEG_PROPERTIES* st, int32_t x0, int32_t y0, int32_t w, int32_t h, const McuPart* parts,
@@ -122,6 +157,10 @@ int32_t write_mcu_general(JPEG_PROPERTIES* st, int32_t x0, int32_t y0, int32_t w
   rect_intersect(&clip, JpegRect{x0, y0, x0 + w, y0 + h}, st->visible);
   if (rect_empty(clip)) return JPEG_ERR_PROPS;
   const int32_t cw = clip.right - clip.left;
+  if (!convert && nparts == 1 && write_single_full(st, clip, parts[0])) {
+    st->pixels_written = 1;
+    return 0;
+  }
   if (convert && write_converted(st, clip, parts, nparts)) {
     st->pixels_written = 1;
     return 0;

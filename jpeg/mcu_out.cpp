@@ -121,7 +121,14 @@ const SatTable kSat;
 // to the HS x VS luma samples it serves.
 template <int HS, int VS, Fmt F>
 void fixed_full(const int16_t* b, uint8_t* out, ptrdiff_t step) {
-  if constexpr (F != Fmt::Rgb && F != Fmt::Bgr && F != Fmt::Rgba) {
+  if constexpr (F == Fmt::Gray && HS == 1 && VS == 1) {
+    // row by row so the compiler can pack eight samples at once
+    for (int y = 0; y < 8; ++y) {
+      const int16_t* __restrict s = b + y * 8;
+      uint8_t* __restrict o = out + y * step;
+      for (int x = 0; x < 8; ++x) o[x] = sat(s[x]);
+    }
+  } else if constexpr (F != Fmt::Rgb && F != Fmt::Bgr && F != Fmt::Rgba) {
     fixed_pixels<HS, VS, F>(b, out, step, 0, 0, 8 * HS, 8 * VS);
   } else {
     const int16_t* __restrict cb = b + HS * VS * 64;

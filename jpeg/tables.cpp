@@ -160,6 +160,34 @@ int32_t build_decode_table(const uint8_t counts[16], const uint8_t* values, int3
     for (uint32_t j = 0; j < (1u << shift); ++j)
       t->lookahead[first + j] = (static_cast<uint32_t>(len) << 16) | values[i];
   }
+  // Symbol and extended value in one look-up for short codes with short values.
+  constexpr int kFastBits = 10;
+  std::memset(t->fast, 0, sizeof t->fast);
+  for (int32_t i = 0; i < total; ++i) {
+    const int len = sizes[i];
+    if (len > kFastBits) break;
+    const int sym = values[i];
+    const int r = tclass == 0 ? 0 : sym >> 4, s = tclass == 0 ? sym : sym & 15;
+    if (tclass != 0 && s == 0 && r == 15) continue;  // a run of sixteen zeros: the symbol path
+    if (len + s > kFastBits) continue;
+    const int shift = kFastBits - len;
+    const uint32_t first = static_cast<uint32_t>(codes[i]) << shift;
+    for (uint32_t j = 0; j < (1u << shift); ++j) {
+      uint32_t e;
+      if (tclass != 0 && s == 0) {
+        e = 0x8000u | static_cast<uint32_t>(len);
+      } else {
+        int32_t v = 0;
+        if (s) {
+          v = static_cast<int32_t>(j >> (shift - s));
+          if (v < (1 << (s - 1))) v += 1 - (1 << s);
+        }
+        e = (static_cast<uint32_t>(static_cast<uint16_t>(v)) << 16) | (static_cast<uint32_t>(r) << 8) |
+            static_cast<uint32_t>(len + s);
+      }
+      t->fast[first + j] = e;
+    }
+  }
   t->present = 1;
   return 0;
 }
