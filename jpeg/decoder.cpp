@@ -217,6 +217,11 @@ void prepare_all_tables(JPEG_PROPERTIES* st) {
 
 inline void transform_block(JPEG_PROPERTIES* st, const JpegFrameComponent& c, int16_t* b) {
   JPEG_DISPATCH_TABLE* t = st->table;
+  // the generic accurate pair runs as one pass over the block
+  if (c.n == 8 && t->idct_current_8x8 == idct_accurate_8x8 && t->dequantize_current == dequantize_accurate) {
+    idct_accurate_8x8_dequant(b, c.qtable);
+    return;
+  }
   t->dequantize_current(b, c.qtable);
   switch (c.n) {
     case 8: t->idct_current_8x8(b); break;

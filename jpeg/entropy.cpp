@@ -149,19 +149,6 @@ static inline int32_t read_value(JpegStream* in, int32_t s, int32_t* v) {
   return 0;
 }
 
-// Symbol through the lookahead when the bits are there, else the length-by-length tables.
-static inline int32_t fast_symbol(JpegStream* in, const JpegHuffDecode* t, int32_t* sym) {
-  if (in->bits >= 16) {
-    uint32_t e = t->lookahead[(in->acc >> (in->bits - 8)) & 0xFF];
-    if (e) {
-      in->bits -= static_cast<int32_t>(e >> 16);
-      *sym = static_cast<int32_t>(e & 0xFF);
-      return 0;
-    }
-  }
-  return decode_symbol(in, t, sym);
-}
-
 template <bool kKeepAc>
 static int32_t decode_block_impl(JpegStream* in, const JpegHuffDecode* dc, const JpegHuffDecode* ac,
                                  int32_t* last_dc, int16_t* block) {

@@ -66,6 +66,7 @@ void idct_fast_4x4(int16_t* b);
 void idct_fast_2x2(int16_t* b);
 void idct_fast_1x1(int16_t* b);
 void idct_accurate_8x8(int16_t* b);
+void idct_accurate_8x8_dequant(int16_t* b, const int16_t* q);  // dequantise_accurate, then idct_accurate_8x8
 void idct_accurate_4x4(int16_t* b);
 void idct_accurate_2x2(int16_t* b);
 void idct_accurate_1x1(int16_t* b);

@@ -209,7 +209,7 @@ inline int32_t s32(U v) { return static_cast<int32_t>(v); }
 
 // kUsed: inputs from kUsed on are known to be zero (folded away).
 template <int kIn, class T, int kUsed = 8>
-inline void idct_accurate_flow(const T* c, int32_t* s, U rnd, int sh) {
+[[gnu::always_inline]] inline void idct_accurate_flow(const T* c, int32_t* s, U rnd, int sh) {
   const U c0 = U(c[0]), c1 = kUsed > 1 ? U(c[kIn]) : 0, c2 = kUsed > 2 ? U(c[2 * kIn]) : 0,
           c3 = kUsed > 3 ? U(c[3 * kIn]) : 0, c4 = kUsed > 4 ? U(c[4 * kIn]) : 0, c5 = kUsed > 5 ? U(c[5 * kIn]) : 0,
           c6 = kUsed > 6 ? U(c[6 * kIn]) : 0, c7 = kUsed > 7 ? U(c[7 * kIn]) : 0;
@@ -237,53 +237,75 @@ inline void idct_accurate_flow(const T* c, int32_t* s, U rnd, int sh) {
 
 inline int16_t clamp8_32(int32_t x) { return static_cast<int16_t>(x < -128 ? 0 : x > 127 ? 255 : x + 128); }
 
-inline bool ac_zero(const int16_t* b) {
-  uint64_t w[16];
-  std::memcpy(w, b, sizeof w);
-  uint64_t acc = w[0] & ~uint64_t(0xFFFF);
-  for (int i = 1; i < 16; ++i) acc |= w[i];
-  return acc == 0;
+// Coefficient i of the block, dequantised when a table is given: the product keeps its low 16
+// bits, as the separate dequantiser stores it.
+template <bool kQ>
+inline int32_t coef(const int16_t* b, const int16_t* q, int i) {
+  if constexpr (kQ) return static_cast<int16_t>(b[i] * q[i]);
+  return b[i];
 }
 
-}  // namespace
+// 64-bit words 2r and 2r+1 hold row r; true when the row has no AC coefficient.
+inline bool row_ac_zero(const uint64_t* w, int r) { return ((w[2 * r] & ~uint64_t(0xFFFF)) | w[2 * r + 1]) == 0; }
 
-void idct_accurate_8x8(int16_t* b) {
-  if (ac_zero(b)) {
+// Second pass; the branch on the used rows stays outside so the columns run alike.
+template <int kUsed>
+inline void column_pass(const int32_t* tmp, int16_t* b) {
+  for (int col = 0; col < 8; ++col) {
+    int32_t o[8];
+    idct_accurate_flow<8, int32_t, kUsed>(tmp + col, o, 0x100000u, 21);
+    for (int i = 0; i < 8; ++i) b[i * 8 + col] = clamp8_32(o[i]);
+  }
+}
+
+template <bool kQ>
+void idct_accurate_8x8_impl(int16_t* b, const int16_t* q) {
+  uint64_t w[16];
+  std::memcpy(w, b, sizeof w);
+  uint64_t rest = 0;
+  for (int i = 2; i < 16; ++i) rest |= w[i];
+  if (rest == 0 && row_ac_zero(w, 0)) {
     // what the two passes give for a lone DC
-    const int16_t v = clamp8_32(s32(U(b[0]) * 8u * 32768u + 0x100000u) >> 21);
-    for (int i = 0; i < 64; ++i) b[i] = v;
+    const int16_t v = clamp8_32(s32(U(coef<kQ>(b, q, 0)) * 8u * 32768u + 0x100000u) >> 21);
+    const uint64_t v4 = uint64_t(uint16_t(v)) * 0x0001000100010001ull;
+    for (int i = 0; i < 16; ++i) w[i] = v4;
+    std::memcpy(b, w, sizeof w);
     return;
   }
   alignas(32) int32_t tmp[64];
   int used = 0;  // rows up to the last one with a coefficient
   for (int r = 0; r < 8; ++r) {
     const int16_t* c = b + r * 8;
-    if ((c[1] | c[2] | c[3] | c[4] | c[5] | c[6] | c[7]) == 0) {
-      const int32_t dc = s32(U(c[0]) * 8u);  // (c0 << 15 + 2048) >> 12
+    if (row_ac_zero(w, r)) {
+      const int32_t dc = s32(U(coef<kQ>(c, q + r * 8, 0)) * 8u);  // (c0 << 15 + 2048) >> 12
       for (int i = 0; i < 8; ++i) tmp[r * 8 + i] = dc;
-      if (c[0]) used = r + 1;
+      if (dc) used = r + 1;
       continue;
     }
-    idct_accurate_flow<1>(c, tmp + r * 8, 2048u, 12);
+    int32_t x[8];
+    for (int i = 0; i < 8; ++i) x[i] = coef<kQ>(c, q + r * 8, i);
+    idct_accurate_flow<1>(x, tmp + r * 8, 2048u, 12);
     used = r + 1;
   }
-  for (int col = 0; col < 8; ++col) {
-    const int32_t* c = tmp + col;
-    int32_t o[8];
-    if (used <= 1) {
-      const int16_t v = clamp8_32(s32(U(c[0]) * 32768u + 0x100000u) >> 21);
+  if (used <= 1) {
+    for (int col = 0; col < 8; ++col) {
+      const int16_t v = clamp8_32(s32(U(tmp[col]) * 32768u + 0x100000u) >> 21);
       for (int i = 0; i < 8; ++i) b[i * 8 + col] = v;
-      continue;
     }
-    if (used <= 2)
-      idct_accurate_flow<8, int32_t, 2>(c, o, 0x100000u, 21);
-    else if (used <= 4)
-      idct_accurate_flow<8, int32_t, 4>(c, o, 0x100000u, 21);
-    else
-      idct_accurate_flow<8, int32_t, 8>(c, o, 0x100000u, 21);
-    for (int i = 0; i < 8; ++i) b[i * 8 + col] = clamp8_32(o[i]);
+  } else if (used <= 2) {
+    column_pass<2>(tmp, b);
+  } else if (used <= 4) {
+    column_pass<4>(tmp, b);
+  } else {
+    column_pass<8>(tmp, b);
   }
 }
+
+}  // namespace
+
+void idct_accurate_8x8(int16_t* b) { idct_accurate_8x8_impl<false>(b, nullptr); }
+
+void idct_accurate_8x8_dequant(int16_t* b, const int16_t* q) { idct_accurate_8x8_impl<true>(b, q); }
 
 void idct_accurate_4x4(int16_t* b) {
   int64_t tmp[4][8] = {};
