@@ -348,6 +348,18 @@ void report_progress(JPEG_PROPERTIES* st, const Geo& g, int32_t col, int32_t row
   st->roi.bottom = static_cast<int32_t>(std::min<int64_t>((int64_t(row) + 1) * h, st->out_height));
 }
 
+// Stops a read after the MCU at (col, row): the next read resumes at the following MCU.
+int32_t interrupt_after(JPEG_PROPERTIES* st, JpegScan* sc, const Geo& g, int32_t col, int32_t row, const int32_t* dc) {
+  int32_t ncol = col + 1, nrow = row;
+  if (ncol == g.across) {
+    ncol = 0;
+    ++nrow;
+  }
+  save_progress(sc, ncol, nrow, dc, st->stream);
+  report_progress(st, g, col, row);
+  return JPEG_INTERRUPTED;
+}
+
 // ---- region index -------------------------------------------------------------------------------
 
 constexpr int32_t kIndexRows = 8192;
@@ -486,16 +498,8 @@ int32_t decode_sequential(JPEG_PROPERTIES* st, JpegScan* sc) {
       if (st->stream.starved && !(row == g.rows - 1 && col == g.across - 1)) return JPEG_ERR_EOF;
       if (st->interrupt_request && !skip) {
         bool last = row == g.rows - 1 && col == g.across - 1;
-        if (!last && !(region_loop && row == last_row && col == g.across - 1)) {
-          int32_t ncol = col + 1, nrow = row;
-          if (ncol == g.across) {
-            ncol = 0;
-            ++nrow;
-          }
-          save_progress(sc, ncol, nrow, dc, st->stream);
-          report_progress(st, g, col, row);
-          return JPEG_INTERRUPTED;
-        }
+        if (!last && !(region_loop && row == last_row && col == g.across - 1))
+          return interrupt_after(st, sc, g, col, row, dc);
       }
     }
   }
@@ -588,16 +592,8 @@ int32_t decode_progressive(JPEG_PROPERTIES* st, JpegScan* sc) {
         }
         if (done >= st->rows_built) rebuild_rows(st, st->rows_built, done);
       }
-      if (st->interrupt_request && !(row == g.rows - 1 && col == g.across - 1)) {
-        int32_t ncol = col + 1, nrow = row;
-        if (ncol == g.across) {
-          ncol = 0;
-          ++nrow;
-        }
-        save_progress(sc, ncol, nrow, dc, st->stream);
-        report_progress(st, g, col, row);
-        return JPEG_INTERRUPTED;
-      }
+      if (st->interrupt_request && !(row == g.rows - 1 && col == g.across - 1))
+        return interrupt_after(st, sc, g, col, row, dc);
     }
   }
   if (sc->builds_rows) {
