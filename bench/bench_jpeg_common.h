@@ -1,0 +1,39 @@
+// Shared by the JPEG benchmarks: the 800 x 600 page picture and the pinning of the codec to its
+// generic kernels (processor class 0), so that figures do not move with the machine's class.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "jpeg/jcodec_cpu.h"
+#include "plat/platform.h"
+#include "tools/jpegwriter/jpegref.h"
+
+namespace bench_jpeg {
+
+// A registry whose only value is USECPU = 0.
+struct Class0Registry : plat::IRegistry {
+  std::optional<std::string> readString(plat::Hive, std::string_view, std::string_view) override { return {}; }
+  std::optional<uint32_t> readDword(plat::Hive, std::string_view, std::string_view v) override {
+    return v == "USECPU" ? std::optional<uint32_t>(0) : std::nullopt;
+  }
+  bool keyExists(plat::Hive, std::string_view) override { return true; }
+};
+
+// Every later JpegCodecInit selects the generic kernels.
+inline void pin_generic_kernels() {
+  static Class0Registry reg;
+  jpeg_set_registry_override(&reg);
+}
+
+// A q75 baseline picture of the deterministic test source, 4:2:0 unless h0/v0 say otherwise.
+inline std::vector<uint8_t> page_picture(int w = 800, int h = 600, int h0 = 2, int v0 = 2) {
+  jpegref::EncodeOpts o;
+  o.h0 = h0;
+  o.v0 = v0;
+  return jpegref::encode(jpegref::make_source(w, h, 3), o);
+}
+
+}  // namespace bench_jpeg
