@@ -17,9 +17,18 @@ void convert_rgb24_block(const uint8_t* rows, BITMAP16* target, int32_t target_x
   const int64_t room_y = static_cast<int64_t>(target->height) - first_row;
   const int64_t cols = std::min<int64_t>({width, target_width, room_x});
   const int64_t lines = std::min<int64_t>({height, target_rows, room_y});
+  if (cols < 1 || lines < 1) return;
+  // Every pixel family packs each channel into its own bit field, so a pixel is the OR of three
+  // per-channel values: 768 calls of the screen's pack routine instead of one per pixel.
+  uint16_t red[256], green[256], blue[256];
+  for (int v = 0; v < 256; ++v) {
+    red[v] = pixel_ops.pack(v, 0, 0);
+    green[v] = pixel_ops.pack(0, v, 0);
+    blue[v] = pixel_ops.pack(0, 0, v);
+  }
   for (int64_t k = 0; k < lines; ++k) {
     const uint8_t* src = rows + static_cast<size_t>(k) * stride;
     uint16_t* dst = target->rows[first_row + k] + target_x;
-    for (int64_t i = 0; i < cols; ++i, src += 3) dst[i] = pixel_ops.pack(src[2], src[1], src[0]);
+    for (int64_t i = 0; i < cols; ++i, src += 3) dst[i] = red[src[2]] | green[src[1]] | blue[src[0]];
   }
 }

@@ -316,6 +316,29 @@ TEST_F(JpgLoad, ConvertersPackBlueGreenRedFromPaddedRows) {
   EXPECT_EQ(blk->rows[3][0], pixel_ops.pack(0xF8, 0x20, 0x10));
 }
 
+TEST_F(JpgLoad, ConvertersAgreeWithEveryPixelFamilysPackRoutine) {
+  // Every value of every channel, mixed, through each family (the mask-driven one on a 444 screen).
+  Bytes rows(256 * 3 * 3);
+  for (int i = 0; i < 256 * 3; ++i) {
+    rows[size_t(i) * 3 + 0] = uint8_t(i);
+    rows[size_t(i) * 3 + 1] = uint8_t(i * 7 + 3);
+    rows[size_t(i) * 3 + 2] = uint8_t(i * 13 + 101);
+  }
+  const PIXEL_CHANNELS saved = pixel_channels;
+  pixel_channels = {pixel_channel_from_mask(0x0F00), pixel_channel_from_mask(0x00F0), pixel_channel_from_mask(0x000F)};
+  for (int id : {PIXEL_FORMAT_555, PIXEL_FORMAT_655, PIXEL_FORMAT_565, PIXEL_FORMAT_556, PIXEL_FORMAT_ANY}) {
+    pixel_ops = pixel_ops_family(id);
+    BitmapPtr bm = make_bitmap(256 * 3, 1);
+    convert_rgb24_rows(rows.data(), bm.get(), 256 * 3, 1);
+    for (int i = 0; i < 256 * 3; ++i) {
+      const uint8_t* s = &rows[size_t(i) * 3];
+      ASSERT_EQ(bm->rows[0][i], pixel_ops.pack(s[2], s[1], s[0])) << "family " << id << ", pixel " << i;
+    }
+  }
+  pixel_channels = saved;
+  pixel_ops = pixel_ops_family(PIXEL_FORMAT_565);
+}
+
 // ---- the call sequence on the module ------------------------------------------------------
 
 struct FakeCodec {
