@@ -14,9 +14,10 @@ function(veldra_library name)
   target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
 endfunction()
 
-# One GoogleTest program per test folder, made of every .cpp in it; each test carries the label.
+# One GoogleTest program per test folder, made of every .cpp in it; each test carries the label
+# and any further test PROPERTIES given as name/value pairs (e.g. FIXTURES_REQUIRED).
 function(veldra_test_folder name)
-  cmake_parse_arguments(ARG "" "LABEL" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "LABEL" "DEPS;PROPERTIES" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(NOT srcs)
     return()
@@ -27,5 +28,5 @@ function(veldra_test_folder name)
   add_executable(${name} ${srcs})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} veldra_test_support veldra_test_main)
   # The support library's main() sets TZ=UTC and the headless platform for every test.
-  gtest_discover_tests(${name} PROPERTIES LABELS ${ARG_LABEL} DISCOVERY_TIMEOUT 60)
+  gtest_discover_tests(${name} PROPERTIES LABELS ${ARG_LABEL} ${ARG_PROPERTIES} DISCOVERY_TIMEOUT 60)
 endfunction()

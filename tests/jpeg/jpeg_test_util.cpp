@@ -143,6 +143,18 @@ Image crop(const Image& img, int x0, int y0, int w, int h) {
   return c;
 }
 
+namespace {
+
+// A picture as R,G,B: grey replicated, a fourth channel dropped.
+Image as_rgb(const Image& img) {
+  Image out{img.w, img.h, 3, std::vector<uint8_t>(size_t(img.w) * img.h * 3)};
+  for (size_t i = 0; i < size_t(img.w) * img.h; ++i)
+    for (int c = 0; c < 3; ++c) out.px[i * 3 + c] = img.px[i * img.ch + (img.ch >= 3 ? c : 0)];
+  return out;
+}
+
+}  // namespace
+
 void dump(const std::string& name, const Image& ours, const Image& ref) {
   const char* dir = std::getenv("VELDRA_TEST_DUMP");
   if (!dir || !*dir) return;
@@ -150,8 +162,14 @@ void dump(const std::string& name, const Image& ours, const Image& ref) {
   std::string safe = name;
   for (char& c : safe)
     if (c == '/' || c == ' ') c = '_';
-  std::ofstream(std::string(dir) + "/" + safe + "_ours.pnm", std::ios::binary) << jpegref::to_pnm(ours);
-  std::ofstream(std::string(dir) + "/" + safe + "_djpeg.pnm", std::ios::binary) << jpegref::to_pnm(ref);
+  const Image a = as_rgb(ours), b = as_rgb(ref);
+  constexpr int kGap = 4;  // black columns between the two
+  Image both{a.w + kGap + b.w, std::max(a.h, b.h), 3, {}};
+  both.px.assign(size_t(both.w) * both.h * 3, 0);
+  for (const auto& [img, x0] : {std::pair<const Image*, int>{&a, 0}, {&b, a.w + kGap}})
+    for (int y = 0; y < img->h; ++y)
+      std::copy_n(&img->px[size_t(y) * img->w * 3], size_t(img->w) * 3, &both.px[(size_t(y) * both.w + x0) * 3]);
+  std::ofstream(std::string(dir) + "/" + safe + ".ppm", std::ios::binary) << jpegref::to_pnm(both);
 }
 
 std::vector<Segment> split(const Bytes& j) {

@@ -1,5 +1,6 @@
-// Shared helpers of the codec tests: fixtures made with libjpeg-turbo, decodes through our codec
-// into guarded pixel buffers, comparisons and the processor-class pin.
+// Shared helpers of the codec tests: the fixture files made by cjpeg, jpegtran and djpeg (and
+// ad-hoc encodes through libjpeg-turbo's API), decodes through our codec into guarded pixel
+// buffers, comparisons and the processor-class pin.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "jpeg/jcodec.h"
+#include "tools/jpegfixtures/fixture_set.h"
 #include "tools/jpegwriter/jpegref.h"
 
 namespace jt {
@@ -66,7 +68,8 @@ Diff compare(const Image& a, const Image& b);
 // The crop [x0, x0 + w) x [y0, y0 + h) of an image.
 Image crop(const Image& img, int x0, int y0, int w, int h);
 
-// Writes the pictures under VELDRA_TEST_DUMP when it is set.
+// With VELDRA_TEST_DUMP set, writes <name>.ppm into that folder: our decode on the left, the
+// djpeg reference on the right (grey pictures as grey R,G,B; a fourth channel dropped).
 void dump(const std::string& name, const Image& ours, const Image& ref);
 
 // Splits a stream into its segments (marker, payload incl. length) and the entropy data that

@@ -141,11 +141,6 @@ TEST(JpegParser, MarkerWalkRefusals) {
     c.edit(s);
     EXPECT_EQ(read_mem(jt::join(s), c.mode), c.expected);
   }
-  // a real arithmetic-coded stream
-  EncodeOpts a;
-  a.arithmetic = true;
-  EXPECT_EQ(read_mem(jt::encode(16, 16, a), 3), JPEG_ERR_UNSUPPORTED_FRAME);
-  EXPECT_EQ(read_mem(jt::encode(16, 16, a), 1), JPEG_ERR_UNSUPPORTED_FRAME);
 }
 
 TEST(JpegParser, FillBytesAndStuffingBetweenSegmentsChangeNothing) {

@@ -9,30 +9,22 @@ namespace {
 
 using jt::Bytes;
 using jt::Image;
-using jpegref::EncodeOpts;
 
 struct Input {
   const char* name;
   Bytes jpeg;
 };
 
+// Sequential, restart-7B, progressive, grey and one-component-per-scan fixtures, 37x29.
 std::vector<Input> inputs() {
-  std::vector<Input> v;
-  EncodeOpts a;
-  v.push_back({"seq2x2", jt::encode(37, 29, a)});
-  EncodeOpts b;
-  b.h0 = 2, b.v0 = 1, b.restart_blocks = 7;
-  v.push_back({"restart7B", jt::encode(37, 29, b)});
-  EncodeOpts c;
-  c.progressive = true;
-  v.push_back({"progressive", jt::encode(37, 29, c)});
-  EncodeOpts g;
-  g.grayscale = true;
-  v.push_back({"gray", jt::encode(37, 29, g)});
-  jpegref::TranscodeOpts t;
-  t.scans = jpegref::script_per_component(3);
-  v.push_back({"per_component", jpegref::transcode(jt::encode(37, 29, a), t)});
-  return v;
+  const jpegfix::Size sz{37, 29};
+  return {
+      {"seq2x2", jpegfix::jpeg("s2x2", sz)},
+      {"restart7B", jpegfix::transcoded("s2x1", sz, "restart7B")},
+      {"progressive", jpegfix::transcoded("s2x2", sz, "progressive")},
+      {"gray", jpegfix::jpeg("gray", sz)},
+      {"per_component", jpegfix::transcoded("s2x2", sz, "percomp")},
+  };
 }
 
 TEST(JpegRegion, RegionsEqualTheCropOfTheFullDecode) {
@@ -67,8 +59,7 @@ TEST(JpegRegion, RegionsEqualTheCropOfTheFullDecode) {
 }
 
 TEST(JpegRegion, BottomUpBuffersHoldTheRegionRowsReversed) {
-  EncodeOpts a;
-  Bytes jpeg = jt::encode(37, 29, a);
+  const Bytes jpeg = jpegfix::jpeg("s2x2", {37, 29});
   jt::Decoded full = jt::decode(jpeg, 7);
   jt::Decoded d = jt::decode(jpeg, 7, {3, JPEG_COLOR_BGR, 1, true}, JpegRect{3, 4, 33, 21});
   EXPECT_EQ(d.rc, JPEG_ROI_SUCCESS);
@@ -77,8 +68,7 @@ TEST(JpegRegion, BottomUpBuffersHoldTheRegionRowsReversed) {
 }
 
 TEST(JpegRegion, SeventeenWideTwoByTwoWritesOnlyInsideTheBuffer) {
-  EncodeOpts a;
-  Bytes jpeg = jt::encode(17, 17, a);
+  const Bytes jpeg = jpegfix::jpeg("s2x2", {17, 17});
   jt::Decoded full = jt::decode(jpeg, 3, {3, JPEG_COLOR_BGR, 3, false});
   EXPECT_EQ(full.rc, 0);
   EXPECT_TRUE(full.guards);

@@ -207,6 +207,54 @@ std::string to_pnm(const Image& img) {
   return s;
 }
 
+Image from_pnm(const std::vector<uint8_t>& b) {
+  size_t i = 0;
+  // next whitespace-separated header token, skipping comments
+  auto token = [&]() {
+    while (i < b.size()) {
+      if (b[i] == '#') {
+        while (i < b.size() && b[i] != '\n') ++i;
+      } else if (b[i] == ' ' || b[i] == '\t' || b[i] == '\r' || b[i] == '\n') {
+        ++i;
+      } else {
+        break;
+      }
+    }
+    std::string t;
+    while (i < b.size() && t.size() < 12 && !(b[i] == ' ' || b[i] == '\t' || b[i] == '\r' || b[i] == '\n'))
+      t.push_back(char(b[i++]));
+    return t;
+  };
+  auto number = [&]() {
+    std::string t = token();
+    if (t.empty() || t.find_first_not_of("0123456789") != std::string::npos || t.size() > 6)
+      throw std::runtime_error("pnm: bad header number");
+    return std::stoi(t);
+  };
+  const std::string magic = token();
+  if (magic != "P5" && magic != "P6") throw std::runtime_error("pnm: not a P5 or P6 file");
+  Image img;
+  img.ch = magic == "P5" ? 1 : 3;
+  img.w = number();
+  img.h = number();
+  if (number() != 255) throw std::runtime_error("pnm: maxval is not 255");
+  ++i;  // the single whitespace byte before the samples
+  const size_t n = size_t(img.w) * size_t(img.h) * size_t(img.ch);
+  if (i > b.size() || b.size() - i != n) throw std::runtime_error("pnm: sample count does not match the header");
+  img.px.assign(b.begin() + long(i), b.end());
+  return img;
+}
+
+std::string scan_file_text(const std::vector<Scan>& scans) {
+  std::string s;
+  for (const Scan& sc : scans) {
+    for (int c = 0; c < sc.ncomps; ++c) s += (c ? "," : "") + std::to_string(sc.comps[c]);
+    s += ": " + std::to_string(sc.ss) + "-" + std::to_string(sc.se) + ", " + std::to_string(sc.ah) + ", " +
+         std::to_string(sc.al) + ";\n";
+  }
+  return s;
+}
+
 std::vector<Scan> script_per_component(int n) {
   std::vector<Scan> v;
   for (int c = 0; c < n; ++c) {

@@ -58,10 +58,14 @@ Image decode(const std::vector<uint8_t>& jpeg, const DecodeOpts& o = {});
 
 // P5/P6 for 1 or 3 channels, P7 otherwise.
 std::string to_pnm(const Image& img);
+// Reads a P5 or P6 picture with maxval 255 (as djpeg writes them); throws std::runtime_error.
+Image from_pnm(const std::vector<uint8_t>& bytes);
 // One-component-per-scan script for n components; spectral-selection and successive-
 // approximation scripts in the style of jpegtran's -scans files.
 std::vector<Scan> script_per_component(int ncomps);
 std::vector<Scan> script_spectral(int ncomps);
 std::vector<Scan> script_successive(int ncomps);
+// A scan script as the text of a jpegtran -scans file.
+std::string scan_file_text(const std::vector<Scan>& scans);
 
 }  // namespace jpegref
