@@ -81,7 +81,14 @@ int32_t select_mcu_routine(JPEG_PROPERTIES* st) {
   JpegMcuFn fn = nullptr;
   bool converts = false;
   st->smooth = 0;
-  if (st->interleave || st->scale != 1) {
+  if (!st->interleave && (st->scale == 2 || st->scale == 4) && up && st->row_buffer_switch == 1 && h2v1 &&
+      nf == 3) {
+    // scaled 2x1 with smoothing: the triangle filter over planes at the scale (a 1/8 read has
+    // one chroma sample per block pair and repeats it)
+    st->smooth = 1;
+    fn = out_mcu_store_planes;
+    converts = conv;
+  } else if (st->interleave || st->scale != 1) {
     // one component per scan, or scaled output: the general writers
     fn = conv ? out_mcu_upsample_convert : out_mcu_generic;
     converts = conv;
@@ -218,9 +225,20 @@ void prepare_all_tables(JPEG_PROPERTIES* st) {
 inline void transform_block(JPEG_PROPERTIES* st, const JpegFrameComponent& c, int16_t* b) {
   JPEG_DISPATCH_TABLE* t = st->table;
   // the generic accurate pair runs as one pass over the block
-  if (c.n == 8 && t->idct_current_8x8 == idct_accurate_8x8 && t->dequantize_current == dequantize_accurate) {
-    idct_accurate_8x8_dequant(b, c.qtable);
-    return;
+  if (t->dequantize_current == dequantize_accurate) {
+    if (c.n == 8 && t->idct_current_8x8 == idct_accurate_8x8) {
+      idct_accurate_8x8_dequant(b, c.qtable);
+      return;
+    }
+    // (not for planes: they take the whole block, dequantised values around the output included)
+    if (c.n == 4 && t->idct_current_4x4 == idct_accurate_4x4 && !st->planar) {
+      idct_accurate_4x4_dequant(b, c.qtable);
+      return;
+    }
+    if (c.n == 2 && t->idct_current_2x2 == idct_accurate_2x2 && !st->planar) {
+      idct_accurate_2x2_dequant(b, c.qtable);
+      return;
+    }
   }
   t->dequantize_current(b, c.qtable);
   switch (c.n) {
@@ -611,14 +629,13 @@ int32_t decode_scan(JPEG_PROPERTIES* st, int32_t* marker) {
   setup_output(st);
   int32_t rc = select_mcu_routine(st);
   if (rc) return rc;
-  if (st->smooth && !st->row_buffers) {
-    size_t total = 0;
-    for (int32_t i = 0; i < st->frame.ncomp; ++i)
-      total += size_t(st->frame.mcus_across) * 8 * st->frame.comps[i].h * size_t(st->frame.mcu_rows) * 8 *
-               st->frame.comps[i].v;
+  if (st->smooth && (!st->row_buffers || st->row_buffers_size != smooth_plane_samples(st))) {
+    // planes sized for the scale of this read (a kept record may have read at another)
+    const size_t total = smooth_plane_samples(st);
+    release_ptr(st->row_buffers);
     st->row_buffers = alloc_array<int16_t>(total);
+    st->row_buffers_size = st->row_buffers ? total : 0;
     if (!st->row_buffers) return JPEG_ERR_MEMORY;
-    st->row_buffers_size = total;
   }
   if (sc->sequential)
     rc = decode_sequential(st, sc);

@@ -69,6 +69,8 @@ void idct_accurate_8x8(int16_t* b);
 void idct_accurate_8x8_dequant(int16_t* b, const int16_t* q);  // dequantise_accurate, then idct_accurate_8x8
 void idct_accurate_4x4(int16_t* b);
 void idct_accurate_2x2(int16_t* b);
+void idct_accurate_4x4_dequant(int16_t* b, const int16_t* q);  // dequantise_accurate, then idct_accurate_4x4
+void idct_accurate_2x2_dequant(int16_t* b, const int16_t* q);  // dequantise_accurate, then idct_accurate_2x2
 void idct_accurate_1x1(int16_t* b);
 void quantize_fast(int16_t* b, const int16_t* t);
 void quantize_accurate(int16_t* b, const int16_t* t);
@@ -184,6 +186,7 @@ int32_t out_mcu_store_planes(JPEG_PROPERTIES* st, int32_t col, int32_t row);
 void convert_area(JPEG_PROPERTIES* st, const JpegRect& clip);  // clip in image coordinates
 void convert_dib_in_place(JPEG_PROPERTIES* st);
 int32_t smooth_output(JPEG_PROPERTIES* st);  // smooth up-sampling pass from the component planes
+size_t smooth_plane_samples(const JPEG_PROPERTIES* st);  // int16 samples of all planes at the scale
 
 // ---- processor class ------------------------------------------------------------------------------
 

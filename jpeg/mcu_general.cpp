@@ -11,6 +11,9 @@ namespace {
 
 inline uint8_t sat(int32_t v) { return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); }
 
+// log2 of a block side (8, 4, 2 or 1): sample indexes are split by shifts, not divisions.
+inline int32_t side_shift(int32_t n) { return n == 8 ? 3 : n == 4 ? 2 : n == 2 ? 1 : 0; }
+
 inline uint8_t* pixel_at(const JPEG_PROPERTIES* st, int32_t x, int32_t y) {
   return st->dib_origin + static_cast<ptrdiff_t>(y - st->origin_y) * st->dib_line_bytes +
          static_cast<ptrdiff_t>(x - st->origin_x) * st->pixel_bytes;
@@ -54,14 +57,13 @@ ByteMap byte_map(const JPEG_PROPERTIES* st, int32_t c) {
 void column_offsets(const JPEG_PROPERTIES* st, const McuPart& part, int32_t x0, int32_t count, int32_t* out) {
   const JpegFrameComponent& fc = st->frame.comps[part.comp];
   const int64_t sw = int64_t(fc.n) * fc.h;
-  const int32_t n = part.n, lim = part.hb * n;
+  const int32_t n = part.n, lim = part.hb * n, sh = side_shift(n);
   for (int32_t k = 0; k < count; ++k) {
     int64_t gx = sw == st->mcu_w       ? int64_t(x0 + k)
                  : 2 * sw == st->mcu_w ? int64_t((x0 + k) >> 1)
                                        : int64_t(x0 + k) * sw / st->mcu_w;
     gx -= part.sx;
-    // n is 8, 4, 2 or 1
-    out[k] = (gx < 0 || gx >= lim) ? -1 : static_cast<int32_t>((gx / n) * 64 + (gx & (n - 1)));
+    out[k] = (gx < 0 || gx >= lim) ? -1 : static_cast<int32_t>(((gx >> sh) << 6) + (gx & (n - 1)));
   }
 }
 
@@ -71,7 +73,7 @@ const int16_t* row_samples(const JPEG_PROPERTIES* st, const McuPart& part, int32
   const int64_t sh = int64_t(fc.n) * fc.v;
   int64_t gy = (sh == st->mcu_h ? int64_t(y) : int64_t(y) * sh / st->mcu_h) - part.sy;
   if (gy < 0 || gy >= part.vb * part.n) return nullptr;
-  return part.blocks + (gy / part.n) * part.hb * 64 + (gy & (part.n - 1)) * 8;
+  return part.blocks + (gy >> side_shift(part.n)) * part.hb * 64 + (gy & (part.n - 1)) * 8;
 }
 
 // Y, Cb, Cr into R,G,B / B,G,R (/ R,G,B,255) in one pass, with the arithmetic of the in-place
@@ -97,18 +99,47 @@ bool write_converted(JPEG_PROPERTIES* st, const JpegRect& clip, const McuPart* p
   for (int32_t y = 0; y < ch; ++y)
     for (int32_t i = 0; i < 3; ++i)
       if (!(rows[i][y] = row_samples(st, parts[i], clip.top + y))) return false;  // nothing written yet
-  for (int32_t y = 0; y < ch; ++y) {
-    const int16_t* __restrict s0 = rows[0][y];
-    const int16_t* __restrict s1 = rows[1][y];
-    const int16_t* __restrict s2 = rows[2][y];
-    uint8_t* __restrict o = pixel_at(st, clip.left, clip.top + y);
-    for (int32_t k = 0; k < cw; ++k, o += p) {
-      const int32_t yy = static_cast<uint8_t>(s0[c0[k]]), cb = static_cast<uint8_t>(s1[c1[k]]),
-                    cr = static_cast<uint8_t>(s2[c2[k]]);
-      o[ri] = sat(yy + ((359 * cr - 45813) >> 8));
-      o[1] = sat(yy + ((34806 - 88 * cb - 183 * cr) >> 8));
-      o[bi] = sat(yy + ((454 * cb - 57937) >> 8));
-      if (quad) o[3] = 255;
+  // Gather the samples of a few rows into flat arrays, convert them in straight loops (which the
+  // vectoriser takes), then store the pixels.
+  constexpr int32_t kBatch = 1024;
+  alignas(16) uint8_t ys[kBatch], cbs[kBatch], crs[kBatch], rs[kBatch], gs[kBatch], bs[kBatch];
+  const int32_t rows_per = kBatch / cw;  // cw <= 256
+  for (int32_t y0 = 0; y0 < ch; y0 += rows_per) {
+    const int32_t y1 = std::min(ch, y0 + rows_per);
+    int32_t m = 0;
+    for (int32_t y = y0; y < y1; ++y) {
+      const int16_t* s0 = rows[0][y];
+      const int16_t* s1 = rows[1][y];
+      const int16_t* s2 = rows[2][y];
+      for (int32_t k = 0; k < cw; ++k, ++m) {
+        ys[m] = static_cast<uint8_t>(s0[c0[k]]);
+        cbs[m] = static_cast<uint8_t>(s1[c1[k]]);
+        crs[m] = static_cast<uint8_t>(s2[c2[k]]);
+      }
+    }
+    for (int32_t i = 0; i < m; ++i) {
+      const int32_t yy = ys[i], cb = cbs[i], cr = crs[i];
+      rs[i] = sat(yy + ((359 * cr - 45813) >> 8));
+      gs[i] = sat(yy + ((34806 - 88 * cb - 183 * cr) >> 8));
+      bs[i] = sat(yy + ((454 * cb - 57937) >> 8));
+    }
+    m = 0;
+    for (int32_t y = y0; y < y1; ++y) {
+      uint8_t* __restrict o = pixel_at(st, clip.left, clip.top + y);
+      int32_t k = 0;
+      if (p == 3) {
+        // four-byte stores, each overlapping the next pixel; the row's last pixel by bytes
+        for (; k < cw - 1; ++k, ++m, o += 3) {
+          const uint32_t v = uint32_t(ri ? bs[m] : rs[m]) | uint32_t(gs[m]) << 8 | uint32_t(ri ? rs[m] : bs[m]) << 16;
+          std::memcpy(o, &v, sizeof v);
+        }
+      }
+      for (; k < cw; ++k, ++m, o += p) {
+        o[ri] = rs[m];
+        o[1] = gs[m];
+        o[bi] = bs[m];
+        if (quad) o[3] = 255;
+      }
     }
   }
   return true;
@@ -171,7 +202,7 @@ int32_t write_mcu_general(JPEG_PROPERTIES* st, int32_t x0, int32_t y0, int32_t w
     ByteMap m = byte_map(st, part.comp);
     if (m.count == 0 && m.fill255 < 0) continue;
     const int64_t sw = int64_t(fc.n) * fc.h, sh = int64_t(fc.n) * fc.v;
-    const int32_t n = part.n;
+    const int32_t n = part.n, nsh = side_shift(n);
     const int32_t lim_x = part.hb * n, lim_y = part.vb * n;
     int32_t colofs[256];
     for (int32_t cx0 = 0; cx0 < cw; cx0 += 256) {
@@ -184,12 +215,12 @@ int32_t write_mcu_general(JPEG_PROPERTIES* st, int32_t x0, int32_t y0, int32_t w
                      : 2 * sw == st->mcu_w ? int64_t((xs + k) >> 1)
                                            : int64_t(xs + k) * sw / st->mcu_w;
         gx -= part.sx;
-        colofs[k] = (gx < 0 || gx >= lim_x) ? -1 : static_cast<int32_t>((gx / n) * 64 + (gx & (n - 1)));
+        colofs[k] = (gx < 0 || gx >= lim_x) ? -1 : static_cast<int32_t>(((gx >> nsh) << 6) + (gx & (n - 1)));
       }
       for (int32_t y = clip.top; y < clip.bottom; ++y) {
         int64_t gy = (sh == st->mcu_h ? int64_t(y) : int64_t(y) * sh / st->mcu_h) - part.sy;
         if (gy < 0 || gy >= lim_y) continue;
-        const int16_t* srow = part.blocks + (gy / n) * part.hb * 64 + (gy & (n - 1)) * 8;
+        const int16_t* srow = part.blocks + (gy >> nsh) * part.hb * 64 + (gy & (n - 1)) * 8;
         uint8_t* o = pixel_at(st, clip.left + cx0, y);
         const int32_t pb = st->pixel_bytes;
         if (m.count == 1 && m.parity < 0 && m.fill255 < 0) {
@@ -258,42 +289,60 @@ void convert_dib_in_place(JPEG_PROPERTIES* st) {
 
 namespace {
 
-// Plane of component c inside row_buffers: padded MCU grid at full scale.
+// Plane of component c inside row_buffers: the padded MCU grid at the output scale (n samples
+// per block side).
+size_t plane_samples(const JPEG_PROPERTIES* st, int32_t c) {
+  const JpegFrameComponent& f = st->frame.comps[c];
+  return size_t(st->frame.mcus_across) * f.n * f.h * size_t(st->frame.mcu_rows) * f.n * f.v;
+}
+
 int16_t* plane_of(JPEG_PROPERTIES* st, int32_t c, int32_t* pw) {
   size_t off = 0;
-  for (int32_t i = 0; i < c; ++i) {
-    const JpegFrameComponent& f = st->frame.comps[i];
-    off += size_t(st->frame.mcus_across) * 8 * f.h * size_t(st->frame.mcu_rows) * 8 * f.v;
-  }
-  *pw = st->frame.mcus_across * 8 * st->frame.comps[c].h;
+  for (int32_t i = 0; i < c; ++i) off += plane_samples(st, i);
+  *pw = st->frame.mcus_across * st->frame.comps[c].n * st->frame.comps[c].h;
   return st->row_buffers + off;
+}
+
+// The planes exist and were sized for the current scale (a read resumed in another mode
+// must not index past them).
+bool planes_fit(const JPEG_PROPERTIES* st) {
+  return st->row_buffers && st->row_buffers_size == smooth_plane_samples(st);
 }
 
 }  // namespace
 
+size_t smooth_plane_samples(const JPEG_PROPERTIES* st) {
+  size_t total = 0;
+  for (int32_t i = 0; i < st->frame.ncomp; ++i) total += plane_samples(st, i);
+  return total;
+}
+
 // MCU routine while smooth up-sampling: keeps every component's samples for the final pass.
 int32_t out_mcu_store_planes(JPEG_PROPERTIES* st, int32_t col, int32_t row) {
-  if (!st->row_buffers) return JPEG_ERR_PROPS;
+  if (!planes_fit(st)) return JPEG_ERR_PROPS;
   for (int32_t i = 0; i < st->nparts; ++i) {
     const McuPart& part = st->parts[i];
     if (part.comp >= 4) continue;
     int32_t pw = 0;
     int16_t* plane = plane_of(st, part.comp, &pw);
     const JpegFrameComponent& fc = st->frame.comps[part.comp];
+    const int32_t n = part.n;  // block rows stay 8 entries apart whatever the scale
     for (int32_t by = 0; by < part.vb; ++by)
       for (int32_t bx = 0; bx < part.hb; ++bx) {
         const int16_t* blk = part.blocks + (by * part.hb + bx) * 64;
-        int32_t px = (col * fc.h + bx) * 8, py = (row * fc.v + by) * 8;
-        for (int32_t r = 0; r < 8; ++r) std::memcpy(plane + size_t(py + r) * pw + px, blk + r * 8, 8 * sizeof(int16_t));
+        int32_t px = (col * fc.h + bx) * n, py = (row * fc.v + by) * n;
+        for (int32_t r = 0; r < n; ++r)
+          std::memcpy(plane + size_t(py + r) * pw + px, blk + r * 8, size_t(n) * sizeof(int16_t));
       }
   }
   return 0;
 }
 
-// Writes the visible area from the planes: full-resolution components copied, half-resolution
-// chroma (2x1 or 2x2) through the triangle filter, edges repeating the last real sample.
+// Writes the visible area from the planes (at the output scale): full-resolution components
+// copied, half-resolution chroma (2x1 or 2x2) through the triangle filter, edges repeating the
+// last real sample.
 int32_t smooth_output(JPEG_PROPERTIES* st) {
-  if (!st->row_buffers || rect_empty(st->visible)) return 0;
+  if (!planes_fit(st) || rect_empty(st->visible)) return 0;
   const JpegFrame& fr = st->frame;
   const int32_t ncomp = std::min(fr.ncomp, 4);
   const JpegRect& v = st->visible;
@@ -303,9 +352,9 @@ int32_t smooth_output(JPEG_PROPERTIES* st) {
     if (m.count == 0 && m.fill255 < 0) continue;
     int32_t pw = 0;
     const int16_t* plane = plane_of(st, c, &pw);
-    // real extent of the component's samples
-    const int32_t cw = static_cast<int32_t>((int64_t(fr.width) * fc.h + fr.hmax - 1) / fr.hmax);
-    const int32_t ch = static_cast<int32_t>((int64_t(fr.height) * fc.v + fr.vmax - 1) / fr.vmax);
+    // real extent of the component's samples at the output scale
+    const int32_t cw = static_cast<int32_t>((int64_t(st->out_width) * fc.h + fr.hmax - 1) / fr.hmax);
+    const int32_t ch = static_cast<int32_t>((int64_t(st->out_height) * fc.v + fr.vmax - 1) / fr.vmax);
     const int32_t fx = fr.hmax / fc.h, fy = fr.vmax / fc.v;
     auto sample = [&](int32_t sx, int32_t sy) -> int32_t {
       sx = std::clamp(sx, 0, cw - 1);

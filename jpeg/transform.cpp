@@ -1,7 +1,9 @@
 // Forward and inverse DCTs, quantisers, dequantisers and the quantisation-table preparations.
-// Products are formed in 64 bits where crafted coefficients could pass 2^31; on valid data the
-// results equal the 32-bit arithmetic of the reference flow.
+// Where crafted coefficients could pass 2^31, products are formed in 64 bits, or in 32 bits split
+// or checked so that nothing overflows; on valid data the results equal the 32-bit arithmetic of
+// the reference flow.
 #include <cstring>
+#include <initializer_list>
 
 #include "jpeg/internal.h"
 
@@ -18,6 +20,8 @@ inline int16_t clamp8(int64_t x) {
 }
 
 inline int16_t wrap16(int64_t v) { return static_cast<int16_t>(static_cast<uint16_t>(v)); }
+
+inline int16_t clamp8_32(int32_t x) { return static_cast<int16_t>(x < -128 ? 0 : x > 127 ? 255 : x + 128); }
 
 // Rounds toward zero after the Q15 multiply by sqrt(2).
 inline int64_t half(int64_t v) { return mul15(v, 46341) / 2; }
@@ -147,49 +151,68 @@ void idct_fast_8x8(int16_t* b) {
 
 namespace {
 
-inline void idct_fast4_flow(const int64_t* c, int64_t* out) {
-  int64_t e = half(c[2] - c[6]);
-  int64_t p = c[5] - c[3];
-  int64_t d = c[1] - c[7];
-  int64_t k1 = (d * 60548 - p * 25080 + 0x8000) >> 16;
-  int64_t k2 = (p * 60547 + d * 25080 + 0x8000) >> 16;
-  out[0] = c[0] + e + k1;
-  out[1] = c[0] - e + k2;
-  out[2] = c[0] - e - k2;
-  out[3] = c[0] + e - k1;
+// The reduced fast flows in 32 bits. A multiplier above 32767 is split into a power of two, which
+// passes the shift whole, and a remainder whose products stay below 2^31 for any 16-bit input:
+// the results are those of the flows computed wide.
+
+// mul15(v, 46341) / 2 (toward zero) for |v| < 2^17: 46341 = 32768 + 13573.
+inline int32_t half32(int32_t v) { return (v + ((v * 13573 + 0x4000) >> 15)) / 2; }
+
+// One 4-point fast flow: (c0, c1, c2, c3, c5, c6, c7) to four outputs.
+[[gnu::always_inline]] inline void idct_fast4_flow32(int32_t c0, int32_t c1, int32_t c2, int32_t c3, int32_t c5,
+                                                     int32_t c6, int32_t c7, int32_t* o) {
+  const int32_t e = half32(c2 - c6);
+  const int32_t p = c5 - c3, d = c1 - c7;
+  // (d * 60548 - p * 25080 + 0x8000) >> 16 and (p * 60547 + d * 25080 + 0x8000) >> 16
+  const int32_t k1 = d + ((-d * 4988 - p * 25080 + 0x8000) >> 16);
+  const int32_t k2 = p + ((-p * 4989 + d * 25080 + 0x8000) >> 16);
+  o[0] = c0 + e + k1;
+  o[1] = c0 - e + k2;
+  o[2] = c0 - e - k2;
+  o[3] = c0 + e - k1;
 }
+
+// ((a * 85627 + b * 35468 + 0x10000) >> 17) for |a|, |b| < 2^17: 85627 = 2 * 32768 + 20091 and
+// 35468 = 32768 + 2700, so the sum is 2^15 (2a + b) plus a remainder that fits.
+inline int32_t fast2_odd(int32_t a, int32_t b) { return (2 * a + b + ((a * 20091 + b * 2700 + 0x10000) >> 15)) >> 2; }
 
 }  // namespace
 
 void idct_fast_4x4(int16_t* b) {
-  int64_t c[8], o[4];
-  static const int kCols[7] = {0, 1, 2, 3, 5, 6, 7};
-  for (int col : kCols) {
-    for (int i = 0; i < 8; ++i) c[i] = b[i * 8 + col];
-    idct_fast4_flow(c, o);
-    for (int i = 0; i < 4; ++i) b[i * 8 + col] = wrap16(o[i]);
+  // columns (column 4 feeds nothing; computed so the loop runs whole), stored as 16 bits and
+  // transposed so the row pass runs down the columns
+  alignas(16) int16_t t[8][4];
+  for (int col = 0; col < 8; ++col) {
+    int32_t o[4];
+    idct_fast4_flow32(b[col], b[8 + col], b[16 + col], b[24 + col], b[40 + col], b[48 + col], b[56 + col], o);
+    for (int i = 0; i < 4; ++i) t[col][i] = wrap16(o[i]);
   }
+  alignas(16) int16_t out[4][4];
   for (int r = 0; r < 4; ++r) {
-    for (int i = 0; i < 8; ++i) c[i] = b[r * 8 + i];
-    idct_fast4_flow(c, o);
-    for (int i = 0; i < 4; ++i) b[r * 8 + i] = clamp8((o[i] + 8) >> 4);
+    int32_t o[4];
+    idct_fast4_flow32(t[0][r], t[1][r], t[2][r], t[3][r], t[5][r], t[6][r], t[7][r], o);
+    for (int i = 0; i < 4; ++i) out[i][r] = clamp8_32((o[i] + 8) >> 4);
+  }
+  // the block keeps the column results right of the output, as the in-place flow leaves them
+  for (int r = 0; r < 4; ++r) {
+    for (int i = 0; i < 4; ++i) b[r * 8 + i] = out[i][r];
+    for (int col = 5; col < 8; ++col) b[r * 8 + col] = t[col][r];
   }
 }
 
 void idct_fast_2x2(int16_t* b) {
-  static const int kCols[5] = {0, 1, 3, 5, 7};
-  for (int col : kCols) {
-    int64_t c0 = b[col], c1 = b[8 + col], c3 = b[24 + col], c5 = b[40 + col], c7 = b[56 + col];
-    int64_t k = ((c1 - c7) * 85627 + (c5 - c3) * 35468 + 0x10000) >> 17;
-    b[col] = wrap16(c0 + k);
-    b[8 + col] = wrap16(c0 - k);
+  int16_t t[2][8];
+  for (int col = 0; col < 8; ++col) {  // columns 2, 4 and 6 feed nothing
+    const int32_t c0 = b[col], k = fast2_odd(b[8 + col] - b[56 + col], b[40 + col] - b[24 + col]);
+    t[0][col] = wrap16(c0 + k);
+    t[1][col] = wrap16(c0 - k);
   }
+  for (int col : {3, 5, 7}) b[col] = t[0][col], b[8 + col] = t[1][col];  // as the in-place flow leaves them
   for (int r = 0; r < 2; ++r) {
-    int16_t* e = b + r * 8;
-    int64_t k = ((int64_t(e[1]) - e[7]) * 85627 + (int64_t(e[5]) - e[3]) * 35468 + 0x10000) >> 17;
-    int64_t e0 = e[0];
-    e[0] = clamp8((e0 + k + 8) >> 4);
-    e[1] = clamp8((e0 - k + 8) >> 4);
+    const int16_t* e = t[r];
+    const int32_t k = fast2_odd(e[1] - e[7], e[5] - e[3]);
+    b[r * 8] = clamp8_32((e[0] + k + 8) >> 4);
+    b[r * 8 + 1] = clamp8_32((e[0] - k + 8) >> 4);
   }
 }
 
@@ -234,8 +257,6 @@ template <int kIn, class T, int kUsed = 8>
   s[3] = s32(e + (u - w) + rnd) >> sh;
   s[4] = s32((u - w) - e + rnd) >> sh;
 }
-
-inline int16_t clamp8_32(int32_t x) { return static_cast<int16_t>(x < -128 ? 0 : x > 127 ? 255 : x + 128); }
 
 // Coefficient i of the block, dequantised when a table is given: the product keeps its low 16
 // bits, as the separate dequantiser stores it.
@@ -307,71 +328,106 @@ void idct_accurate_8x8(int16_t* b) { idct_accurate_8x8_impl<false>(b, nullptr); 
 
 void idct_accurate_8x8_dequant(int16_t* b, const int16_t* q) { idct_accurate_8x8_impl<true>(b, q); }
 
-void idct_accurate_4x4(int16_t* b) {
-  int64_t tmp[4][8] = {};
-  static const int kCols[7] = {0, 1, 2, 3, 5, 6, 7};
-  for (int col : kCols) {
-    int64_t c[8];
-    for (int i = 0; i < 8; ++i) c[i] = b[i * 8 + col];
-    if (c[1] == 0 && c[2] == 0 && c[3] == 0 && c[5] == 0 && c[6] == 0 && c[7] == 0) {
-      for (int i = 0; i < 4; ++i) tmp[i][col] = c[0] * 4;
-      continue;
-    }
-    int64_t t0 = c[0] * 16384;
-    int64_t z = c[2] * 15137 - c[6] * 6270;
-    int64_t t10 = t0 + z, t12 = t0 - z;
-    int64_t t2 = c[3] * 7373 + c[1] * 20995 - c[5] * 4926 - c[7] * 4176;
-    int64_t t0b = c[5] * 11893 + c[1] * 8697 - c[3] * 17799 - c[7] * 1730;
-    tmp[0][col] = (t10 + t2 + 2048) >> 12;
-    tmp[3][col] = (t10 - t2 + 2048) >> 12;
-    tmp[1][col] = (t12 + t0b + 2048) >> 12;
-    tmp[2][col] = (t12 - t0b + 2048) >> 12;
-  }
-  for (int r = 0; r < 4; ++r) {
-    const int64_t* c = tmp[r];
-    int16_t* out = b + r * 8;
-    if (c[1] == 0 && c[2] == 0 && c[3] == 0 && c[5] == 0 && c[6] == 0 && c[7] == 0) {
-      int16_t v = clamp8((c[0] + 16) >> 5);
-      for (int i = 0; i < 4; ++i) out[i] = v;
-      continue;
-    }
-    int64_t t0 = c[0] * 16384;
-    int64_t z = c[2] * 15137 - c[6] * 6270;
-    int64_t t10 = t0 + z, t12 = t0 - z;
-    int64_t t2 = c[3] * 7373 + c[1] * 20995 - c[5] * 4926 - c[7] * 4176;
-    int64_t t0b = c[5] * 11893 + c[1] * 8697 - c[3] * 17799 - c[7] * 1730;
-    out[0] = clamp8((t10 + t2 + 0x40000) >> 19);
-    out[3] = clamp8((t10 - t2 + 0x40000) >> 19);
-    out[1] = clamp8((t12 + t0b + 0x40000) >> 19);
-    out[2] = clamp8((t12 - t0b + 0x40000) >> 19);
+namespace {
+
+// The reduced accurate transforms in 32 bits. First pass: c0 * 16384 (4x4) or c0 * 32768 (2x2) is
+// a multiple of the shift's divisor and leaves it whole, and the other products of 16-bit inputs
+// stay below 2^31. Second pass: exact in 32 bits while every first-pass value is within the bound
+// given (valid data stays far inside it); otherwise the block finishes in 64 bits. Either way the
+// results are those of the flow computed wide.
+constexpr int32_t kRow4Bound = 27000;  // 27560 * 77910 + 2^18 < 2^31
+constexpr int32_t kRow2Bound = 25000;  // 25034 * 85759 + 2^19 < 2^31
+
+template <class T>
+[[gnu::always_inline]] inline void idct_acc4_flow(T c0, T c1, T c2, T c3, T c5, T c6, T c7, T* o, T rnd, int sh,
+                                                  int c0_shift, bool split_dc) {
+  const T z = c2 * 15137 - c6 * 6270;
+  const T t2 = c3 * 7373 + c1 * 20995 - c5 * 4926 - c7 * 4176;
+  const T t0b = c5 * 11893 + c1 * 8697 - c3 * 17799 - c7 * 1730;
+  if (split_dc) {  // (c0 * 16384 + x + rnd) >> 12 = c0 * 4 + ((x + rnd) >> 12)
+    const T d = c0 * 4;
+    o[0] = d + ((z + t2 + rnd) >> sh);
+    o[3] = d + ((z - t2 + rnd) >> sh);
+    o[1] = d + ((t0b - z + rnd) >> sh);
+    o[2] = d + ((-z - t0b + rnd) >> sh);
+  } else {
+    const T t0 = c0 * (T(1) << c0_shift);
+    o[0] = (t0 + z + t2 + rnd) >> sh;
+    o[3] = (t0 + z - t2 + rnd) >> sh;
+    o[1] = (t0 - z + t0b + rnd) >> sh;
+    o[2] = (t0 - z - t0b + rnd) >> sh;
   }
 }
 
-void idct_accurate_2x2(int16_t* b) {
-  int64_t tmp[2][8] = {};
-  static const int kCols[5] = {0, 1, 3, 5, 7};
-  for (int col : kCols) {
-    int64_t c0 = b[col], c1 = b[8 + col], c3 = b[24 + col], c5 = b[40 + col], c7 = b[56 + col];
-    if (c1 == 0 && c3 == 0 && c5 == 0 && c7 == 0) {
-      tmp[0][col] = tmp[1][col] = c0 * 4;
-      continue;
+template <bool kQ>
+void idct_accurate_4x4_impl(int16_t* b, const int16_t* q) {
+  // columns, transposed so the row pass runs down the columns; column 4 feeds nothing and is
+  // computed so the loop runs whole
+  alignas(16) int32_t t[8][4];
+  for (int col = 0; col < 8; ++col) {
+    int32_t o[4];
+    idct_acc4_flow<int32_t>(coef<kQ>(b, q, col), coef<kQ>(b, q, 8 + col), coef<kQ>(b, q, 16 + col),
+                            coef<kQ>(b, q, 24 + col), coef<kQ>(b, q, 40 + col), coef<kQ>(b, q, 48 + col),
+                            coef<kQ>(b, q, 56 + col), o, 2048, 12, 0, true);
+    for (int i = 0; i < 4; ++i) t[col][i] = o[i];
+  }
+  uint32_t over = 0;
+  for (int col = 0; col < 8; ++col)
+    for (int i = 0; i < 4; ++i) over |= U(t[col][i] + kRow4Bound) > U(2 * kRow4Bound);
+  alignas(16) int16_t out[4][4];
+  if (!over) {
+    for (int r = 0; r < 4; ++r) {
+      int32_t o[4];
+      idct_acc4_flow<int32_t>(t[0][r], t[1][r], t[2][r], t[3][r], t[5][r], t[6][r], t[7][r], o, 0x40000, 19, 14,
+                              false);
+      for (int i = 0; i < 4; ++i) out[i][r] = clamp8_32(o[i]);
     }
-    int64_t z = c5 * 6967 + c1 * 29692 - c7 * 5906 - c3 * 10426;
-    tmp[0][col] = (c0 * 32768 + z + 4096) >> 13;
-    tmp[1][col] = (c0 * 32768 - z + 4096) >> 13;
+  } else {
+    for (int r = 0; r < 4; ++r) {
+      int64_t o[4];
+      idct_acc4_flow<int64_t>(t[0][r], t[1][r], t[2][r], t[3][r], t[5][r], t[6][r], t[7][r], o, 0x40000, 19, 14,
+                              false);
+      for (int i = 0; i < 4; ++i) out[i][r] = clamp8(o[i]);
+    }
+  }
+  for (int r = 0; r < 4; ++r)
+    for (int i = 0; i < 4; ++i) b[r * 8 + i] = out[i][r];
+}
+
+template <bool kQ>
+void idct_accurate_2x2_impl(int16_t* b, const int16_t* q) {
+  int32_t t[2][8];
+  for (int col = 0; col < 8; ++col) {  // columns 2, 4 and 6 feed nothing
+    const int32_t c0 = coef<kQ>(b, q, col);
+    const int32_t z = coef<kQ>(b, q, 40 + col) * 6967 + coef<kQ>(b, q, 8 + col) * 29692 -
+                      coef<kQ>(b, q, 56 + col) * 5906 - coef<kQ>(b, q, 24 + col) * 10426;
+    // (c0 * 32768 +- z + 4096) >> 13
+    t[0][col] = c0 * 4 + ((z + 4096) >> 13);
+    t[1][col] = c0 * 4 + ((4096 - z) >> 13);
   }
   for (int r = 0; r < 2; ++r) {
-    const int64_t* e = tmp[r];
-    int16_t* out = b + r * 8;
-    if (e[1] == 0 && e[3] == 0 && e[5] == 0 && e[7] == 0) {
-      out[0] = out[1] = clamp8((e[0] + 16) >> 5);
-      continue;
+    const int32_t* e = t[r];
+    const bool fits = U(e[0] + kRow2Bound) <= U(2 * kRow2Bound) && U(e[1] + kRow2Bound) <= U(2 * kRow2Bound) &&
+                      U(e[3] + kRow2Bound) <= U(2 * kRow2Bound) && U(e[5] + kRow2Bound) <= U(2 * kRow2Bound) &&
+                      U(e[7] + kRow2Bound) <= U(2 * kRow2Bound);
+    if (fits) {
+      const int32_t z = e[5] * 6967 + e[1] * 29692 - e[7] * 5906 - e[3] * 10426;
+      b[r * 8] = clamp8_32((e[0] * 32768 + z + 0x80000) >> 20);
+      b[r * 8 + 1] = clamp8_32((e[0] * 32768 - z + 0x80000) >> 20);
+    } else {
+      const int64_t z = int64_t(e[5]) * 6967 + int64_t(e[1]) * 29692 - int64_t(e[7]) * 5906 - int64_t(e[3]) * 10426;
+      b[r * 8] = clamp8((int64_t(e[0]) * 32768 + z + 0x80000) >> 20);
+      b[r * 8 + 1] = clamp8((int64_t(e[0]) * 32768 - z + 0x80000) >> 20);
     }
-    int64_t z = e[5] * 6967 + e[1] * 29692 - e[7] * 5906 - e[3] * 10426;
-    out[0] = clamp8((e[0] * 32768 + z + 0x80000) >> 20);
-    out[1] = clamp8((e[0] * 32768 - z + 0x80000) >> 20);
   }
 }
+
+}  // namespace
+
+void idct_accurate_4x4(int16_t* b) { idct_accurate_4x4_impl<false>(b, nullptr); }
+void idct_accurate_4x4_dequant(int16_t* b, const int16_t* q) { idct_accurate_4x4_impl<true>(b, q); }
+void idct_accurate_2x2(int16_t* b) { idct_accurate_2x2_impl<false>(b, nullptr); }
+void idct_accurate_2x2_dequant(int16_t* b, const int16_t* q) { idct_accurate_2x2_impl<true>(b, q); }
 
 void idct_accurate_1x1(int16_t* b) {
   int32_t c0 = b[0];
