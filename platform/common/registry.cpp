@@ -72,6 +72,17 @@ class IniRegistryImpl final : public IniRegistry {
     put(Hive::ClassesRoot, "htmlfile\\shell\\open\\command", "", text("xdg-open \"%1\""));
     put(Hive::CurrentUser, "Control Panel\\International", "locale", text(simplified ? "00000804" : "00000409"));
     if (!iniHostPath.empty()) load(iniHostPath);
+    // The JPEG codec's processor class, settable without a registry file (tests, benchmarks).
+    if (const char* cpu = std::getenv("VELDRA_JCODEC_USECPU")) {
+      char* end = nullptr;
+      const unsigned long n = std::strtoul(cpu, &end, 10);
+      if (*cpu >= '0' && *cpu <= '9' && end && *end == 0 && n <= 0xFFFFFFFFul) {
+        Value v;
+        v.isDword = true;
+        v.dword = static_cast<uint32_t>(n);
+        put(Hive::LocalMachine, "Software\\Vorn\\JCodec", "USECPU", v);
+      }
+    }
   }
 
   std::optional<std::string> readString(Hive hive, std::string_view key, std::string_view valueName) override {

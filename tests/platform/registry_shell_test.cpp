@@ -109,6 +109,20 @@ TEST(RegistryShell, PlatformReadsVeldraRegistry) {
   EXPECT_EQ(plat::get().registry().readString(Hive::ClassesRoot, ".htm", ""), "fromgame");
 }
 
+TEST(RegistryShell, CodecProcessorClassFromTheEnvironment) {
+  struct Case {
+    const char* env;
+    std::optional<uint32_t> value;
+  } cases[] = {{"0", 0u}, {"6", 6u}, {"7", 7u}, {nullptr, std::nullopt}, {"", std::nullopt},
+               {"-1", std::nullopt}, {"3x", std::nullopt}, {"99999999999", std::nullopt}};
+  for (const Case& c : cases) {
+    ScopedEnv env("VELDRA_JCODEC_USECPU", c.env);
+    auto reg = plat::common::makeIniRegistry("");
+    EXPECT_EQ(reg->readDword(Hive::LocalMachine, "software\\vorn\\jcodec", "UseCpu"), c.value)
+        << (c.env ? c.env : "(unset)");
+  }
+}
+
 TEST(RegistryShell, WindowsCommandLineSplitting) {
   using V = std::vector<std::string>;
   struct Case {
