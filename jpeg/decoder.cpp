@@ -267,14 +267,6 @@ void planar_copy(JPEG_PROPERTIES* st, int32_t c, int32_t bx, int32_t by, const i
   std::memcpy(st->planar->planes[c] + plane_block(st, c, bx, by) * 64, b, 64 * sizeof(int16_t));
 }
 
-// Slot of block (bx, by) of component c in the coefficient buffer (MCU order with padding).
-inline size_t coef_slot(const JPEG_PROPERTIES* st, int32_t c, int32_t bx, int32_t by) {
-  const JpegFrameComponent& fc = st->frame.comps[c];
-  size_t mx = size_t(bx / fc.h), my = size_t(by / fc.v);
-  return (my * size_t(st->frame.mcus_across) + mx) * size_t(st->frame.blocks_per_mcu) + size_t(fc.block_offset) +
-         size_t((by % fc.v) * fc.h + (bx % fc.h));
-}
-
 // Hands a whole-frame MCU in mcu_buf (already transformed) to its routine.
 int32_t emit_frame_mcu(JPEG_PROPERTIES* st, const int32_t* comps, int32_t count, int32_t col, int32_t row) {
   for (int32_t i = 0; i < count; ++i) {
@@ -568,32 +560,69 @@ int32_t decode_progressive(JPEG_PROPERTIES* st, JpegScan* sc) {
     st->stream.eob_run = sc->progress[7];
     sc->progress[0] = 0;
   }
-  const bool dc_scan = sc->ss == 0;
   const JpegFrame& fr = st->frame;
+  enum { kDcFirst, kDcRefine, kAcFirst, kAcRefine };
+  const int32_t kind = sc->ss == 0 ? (sc->ah == 0 ? kDcFirst : kDcRefine) : (sc->ah == 0 ? kAcFirst : kAcRefine);
+  JpegStream* const in = &st->stream;
+  const size_t bpm = size_t(fr.blocks_per_mcu);
+  // Block walk without divisions. A whole-frame MCU keeps each component's blocks together; a
+  // single-component scan steps through the component's columns of MCUs.
+  struct Walk {
+    const JpegHuffDecode* dc;
+    const JpegHuffDecode* ac;
+    int32_t offset, nb, h, v;
+  } walk[4];
+  for (int32_t i = 0; i < sc->ns; ++i) {
+    const JpegScanComponent& c = sc->comps[i];
+    const JpegFrameComponent& fc = fr.comps[c.comp];
+    walk[i] = Walk{&st->dc_tables[c.dc_tbl], &st->ac_tables[c.ac_tbl], fc.block_offset, fc.h * fc.v, fc.h, fc.v};
+  }
+  auto decode_one = [&](int16_t* b, const Walk& w, int32_t* pred) -> int32_t {
+    switch (kind) {
+      case kDcFirst:
+        // a fixed-size clear kept inline (a string store costs more than the block)
+        for (int32_t j = 0; j < 64; j += 4) {
+          const uint64_t zero = 0;
+          std::memcpy(b + j, &zero, sizeof zero);
+        }
+        return decode_dc_first(in, w.dc, b, pred, sc->al);
+      case kDcRefine:
+        return decode_dc_refine(in, b, sc->al);
+      case kAcFirst:
+        return decode_ac_first(in, b, w.ac, sc->ss, sc->se, sc->al);
+      default:
+        return decode_ac_refine(in, b, w.ac, sc->ss, sc->se, sc->al);
+    }
+  };
   for (int32_t row = row0; row < g.rows; ++row) {
+    // single: the MCU holding the row's first block to decode, and that block's column in it
+    int16_t* row_base = nullptr;
+    int32_t hx = 0;
+    if (g.single) {
+      const Walk& w = walk[0];
+      const int32_t col_start = row == row0 ? col0 : 0;
+      const size_t my = size_t(row / w.v), vy = size_t(row % w.v);
+      const size_t mx = size_t(col_start / w.h);
+      hx = col_start % w.h;
+      row_base = st->coef + ((my * size_t(fr.mcus_across) + mx) * bpm + size_t(w.offset) + vy * size_t(w.h)) * 64;
+    }
     for (int32_t col = (row == row0 ? col0 : 0); col < g.across; ++col) {
-      for (int32_t i = 0; i < sc->ns; ++i) {
-        const JpegScanComponent& c = sc->comps[i];
-        const JpegFrameComponent& fc = fr.comps[c.comp];
-        const int32_t nb = g.single ? 1 : fc.h * fc.v;
-        for (int32_t k = 0; k < nb; ++k) {
-          int32_t bx = g.single ? col : col * fc.h + k % fc.h;
-          int32_t by = g.single ? row : row * fc.v + k / fc.h;
-          int16_t* b = st->coef + coef_slot(st, c.comp, bx, by) * 64;
-          int32_t rc;
-          if (dc_scan) {
-            if (sc->ah == 0) {
-              std::memset(b, 0, 64 * sizeof(int16_t));
-              rc = decode_dc_first(&st->stream, &st->dc_tables[c.dc_tbl], b, &dc[i], sc->al);
-            } else {
-              rc = decode_dc_refine(&st->stream, b, sc->al);
-            }
-          } else if (sc->ah == 0) {
-            rc = decode_ac_first(&st->stream, b, &st->ac_tables[c.ac_tbl], sc->ss, sc->se, sc->al);
-          } else {
-            rc = decode_ac_refine(&st->stream, b, &st->ac_tables[c.ac_tbl], sc->ss, sc->se, sc->al);
+      if (g.single) {
+        int32_t rc = decode_one(row_base + size_t(hx) * 64, walk[0], &dc[0]);
+        if (rc < 0) return rc;
+        if (++hx == walk[0].h) {
+          hx = 0;
+          row_base += bpm * 64;
+        }
+      } else {
+        int16_t* mcu = st->coef + (size_t(row) * size_t(fr.mcus_across) + size_t(col)) * bpm * 64;
+        for (int32_t i = 0; i < sc->ns; ++i) {
+          const Walk& w = walk[i];
+          int16_t* b = mcu + size_t(w.offset) * 64;
+          for (int32_t k = 0; k < w.nb; ++k, b += 64) {
+            int32_t rc = decode_one(b, w, &dc[i]);
+            if (rc < 0) return rc;
           }
-          if (rc < 0) return rc;
         }
       }
       int32_t rc = restart_check(st, sc, g, col, row, dc);

@@ -1,5 +1,6 @@
 // Reading side of the Huffman coder: the bit reader with marker detection, symbol decoding and
 // the baseline and progressive block decoders.
+#include <algorithm>
 #include <cstring>
 
 #include "jpeg/internal.h"
@@ -290,108 +291,266 @@ int32_t decode_dc_refine(JpegStream* in, int16_t* coef, int32_t al) {
   return 0;
 }
 
+namespace {
+
+// The bit register of one progressive block held in locals. Every refill goes through the same
+// calls, under the same conditions, as the stream-level readers above, so the stream ends in the
+// same state (and reports the same markers, ends and errors) whichever path decoded a block.
+struct BitReg {
+  JpegStream* in;
+  uint64_t acc;
+  int32_t bits;
+
+  explicit BitReg(JpegStream* s) : in(s), acc(s->acc), bits(s->bits) {}
+  void sync() const {
+    in->acc = acc;
+    in->bits = bits;
+  }
+  void load() {
+    acc = in->acc;
+    bits = in->bits;
+  }
+  int32_t need(int32_t n) {
+    if (bits >= n) return 0;
+    sync();
+    const int32_t rc = fill_bits(in, n);
+    load();
+    return rc;
+  }
+  uint32_t take(int32_t n) {
+    bits -= n;
+    return static_cast<uint32_t>(acc >> bits) & ((1u << n) - 1);
+  }
+  uint32_t take1() {
+    --bits;
+    return static_cast<uint32_t>(acc >> bits) & 1u;
+  }
+  void quick() {
+    sync();
+    quick_fill(in);
+    load();
+  }
+  // decode_symbol with its refill from plain bytes and its lookahead step inline (a second
+  // quick_fill inside decode_symbol takes nothing more).
+  int32_t symbol(const JpegHuffDecode* t, int32_t* sym) {
+    if (bits < 16) quick();
+    if (bits >= 16) {
+      const uint32_t e = t->lookahead[(acc >> (bits - 8)) & 0xFF];
+      if (e) {
+        bits -= static_cast<int32_t>(e >> 16);
+        *sym = static_cast<int32_t>(e & 0xFF);
+        return 0;
+      }
+    }
+    sync();
+    const int32_t rc = decode_symbol(in, t, sym);
+    load();
+    return rc;
+  }
+};
+
+// Natural position -> zigzag position (the inverse of kZigzag's first 64 entries).
+constexpr uint8_t kZigzagPos[64] = {
+    0,  1,  5,  6,  14, 15, 27, 28, 2,  4,  7,  13, 16, 26, 29, 42, 3,  8,  12, 17, 25, 30,
+    41, 43, 9,  11, 18, 24, 31, 40, 44, 53, 10, 19, 23, 32, 39, 45, 52, 54, 20, 22, 33, 38,
+    46, 51, 55, 60, 21, 34, 37, 47, 50, 56, 59, 61, 35, 36, 48, 49, 57, 58, 62, 63};
+
+// Zigzag bits of the coefficients of each group of four in natural order (0..15), for each
+// pattern of which of the four are non-zero.
+struct NibbleZigzag {
+  uint64_t bits[16][16];
+};
+constexpr NibbleZigzag make_nibble_zigzag() {
+  NibbleZigzag t{};
+  for (int g = 0; g < 16; ++g)
+    for (int n = 0; n < 16; ++n)
+      for (int i = 0; i < 4; ++i)
+        if (n >> i & 1) t.bits[g][n] |= uint64_t(1) << kZigzagPos[4 * g + i];
+  return t;
+}
+constexpr NibbleZigzag kNibbleZigzag = make_nibble_zigzag();
+
+// Bit j set when the coefficient at zigzag position j is non-zero. Four coefficients at a time
+// in a 64-bit word: the top bit of each lane says the lane is non-zero, one multiply gathers
+// the four, and a table maps them to their zigzag bits.
+inline uint64_t nonzero_zigzag(const int16_t* block) {
+  uint64_t zz = 0;
+  for (int g = 0; g < 16; ++g) {
+    uint64_t w;
+    std::memcpy(&w, block + 4 * g, sizeof w);
+    const uint64_t t = (((w & 0x7FFF7FFF7FFF7FFFull) + 0x7FFF7FFF7FFF7FFFull) | w) & 0x8000800080008000ull;
+    zz |= kNibbleZigzag.bits[g][(t * 0x0000200040008001ull) >> 60];
+  }
+  return zz;
+}
+
+// For each byte value: the positions of its set bits in ascending order, one per byte of a
+// little-endian word (the rest zero), and how many there are.
+struct BitPositions {
+  uint64_t packed[256];
+  uint8_t count[256];
+};
+constexpr BitPositions make_bit_positions() {
+  BitPositions t{};
+  for (int b = 0; b < 256; ++b) {
+    int n = 0;
+    for (int i = 0; i < 8; ++i)
+      if (b >> i & 1) t.packed[b] |= uint64_t(i) << (8 * n++);
+    t.count[b] = static_cast<uint8_t>(n);
+  }
+  return t;
+}
+constexpr BitPositions kBitPositions = make_bit_positions();
+
+// Writes the positions of the set bits of m in ascending order; returns how many. out needs
+// room for 8 bytes past the last position.
+inline int32_t list_bits(uint64_t m, uint8_t* out) {
+  int32_t n = 0;
+  for (int i = 0; i < 8; ++i) {
+    const uint32_t b = static_cast<uint32_t>(m >> (8 * i)) & 0xFF;
+    const uint64_t at = kBitPositions.packed[b] + uint64_t(8 * i) * 0x0101010101010101ull;
+    std::memcpy(out + n, &at, sizeof at);
+    n += kBitPositions.count[b];
+  }
+  return n;
+}
+
+inline int32_t popcount64(uint64_t x) {
+  x = x - ((x >> 1) & 0x5555555555555555ull);
+  x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
+  x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+  return static_cast<int32_t>((x * 0x0101010101010101ull) >> 56);
+}
+
+// Bits [0, n) set, n in 0..64.
+inline uint64_t low_bits(int32_t n) { return n >= 64 ? ~uint64_t(0) : (uint64_t(1) << n) - 1; }
+
+}  // namespace
+
 int32_t decode_ac_first(JpegStream* in, int16_t* block, const JpegHuffDecode* ac, int32_t ss, int32_t se,
                         int32_t al) {
   if (in->eob_run > 0) {
     --in->eob_run;
     return 0;
   }
+  BitReg br(in);
+  int32_t rc = 0;
   for (int32_t k = ss; k <= se; ++k) {
-    if (in->bits < 16) quick_fill(in);
-    if (in->bits >= 16) {
-      const uint32_t e = ac->fast[(in->acc >> (in->bits - 10)) & 1023];
+    if (br.bits < 16) br.quick();
+    if (br.bits >= 16) {
+      const uint32_t e = ac->fast[(br.acc >> (br.bits - 10)) & 1023];
       if (e && !(e & 0x8000u)) {
-        in->bits -= static_cast<int32_t>(e & 0xFF);
+        br.bits -= static_cast<int32_t>(e & 0xFF);
         k += static_cast<int32_t>((e >> 8) & 0x7F);
         block[kZigzag[k]] = static_cast<int16_t>(static_cast<uint32_t>(static_cast<int16_t>(e >> 16)) << al);
         continue;
       }
     }
-    int32_t sym = 0, v = 0;
-    int32_t rc = decode_symbol(in, ac, &sym);
-    if (rc) return rc == kMarkerHit ? 0 : rc;
-    int32_t r = sym >> 4, s = sym & 15;
+    int32_t sym = 0;
+    if ((rc = br.symbol(ac, &sym)) != 0) break;
+    const int32_t r = sym >> 4, s = sym & 15;
     if (s) {
       k += r;
-      rc = read_value(in, s, &v);
-      if (rc) return rc == kMarkerHit ? 0 : rc;
+      if ((rc = br.need(s)) != 0) break;
+      const int32_t v = extend(br.take(s), s);
       block[kZigzag[k]] = static_cast<int16_t>(static_cast<uint32_t>(v) << al);
     } else if (r == 15) {
       k += 15;
     } else {
       int32_t run = 1 << r;
       if (r) {
-        rc = need(in, r);
-        if (rc) return rc < 0 ? rc : 0;
-        run += static_cast<int32_t>(take_bits(in, r));
+        if ((rc = br.need(r)) != 0) break;
+        run += static_cast<int32_t>(br.take(r));
       }
       in->eob_run = run - 1;
       break;
     }
   }
-  return 0;
+  br.sync();
+  return rc == kMarkerHit ? 0 : rc;
 }
 
 int32_t decode_ac_refine(JpegStream* in, int16_t* block, const JpegHuffDecode* ac, int32_t ss, int32_t se,
                          int32_t al) {
   const int32_t p1 = 1 << al;
-  const int32_t m1 = -p1;
-  int32_t k = ss;
-  int32_t rc = 0;
-  // Applies a correction bit to an already non-zero coefficient.
-  auto correct = [&](int16_t* c) -> int32_t {
-    int32_t r2 = need(in, 1);
-    if (r2) return r2 < 0 ? r2 : kMarkerHit;
-    if (take_bits(in, 1) && (*c & p1) == 0) *c = static_cast<int16_t>(*c + (*c >= 0 ? p1 : m1));
+  BitReg br(in);
+  // The band's non-zero coefficients (zigzag bits). Corrections never make a coefficient zero
+  // and new values land on positions already passed, so this holds for the whole block.
+  const uint64_t band = ss <= se ? low_bits(se + 1) & ~low_bits(ss) : 0;
+  const uint64_t nz = band ? nonzero_zigzag(block) & band : 0;
+  // One correction bit for each of the `count` non-zero coefficients in m, in order. With the
+  // bits at hand they are taken at once, so the next symbol need not wait for the loop.
+  auto correct = [&](uint64_t m, int32_t count) -> int32_t {
+    if (count == 0) return 0;
+    if (br.bits >= count) {
+      br.bits -= count;
+      const uint64_t cb = br.acc >> br.bits;
+      int32_t i = count;
+      while (m) {
+        int16_t* cp = &block[kZigzag[__builtin_ctzll(m)]];
+        m &= m - 1;
+        const int32_t c = *cp;
+        // c + (c >= 0 ? p1 : -p1) when the bit is set and the coefficient lacks it
+        const int32_t apply = -static_cast<int32_t>(static_cast<uint32_t>(cb >> --i) & 1u & uint32_t((c & p1) == 0));
+        *cp = static_cast<int16_t>(c + ((((c >> 31) | 1) * p1) & apply));
+      }
+      return 0;
+    }
+    while (m) {  // bit by bit, refilling as the stream reader does
+      int16_t* cp = &block[kZigzag[__builtin_ctzll(m)]];
+      m &= m - 1;
+      const int32_t r2 = br.need(1);
+      if (r2) return r2 < 0 ? r2 : kMarkerHit;
+      if (br.take1() && (*cp & p1) == 0) *cp = static_cast<int16_t>(*cp + (*cp >= 0 ? p1 : -p1));
+    }
     return 0;
   };
-  if (in->eob_run == 0) {
-    for (; k <= se; ++k) {
+  int32_t k = ss;
+  int32_t rc = 0;
+  if (in->eob_run == 0 && band) {
+    // Positions of the band's zeros in order, then se + 1 for runs that pass the last one.
+    uint8_t zeros[64 + 16];
+    const int32_t nzero = list_bits(band & ~nz, zeros);
+    const uint64_t past = uint64_t(se + 1) * 0x0101010101010101ull;
+    std::memcpy(zeros + nzero, &past, sizeof past);
+    std::memcpy(zeros + nzero + 8, &past, sizeof past);
+    int32_t zi = 0;  // first zero at or after k
+    while (k <= se) {
       int32_t sym = 0;
-      rc = decode_symbol(in, ac, &sym);
-      if (rc) return rc == kMarkerHit ? 0 : rc;
-      int32_t r = sym >> 4, s = sym & 15;
+      if ((rc = br.symbol(ac, &sym)) != 0) goto done;
+      const int32_t r = sym >> 4, s = sym & 15;
       int32_t value = 0;
       if (s) {
-        rc = need(in, 1);
-        if (rc) return rc < 0 ? rc : 0;
-        value = take_bits(in, 1) ? p1 : m1;
+        if ((rc = br.need(1)) != 0) goto done;
+        value = br.take1() ? p1 : -p1;
       } else if (r != 15) {
         int32_t run = 1 << r;
         if (r) {
-          rc = need(in, r);
-          if (rc) return rc < 0 ? rc : 0;
-          run += static_cast<int32_t>(take_bits(in, r));
+          if ((rc = br.need(r)) != 0) goto done;
+          run += static_cast<int32_t>(br.take(r));
         }
         in->eob_run = run;
         break;
       }
-      // Pass r zero coefficients (correcting the non-zero ones met), then place the new one.
-      while (k <= se) {
-        int16_t* c = &block[kZigzag[k]];
-        if (*c != 0) {
-          rc = correct(c);
-          if (rc) return rc == kMarkerHit ? 0 : rc;
-        } else {
-          if (r == 0) break;
-          --r;
-        }
-        ++k;
-      }
-      if (value) block[kZigzag[k]] = static_cast<int16_t>(value);
+      // Pass r zeros, correcting the non-zero coefficients met; the next zero (or the position
+      // one past the band when they run out) takes the new value.
+      const int32_t idx = zi + r;
+      const int32_t t = zeros[idx];
+      const int32_t passed = std::min(idx, nzero) - zi;
+      if ((rc = correct(nz & low_bits(t) & ~low_bits(k), t - k - passed)) != 0) goto done;
+      if (value) block[kZigzag[t]] = static_cast<int16_t>(value);
+      k = t + 1;
+      zi = idx + 1;
     }
   }
   if (in->eob_run > 0) {
-    for (; k <= se; ++k) {
-      int16_t* c = &block[kZigzag[k]];
-      if (*c != 0) {
-        rc = correct(c);
-        if (rc) return rc == kMarkerHit ? 0 : rc;
-      }
-    }
+    const uint64_t rest = nz & ~low_bits(k);
+    if ((rc = correct(rest, popcount64(rest))) != 0) goto done;
     --in->eob_run;
   }
-  return 0;
+done:
+  br.sync();
+  return rc == kMarkerHit ? 0 : rc;
 }
 
 }  // namespace jcodec
