@@ -159,6 +159,9 @@ static int32_t decode_block_impl(JpegStream* in, const JpegHuffDecode* dc, const
       const uint64_t zero = 0;
       std::memcpy(block + i, &zero, sizeof zero);
     }
+  } else {
+    // a DC cut off by the end of the data is 0 here too, never what the buffer held before
+    block[0] = 0;
   }
   // The bit register lives in locals; it goes back to the stream around every call out.
   uint64_t acc = in->acc;

@@ -182,6 +182,23 @@ using McuPart = JpegMcuPart;
 // when asked. -8 when nothing of it is visible.
 int32_t write_mcu_general(JPEG_PROPERTIES* st, int32_t x0, int32_t y0, int32_t w, int32_t h, const McuPart* parts,
                           int32_t nparts, bool convert);
+// Whole, unclipped MCUs of the common layouts into B,G,R / R,G,B / R,G,B,255 with the in-place
+// arithmetic; false (nothing written) for anything else.
+bool write_whole_converted(JPEG_PROPERTIES* st, const JpegRect& clip, int32_t x0, int32_t y0, int32_t w, int32_t h,
+                           const McuPart* parts, int32_t nparts);
+// Y, Cb, Cr to R, G, B as the in-place passes and the general writers compute it (its green term
+// differs from the fixed kernels' by the rounding of the shifted sum):
+//   R = sat(Y + ((359 Cr - 45813) >> 8)), G = sat(Y + ((34806 - 88 Cb - 183 Cr) >> 8)),
+//   B = sat(Y + ((454 Cb - 57937) >> 8)).
+// Written with c = Cr - 128, d = Cb - 128 and the multiples of 256 taken out of the shifted sums,
+// the same values come from 16-bit arithmetic, which vectorises eight lanes wide.
+inline uint8_t sat8(int32_t v) { return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); }
+inline void ycc_to_rgb(int16_t y, int16_t cb, int16_t cr, uint8_t* r, uint8_t* g, uint8_t* b) {
+  const int16_t c = static_cast<int16_t>(cr - 128), d = static_cast<int16_t>(cb - 128);
+  *r = sat8(static_cast<int16_t>(y + c + static_cast<int16_t>(static_cast<int16_t>(103 * c + 139) >> 8)));
+  *g = sat8(static_cast<int16_t>(y - c + static_cast<int16_t>(static_cast<int16_t>(73 * c - 88 * d + 118) >> 8)));
+  *b = sat8(static_cast<int16_t>(y + d + static_cast<int16_t>(static_cast<int16_t>(198 * d + 175) >> 8)));
+}
 int32_t out_mcu_store_planes(JPEG_PROPERTIES* st, int32_t col, int32_t row);
 void convert_area(JPEG_PROPERTIES* st, const JpegRect& clip);  // clip in image coordinates
 void convert_dib_in_place(JPEG_PROPERTIES* st);

@@ -9,8 +9,6 @@ namespace jcodec {
 
 namespace {
 
-inline uint8_t sat(int32_t v) { return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); }
-
 // log2 of a block side (8, 4, 2 or 1): sample indexes are split by shifts, not divisions.
 inline int32_t side_shift(int32_t n) { return n == 8 ? 3 : n == 4 ? 2 : n == 2 ? 1 : 0; }
 
@@ -118,10 +116,7 @@ bool write_converted(JPEG_PROPERTIES* st, const JpegRect& clip, const McuPart* p
       }
     }
     for (int32_t i = 0; i < m; ++i) {
-      const int32_t yy = ys[i], cb = cbs[i], cr = crs[i];
-      rs[i] = sat(yy + ((359 * cr - 45813) >> 8));
-      gs[i] = sat(yy + ((34806 - 88 * cb - 183 * cr) >> 8));
-      bs[i] = sat(yy + ((454 * cb - 57937) >> 8));
+      ycc_to_rgb(ys[i], cbs[i], crs[i], &rs[i], &gs[i], &bs[i]);
     }
     m = 0;
     for (int32_t y = y0; y < y1; ++y) {
@@ -192,7 +187,8 @@ int32_t write_mcu_general(JPEG_PROPERTIES* st, int32_t x0, int32_t y0, int32_t w
     st->pixels_written = 1;
     return 0;
   }
-  if (convert && write_converted(st, clip, parts, nparts)) {
+  if (convert && (write_whole_converted(st, clip, x0, y0, w, h, parts, nparts) ||
+                  write_converted(st, clip, parts, nparts))) {
     st->pixels_written = 1;
     return 0;
   }
@@ -263,10 +259,8 @@ void convert_area(JPEG_PROPERTIES* st, const JpegRect& clip) {
   for (int32_t y = clip.top; y < clip.bottom; ++y) {
     uint8_t* o = pixel_at(st, clip.left, y);
     for (int32_t x = clip.left; x < clip.right; ++x, o += p) {
-      int32_t yy = o[0], cb = o[1], cr = o[2];
-      uint8_t r = sat(yy + ((359 * cr - 45813) >> 8));
-      uint8_t g = sat(yy + ((34806 - 88 * cb - 183 * cr) >> 8));
-      uint8_t b = sat(yy + ((454 * cb - 57937) >> 8));
+      uint8_t r, g, b;
+      ycc_to_rgb(o[0], o[1], o[2], &r, &g, &b);
       if (d == JPEG_COLOR_BGR) {
         o[0] = b, o[1] = g, o[2] = r;
       } else if (d == JPEG_COLOR_RGB) {

@@ -165,6 +165,24 @@ TEST(JpegEntropy, DecodeEndsQuietlyAtAMarker) {
   EXPECT_EQ(fill_bits(&in2, 24), JPEG_ERR_DATA);
 }
 
+// A block whose DC is cut off by a marker reads as 0 in both decoders, whatever the buffer held
+// (the DC-only decoder serves 1/8 reads, whose blocks come from a buffer reused MCU after MCU).
+TEST(JpegEntropy, BlockCutBeforeItsDcIsZero) {
+  Coder k(kDcLumaBits, kDcLumaVals, kAcLumaBits, kAcLumaVals);
+  const std::vector<uint8_t> data{0xFF, 0xD9};
+  for (auto fn : {decode_block, decode_block_dc_only}) {
+    JpegStream in{};
+    in.buf = data.data();
+    in.end = data.size();
+    int32_t last = 0;
+    std::array<int16_t, 64> b;
+    b.fill(77);
+    EXPECT_EQ(fn(&in, &k.dc_dec, &k.ac_dec, &last, b.data()), 0);
+    EXPECT_EQ(b[0], 0);
+    EXPECT_EQ(in.pending_marker, 0xD9);
+  }
+}
+
 TEST(JpegEntropy, OptimalTableOnFibonacciCounts) {
   uint32_t freq[257] = {};
   uint32_t a = 1, b = 1;
