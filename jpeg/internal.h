@@ -2,6 +2,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <new>
 
 #include "jpeg/jcodec.h"
@@ -198,6 +199,36 @@ inline void ycc_to_rgb(int16_t y, int16_t cb, int16_t cr, uint8_t* r, uint8_t* g
   *r = sat8(static_cast<int16_t>(y + c + static_cast<int16_t>(static_cast<int16_t>(103 * c + 139) >> 8)));
   *g = sat8(static_cast<int16_t>(y - c + static_cast<int16_t>(static_cast<int16_t>(73 * c - 88 * d + 118) >> 8)));
   *b = sat8(static_cast<int16_t>(y + d + static_cast<int16_t>(static_cast<int16_t>(198 * d + 175) >> 8)));
+}
+// Pixel (x, y) of the DIB, in image coordinates.
+inline uint8_t* pixel_at(const JPEG_PROPERTIES* st, int32_t x, int32_t y) {
+  return st->dib_origin + static_cast<ptrdiff_t>(y - st->origin_y) * st->dib_line_bytes +
+         static_cast<ptrdiff_t>(x - st->origin_x) * st->pixel_bytes;
+}
+// n pixels of p bytes from R, G and B rows: red at byte ri, blue at byte 2 - ri, 255 in the
+// fourth byte when quad. Three- and four-byte pixels go out as one four-byte store each (a
+// three-byte one overlapping the next pixel; the row's last pixel by bytes).
+inline void store_rgb_row(uint8_t* __restrict o, const uint8_t* rs, const uint8_t* gs, const uint8_t* bs, int32_t n,
+                          int32_t ri, int32_t p, bool quad) {
+  const int32_t bi = 2 - ri;
+  int32_t k = 0;
+  if (p == 3) {
+    for (; k < n - 1; ++k, o += 3) {
+      const uint32_t v = uint32_t(rs[k]) << (8 * ri) | uint32_t(gs[k]) << 8 | uint32_t(bs[k]) << (8 * bi);
+      std::memcpy(o, &v, sizeof v);
+    }
+  } else if (p == 4 && quad) {
+    for (; k < n; ++k, o += 4) {
+      const uint32_t v = uint32_t(rs[k]) << (8 * ri) | uint32_t(gs[k]) << 8 | uint32_t(bs[k]) << (8 * bi) | 0xFF000000u;
+      std::memcpy(o, &v, sizeof v);
+    }
+  }
+  for (; k < n; ++k, o += p) {
+    o[ri] = rs[k];
+    o[1] = gs[k];
+    o[bi] = bs[k];
+    if (quad) o[3] = 255;
+  }
 }
 int32_t out_mcu_store_planes(JPEG_PROPERTIES* st, int32_t col, int32_t row);
 void convert_area(JPEG_PROPERTIES* st, const JpegRect& clip);  // clip in image coordinates

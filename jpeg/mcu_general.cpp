@@ -12,11 +12,6 @@ namespace {
 // log2 of a block side (8, 4, 2 or 1): sample indexes are split by shifts, not divisions.
 inline int32_t side_shift(int32_t n) { return n == 8 ? 3 : n == 4 ? 2 : n == 2 ? 1 : 0; }
 
-inline uint8_t* pixel_at(const JPEG_PROPERTIES* st, int32_t x, int32_t y) {
-  return st->dib_origin + static_cast<ptrdiff_t>(y - st->origin_y) * st->dib_line_bytes +
-         static_cast<ptrdiff_t>(x - st->origin_x) * st->pixel_bytes;
-}
-
 // Where component c's sample goes in a pixel.
 struct ByteMap {
   int32_t first, count;  // bytes [first, first + count) get the sample
@@ -90,7 +85,7 @@ bool write_converted(JPEG_PROPERTIES* st, const JpegRect& clip, const McuPart* p
   column_offsets(st, parts[2], clip.left, cw, c2);
   for (int32_t k = 0; k < cw; ++k)
     if (c0[k] < 0 || c1[k] < 0 || c2[k] < 0) return false;
-  const int ri = d == JPEG_COLOR_BGR ? 2 : 0, bi = d == JPEG_COLOR_BGR ? 0 : 2;
+  const int ri = d == JPEG_COLOR_BGR ? 2 : 0;
   const int32_t ch = clip.bottom - clip.top;
   if (ch > 64) return false;
   const int16_t* rows[3][64];
@@ -118,24 +113,8 @@ bool write_converted(JPEG_PROPERTIES* st, const JpegRect& clip, const McuPart* p
     for (int32_t i = 0; i < m; ++i) {
       ycc_to_rgb(ys[i], cbs[i], crs[i], &rs[i], &gs[i], &bs[i]);
     }
-    m = 0;
-    for (int32_t y = y0; y < y1; ++y) {
-      uint8_t* __restrict o = pixel_at(st, clip.left, clip.top + y);
-      int32_t k = 0;
-      if (p == 3) {
-        // four-byte stores, each overlapping the next pixel; the row's last pixel by bytes
-        for (; k < cw - 1; ++k, ++m, o += 3) {
-          const uint32_t v = uint32_t(ri ? bs[m] : rs[m]) | uint32_t(gs[m]) << 8 | uint32_t(ri ? rs[m] : bs[m]) << 16;
-          std::memcpy(o, &v, sizeof v);
-        }
-      }
-      for (; k < cw; ++k, ++m, o += p) {
-        o[ri] = rs[m];
-        o[1] = gs[m];
-        o[bi] = bs[m];
-        if (quad) o[3] = 255;
-      }
-    }
+    for (int32_t y = y0, m = 0; y < y1; ++y, m += cw)
+      store_rgb_row(pixel_at(st, clip.left, clip.top + y), rs + m, gs + m, bs + m, cw, ri, p, quad);
   }
   return true;
 }

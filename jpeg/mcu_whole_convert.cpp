@@ -1,8 +1,6 @@
 // Whole, unclipped MCUs of the common three-component layouts written straight from the blocks
 // with the in-place colour conversion: luma 1x1, 2x1 or 2x2 blocks at the output resolution,
 // chroma one block each at the output resolution or at half of it in either direction.
-#include <cstring>
-
 #include "jpeg/internal.h"
 
 namespace jcodec {
@@ -18,7 +16,6 @@ void whole_mcu(JPEG_PROPERTIES* st, int32_t x0, int32_t y0, const McuPart* parts
   const int16_t* lum = parts[0].blocks;
   const int16_t* cbp = parts[1].blocks;
   const int16_t* crp = parts[2].blocks;
-  const int32_t bi = 2 - ri;
   // gather the MCU's samples into flat rows, convert them in one straight loop, then store
   alignas(16) int16_t ys[R * W], cbs[R * W], crs[R * W];
   for (int y = 0; y < R; ++y) {
@@ -34,29 +31,8 @@ void whole_mcu(JPEG_PROPERTIES* st, int32_t x0, int32_t y0, const McuPart* parts
   }
   alignas(16) uint8_t rv[R * W], gv[R * W], bv[R * W];
   for (int i = 0; i < R * W; ++i) ycc_to_rgb(ys[i], cbs[i], crs[i], &rv[i], &gv[i], &bv[i]);
-  for (int y = 0; y < R; ++y) {
-    const uint8_t* rs = rv + y * W;
-    const uint8_t* gs = gv + y * W;
-    const uint8_t* bs = bv + y * W;
-    uint8_t* __restrict o = st->dib_origin + static_cast<ptrdiff_t>(y0 + y - st->origin_y) * st->dib_line_bytes +
-                            static_cast<ptrdiff_t>(x0 - st->origin_x) * P;
-    if (P == 3) {
-      // four-byte stores, each overlapping the next pixel; the row's last pixel by bytes
-      for (int x = 0; x < W - 1; ++x, o += 3) {
-        const uint32_t v = uint32_t(ri ? bs[x] : rs[x]) | uint32_t(gs[x]) << 8 | uint32_t(ri ? rs[x] : bs[x]) << 16;
-        std::memcpy(o, &v, sizeof v);
-      }
-      o[ri] = rs[W - 1];
-      o[1] = gs[W - 1];
-      o[bi] = bs[W - 1];
-    } else {
-      // four-byte pixels: R,G,B,255
-      for (int x = 0; x < W; ++x, o += 4) {
-        const uint32_t v = uint32_t(rs[x]) | uint32_t(gs[x]) << 8 | uint32_t(bs[x]) << 16 | 0xFF000000u;
-        std::memcpy(o, &v, sizeof v);
-      }
-    }
-  }
+  for (int y = 0; y < R; ++y)
+    store_rgb_row(pixel_at(st, x0, y0 + y), rv + y * W, gv + y * W, bv + y * W, W, ri, P, P == 4);
 }
 
 struct Layout {

@@ -338,6 +338,8 @@ namespace {
 constexpr int32_t kRow4Bound = 27000;  // 27560 * 77910 + 2^18 < 2^31
 constexpr int32_t kRow2Bound = 25000;  // 25034 * 85759 + 2^19 < 2^31
 
+inline bool within(int32_t v, int32_t bound) { return U(v + bound) <= U(2 * bound); }
+
 template <class T>
 [[gnu::always_inline]] inline void idct_acc4_flow(T c0, T c1, T c2, T c3, T c5, T c6, T c7, T* o, T rnd, int sh,
                                                   int c0_shift, bool split_dc) {
@@ -373,7 +375,7 @@ void idct_accurate_4x4_impl(int16_t* b, const int16_t* q) {
   }
   uint32_t over = 0;
   for (int col = 0; col < 8; ++col)
-    for (int i = 0; i < 4; ++i) over |= U(t[col][i] + kRow4Bound) > U(2 * kRow4Bound);
+    for (int i = 0; i < 4; ++i) over |= !within(t[col][i], kRow4Bound);
   alignas(16) int16_t out[4][4];
   if (!over) {
     for (int r = 0; r < 4; ++r) {
@@ -394,6 +396,14 @@ void idct_accurate_4x4_impl(int16_t* b, const int16_t* q) {
     for (int i = 0; i < 4; ++i) b[r * 8 + i] = out[i][r];
 }
 
+// Second pass of the 2x2 transform on one row of first-pass values.
+template <class T>
+inline void idct_acc2_row(const int32_t* e, int16_t* out) {
+  const T z = T(e[5]) * 6967 + T(e[1]) * 29692 - T(e[7]) * 5906 - T(e[3]) * 10426;
+  out[0] = clamp8((T(e[0]) * 32768 + z + 0x80000) >> 20);
+  out[1] = clamp8((T(e[0]) * 32768 - z + 0x80000) >> 20);
+}
+
 template <bool kQ>
 void idct_accurate_2x2_impl(int16_t* b, const int16_t* q) {
   int32_t t[2][8];
@@ -407,18 +417,10 @@ void idct_accurate_2x2_impl(int16_t* b, const int16_t* q) {
   }
   for (int r = 0; r < 2; ++r) {
     const int32_t* e = t[r];
-    const bool fits = U(e[0] + kRow2Bound) <= U(2 * kRow2Bound) && U(e[1] + kRow2Bound) <= U(2 * kRow2Bound) &&
-                      U(e[3] + kRow2Bound) <= U(2 * kRow2Bound) && U(e[5] + kRow2Bound) <= U(2 * kRow2Bound) &&
-                      U(e[7] + kRow2Bound) <= U(2 * kRow2Bound);
-    if (fits) {
-      const int32_t z = e[5] * 6967 + e[1] * 29692 - e[7] * 5906 - e[3] * 10426;
-      b[r * 8] = clamp8_32((e[0] * 32768 + z + 0x80000) >> 20);
-      b[r * 8 + 1] = clamp8_32((e[0] * 32768 - z + 0x80000) >> 20);
-    } else {
-      const int64_t z = int64_t(e[5]) * 6967 + int64_t(e[1]) * 29692 - int64_t(e[7]) * 5906 - int64_t(e[3]) * 10426;
-      b[r * 8] = clamp8((int64_t(e[0]) * 32768 + z + 0x80000) >> 20);
-      b[r * 8 + 1] = clamp8((int64_t(e[0]) * 32768 - z + 0x80000) >> 20);
-    }
+    const bool fits = within(e[0], kRow2Bound) && within(e[1], kRow2Bound) && within(e[3], kRow2Bound) &&
+                      within(e[5], kRow2Bound) && within(e[7], kRow2Bound);
+    if (fits) idct_acc2_row<int32_t>(e, b + r * 8);
+    else idct_acc2_row<int64_t>(e, b + r * 8);
   }
 }
 
