@@ -1,7 +1,7 @@
 # Shared by the scripts: install the Debian packages the project needs, only those missing.
 # Later work adds its packages to VELDRA_PACKAGES.
 VELDRA_PACKAGES=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config ccache
   libsdl2-dev libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev xdg-utils
   xvfb xauth x11-utils imagemagick
