@@ -55,25 +55,27 @@ int main(int argc, char** argv) {
   long lines = 0;
   long delay_ms = 300;
   std::vector<uint32_t> commands;
+  // Options come in pairs (name, value) up to "--"; the program and its arguments follow it.
   int i = 1;
-  for (; i < argc; ++i) {
+  while (i < argc) {
     const std::string arg = argv[i];
     if (arg == "--") {
       ++i;
       break;
     }
     if (i + 1 >= argc) return usage();
+    const char* value = argv[i + 1];
     long v = 0;
-    if (arg == "--lines" && parse_number(argv[i + 1], 0, MAX_LINES, &v)) {
+    if (arg == "--lines" && parse_number(value, 0, MAX_LINES, &v)) {
       lines = v;
-    } else if (arg == "--command" && parse_number(argv[i + 1], 0, 0xFFFFFFFFL, &v)) {
+    } else if (arg == "--command" && parse_number(value, 0, 0xFFFFFFFFL, &v)) {
       commands.push_back(static_cast<uint32_t>(v));
-    } else if (arg == "--command-delay" && parse_number(argv[i + 1], 0, 60000, &v)) {
+    } else if (arg == "--command-delay" && parse_number(value, 0, 60000, &v)) {
       delay_ms = v;
     } else {
       return usage();
     }
-    ++i;
+    i += 2;
   }
   if (i >= argc) return usage();
   const std::string program = argv[i];
