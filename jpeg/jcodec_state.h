@@ -238,7 +238,7 @@ struct JpegStream {
   uint8_t file_buffer[4096];
 };
 
-// Writer side of the bit coder (Part of the encoder; the kernels live with the decoder's).
+// Writer side of the bit coder, for the encoder; its kernels live beside the decoder's.
 struct JpegOutput {
   uint64_t acc;
   int32_t free_bits;  // 8 = empty byte

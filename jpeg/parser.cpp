@@ -280,13 +280,13 @@ int32_t read_app0(JPEG_PROPERTIES* st) {
   if (len < 2) return 0;
   const size_t n = size_t(len - 2);
   // skipped by length: payload bytes such as FF C0 must not pass for markers
-  if (st->io_mode == 6 || n < 14 || n > 196622) return stream_skip(&s, n);
+  if (st->io_mode == JPEG_READ_ENTROPY_FILE || n < 14 || n > 196622) return stream_skip(&s, n);
   Segment seg;
   rc = take_payload(&s, len, &seg);
   if (rc) return rc;
   if (st->frame.present) return 0;
   const uint8_t* d = seg.data;
-  const bool thumb = st->io_mode == 20 || st->io_mode == 21;
+  const bool thumb = st->io_mode == JPEG_READ_THUMB_FILE || st->io_mode == JPEG_READ_THUMB_MEM;
   if (std::memcmp(d, "JFIF", 5) == 0) {
     st->jfif_seen = 1;
     st->jfif_version = static_cast<uint16_t>(be16(d + 5));

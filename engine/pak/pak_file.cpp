@@ -1,6 +1,7 @@
 // Open data files: disk files through the path resolver, archive entries through the cache.
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "engine/pak/pak_internal.h"
@@ -61,7 +62,7 @@ PAK_FILE* pak_open_entry(PAK_ARCHIVE* archive, size_t index) {
     table.resize(2 * blocks);
     ok = pak_read_at(*archive->file, e.offset, table.data(), table.size(), &archive->file_pos);
   }
-  auto* f = new PAK_FILE;
+  auto f = std::make_unique<PAK_FILE>();
   if (ok) {
     f->lengths.resize(blocks);
     f->offsets.resize(blocks);
@@ -78,13 +79,12 @@ PAK_FILE* pak_open_entry(PAK_ARCHIVE* archive, size_t index) {
   }
   if (!ok) {
     sys_log_printf(1, "error entry %d of file %s", static_cast<int>(index), archive->path.c_str());
-    delete f;
     return nullptr;
   }
   f->archive = archive;
   f->size = e.size;
   ++archive->open_entries;
-  return f;
+  return f.release();
 }
 
 PAK_FILE* pak_fopen(const char* path, const char* mode) {

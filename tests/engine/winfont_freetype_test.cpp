@@ -1,9 +1,10 @@
 // WINFONT and the platform rasteriser over the real face: sizing, blank codes, a missing font,
-// and a sample sheet written for a person to look at.
+// and a sample sheet of every size, colour and effect.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fstream>
+#include <set>
 #include <string>
 
 #include "engine/winfont/winfont.h"
@@ -123,50 +124,106 @@ TEST_F(WinfontFreeType, MissingFontIsLoggedAndDrawsNothing) {
       << errorTxt();
 }
 
-// Every size, ASCII and Chinese, each colour, outline, shadow, blend and opaque text, written as
-// winfont_sheet.ppm in the folder the test program runs in.
-TEST_F(WinfontFreeType, SampleSheet) {
-  BITMAP16* bm = bitmap16_create(800, 600);
-  bitmap16_fill(bm, pixel_ops.pack_rgb(0x305070));
-  int y = 4;
-  for (int slot = 1; slot <= 6; ++slot) {
-    const std::string size = "~Z" + std::to_string(slot);
-    font_draw_text(4, y, (size + "Size " + std::to_string(8 + 4 * slot) + " ~C4ABCxyz 0123 gjpqy "
-                          "\xD6\xD0\xCE\xC4\xD7\xD6\xCC\xE5\xB2\xE2\xCA\xD4~C0~Z1")
-                             .c_str(),
-                   1, bm);
-    y += 12 + 4 * (slot - 1) + 4;
-  }
-  int x = 4;
-  for (int c = 0; c < 10; ++c) {
-    const std::string text = "~C" + std::to_string(c) + "Colour" + std::to_string(c) + "~C0";
-    x = font_draw_text(x, y, text.c_str(), 1, bm) + 6;
-  }
-  y += 20;
-  font_draw_text(4, y, "~Z2~F1~O2Outline \xC3\xE8\xB1\xDF~F0   ~F2~C4Shadow \xD2\xF5\xD3\xB0~F0~C0", 1, bm);
-  y += 24;
-  font_draw_text(4, y, "~Z2~S1~A5Blend 50% \xB0\xEB\xCD\xB8\xC3\xF7~S0~A0", 1, bm);
-  y += 24;
-  font_draw_text(4, y, "~Z2Opaque \xB2\xBB\xCD\xB8\xC3\xF7 text", static_cast<uint32_t>(pixel_ops.pack_rgb(0x800000)) << 16,
-                 bm);
-  y += 24;
-  font_draw_text(4, y, "~Z1~C3Blue ~C8Black ~C9~C0~C5Cyan ~C6Magenta ~C7White~C0", 1, bm);
+// Pixels of the sheet that differ from its background inside a rectangle.
+struct SheetInk {
+  int count = 0, top = 1 << 20, bottom = -1;
+  bool has(uint16_t colour) const { return colours.count(colour) != 0; }
+  std::set<uint16_t> colours;
+};
 
-  const std::string path = (startDir() / "winfont_sheet.ppm").string();
+SheetInk sheetInk(const BITMAP16* bm, int x0, int y0, int x1, int y1, uint16_t background) {
+  SheetInk ink;
+  for (int y = std::max(y0, 0); y < std::min<int>(y1, bm->height); ++y)
+    for (int x = std::max(x0, 0); x < std::min<int>(x1, bm->width); ++x)
+      if (bm->rows[y][x] != background) {
+        ++ink.count;
+        ink.top = std::min(ink.top, y);
+        ink.bottom = std::max(ink.bottom, y);
+        ink.colours.insert(bm->rows[y][x]);
+      }
+  return ink;
+}
+
+// With VELDRA_TEST_DUMP=<folder>, the sheet is written there as winfont_sheet.ppm for a person.
+void dumpSheet(const BITMAP16* bm) {
+  const char* folder = std::getenv("VELDRA_TEST_DUMP");
+  if (!folder || !*folder) return;
+  const std::string path = std::string(folder) + "/winfont_sheet.ppm";
   std::ofstream out(path, std::ios::binary);
-  ASSERT_TRUE(out) << path;
-  out << "P6\n800 600\n255\n";
-  for (uint32_t row = 0; row < 600; ++row)
-    for (uint32_t col = 0; col < 800; ++col) {
+  out << "P6\n" << bm->width << ' ' << bm->height << "\n255\n";
+  for (int row = 0; row < static_cast<int>(bm->height); ++row)
+    for (int col = 0; col < static_cast<int>(bm->width); ++col) {
       const uint32_t rgb = pixel_ops.unpack_rgb(bm->rows[row][col]);
       const char px[3] = {static_cast<char>(rgb >> 16), static_cast<char>(rgb >> 8), static_cast<char>(rgb)};
       out.write(px, 3);
     }
-  out.close();
-  bitmap16_free(&bm);
-  std::ifstream check(path, std::ios::binary | std::ios::ate);
-  EXPECT_EQ(static_cast<long>(check.tellg()), 15L + 800L * 600L * 3L);
   std::printf("sample sheet: %s\n", path.c_str());
+}
+
+// Every size, ASCII and Chinese, each colour, outline, shadow, blend and opaque text on one sheet:
+// each line advances by its cells, inks only its own band and uses the colours it asks for.
+TEST_F(WinfontFreeType, SampleSheet) {
+  BITMAP16* bm = bitmap16_create(800, 600);
+  const uint16_t background = static_cast<uint16_t>(pixel_ops.pack_rgb(0x305070));
+  bitmap16_fill(bm, background);
+  const WINFONT_STATE& font = winfont_state();
+  int y = 4;
+  for (int slot = 1; slot <= 6; ++slot) {
+    SCOPED_TRACE("size slot " + std::to_string(slot));
+    const int h = 12 + 4 * (slot - 1);
+    const std::string words = "Size " + std::to_string(8 + 4 * slot) + " ABCxyz 0123 gjpqy ";
+    const std::string text = "~Z" + std::to_string(slot) + words.substr(0, 8) + "~C4" + words.substr(8) +
+                             "\xD6\xD0\xCE\xC4\xD7\xD6\xCC\xE5\xB2\xE2\xCA\xD4~C0~Z1";
+    const int32_t end = font_draw_text(4, y, text.c_str(), 1, bm);
+    // ASCII takes half a cell, each of the six Chinese characters a whole one.
+    EXPECT_EQ(end, 4 + static_cast<int>(words.size()) * (h / 2) + 6 * h);
+    const SheetInk ink = sheetInk(bm, 0, y, 800, y + h, background);
+    EXPECT_GT(ink.count, 40 * slot);
+    EXPECT_TRUE(ink.has(font.colours[0]));
+    EXPECT_TRUE(ink.has(font.colours[4]));
+    // Nothing spills into the gap before the next line.
+    EXPECT_EQ(sheetInk(bm, 0, y + h, 800, y + h + 4, background).count, 0);
+    y += h + 4;
+  }
+  int x = 4;
+  for (int c = 0; c < 10; ++c) {
+    SCOPED_TRACE("colour " + std::to_string(c));
+    const std::string text = "~C" + std::to_string(c) + "Colour" + std::to_string(c) + "~C0";
+    const int32_t end = font_draw_text(x, y, text.c_str(), 1, bm);
+    EXPECT_EQ(end, x + 7 * 6);
+    const SheetInk ink = sheetInk(bm, x, y, end, y + 12, background);
+    EXPECT_GT(ink.count, 20);
+    // Plain text of colour c inks with that colour alone (or not at all where it is the background).
+    for (uint16_t colour : ink.colours) EXPECT_EQ(colour, font.colours[c]);
+    x = end + 6;
+  }
+  y += 20;
+  const int32_t outlineEnd = font_draw_text(4, y, "~Z2~F1~O2Outline \xC3\xE8\xB1\xDF~F0", 1, bm);
+  const SheetInk outline = sheetInk(bm, 0, y - 1, outlineEnd + 1, y + 18, background);
+  EXPECT_TRUE(outline.has(font.colours[2]));  // "~O2": the outline takes text colour 2
+  EXPECT_TRUE(outline.has(font.colours[0]));
+  const int32_t shadowStart = outlineEnd + 24;
+  const int32_t shadowEnd = font_draw_text(shadowStart, y, "~Z2~F2~C4Shadow \xD2\xF5\xD3\xB0~F0~C0", 1, bm);
+  const SheetInk shadow = sheetInk(bm, shadowStart, y, shadowEnd + 2, y + 19, background);
+  EXPECT_TRUE(shadow.has(font.colours[4]));
+  EXPECT_GE(shadow.colours.size(), 2u);
+  y += 24;
+  // Blended text is neither the background nor the plain colour.
+  const int32_t blendEnd = font_draw_text(4, y, "~Z2~S1~A5Blend 50% \xB0\xEB\xCD\xB8\xC3\xF7~S0~A0", 1, bm);
+  const SheetInk blend = sheetInk(bm, 4, y, blendEnd, y + 16, background);
+  EXPECT_GT(blend.count, 50);
+  EXPECT_FALSE(blend.has(font.colours[0]));
+  y += 24;
+  // Opaque text fills its whole cell row with the style's background colour.
+  const uint16_t opaque = static_cast<uint16_t>(pixel_ops.pack_rgb(0x800000));
+  const int32_t opaqueEnd =
+      font_draw_text(4, y, "~Z2Opaque \xB2\xBB\xCD\xB8\xC3\xF7 text", static_cast<uint32_t>(opaque) << 16, bm);
+  const SheetInk opaqueInk = sheetInk(bm, 4, y, opaqueEnd, y + 16, background);
+  EXPECT_EQ(opaqueInk.count, (opaqueEnd - 4) * 16);
+  EXPECT_TRUE(opaqueInk.has(opaque));
+  EXPECT_TRUE(opaqueInk.has(font.colours[0]));
+  dumpSheet(bm);
+  bitmap16_free(&bm);
 }
 
 }  // namespace

@@ -116,11 +116,15 @@ TEST_F(Winfont, ColourCodeDrawsInItsColourAndStatePersists) {
 }
 
 TEST_F(Winfont, ColourTableIsPackedWithTheInstalledRoutine) {
-  EXPECT_EQ(st().colours[0], pixel_ops.pack_rgb(0xFFFFFF));
-  EXPECT_EQ(st().colours[4], pixel_ops.pack_rgb(0xFFFF00));
-  EXPECT_EQ(st().second_colours[2], pixel_ops.pack_rgb(0x0000FF));
-  EXPECT_EQ(st().colours[15], pixel_ops.pack_rgb(0xE0E0E0));
-  EXPECT_EQ(st().second_colours[15], pixel_ops.pack_rgb(0x202020));
+  struct Case {
+    bool second;
+    int index;
+    uint32_t rgb;
+  } cases[] = {{false, 0, 0xFFFFFF}, {false, 4, 0xFFFF00}, {true, 2, 0x0000FF}, {false, 15, 0xE0E0E0}, {true, 15, 0x202020}};
+  for (const Case& c : cases) {
+    const uint16_t* table = c.second ? st().second_colours : st().colours;
+    EXPECT_EQ(table[c.index], pixel_ops.pack_rgb(c.rgb)) << (c.second ? "second " : "text ") << c.index;
+  }
   EXPECT_EQ(font_char_width(), 12);
   apply("~Z6");
   EXPECT_EQ(font_char_width(), 32);
