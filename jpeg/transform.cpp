@@ -23,9 +23,6 @@ inline int16_t wrap16(int64_t v) { return static_cast<int16_t>(static_cast<uint1
 
 inline int16_t clamp8_32(int32_t x) { return static_cast<int16_t>(x < -128 ? 0 : x > 127 ? 255 : x + 128); }
 
-// Rounds toward zero after the Q15 multiply by sqrt(2).
-inline int64_t half(int64_t v) { return mul15(v, 46341) / 2; }
-
 }  // namespace
 
 void kernel_leave_generic() {}

@@ -35,7 +35,7 @@ void walk_fields(R& r, V& v) {
   v.i32(r.battle_display);
 }
 
-constexpr size_t FIELD_COUNT = sizeof(SETTINGS_FIELDS) / sizeof(SETTINGS_FIELDS[0]);
+[[maybe_unused]] constexpr size_t FIELD_COUNT = sizeof(SETTINGS_FIELDS) / sizeof(SETTINGS_FIELDS[0]);
 
 // Each step must start at its table offset with its table width.
 struct FieldCheck {
