@@ -6,6 +6,7 @@
 #include "engine/pak/pak.h"
 #include "engine/system/system.h"
 #include "graphics/bitmap/bitmap16.h"
+#include "graphics/bitmap/image_limits.h"
 #include "graphics/bmp/bmp.h"
 #include "graphics/bmp/bmp_format.h"
 #include "graphics/pixel_ops/pixel_ops.h"
@@ -19,12 +20,6 @@ struct Closer {
   PAK_FILE* f;
   ~Closer() { pak_fclose(f); }
 };
-
-// The file decides the sizes: only 1..16384 in each direction is read (a negative height, a
-// top-down file, is left unread too).
-bool size_ok(int32_t width, int32_t height) {
-  return width > 0 && height > 0 && width <= BITMAP16_MAX_SIZE && height <= BITMAP16_MAX_SIZE;
-}
 
 // Reads one row into buf; returns the bytes read, zeroing the rest.
 size_t read_row(PAK_FILE* f, std::vector<uint8_t>& buf) {
@@ -40,7 +35,9 @@ void blacken_rows_above(BITMAP16* bm, int32_t last) {
 }
 
 BITMAP16* load24(PAK_FILE* f, uint32_t pixel_offset, int32_t width, int32_t height) {
-  if (!size_ok(width, height)) return nullptr;
+  // The file decides the sizes: only 1..IMAGE_MAX_SIDE each way is read (a negative height, a
+  // top-down file, is left unread too).
+  if (!image_sides_ok(width, height)) return nullptr;
   BITMAP16* bm = bitmap16_create(width, height);
   if (!bm) return nullptr;
   std::vector<uint8_t> row(static_cast<size_t>(bmp_stride24(width)));
@@ -73,7 +70,7 @@ BITMAP16* load8(PAK_FILE* f) {
   r.skip(16, "compression to y pixels per m");
   const uint32_t used = r.u32("colours used");
   const uint32_t count = used != 0 ? used : (bits == 8 ? kMaxPalette : 0);
-  if (!size_ok(width, height) || count > kMaxPalette) return nullptr;
+  if (!image_sides_ok(width, height) || count > kMaxPalette) return nullptr;
   const uint16_t black = pixel_ops.pack_rgb(0);
   // Indices at or above the palette count, and entries the file lacks, are black.
   uint16_t palette[kMaxPalette];

@@ -2,6 +2,7 @@
 #include <climits>
 #include <cstdlib>
 
+#include "graphics/bitmap/image_limits.h"
 #include "graphics/jpg/jpg_load.h"
 #include "jpeg/jcodec.h"
 #include "plat/platform.h"
@@ -76,6 +77,8 @@ int jpeg_decode(const uint8_t* data, size_t size, int32_t x, int32_t y, int32_t 
     return result;
   };
   if (!open_header(p, data, size)) return fail(1);
+  // The header alone decides the sizes: a huge one is refused before any buffer is sized from it.
+  if (!image_size_ok(p.jpg_width, p.jpg_height)) return fail(1);
 
   const int32_t ch = p.jpg_channels;
   p.jpg_color = ch == 1 ? JPEG_COLOR_GRAY : ch == 3 ? JPEG_COLOR_YCBCR : ch == 4 ? JPEG_COLOR_YCC4 : JPEG_COLOR_OTHER;

@@ -4,6 +4,7 @@
 
 #include "client/common/utils.h"
 #include "engine/system/system.h"
+#include "graphics/bitmap/image_limits.h"
 #include "graphics/jpg/jpg_load.h"
 #include "plat/platform.h"
 
@@ -40,9 +41,10 @@ int jpg_load_region(const char* path, BITMAP16* target, int32_t x, int32_t y, in
   }
   if (file->read(data.get(), size) != size) return refuse("%s file check error", path);
 
-  // The header's result is checked: a failed read leaves the sizes unset.
+  // A failed header read leaves the sizes unset; sizes above the limits are refused before the
+  // decode sizes a buffer from them.
   int32_t image_w = 0, image_h = 0, channels = 0;
-  if (jpeg_read_info(data.get(), size, &image_w, &image_h, &channels) != 0) {
+  if (jpeg_read_info(data.get(), size, &image_w, &image_h, &channels) != 0 || !image_size_ok(image_w, image_h)) {
     return refuse("%s file check error", path);
   }
   // The region must lie inside the image and fit the target, which is written from (0, 0).

@@ -17,12 +17,13 @@ int jpeg_read_info(const uint8_t* data, size_t size, int32_t* width, int32_t* he
 // Decodes the region (x, y, width, height) into rows of B,G,R (or four-channel) pixels, each
 // row padded to 4 bytes; *out_size receives the buffer's size. With *buffer null the buffer is
 // allocated (std::calloc) and stored there; it is the caller's to free (std::free), on failure
-// too. 0 success; 1 codec failure; 2 region outside the image or empty; 3 data null; 4 no memory.
+// too. 0 success; 1 codec failure or an image above the limits of image_limits.h (refused before
+// anything is allocated); 2 region outside the image or empty; 3 data null; 4 no memory.
 int jpeg_decode(const uint8_t* data, size_t size, int32_t x, int32_t y, int32_t width, int32_t height,
                 uint8_t** buffer, size_t* out_size);
 
 // Decodes the region of the file into target's rows from (0, 0): 0, or -2 after a log line,
-// the target untouched.
+// the target untouched. An image above the limits of image_limits.h is a file check error.
 int jpg_load_region(const char* path, BITMAP16* target, int32_t x, int32_t y, int32_t width, int32_t height);
 
 // rows holds height decoded rows (stride rgb24_stride(width)) of B,G,R pixels. Pixel (x, r)

@@ -261,6 +261,7 @@ TEST_F(Bmp, Rejects) {
       {"width -1", patch(good, 18, 0xFFFFFFFF, 4)},
       {"height -1 (top-down)", patch(good, 22, 0xFFFFFFFF, 4)},
       {"width 20000", patch(good, 18, 20000, 4)},
+      {"height 16385", patch(good, 22, 16385, 4)},
       {"8-bit height 0", patch(good8, 22, 0, 4)},
       {"16 bits", patch(good, 28, 16, 2)},
       {"32 bits", patch(good, 28, 32, 2)},

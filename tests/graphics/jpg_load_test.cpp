@@ -3,10 +3,12 @@
 #ifdef VELDRA_HAVE_JPEGREF
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -344,24 +346,28 @@ TEST_F(JpgLoad, ConvertersAgreeWithEveryPixelFamilysPackRoutine) {
 struct FakeCodec {
   std::vector<std::string> calls;
   int32_t read7 = 0;
+  int32_t width = 800, height = 600;  // what a header read reports
+  bool forward = false;               // record each call, then pass it to the real codec
   JPEG_IMAGE_PROPS seen{};
 };
 FakeCodec fake;
 
 int32_t fake_init(JPEG_IMAGE_PROPS* p) {
   fake.calls.push_back("init");
+  if (fake.forward) return JpegCodecInit(p);
   *p = JPEG_IMAGE_PROPS{};
   return 0;
 }
-int32_t fake_free(JPEG_IMAGE_PROPS*) {
+int32_t fake_free(JPEG_IMAGE_PROPS* p) {
   fake.calls.push_back("free");
-  return 0;
+  return fake.forward ? JpegCodecFree(p) : 0;
 }
 int32_t fake_read(JPEG_IMAGE_PROPS* p, int32_t mode) {
   fake.calls.push_back("read " + std::to_string(mode));
+  if (fake.forward) return JpegCodecRead(p, mode);
   if (mode == 1) {
-    p->jpg_width = 800;
-    p->jpg_height = 600;
+    p->jpg_width = fake.width;
+    p->jpg_height = fake.height;
     p->jpg_channels = 3;
     return 0;
   }
@@ -369,7 +375,7 @@ int32_t fake_read(JPEG_IMAGE_PROPS* p, int32_t mode) {
   return fake.read7;
 }
 
-TEST_F(JpgLoad, FakeModuleSeesInitReadsAndFreeOnEveryPath) {
+void install_fake_codec() {
   plat::ModuleInfo info;
   info.name = "jcodec15.dll";
   info.ordinals[2] = reinterpret_cast<void*>(&fake_init);
@@ -377,6 +383,14 @@ TEST_F(JpgLoad, FakeModuleSeesInitReadsAndFreeOnEveryPath) {
   info.ordinals[4] = reinterpret_cast<void*>(&fake_read);
   plat::get().modules().add(std::move(info));
   jpg_codec_reset();
+  fake = FakeCodec{};
+}
+
+// One header read and nothing more: no decode was asked for, so no pixel buffer was sized.
+const std::vector<std::string> kHeaderOnly = {"init", "read 1", "free"};
+
+TEST_F(JpgLoad, FakeModuleSeesInitReadsAndFreeOnEveryPath) {
+  install_fake_codec();
   const uint8_t data[4] = {0xFF, 0xD8, 0xFF, 0xD9};
   const std::vector<std::string> decode_calls = {"init", "read 1", "read 7", "free"};
 
@@ -416,6 +430,105 @@ TEST_F(JpgLoad, FakeModuleSeesInitReadsAndFreeOnEveryPath) {
   EXPECT_EQ(jpeg_read_info(data, sizeof data, &w, nullptr, nullptr), 0);
   EXPECT_EQ(w, 800);
   EXPECT_EQ(fake.calls, (std::vector<std::string>{"init", "read 1", "free"}));
+  fake = FakeCodec{};
+}
+
+// ---- size limits --------------------------------------------------------------------------
+
+// A baseline grey JPEG of the given sizes with no pixel data: quantisation table, frame, an
+// all-zero Huffman table and a scan head, about a hundred bytes.
+Bytes forged_baseline(uint16_t width, uint16_t height) {
+  Bytes b = {0xFF, 0xD8, 0xFF, 0xDB, 0x00, 0x43, 0x00};
+  b.insert(b.end(), 64, 1);
+  const Bytes frame = {0xFF, 0xC0, 0x00, 0x0B, 0x08, uint8_t(height >> 8), uint8_t(height), uint8_t(width >> 8),
+                       uint8_t(width), 0x01, 0x01, 0x11, 0x00};
+  b.insert(b.end(), frame.begin(), frame.end());
+  for (const uint8_t cls : {0x00, 0x10}) {  // DC and AC table 0: one code of length 1 for symbol 0
+    const Bytes dht = {0xFF, 0xC4, 0x00, 0x14, cls, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x00};
+    b.insert(b.end(), dht.begin(), dht.end());
+  }
+  const Bytes scan = {0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x3F, 0x00, 0xFF, 0xD9};
+  b.insert(b.end(), scan.begin(), scan.end());
+  return b;
+}
+
+// The largest single allocation the codec asks for while installed.
+size_t largest_codec_alloc = 0;
+void* recording_alloc(size_t size, size_t align, void*) {
+  largest_codec_alloc = std::max(largest_codec_alloc, size);
+  return ::operator new(size, std::align_val_t(align), std::nothrow);
+}
+void recording_release(void* p, void*) { ::operator delete(p, std::align_val_t(32)); }
+
+TEST_F(JpgLoad, ForgedHugeHeaderIsRefusedBeforeAnyPixelBufferIsSized) {
+  const Bytes forged = forged_baseline(65535, 65535);
+  ASSERT_LT(forged.size(), 200u);
+  dir.write("huge.jpg", text(forged));
+  // The real codec reads the header as it is: the refusal below is the size limit's.
+  int32_t w = 0, h = 0;
+  ASSERT_EQ(jpeg_read_info(forged.data(), forged.size(), &w, &h, nullptr), 0);
+  ASSERT_EQ(w, 65535);
+  ASSERT_EQ(h, 65535);
+
+  install_fake_codec();
+  fake.forward = true;
+  const JpegAllocHooks hooks{recording_alloc, recording_release, nullptr};
+  largest_codec_alloc = 0;
+  jpeg_set_alloc_hooks(&hooks);
+
+  BitmapPtr bm = make_bitmap(800, 600);
+  EXPECT_EQ(jpg_load_region("huge.jpg", bm.get(), 0, 0, 800, 600), -2);
+  EXPECT_TRUE(untouched(bm.get()));
+  EXPECT_NE(log().find("huge.jpg file check error"), std::string::npos) << log();
+  EXPECT_EQ(fake.calls, kHeaderOnly);  // the decode (its own init and reads) never began
+
+  // Asked directly for the whole image, the decode sizes nothing and allocates nothing.
+  fake.calls.clear();
+  uint8_t* buf = nullptr;
+  size_t size = 7;
+  EXPECT_EQ(jpeg_decode(forged.data(), forged.size(), 0, 0, 65535, 65535, &buf, &size), 1);
+  EXPECT_EQ(buf, nullptr);
+  EXPECT_EQ(size, 7u);
+  EXPECT_EQ(fake.calls, kHeaderOnly);
+
+  jpeg_set_alloc_hooks(nullptr);
+  EXPECT_GT(largest_codec_alloc, 0u);  // the hook saw the header reads
+  EXPECT_LT(largest_codec_alloc, size_t{1} << 20);
+  fake = FakeCodec{};
+}
+
+TEST_F(JpgLoad, SizeLimitsAtTheirEdges) {
+  install_fake_codec();
+  dir.write("pic.jpg", "any bytes: the fake codec reports the sizes");
+  struct Case {
+    int32_t width, height;
+    bool refused;
+  };
+  const Case cases[] = {
+      {16384, 1, false},    {1, 16384, false},    {16385, 1, true},     {1, 16385, true},
+      {8192, 8192, false},  {16384, 4096, false},  // exactly 64 M pixels
+      {8193, 8193, true},   {16384, 4097, true},   {65535, 65535, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.width << " x " << c.height);
+    clearLog();
+    fake = FakeCodec{};
+    fake.width = c.width;
+    fake.height = c.height;
+    BitmapPtr bm = make_bitmap(1, 1);
+    EXPECT_EQ(jpg_load_region("pic.jpg", bm.get(), 0, 0, 1, 1), c.refused ? -2 : 0);
+    const bool logged = log().find("pic.jpg file check error") != std::string::npos;
+    EXPECT_EQ(logged, c.refused) << log();
+    EXPECT_EQ(fake.calls == kHeaderOnly, c.refused);  // accepted: the decode follows
+
+    fake.calls.clear();
+    uint8_t* buf = nullptr;
+    size_t size = 0;
+    EXPECT_EQ(jpeg_decode(reinterpret_cast<const uint8_t*>("x"), 1, 0, 0, 1, 1, &buf, &size), c.refused ? 1 : 0);
+    EXPECT_EQ(buf == nullptr, c.refused);
+    EXPECT_EQ(fake.calls, c.refused ? kHeaderOnly : (std::vector<std::string>{"init", "read 1", "read 7", "free"}));
+    std::free(buf);
+  }
   fake = FakeCodec{};
 }
 
