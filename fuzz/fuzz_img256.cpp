@@ -1,5 +1,5 @@
-// Frame bytes -> img256_open; a frame that passes is drawn by every blitter at the edges of a
-// small target under each drawing setting, and through a sprite slot.
+// Frame bytes -> img256_open; a frame that passes walks inside its box and is drawn by every
+// blitter at the edges of a small target under each drawing setting, and through a sprite slot.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -26,6 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (frame.valid()) __builtin_trap();
     return 0;
   }
+  // The walk stays inside the frame's box, whatever the stream says.
+  if (frame.rows() > frame.height()) __builtin_trap();
+  img256_walk(frame, [&](uint32_t row, uint32_t x, const uint8_t*, uint32_t n) {
+    if (row >= frame.rows() || n > frame.width() || x > frame.width() - n) __builtin_trap();
+  });
   for (size_t i = 0; i < sizeof(g_bits); ++i) g_bits[i] = static_cast<uint8_t>(0xA5 ^ i);
   static BITMAP16* target = bitmap16_create(64, 48);
   static BITMAP16* highlight = bitmap16_create(40, 30);

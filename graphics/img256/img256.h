@@ -1,6 +1,7 @@
 // IMG256 frames: a 256-colour picture with an alpha byte per pixel, stored as a run stream
 // behind an 808-byte head. Blitters take an Img256Frame, a view that only img256_open makes
-// after checking the whole stream, so drawing never reads outside a frame.
+// after checking the whole stream, so drawing never reads outside a frame. What a stream draws
+// past the frame's height or right edge is not drawn; the rest of the frame is.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -40,6 +41,10 @@ class Img256Frame {
   int16_t hot_y() const { return hot_y_; }
   const uint8_t* stream() const { return stream_; }
   uint32_t stream_length() const { return stream_length_; }
+  // Rows the walk visits: the height, or fewer when the stream ends sooner.
+  uint32_t rows() const { return rows_; }
+  // Some drawn row has a run or skip past the right edge: only then does the walk clip.
+  bool needs_clip() const { return needs_clip_; }
   // 256 entries of red, green, blue; writable for the interpreter's palette changes, which
   // leave the stream (and so the checks) untouched.
   uint8_t* palette() const { return data_ ? data_ + IMG256_PALETTE_OFFSET : nullptr; }
@@ -52,11 +57,13 @@ class Img256Frame {
   int16_t hot_x_ = 0, hot_y_ = 0;
   const uint8_t* stream_ = nullptr;
   uint32_t stream_length_ = 0;
+  uint32_t rows_ = 0;
+  bool needs_clip_ = false;
 };
 
-// Checks a frame of size bytes: the head, the stream inside the frame, and every code of the
-// stream (skips and runs inside the stream and the frame's width, no drawing code below the last
-// row). 0 and out set, or -2 with out left empty. The frame's bytes must outlive the view.
+// Checks a frame of size bytes: the head, the stream inside the frame, and every code's bytes
+// inside the stream (rows past the height and runs past the width are kept, to be cut when
+// drawn). 0 and out set, or -2 with out left empty. The frame's bytes must outlive the view.
 int img256_open(uint8_t* data, size_t size, Img256Frame* out);
 
 // left = box x, top = box y, right = box x + width, bottom = box y + height.
@@ -66,27 +73,44 @@ struct IMG256_RECT {
 void img256_get_rect(const Img256Frame* frame, IMG256_RECT* out);
 
 // Walks the stream of a checked frame: run(row, x, pairs, n) for each run of n (index, alpha)
-// pairs, with row and x counted from the frame's top-left corner.
-template <class Run>
-void img256_walk(const Img256Frame& frame, Run run) {
+// pairs, with row and x counted from the frame's top-left corner, rows below rows() and runs cut
+// at the frame's width. Frames that never pass the width take the walk without the cut.
+template <bool Clip, class Run>
+void img256_walk_as(const Img256Frame& frame, Run& run) {
   const uint8_t* s = frame.stream();
-  const uint32_t len = frame.stream_length();
+  const uint32_t len = frame.stream_length(), rows = frame.rows(), width = frame.width();
   uint32_t pos = 0, row = 0, x = 0;
-  while (pos < len && row < frame.height()) {
+  while (pos < len && row < rows) {
     const uint8_t code = s[pos++];
     if (code == IMG256_ROW_END) {
       ++row;
       x = 0;
     } else if (code == IMG256_SKIP) {
       x += static_cast<uint32_t>(s[pos] | s[pos + 1] << 8);
+      if constexpr (Clip) x = x < width ? x : width;  // nothing right of the edge is drawn
       pos += 2;
     } else if (code == IMG256_RUN) {
       const uint32_t n = static_cast<uint32_t>(s[pos] | s[pos + 1] << 8);
-      run(row, x, s + pos + 2, n);
+      if constexpr (Clip) {
+        const uint32_t shown = n < width - x ? n : width - x;
+        if (shown) run(row, x, s + pos + 2, shown);
+        x += shown;
+      } else {
+        run(row, x, s + pos + 2, n);
+        x += n;
+      }
       pos += 2 + 2 * n;
-      x += n;
     } else {
       break;
     }
+  }
+}
+
+template <class Run>
+void img256_walk(const Img256Frame& frame, Run run) {
+  if (frame.needs_clip()) {
+    img256_walk_as<true>(frame, run);
+  } else {
+    img256_walk_as<false>(frame, run);
   }
 }

@@ -9,30 +9,38 @@ constexpr char kMagic[IMG256_MAGIC_SIZE] = "VORN IMG256 FILE";
 
 uint8_t fold(uint8_t c) { return c >= 'a' && c <= 'z' ? static_cast<uint8_t>(c - 32) : c; }
 
-// The whole stream, once, so that the blitters can walk it without checks.
-bool stream_ok(const uint8_t* s, uint32_t len, uint32_t width, uint32_t height) {
+struct StreamShape {
+  uint32_t rows = 0;        // rows the walk visits
+  bool needs_clip = false;  // a drawn row passes the width
+};
+
+// The whole stream, once, so that the blitters can walk it without checks: every code's bytes
+// lie inside the stream, below the last row too (a sprite slot converts the stream whole). Rows
+// past the height and runs past the width are kept; what the walk needs to cut them is recorded.
+bool stream_ok(const uint8_t* s, uint32_t len, uint32_t width, uint32_t height, StreamShape* shape) {
   uint32_t pos = 0, row = 0, x = 0;
+  bool clip = false;
   while (pos < len) {
     const uint8_t code = s[pos];
-    const bool drawing = code == IMG256_ROW_END || code == IMG256_SKIP || code == IMG256_RUN;
-    if (!drawing) return true;       // any other code ends the frame
-    if (row >= height) return false;  // rows past the frame's height
+    if (code != IMG256_ROW_END && code != IMG256_SKIP && code != IMG256_RUN) break;  // ends the frame
     ++pos;
     if (code == IMG256_ROW_END) {
-      ++row;
+      if (row < height) ++row;
       x = 0;
       continue;
     }
     if (len - pos < 2) return false;
     const uint32_t n = static_cast<uint32_t>(s[pos] | s[pos + 1] << 8);
     pos += 2;
-    if (n > width - x) return false;  // past the frame's right edge
+    if (row < height && n > width - x) clip = true;
+    x = n < width - x ? x + n : width;  // past the edge only the edge matters
     if (code == IMG256_RUN) {
       if ((len - pos) / 2 < n) return false;  // pairs past the stream
       pos += 2 * n;
     }
-    x += n;
   }
+  shape->rows = row < height ? row + 1 : height;
+  shape->needs_clip = clip;
   return true;
 }
 
@@ -69,7 +77,10 @@ int img256_open(uint8_t* data, size_t size, Img256Frame* out) {
   } catch (const plat::MalformedInput&) {
     return -2;
   }
-  if (!stream_ok(f.stream_, f.stream_length_, f.width_, f.height_)) return -2;
+  StreamShape shape;
+  if (!stream_ok(f.stream_, f.stream_length_, f.width_, f.height_, &shape)) return -2;
+  f.rows_ = shape.rows;
+  f.needs_clip_ = shape.needs_clip;
   f.data_ = data;
   f.size_ = static_cast<uint32_t>(size);
   *out = f;

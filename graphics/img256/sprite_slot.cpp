@@ -65,6 +65,8 @@ bool img256_build_slot(const Img256Frame* frame, int slot) {
     return false;
   }
   out.words = words;
+  out.rows = frame->rows();
+  out.width = frame->width();
   out.colours[0] = out.alphas[0] = static_cast<uint16_t>(length & 0xFFFF);
   out.colours[1] = out.alphas[1] = static_cast<uint16_t>(length >> 16);
   out.colours[2] = static_cast<uint16_t>(frame->hot_x());
@@ -114,11 +116,12 @@ void img256_draw_slot(int32_t x, int32_t y, int slot, BITMAP16* target) {
   const SPRITE_DRAW_STATE& st = sprite_draw_state;
   const uint32_t length = s.colours[0] | static_cast<uint32_t>(s.colours[1]) << 16;
   const int64_t left = int64_t{x} - static_cast<int16_t>(s.colours[2]);
-  const int64_t tw = target->width, th = target->height;
-  int64_t py = int64_t{y} - static_cast<int16_t>(s.alphas[2]), px = left;
+  const int64_t right = std::min<int64_t>(left + s.width, target->width), th = target->height;
+  const int64_t top = int64_t{y} - static_cast<int16_t>(s.alphas[2]), bottom = top + s.rows;
+  int64_t py = top, px = left;
   const uint32_t end = kHead + length;
   uint32_t w = kHead;
-  while (w + 2 <= end) {
+  while (w + 2 <= end && py < bottom) {
     const uint16_t code = s.colours[w];
     if (code == IMG256_ROW_END) {
       ++py;
@@ -136,7 +139,7 @@ void img256_draw_slot(int32_t x, int32_t y, int slot, BITMAP16* target) {
     if (n > end - w) break;
     if (py >= 0 && py < th) {
       // Every edge clips, not only the right one.
-      const int64_t a = std::max<int64_t>(px, 0), b = std::min<int64_t>(px + n, tw);
+      const int64_t a = std::max<int64_t>(px, 0), b = std::min<int64_t>(px + n, right);
       uint16_t* row = target->rows[py];
       for (int64_t p = a; p < b; ++p) {
         const uint32_t i = w + static_cast<uint32_t>(p - px);

@@ -16,6 +16,8 @@ struct SPRITE_SLOT {
   uint16_t* colours;
   uint16_t* alphas;
   uint32_t words;  // allocated length of each buffer
+  uint32_t rows;   // the frame's rows to draw and its width: what lies past them is not drawn
+  uint32_t width;
   uint8_t built;
 };
 
@@ -27,8 +29,8 @@ bool img256_measure_rle(const Img256Frame* frame, uint32_t* out_length);
 // Converts the frame into the slot unless the slot is already built; true when it is ready.
 // A failure leaves the slot empty with both buffers freed.
 bool img256_build_slot(const Img256Frame* frame, int slot);
-// Draws a built slot with its hot spot at (x, y), blended as img256_draw, clipped at all four
-// edges. Under a see-through mask the slot's own alpha becomes 80 (or 0) for good.
+// Draws a built slot with its hot spot at (x, y), blended as img256_draw, clipped at the frame's
+// height and width and at all four edges of the target. Under a see-through mask the slot's own alpha becomes 80 (or 0) for good.
 void img256_draw_slot(int32_t x, int32_t y, int slot, BITMAP16* target);
 // Frees every slot's buffers and clears its built flag.
 void sprite_slots_free_all();

@@ -58,10 +58,13 @@ std::vector<uint8_t> random_frame(std::mt19937& rng) {
   RawFrame f = raw(w, h, {}, static_cast<int16_t>(static_cast<int>(rng() % 40) - 8),
                    static_cast<int16_t>(static_cast<int>(rng() % 30) - 8));
   for (uint8_t& b : f.palette) b = static_cast<uint8_t>(rng());
-  for (uint16_t y = 0; y < h; ++y) {
+  // One frame in three has runs and skips past its width and rows past its height.
+  const bool overflowing = rng() % 3 == 0;
+  const uint32_t over = overflowing ? 6 : 0, rows = h + (overflowing ? rng() % 3 : 0);
+  for (uint32_t y = 0; y < rows; ++y) {
     uint32_t x = 0;
     while (x < w && rng() % 4 != 0) {
-      const auto n = static_cast<uint16_t>(1 + rng() % (w - x));
+      const auto n = static_cast<uint16_t>(1 + rng() % (w - x + over));
       if (rng() % 3 == 0) {
         mdaw::stream_skip(f.stream, n);
       } else {
@@ -74,7 +77,7 @@ std::vector<uint8_t> random_frame(std::mt19937& rng) {
       }
       x += n;
     }
-    if (y + 1 < h || rng() % 2) mdaw::stream_row_end(f.stream);
+    if (y + 1 < rows || rng() % 2) mdaw::stream_row_end(f.stream);
     if (rng() % 40 == 0) {
       f.stream.push_back(0);  // an end code in the middle: the rest is not drawn
       f.stream.push_back(255);
@@ -517,12 +520,16 @@ TEST_F(Img256Draw, LargeTargetsWithOcclusionStayInsideTheMap) {
   EXPECT_NE(big->rows[880][1530], 0);
 }
 
-// Faults are refused at open; an empty view draws nothing in every blitter.
+// What cannot be read is refused at open; rows past the height and runs past the width are
+// kept, with the rows to draw and the need for a width cut recorded. An empty view draws nothing
+// in every blitter.
 TEST_F(Img256Draw, FramesAreCheckedWhenOpenedAndUncheckedOnesNeverDraw) {
   struct Case {
     const char* what;
     RawFrame frame;
     bool ok;
+    uint32_t rows = 0;  // when it opens
+    bool clip = false;
   };
   auto with = [](RawFrame f, auto change) {
     change(f);
@@ -530,8 +537,8 @@ TEST_F(Img256Draw, FramesAreCheckedWhenOpenedAndUncheckedOnesNeverDraw) {
   };
   const RawFrame good = raw(4, 2, {255, 2, 0, 1, 255, 2, 255, 254, 2, 0, 253, 255, 4, 0, 1, 1, 2, 2, 3, 3, 4, 4, 253});
   const Case cases[] = {
-      {"good", good, true},
-      {"lower-case magic", with(good, [](RawFrame& f) { f.lower_case_magic = true; }), true},
+      {"good", good, true, 2},
+      {"lower-case magic", with(good, [](RawFrame& f) { f.lower_case_magic = true; }), true, 2},
       {"stream length short of a code's count", with(good, [](RawFrame& f) { f.stream_length = 2; }), false},
       {"run pairs past the stream", with(good, [](RawFrame& f) { f.stream_length = 6; }), false},
       {"stream past the frame", with(good, [](RawFrame& f) { f.stream_length = 400; }), false},
@@ -539,17 +546,25 @@ TEST_F(Img256Draw, FramesAreCheckedWhenOpenedAndUncheckedOnesNeverDraw) {
       {"stream inside the head", with(good, [](RawFrame& f) { f.stream_offset = 40; }), false},
       {"frame shorter than its head", with(good, [](RawFrame& f) { f.truncate_to = 807; }), false},
       {"frame cut inside the stream", with(good, [](RawFrame& f) { f.truncate_to = 815; }), false},
-      {"run past the frame's width", raw(2, 1, {255, 3, 0, 1, 1, 1, 1, 1, 1}), false},
-      {"skip past the frame's width", raw(2, 1, {254, 1, 0, 255, 2, 0, 1, 1, 1, 1}), false},
-      {"rows past the height", raw(2, 1, {253, 255, 1, 0, 1, 1}), false},
-      {"end code after the last row", raw(2, 1, {253, 0, 255, 9, 9}), true},
-      {"stream ends mid-row", raw(2, 2, {255, 1, 0, 4, 255}), true},
+      {"run past the frame's width", raw(2, 1, {255, 3, 0, 1, 1, 1, 1, 1, 1}), true, 1, true},
+      {"skip past the frame's width", raw(2, 1, {254, 1, 0, 255, 2, 0, 1, 1, 1, 1}), true, 1, true},
+      {"run ending on the right edge", raw(2, 1, {254, 1, 0, 255, 1, 0, 1, 1, 254, 0, 0}), true, 1, false},
+      {"rows past the height", raw(2, 1, {253, 255, 1, 0, 1, 1}), true, 1, false},
+      {"wide run only past the height", raw(2, 1, {253, 255, 3, 0, 1, 1, 1, 1, 1, 1}), true, 1, false},
+      {"run past the width and the stream", raw(2, 1, {255, 3, 0, 1, 1, 1, 1}), false},
+      {"run past the stream below the last row", raw(2, 1, {253, 255, 2, 0, 1, 1}), false},
+      {"skip count cut below the last row", raw(2, 1, {253, 253, 254, 1}), false},
+      {"end code after the last row", raw(2, 1, {253, 0, 255, 9, 9}), true, 1},
+      {"stream ends mid-row", raw(2, 2, {255, 1, 0, 4, 255}), true, 1},
+      {"no height", raw(2, 0, {255, 1, 0, 4, 255}), true, 0},
   };
   for (const Case& c : cases) {
     std::vector<uint8_t> bytes = mdaw::img256_build(c.frame);
     Img256Frame view;
     EXPECT_EQ(img256_open(bytes.data(), bytes.size(), &view) == 0, c.ok) << c.what;
     EXPECT_EQ(view.valid(), c.ok) << c.what;
+    EXPECT_EQ(view.rows(), c.rows) << c.what;
+    EXPECT_EQ(view.needs_clip(), c.clip) << c.what;
   }
   std::vector<uint8_t> not_image(900, 7);
   Img256Frame view;

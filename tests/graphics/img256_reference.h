@@ -23,10 +23,11 @@ inline uint16_t blend(uint16_t c, uint16_t t, int w) {
   return static_cast<uint16_t>(r << 11 | g << 5 | b);
 }
 
-// img256_draw of the frame's bytes at (x, y): every step in the stated order, per pixel.
+// img256_draw of the frame's bytes at (x, y): every step in the stated order, per pixel; rows
+// below the height and pixels right of the width are not drawn.
 inline void draw(int32_t x, int32_t y, const uint8_t* frame, BITMAP16* target) {
   const SPRITE_DRAW_STATE& st = sprite_draw_state;
-  const uint32_t height = le16(frame + 22);
+  const uint32_t width = le16(frame + 20), height = le16(frame + 22);
   const int64_t left = int64_t{x} - static_cast<int16_t>(le16(frame + 28));
   const int64_t top = int64_t{y} - static_cast<int16_t>(le16(frame + 30));
   const uint32_t len = le32(frame + 32);
@@ -47,6 +48,7 @@ inline void draw(int32_t x, int32_t y, const uint8_t* frame, BITMAP16* target) {
       pos += 2;
       for (uint32_t i = 0; i < n; ++i, ++px, pos += 2) {
         const int64_t py = top + row;
+        if (px - left >= width) continue;  // right of the frame
         if (px < 0 || py < 0 || px >= target->width || py >= target->height) continue;
         const bool in_map = px < OCCLUSION_WIDTH && py < OCCLUSION_HEIGHT;
         const int m = in_map ? sprite_occlusion_map[py][px] : 0;
@@ -83,7 +85,7 @@ namespace gfxt::ref {
 // img256_draw_additive: every run pixel's palette colour added, capped at 255 per channel.
 template <class Add>
 void draw_additive(int32_t x, int32_t y, const uint8_t* frame, BITMAP16* target, Add add_rgb) {
-  const uint32_t height = le16(frame + 22);
+  const uint32_t width = le16(frame + 20), height = le16(frame + 22);
   const int64_t left = int64_t{x} - static_cast<int16_t>(le16(frame + 28));
   const int64_t top = int64_t{y} - static_cast<int16_t>(le16(frame + 30));
   const uint32_t len = le32(frame + 32);
@@ -104,6 +106,7 @@ void draw_additive(int32_t x, int32_t y, const uint8_t* frame, BITMAP16* target,
       pos += 2;
       for (uint32_t i = 0; i < n; ++i, ++px, pos += 2) {
         const int64_t py = top + row;
+        if (px - left >= width) continue;  // right of the frame
         if (px < 0 || py < 0 || px >= target->width || py >= target->height) continue;
         const uint8_t* rgb = palette + 3 * s[pos];
         target->rows[py][px] = add_rgb(rgb[0], rgb[1], rgb[2], target->rows[py][px]);

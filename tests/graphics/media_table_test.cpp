@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 
+#include "graphics/img256/img256_draw.h"
 #include "graphics/img256/sprite_slot.h"
 #include "tests/graphics/gfx_test_support.h"
+#include "tests/graphics/img256_reference.h"
 
 namespace {
 
@@ -309,6 +312,112 @@ TEST_F(MediaTable, SingleFramesAreReadFromDiskWithTheSameChecks) {
   mda_frame_buffer_free(&buffer);
   EXPECT_EQ(mda_read_frame_to_slot("r.mda", 1, &buffer, 3), -2) << "a sound is no image";
   mda_frame_buffer_free(&buffer);
+}
+
+// A frame whose runs pass its width or whose rows pass its height loads, and every blitter draws
+// what fits in the frame's box and nothing else; a stream that reads past its own end is still
+// refused, by a load and by a single-frame read.
+TEST_F(MediaTable, FramesPastTheirBoxLoadAndDrawWhatFits) {
+  using Pairs = std::vector<std::pair<uint8_t, uint8_t>>;
+  auto frame = [](uint16_t w, uint16_t h, auto build) {
+    mdaw::RawFrame f;
+    f.width = w;
+    f.height = h;
+    f.palette[3] = f.palette[4] = f.palette[5] = 255;  // 1: white
+    f.palette[7] = 255;                                 // 2: green
+    build(f.stream);
+    return f;
+  };
+  // 3 wide: a run of 5 from the left; then a run of 3 from x 1; then a skip to x 4 and a run there.
+  const mdaw::RawFrame wide = frame(3, 2, [](std::vector<uint8_t>& s) {
+    mdaw::stream_run(s, Pairs(5, {1, 255}));
+    mdaw::stream_row_end(s);
+    mdaw::stream_skip(s, 1);
+    mdaw::stream_run(s, Pairs(3, {2, 255}));
+    mdaw::stream_skip(s, 0);
+    mdaw::stream_run(s, Pairs(2, {1, 255}));
+    mdaw::stream_row_end(s);
+  });
+  // 2 high, four rows in the stream.
+  const mdaw::RawFrame tall = frame(2, 2, [](std::vector<uint8_t>& s) {
+    for (int row = 0; row < 4; ++row) {
+      mdaw::stream_run(s, {{1, 255}, {2, 255}});
+      mdaw::stream_row_end(s);
+    }
+  });
+  struct Case {
+    const char* file;
+    mdaw::RawFrame frame;
+    std::vector<std::string> drawn;  // the frame's rows as drawn at (1, 1) on 6 x 5: '#' changed
+  };
+  const Case cases[] = {
+      {"wide.mda", wide, {"......", ".###..", "..##..", "......", "......"}},
+      {"tall.mda", tall, {"......", ".##...", ".##...", "......", "......"}},
+  };
+  using Blit = std::function<void(const Img256Frame*, BITMAP16*)>;
+  const std::pair<const char*, Blit> blitters[] = {
+      {"faded", [](const Img256Frame* f, BITMAP16* b) { img256_draw_faded(1, 1, f, b, 0); }},
+      {"additive", [](const Img256Frame* f, BITMAP16* b) { img256_draw_additive(1, 1, f, b); }},
+      {"width-limited", [](const Img256Frame* f, BITMAP16* b) { img256_draw_width_limited(1, 1, 50, f, b); }},
+      {"scaled", [](const Img256Frame* f, BITMAP16* b) { img256_draw_scaled(1, 1, f, b, 100); }},
+      {"scaled and faded", [](const Img256Frame* f, BITMAP16* b) { img256_draw_scaled_faded(1, 1, f, b, 100, 0); }},
+      {"additive scaled", [](const Img256Frame* f, BITMAP16* b) { img256_draw_additive_scaled(1, 1, f, b, 100); }},
+  };
+  auto changed = [](const BITMAP16* b) {
+    std::vector<std::string> rows;
+    for (uint32_t y = 0; y < b->height; ++y) {
+      rows.emplace_back();
+      for (uint32_t x = 0; x < b->width; ++x) rows.back() += b->rows[y][x] ? '#' : '.';
+    }
+    return rows;
+  };
+  for (const Case& c : cases) {
+    reset_all();
+    messages().clear();
+    MdaFile file;
+    file.frame("f", mdaw::img256_build(c.frame));
+    write_file(c.file, mdaw::mda_build(file));
+    int32_t id = -1;
+    ASSERT_EQ(mda_load_file(c.file, &id), 0) << c.file;
+    EXPECT_TRUE(messages().empty()) << c.file;
+    const Img256Frame* view = mda_frame_image(mda_find_by_id(id), 0);
+    ASSERT_NE(view, nullptr) << c.file;
+
+    gfxt::Bitmap got = gfxt::make_bitmap(6, 5), want = gfxt::make_bitmap(6, 5);
+    img256_draw(1, 1, view, got.get());
+    gfxt::ref::draw(1, 1, view->data(), want.get());
+    EXPECT_EQ(gfxt::difference(got.get(), want.get()), "") << c.file;
+    EXPECT_EQ(changed(got.get()), c.drawn) << c.file;
+    // Cut by the target as well: the frame's right column and bottom row off its edge.
+    gfxt::Bitmap small_got = gfxt::make_bitmap(3, 2), small_want = gfxt::make_bitmap(3, 2);
+    img256_draw(1, 1, view, small_got.get());
+    gfxt::ref::draw(1, 1, view->data(), small_want.get());
+    EXPECT_EQ(gfxt::difference(small_got.get(), small_want.get()), "") << c.file;
+    for (const auto& [name, blit] : blitters) {
+      gfxt::Bitmap b = gfxt::make_bitmap(6, 5);
+      blit(view, b.get());
+      EXPECT_EQ(changed(b.get()), c.drawn) << c.file << " " << name;
+    }
+    uint8_t* buffer = nullptr;
+    ASSERT_EQ(mda_read_frame_to_slot(c.file, 0, &buffer, 5), 0) << c.file;
+    mda_frame_buffer_free(&buffer);
+    gfxt::Bitmap slot = gfxt::make_bitmap(6, 5);
+    img256_draw_slot(1, 1, 5, slot.get());
+    EXPECT_EQ(gfxt::difference(slot.get(), got.get()), "") << c.file << " slot";
+
+    // The same frame with its stream cut inside its last run reads past its own end.
+    mdaw::RawFrame cut = c.frame;
+    cut.stream_length = static_cast<uint32_t>(cut.stream.size() - 2);
+    MdaFile bad;
+    bad.frame("f", mdaw::img256_build(cut));
+    write_file("cut.mda", mdaw::mda_build(bad));
+    messages().clear();
+    EXPECT_EQ(mda_load_file("cut.mda", &id), -2) << c.file;
+    EXPECT_EQ(messages(), std::vector<std::string>{"cut.mda is not MDA file"}) << c.file;
+    messages().clear();
+    EXPECT_EQ(mda_read_frame("cut.mda", 0, &buffer), -2) << c.file;
+    EXPECT_EQ(messages(), std::vector<std::string>{"cut.mda file check error"}) << c.file;
+  }
 }
 
 TEST_F(MediaTable, NewIdsSkipTakenOnes) {

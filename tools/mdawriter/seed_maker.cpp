@@ -44,6 +44,11 @@ int main(int argc, char** argv) {
   raw.height = 2;
   raw.stream = {255, 2, 0, 1, 255, 2, 8, 254, 1, 0, 253, 255, 4, 0, 3, 191, 4, 200, 5, 7, 6, 0, 253};
   put(img + "/raw.img", mdaw::img256_build(raw));
+  // Runs and skips past the width, rows past the height: loaded, and cut when drawn.
+  mdaw::RawFrame over = raw;
+  over.height = 1;
+  over.stream = {255, 6, 0, 1, 255, 2, 200, 3, 90, 4, 8, 5, 255, 6, 30, 253, 254, 3, 0, 255, 2, 0, 7, 255, 8, 9, 253};
+  put(img + "/over.img", mdaw::img256_build(over));
 
   mdaw::MdaFile anim;
   anim.frame("a0", sprite).frame("a1", block).frame("snd", mdaw::wave_tone(300, 2)).frame("cmd", {'m', 'a', 'g', 'i', 'c'});
