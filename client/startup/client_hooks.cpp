@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "client/common/utils.h"
 #include "client/game/game_run.h"
@@ -12,6 +13,7 @@
 #include "client/startup/engine_modules.h"
 #include "engine/system/system.h"
 #include "jpeg/jcodec.h"
+#include "plat/cp936.h"
 #include "plat/platform.h"
 #include "plat/tier0.h"
 #include "social/chat_window/chat_window.h"
@@ -55,7 +57,13 @@ int client_init() {
   if (client_start_calls.chat_window_create(0, 0) != 0) sys_log(1, "Unable to create the chat window");
   if (client_start_calls.res_load_all() != 0) return -1;
   plat::IFileSystem& files = plat::get().files();
-  if (!files.exists("screenshots")) files.mkdir("screenshots");
+  // Screenshots then fail one by one; the reason is told once here.
+  if (!files.exists("screenshots") && !files.mkdir("screenshots")) {
+    const std::string why = files.lastError();
+    const std::string host = files.resolve("screenshots", plat::Access::Write).value_or("screenshots");
+    sys_log_printf(1, "Unable to create screenshots folder (%s): %s", plat::cp936::fromUtf8(host).c_str(),
+                   why.c_str());
+  }
   sys_log(1, "Game Start OK");
   return 0;
 }

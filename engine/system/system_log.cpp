@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "engine/system/system_state.h"
 #include "plat/platform.h"
@@ -12,28 +15,100 @@ namespace {
 // One step per line: any thread may log.
 std::mutex log_mutex;
 
-}  // namespace
+// Lines logged before the log first opens (the settings load runs before SYSTEM starts) are
+// kept, up to a bound, and written when it opens; at exit when it never did, to stderr.
+constexpr size_t kEarlyLines = 64;
+constexpr size_t kEarlyBytes = 16384;
 
-void sys_log(int level, const char* text) {
-  if (!(system_state().flags & SYS_FLAG_INITIALISED)) return;
-  std::lock_guard lock(log_mutex);
-  if (level == 0) return;
-  if (!text) text = "";
-  const size_t n = std::strlen(text);
+struct LogState {
+  bool opened = false;          // the log has opened since the last reset
+  bool stderr_noted = false;    // stderr was told that error.txt cannot be created
+  bool exit_hook_set = false;
+  std::vector<std::string> early;
+  size_t early_bytes = 0;
+  size_t early_dropped = 0;
+};
+LogState log_state;
+
+void to_stderr(const char* text, size_t n) {
+  std::fwrite(text, 1, n, stderr);
+  std::fputc('\n', stderr);
+}
+
+// Says once per opening why the lines go to stderr, before the first of them.
+void note_stderr_fallback(plat::IFileSystem& files, const std::string& reason) {
+  if (log_state.stderr_noted) return;
+  log_state.stderr_noted = true;
+  const std::string host = files.resolve("error.txt", plat::Access::Write).value_or(files.gameDir() + "/error.txt");
+  std::fprintf(stderr, "Unable to create error.txt (%s): %s\n", host.c_str(),
+               reason.empty() ? "unknown reason" : reason.c_str());
+}
+
+// Caller holds log_mutex.
+void write_line(const char* text, size_t n) {
+  plat::IFileSystem& files = plat::get().files();
   // Text mode: the platform writes each "\n" as CRLF, as the Windows runtime did.
-  auto file = plat::get().files().open("error.txt", "a");
+  auto file = files.open("error.txt", "a");
   if (!file) {
     // Stands in for the drive C fallback: nothing is written outside the game folder.
-    std::fwrite(text, 1, n, stderr);
-    std::fputc('\n', stderr);
+    note_stderr_fallback(files, files.lastError());
+    to_stderr(text, n);
     return;
   }
   file->write(text, n);
   file->write("\n", 1);
 }
 
+// Caller holds log_mutex. Hands the kept lines to out in order and forgets them.
+void drain_early(void (*out)(const char*, size_t)) {
+  for (const std::string& l : log_state.early) out(l.data(), l.size());
+  if (log_state.early_dropped) {
+    char line[64];
+    std::snprintf(line, sizeof line, "(%zu more early log lines dropped)", log_state.early_dropped);
+    out(line, std::strlen(line));
+  }
+  log_state.early.clear();
+  log_state.early_bytes = log_state.early_dropped = 0;
+}
+
+// At exit: the kept lines, when the log never opened.
+void early_lines_to_stderr() {
+  std::lock_guard lock(log_mutex);
+  if (!log_state.opened) drain_early(to_stderr);
+}
+
+// Caller holds log_mutex.
+void keep_early(const char* text) {
+  const std::string_view line = std::string_view(text).substr(0, SYS_MESSAGE_BUFFER_SIZE - 1);
+  // The first lines are kept whole; from the first that does not fit, the rest are only counted.
+  if (log_state.early_dropped || log_state.early.size() >= kEarlyLines ||
+      log_state.early_bytes + line.size() > kEarlyBytes) {
+    ++log_state.early_dropped;
+    return;
+  }
+  log_state.early.emplace_back(line);
+  log_state.early_bytes += line.size();
+  if (!log_state.exit_hook_set && plat::installed()) {
+    log_state.exit_hook_set = true;
+    plat::get().process().onExit(early_lines_to_stderr);
+  }
+}
+
+}  // namespace
+
+void sys_log(int level, const char* text) {
+  if (level == 0) return;
+  if (!text) text = "";
+  std::lock_guard lock(log_mutex);
+  if (system_state().flags & SYS_FLAG_INITIALISED) {
+    write_line(text, std::strlen(text));
+  } else if (!log_state.opened) {
+    keep_early(text);  // after the log was freed, lines are dropped as before
+  }
+}
+
 void sys_log_printf(int level, const char* format, ...) {
-  if (!(system_state().flags & SYS_FLAG_INITIALISED) || level == 0) return;
+  if (level == 0) return;
   // Bounded and always terminated: a longer line is cut at 2047 bytes.
   char line[SYS_MESSAGE_BUFFER_SIZE];
   va_list args;
@@ -41,4 +116,17 @@ void sys_log_printf(int level, const char* format, ...) {
   std::vsnprintf(line, sizeof(line), format, args);
   va_end(args);
   sys_log(level, line);
+}
+
+void system_log_open() {
+  std::lock_guard lock(log_mutex);
+  system_state().flags |= SYS_FLAG_INITIALISED;
+  log_state.opened = true;
+  log_state.stderr_noted = false;
+  drain_early(write_line);
+}
+
+void system_log_reset() {
+  std::lock_guard lock(log_mutex);
+  log_state = LogState{};
 }

@@ -77,7 +77,7 @@ int system_module_init() {
   cpu_detect_mmx();
   // Each run starts a fresh log.
   p.files().remove("error.txt");
-  state.flags |= SYS_FLAG_INITIALISED;
+  system_log_open();
   sys_log(1, "SYSTEM module initialize starting...");
   log_system_information();
   sys_log(1, "SYSTEM module initialized OKay.");
@@ -106,6 +106,7 @@ const char* sys_working_folder() { return state.working_folder; }
 char* sys_message_buffer() { return state.message; }
 
 void system_module_reset() {
+  system_log_reset();
   std::lock_guard lock(system_seed_mutex());
   state.flags = 0;
   state.working_folder[0] = 0;

@@ -14,10 +14,30 @@
 #include "common/posix_file.h"
 #include "plat/cp936.h"
 #include "plat/files.h"
+#include "plat/test.h"
 
 namespace plat {
 
 namespace {
+
+// Why the calling thread's last open or mkdir failed.
+thread_local std::string t_lastError;
+
+bool failed(std::string why) {
+  t_lastError = std::move(why);
+  return false;
+}
+
+bool failed(int err) { return failed(std::generic_category().message(err)); }
+
+// The test hook's stand-in for a folder we may not write.
+bool createRefused(const std::string& hostPath) {
+  const int err = test::createFailure(hostPath);
+  if (err != 0) failed(err);
+  return err != 0;
+}
+
+constexpr const char* kOutside = "outside the game folder";
 
 std::string absoluteRoot(const std::string& root) {
   std::error_code ec;
@@ -41,9 +61,16 @@ class PosixFileSystem final : public IFileSystem {
     auto m = common::parseOpenMode(mode);
     if (!m) return nullptr;
     auto r = r_.resolve(gamePath, m->creates || (m->flags & O_ACCMODE) != O_RDONLY ? Access::Write : Access::Read);
-    if (!r) return nullptr;
+    if (!r) return failed(kOutside), nullptr;
+    if (m->creates && !r->found && createRefused(r->host)) return nullptr;
+    errno = 0;
     auto f = common::openPosixFile(r->host, *m);
-    if (f && m->creates && !r->found) r_.invalidate(r->parent);  // a new name in that folder
+    if (!f) {
+      // No errno: it opened, but is no regular file.
+      failed(errno ? std::generic_category().message(errno) : "not a regular file");
+      return nullptr;
+    }
+    if (m->creates && !r->found) r_.invalidate(r->parent);  // a new name in that folder
     return f;
   }
 
@@ -72,10 +99,12 @@ class PosixFileSystem final : public IFileSystem {
 
   bool mkdir(std::string_view gamePath) override {
     auto r = r_.resolve(gamePath, Access::Write);
-    if (!r || r->host == r_.root()) return false;
-    bool ok = ::mkdir(r->host.c_str(), 0777) == 0;
-    if (ok) r_.invalidate(r->parent);
-    return ok;
+    if (!r) return failed(kOutside);
+    if (r->host == r_.root()) return failed(EEXIST);
+    if (createRefused(r->host)) return false;
+    if (::mkdir(r->host.c_str(), 0777) != 0) return failed(errno);
+    r_.invalidate(r->parent);
+    return true;
   }
 
   bool rmdir(std::string_view gamePath) override {
@@ -144,6 +173,7 @@ class PosixFileSystem final : public IFileSystem {
     return out;
   }
 
+  std::string lastError() override { return t_lastError; }
   std::string gameDir() override { return r_.root(); }
   std::string exePath() override { return common::executablePath(); }
 

@@ -10,6 +10,7 @@
 #include "client/common/utils.h"
 #include "engine/winfont/winfont.h"
 #include "tests/client/client_start_fixture.h"
+#include "tests/support/locked_folder.h"
 
 namespace client_test {
 namespace {
@@ -135,6 +136,31 @@ TEST_F(ClientStart, MainRoadLeavesTheGoldenLogAndTheDefaultSettings) {
   EXPECT_EQ(window_rect.top, 0);
   EXPECT_EQ(plat::tier0::spewOutputFunc(), &spew_message_box);
 }
+
+// A game folder the player may not write: the game runs and ends as usual, and each file or
+// folder it could not make is named where the log goes.
+class ClientStartLockedFolder : public ClientStart, public ::testing::WithParamInterface<veldra_test::Lock> {};
+
+TEST_P(ClientStartLockedFolder, RunsAndSaysWhatItCouldNotMake) {
+  if (auto why = veldra_test::LockedFolder::skipReason(GetParam()); !why.empty()) GTEST_SKIP() << why;
+  veldra_test::LockedFolder lock(dir.path(), GetParam());
+  scheduleClose(500);
+  ::testing::internal::CaptureStderr();
+  const std::optional<int> code = runClient();
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(code, 0);
+  std::string log = goldenLog(gameDir());
+  const std::string start = "Game Start OK\n";
+  log.insert(log.find(start), "Unable to create screenshots folder (" + hostPath("screenshots").string() +
+                                  "): Permission denied\n");
+  log = "Unable to create error.txt (" + hostPath("error.txt").string() + "): Permission denied\n" +
+        "Unable to create veldra.cfg file\n" + log;
+  EXPECT_EQ(err, log);
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+  EXPECT_EQ(settings.volume, 100);  // the defaults, in memory only
+}
+
+INSTANTIATE_TEST_SUITE_P(Lock, ClientStartLockedFolder, veldra_test::allLocks(), veldra_test::lockName);
 
 TEST_F(ClientStart, FullScreenWordOpensDesktopFullScreen) {
   SETTINGS_RECORD r = settings_defaults();

@@ -6,6 +6,7 @@
 
 #include "tests/client/client_start_fixture.h"
 #include "tests/support/fake_net_client.h"
+#include "tests/support/locked_folder.h"
 
 namespace client_test {
 namespace {
@@ -72,15 +73,47 @@ TEST_F(SettingsFile, DefaultsAreTheGoldenImage) {
 }
 
 TEST_F(SettingsFile, FolderInTheWayGivesDefaultsInMemoryAndOneLogLine) {
-  startLog();
-  dir.mkdir("veldra.cfg");
-  settings_load();
-  EXPECT_EQ(settings.volume, 100);
-  EXPECT_EQ(settings.chat_channels[5], 1);
-  EXPECT_TRUE(std::filesystem::is_directory(hostPath("veldra.cfg")));
-  const std::string log = logText();
-  EXPECT_NE(log.find("\nUnable to create veldra.cfg file\n"), std::string::npos) << log;
+  // At start-up the settings load before SYSTEM opens the log; later saves log directly.
+  for (const bool logOpen : {false, true}) {
+    SCOPED_TRACE(logOpen ? "log open" : "before the log");
+    system_module_reset();
+    std::filesystem::remove(hostPath("error.txt"));
+    settings = SETTINGS_RECORD{};
+    if (logOpen) startLog();
+    dir.mkdir("veldra.cfg");
+    settings_load();
+    if (!logOpen) startLog();
+    EXPECT_EQ(settings.volume, 100);
+    EXPECT_EQ(settings.chat_channels[5], 1);
+    EXPECT_TRUE(std::filesystem::is_directory(hostPath("veldra.cfg")));
+    const std::string log = logText();
+    const std::string line = "Unable to create veldra.cfg file\n";
+    if (logOpen) EXPECT_NE(log.find("\n" + line), std::string::npos) << log;
+    else EXPECT_EQ(log.rfind(line + "SYSTEM module initialize starting...\n", 0), 0u) << log;
+    EXPECT_EQ(log.find(line), log.rfind(line)) << log;
+  }
 }
+
+// A game folder the player may not write: defaults in memory, and the line reaches the log
+// wherever it goes (here stderr, since error.txt cannot be made either).
+class SettingsFileLockedFolder : public SettingsFile, public ::testing::WithParamInterface<veldra_test::Lock> {};
+
+TEST_P(SettingsFileLockedFolder, DefaultsInMemoryAndTheLineOnStderr) {
+  if (auto why = veldra_test::LockedFolder::skipReason(GetParam()); !why.empty()) GTEST_SKIP() << why;
+  veldra_test::LockedFolder lock(dir.path(), GetParam());
+  ::testing::internal::CaptureStderr();
+  settings_load();
+  startLog();
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(settings.volume, 100);
+  EXPECT_EQ(settings.last_server_id, -1);
+  EXPECT_FALSE(dir.exists("veldra.cfg"));
+  const std::string first = "Unable to create error.txt (" + hostPath("error.txt").string() +
+                            "): Permission denied\nUnable to create veldra.cfg file\n";
+  EXPECT_EQ(err.substr(0, first.size()), first) << err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Lock, SettingsFileLockedFolder, veldra_test::allLocks(), veldra_test::lockName);
 
 TEST_F(SettingsFile, AccountNameWithoutNulIsTerminatedInMemoryAndKeptOnDisk) {
   std::string bytes = ownRecord(100);

@@ -9,6 +9,7 @@
 #include "engine/system/system_state.h"
 #include "graphics/bitmap/screen_buffers.h"
 #include "tests/engine/engine_fixture.h"
+#include "tests/support/locked_folder.h"
 
 namespace engine_test {
 namespace {
@@ -26,6 +27,11 @@ class SystemModule : public EngineTest {
     std::string s;
     for (const auto& l : lines) s += l + "\r\n";
     return s;
+  }
+  static size_t countOf(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
   }
   std::vector<std::string> startLines(const char* locale = "Traditional") {
     return {"SYSTEM module initialize starting...",
@@ -106,10 +112,90 @@ TEST_F(SystemModule, LinesGoToStderrWhenErrorTxtCannotBeOpened) {
   system_module_init();
   sys_log(1, "Game Start OK");
   const std::string err = ::testing::internal::GetCapturedStderr();
-  EXPECT_NE(err.find("SYSTEM module initialize starting...\n"), std::string::npos);
+  // The first line says which file and why, once.
+  EXPECT_EQ(err.substr(0, err.find('\n')),
+            "Unable to create error.txt (" + hostPath("error.txt").string() + "): Is a directory");
+  EXPECT_EQ(countOf(err, "Unable to create error.txt"), 1u);
+  EXPECT_NE(err.find("\nSYSTEM module initialize starting...\n"), std::string::npos);
   EXPECT_NE(err.find("\nGame Start OK\n"), std::string::npos);
   EXPECT_TRUE(std::filesystem::is_directory(hostPath("error.txt")));
 }
+
+// The settings load logs before SYSTEM starts: those lines come first in the fresh log.
+TEST_F(SystemModule, LinesBeforeInitAreWrittenWhenTheLogOpens) {
+  dir.write("error.txt", "last run\r\n");
+  sys_log(1, "Unable to create veldra.cfg file");
+  sys_log_printf(1, "early %d", 2);
+  sys_log(0, "level zero");
+  system_module_init();
+  std::vector<std::string> expected = {"Unable to create veldra.cfg file", "early 2"};
+  for (const std::string& l : startLines()) expected.push_back(l);
+  EXPECT_EQ(errorTxt(), crlf(expected));
+
+  // Kept once: a second run of the log starts without them.
+  system_module_free();
+  system_module_init();
+  EXPECT_EQ(errorTxt(), crlf(startLines()));
+}
+
+TEST_F(SystemModule, LinesKeptBeforeInitAreBounded) {
+  struct Case {
+    const char* name;
+    size_t lines;
+    size_t length;
+    size_t kept;
+  };
+  // 64 lines or 16 KiB, whichever comes first; a line is cut at 2047 bytes like a logged one.
+  for (const Case& c : {Case{"short lines", 100, 10, 64}, Case{"long lines", 20, 3000, 8},
+                        Case{"within both", 64, 256, 64}}) {
+    SCOPED_TRACE(c.name);
+    system_module_reset();
+    std::filesystem::remove(hostPath("error.txt"));
+    const std::string text(c.length, 'x');
+    for (size_t i = 0; i < c.lines; ++i) sys_log(1, text.c_str());
+    system_module_init();
+    std::vector<std::string> expected(c.kept, text.substr(0, 2047));
+    if (c.kept < c.lines) expected.push_back("(" + std::to_string(c.lines - c.kept) + " more early log lines dropped)");
+    for (const std::string& l : startLines()) expected.push_back(l);
+    EXPECT_EQ(errorTxt(), crlf(expected));
+  }
+}
+
+TEST_F(SystemModule, LinesKeptWhenTheLogNeverOpensGoToStderrAtExit) {
+  sys_log(1, "Unable to create veldra.cfg file");
+  system_module_reset();  // forgets what was kept
+  sys_log(1, "kept line");
+  ::testing::internal::CaptureStderr();
+  EXPECT_THROW(plat::get().process().exit(0), plat::test::ExitCalled);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "kept line\n");
+  EXPECT_FALSE(std::filesystem::exists(hostPath("error.txt")));
+}
+
+// A game folder the player may not write: the log goes to stderr, led by the reason.
+class SystemModuleLockedFolder : public SystemModule, public ::testing::WithParamInterface<veldra_test::Lock> {};
+
+TEST_P(SystemModuleLockedFolder, StderrSaysFirstThatErrorTxtCannotBeCreated) {
+  if (auto why = veldra_test::LockedFolder::skipReason(GetParam()); !why.empty()) GTEST_SKIP() << why;
+  veldra_test::LockedFolder lock(dir.path(), GetParam());
+  ::testing::internal::CaptureStderr();
+  sys_log(1, "Unable to create veldra.cfg file");
+  ASSERT_EQ(system_module_init(), 0);
+  sys_log(1, "Game Start OK");
+  system_module_free();
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  std::vector<std::string> expected = {
+      "Unable to create error.txt (" + hostPath("error.txt").string() + "): Permission denied",
+      "Unable to create veldra.cfg file"};
+  for (const std::string& l : startLines()) expected.push_back(l);
+  expected.push_back("Game Start OK");
+  expected.push_back("SYSTEM module free OKay.");
+  std::string want;
+  for (const std::string& l : expected) want += l + "\n";
+  EXPECT_EQ(err, want);
+  EXPECT_FALSE(std::filesystem::exists(hostPath("error.txt")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Lock, SystemModuleLockedFolder, veldra_test::allLocks(), veldra_test::lockName);
 
 TEST_F(SystemModule, EightThreadsLeaveEightThousandWholeLines) {
   system_module_init();

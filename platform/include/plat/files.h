@@ -56,6 +56,8 @@ class IFileSystem {
   virtual std::vector<DirEntry> list(std::string_view gamePath) = 0;
   virtual std::string gameDir() = 0;   // absolute host path of the game folder (UTF-8)
   virtual std::string exePath() = 0;   // absolute host path of the running program
+  // Why this thread's last failed open or mkdir failed ("Permission denied"); "" when unknown.
+  virtual std::string lastError() { return {}; }
 };
 
 // The resolver's pure part: splits a game path into its parts, walking whole code page 936

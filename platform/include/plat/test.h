@@ -1,4 +1,5 @@
-// Hooks for tests: a replaceable process exit and the frame budget's failure.
+// Hooks for tests: a replaceable process exit, the frame budget's failure and a folder the
+// process may not write.
 #pragma once
 #include <functional>
 #include <string>
@@ -19,5 +20,14 @@ struct FrameBudgetExceeded {
 // true: IProcess::exit runs the hooks and throws ExitCalled; false: the real _exit.
 void setExitHandler(bool throwInstead);
 bool exitHandlerSet();
+
+// Makes every file or folder creation whose host path starts with hostPrefix fail with errno
+// err, as a folder the user may not write does (also for root, whom permissions do not stop).
+// An empty prefix lifts it.
+void setCreateFailure(std::string hostPrefix, int err);
+// The file system asks before it creates: the errno to fail with, 0 to go ahead.
+int createFailure(const std::string& hostPath);
+// Permissions do not stop root: a test of a read-only folder skips itself.
+bool runningAsRoot();
 
 }  // namespace plat::test
