@@ -42,6 +42,7 @@ class PosixFileSystem final : public IFileSystem {
     if (!m) return nullptr;
     auto r = r_.resolve(gamePath, m->creates || (m->flags & O_ACCMODE) != O_RDONLY ? Access::Write : Access::Read);
     if (!r) return nullptr;
+    if (!r->lastIsLink) m->flags |= O_NOFOLLOW;  // a link made since the resolver looked is not followed
     auto f = common::openPosixFile(r->host, *m);
     if (f && m->creates && !r->found) r_.invalidate(r->parent);  // a new name in that folder
     return f;
@@ -138,7 +139,7 @@ class PosixFileSystem final : public IFileSystem {
         struct stat st;
         dir = ::stat((r->host + "/" + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
       }
-      out.push_back({cp936::fromUtf8(name), dir});
+      out.push_back({cp936::fromUtf8Name(name), dir});
     }
     ::closedir(d);
     return out;
