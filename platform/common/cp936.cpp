@@ -127,9 +127,10 @@ void appendEncoded(std::string& out, const Tables& t, uint32_t cp) {
   }
 }
 
-// Walks code page 936 text, calling emit(code unit) per decoded character.
+// Walks code page 936 text, calling emit(code unit) per decoded character. A lone final lead
+// byte decodes to nothing, or to U+FFFD when keepLoneLead is set.
 template <typename Emit>
-void decodeWith(std::string_view bytes, Emit emit) {
+void decodeWith(std::string_view bytes, Emit emit, bool keepLoneLead = false) {
   const Tables& t = tables();
   const size_t n = bytes.size();
   for (size_t i = 0; i < n;) {
@@ -144,7 +145,8 @@ void decodeWith(std::string_view bytes, Emit emit) {
       emit(kReplacement);
       ++i;
     } else if (i + 1 == n) {
-      break;  // a lone final lead byte decodes to nothing
+      if (keepLoneLead) emit(kReplacement);
+      break;
     } else {
       char16_t u = t.decode[(b - 0x81) * kTrailCount + static_cast<uint8_t>(bytes[i + 1])];
       if (u != 0) {
@@ -202,6 +204,25 @@ std::string fromUtf8(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
   for (size_t i = 0; i < utf8.size();) appendEncoded(out, t, nextUtf8(utf8, i));
+  return out;
+}
+
+std::string toUtf8Name(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() * 3 / 2 + 3);
+  decodeWith(bytes, [&](char16_t u) { appendUtf8(out, u); }, true);
+  return out;
+}
+
+std::string fromUtf8Name(std::string_view utf8) {
+  const Tables& t = tables();
+  std::string out;
+  out.reserve(utf8.size());
+  for (size_t i = 0; i < utf8.size();) {
+    uint32_t cp = nextUtf8(utf8, i);
+    if (cp == kReplacement) out += '\xFF';  // not a lead byte, so it never joins the next byte
+    else appendEncoded(out, t, cp);
+  }
   return out;
 }
 

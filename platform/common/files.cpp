@@ -63,6 +63,7 @@ class PosixFileSystem final : public IFileSystem {
     auto r = r_.resolve(gamePath, m->creates || (m->flags & O_ACCMODE) != O_RDONLY ? Access::Write : Access::Read);
     if (!r) return failed(kOutside), nullptr;
     if (m->creates && !r->found && createRefused(r->host)) return nullptr;
+    if (!r->lastIsLink) m->flags |= O_NOFOLLOW;  // a link made since the resolver looked is not followed
     errno = 0;
     auto f = common::openPosixFile(r->host, *m);
     if (!f) {
@@ -167,7 +168,7 @@ class PosixFileSystem final : public IFileSystem {
         struct stat st;
         dir = ::stat((r->host + "/" + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
       }
-      out.push_back({cp936::fromUtf8(name), dir});
+      out.push_back({cp936::fromUtf8Name(name), dir});
     }
     ::closedir(d);
     return out;

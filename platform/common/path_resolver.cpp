@@ -2,6 +2,7 @@
 #include "common/path_resolver.h"
 
 #include <dirent.h>
+#include <errno.h>
 #include <sys/stat.h>
 #include <limits.h>
 #include <stdlib.h>
@@ -93,16 +94,27 @@ std::optional<PathResolver::Entry> PathResolver::lookup(const std::string& dirHo
   return search(stored);
 }
 
-bool PathResolver::insideRoot(const std::string& hostPath) const {
-  std::string real = realPathOf(hostPath);
-  if (real.empty()) return true;  // nothing there yet: the operation itself fails
-  if (real == realRoot_) return true;
-  if (realRoot_ == "/") return true;
-  return real.size() > realRoot_.size() && real.compare(0, realRoot_.size(), realRoot_) == 0 &&
-         real[realRoot_.size()] == '/';
+// The real path of hostPath, or of its deepest existing ancestor when it is not there yet, lies in
+// the real game folder. A dangling link is refused: creating through it would follow it.
+bool PathResolver::staysInside(std::string hostPath) const {
+  for (;;) {
+    char buf[PATH_MAX];
+    if (::realpath(hostPath.c_str(), buf)) {
+      std::string_view real(buf);
+      if (real == realRoot_ || realRoot_ == "/") return true;
+      return real.size() > realRoot_.size() && real.substr(0, realRoot_.size()) == realRoot_ &&
+             real[realRoot_.size()] == '/';
+    }
+    struct stat st;
+    if (errno != ENOENT || ::lstat(hostPath.c_str(), &st) == 0) return false;  // dangling, a loop, no access
+    size_t cut = hostPath.rfind('/');
+    if (hostPath.size() <= root_.size() || cut == std::string::npos || cut == 0) return true;  // no root: all fails
+    hostPath.erase(cut);
+  }
 }
 
-std::optional<Resolved> PathResolver::resolve(std::string_view gamePath, Access access) {
+// Reads and writes meet the same wall, so the access does not change the answer.
+std::optional<Resolved> PathResolver::resolve(std::string_view gamePath, Access) {
   bool drive = gamePath.size() >= 2 && gamePath[1] == ':' &&
                ((gamePath[0] >= 'A' && gamePath[0] <= 'Z') || (gamePath[0] >= 'a' && gamePath[0] <= 'z'));
   if (drive && !driveNoted_.exchange(true))
@@ -114,6 +126,10 @@ std::optional<Resolved> PathResolver::resolve(std::string_view gamePath, Access 
   size_t missingFrom = SIZE_MAX;   // index in names of the first part not on disk
   bool lastFound = true;
   std::vector<bool> links;         // per name: a symbolic link
+  auto refuse = [&](const char* why) {
+    debugLine(std::string("path resolver: ") + why + ", refused: " + std::string(gamePath));
+    return std::nullopt;
+  };
   {
     std::lock_guard lock(m_);
     std::string dir = root_;
@@ -128,9 +144,15 @@ std::optional<Resolved> PathResolver::resolve(std::string_view gamePath, Access 
         lastFound = true;
         continue;
       }
-      std::string name = cp936::toUtf8(part);
+      // Checked after conversion: that is the name the disk sees.
+      std::optional<std::string> converted = diskName(part);
+      if (!converted) return refuse("a part is no plain name on disk");
+      std::string name = std::move(*converted);
       bool link = false;
       if (missingFrom == SIZE_MAX) {
+        // Never list a folder outside through a link.
+        if (!links.empty() && links.back() && !staysInside(dir))
+          return refuse("a link leads outside the game folder");
         if (auto actual = lookup(dir, name)) {
           name = actual->name;
           link = actual->isLink;
@@ -156,14 +178,12 @@ std::optional<Resolved> PathResolver::resolve(std::string_view gamePath, Access 
     r.host = join(r.host, names[i]);
   }
   r.found = lastFound;
-  // A write must not reach outside through a link inside the game folder; only a folder reached
-  // through a link needs the real-path check.
+  r.lastIsLink = !links.empty() && links.back();
+  // No access of any kind follows a link out of the game folder. Paths without links skip the
+  // real-path walk: the listings say which names are links.
   bool throughLink = false;
-  for (size_t i = 0; i + 1 < links.size(); ++i) throughLink = throughLink || links[i];
-  if (access == Access::Write && throughLink && !insideRoot(r.parent)) {
-    debugLine("path resolver: write outside the game folder refused: " + std::string(gamePath));
-    return std::nullopt;
-  }
+  for (bool l : links) throughLink = throughLink || l;
+  if (throughLink && !staysInside(r.host)) return refuse("a link leads outside the game folder");
   return r;
 }
 

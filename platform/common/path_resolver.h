@@ -16,12 +16,14 @@ struct Resolved {
   std::string host;     // absolute UTF-8 path
   std::string parent;   // its folder (the root for the root itself)
   bool found = false;   // the last part exists in the listing
+  bool lastIsLink = false;  // the last part is a symbolic link (checked to stay inside)
 };
 
 class PathResolver {
  public:
   explicit PathResolver(std::string rootUtf8);
-  // nullopt when the path climbs above the root, or when a write's folder really lies outside it.
+  // nullopt when the path climbs above the root, names a part that is no plain name on disk, or
+  // goes through a link whose real path lies outside the game folder.
   std::optional<Resolved> resolve(std::string_view gamePath, Access access);
   // After our own change of a folder's content.
   void invalidate(const std::string& hostDir);
@@ -40,7 +42,7 @@ class PathResolver {
   };
   std::optional<Entry> lookup(const std::string& dirHost, const std::string& nameUtf8);
   bool load(const std::string& dirHost, Listing& out);
-  bool insideRoot(const std::string& hostPath) const;
+  bool staysInside(std::string hostPath) const;
 
   std::string root_;
   std::string rootCp936_;

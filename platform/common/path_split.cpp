@@ -47,4 +47,13 @@ std::vector<std::string> splitGamePath(std::string_view gamePath, std::string_vi
   return out;
 }
 
+std::optional<std::string> diskName(std::string_view partCp936) {
+  // '\' reaches a name only through an unmapped pair; listed back, it would split.
+  constexpr std::string_view kNeverInName("/\\\0", 3);
+  std::string name = cp936::toUtf8Name(partCp936);
+  if (name.empty() || name == "." || name == ".." || name.find_first_of(kNeverInName) != std::string::npos)
+    return std::nullopt;
+  return name;
+}
+
 }  // namespace plat

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <map>
 
 #include "plat/cp936.h"
 #include "plat/files.h"
@@ -11,6 +13,15 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+// The whole file (up to 4 KB), or "<none>" when it does not open.
+std::string readAll(plat::IFileSystem& files, std::string_view gamePath, const char* mode = "rb") {
+  auto f = files.open(gamePath, mode);
+  if (!f) return "<none>";
+  std::string s(4096, '\0');
+  s.resize(f->read(s.data(), s.size()));
+  return s;
+}
 
 // A fresh game folder under TMPDIR with a few files in mixed case.
 class PathResolver : public ::testing::Test {
@@ -22,13 +33,7 @@ class PathResolver : public ::testing::Test {
     files_ = plat::makePosixFileSystem(root_.string());
   }
   std::string host(const std::string& rel) const { return (root_ / rel).string(); }
-  std::string read(std::string_view gamePath, const char* mode = "rb") {
-    auto f = files_->open(gamePath, mode);
-    if (!f) return "<none>";
-    std::string s(4096, '\0');
-    s.resize(f->read(s.data(), s.size()));
-    return s;
-  }
+  std::string read(std::string_view gamePath, const char* mode = "rb") { return readAll(*files_, gamePath, mode); }
 
   veldra_test::TempGameDir dir_;
   fs::path root_ = dir_.path();
@@ -212,6 +217,183 @@ TEST_F(PathResolver, WritesThroughALinkOutsideAreRefused) {
   EXPECT_FALSE(files_->open("out\\evil.txt", "wb"));
   EXPECT_FALSE(files_->mkdir("out\\evil"));
   EXPECT_TRUE(fs::is_empty(fs::path(outside.path())));
+}
+
+// A game folder inside a "world" folder that must stay untouched, with links from the game
+// folder to the world and to places inside the game folder.
+struct LinkedWorld {
+  LinkedWorld() {
+    world.write("Beside.rec", "beside");
+    world.write("Out/Secret.txt", "secret");
+    world.write("Out/Sub/Deep.txt", "deep");
+    world.write("game/System/Phiz.MDA", "phiz");
+    world.write("game/Victim.txt", "victim");
+    fs::path w = world.path(), g = game();
+    fs::create_directory_symlink(w / "Out", g / "OutDir");
+    fs::create_directory_symlink("../Out", g / "OutRel");
+    fs::create_symlink(w / "Beside.rec", g / "OutFile");
+    fs::create_symlink(w / "Made.txt", g / "Dangling");       // nothing there yet
+    fs::create_directory_symlink("../..", g / "System" / "Up");  // climbs out from inside
+    fs::create_symlink("Loop", g / "Loop");
+    fs::create_directory_symlink("System", g / "InDir");
+    fs::create_symlink("System/Phiz.MDA", g / "InFile");
+    files = plat::makePosixFileSystem(game().string());
+  }
+  fs::path game() const { return fs::path(world.path()) / "game"; }
+
+  // Everything outside the game folder: names, link targets, sizes and a hash of the contents.
+  std::map<std::string, std::string> outside() const {
+    std::map<std::string, std::string> seen;
+    for (auto it = fs::recursive_directory_iterator(world.path()); it != fs::recursive_directory_iterator(); ++it) {
+      if (it->path() == game()) {
+        it.disable_recursion_pending();
+        continue;
+      }
+      std::string rel = fs::relative(it->path(), world.path()).string();
+      if (it->is_symlink()) {
+        seen[rel] = "link " + fs::read_symlink(it->path()).string();
+      } else if (it->is_directory()) {
+        seen[rel] = "folder";
+      } else {
+        std::string bytes = world.read(rel);
+        seen[rel] = std::to_string(bytes.size()) + " " + std::to_string(std::hash<std::string>{}(bytes));
+      }
+    }
+    return seen;
+  }
+
+  veldra_test::TempGameDir world;
+  std::unique_ptr<plat::IFileSystem> files;
+};
+
+// Each hostile path, in a fresh world: it is refused, or it names a place inside the game folder;
+// no read sees anything outside and nothing outside changes.
+TEST(GameFolderWall, HostilePathsNeitherReadNorChangeTheWorld) {
+  const std::string repl = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
+  struct Case {
+    std::string path;
+    std::optional<std::string> inside;  // host path below the game folder; nullopt: refused
+  } cases[] = {
+      // A stray lead byte after ".." is part of the name, never dropped into "..".
+      {"..\x81/Beside.rec", ".." + repl + "/Beside.rec"},
+      {"..\xFE/Out/Secret.txt", ".." + repl + "/Out/Secret.txt"},
+      {"..\x81", ".." + repl},
+      {"system\\..\\..\xFE/Beside.rec", ".." + repl + "/Beside.rec"},
+      {"..\xFE\\Beside.rec", std::nullopt},  // 0xFE 0x5C is one unmapped pair: '\\' would enter the name
+      {".\x81/../../Beside.rec", std::nullopt},  // ".\x81" is a name; the second ".." climbs out
+      {std::string("..\0\\Beside.rec", 14), std::nullopt},  // a NUL would cut the host path to ".."
+      // Links that leave the game folder, for folders and files, absolute and relative.
+      {"OutDir\\Secret.txt", std::nullopt},
+      {"outrel\\SUB\\deep.txt", std::nullopt},
+      {"OUTDIR", std::nullopt},
+      {"OutDir\\Sub", std::nullopt},
+      {"OutDir\\New.txt", std::nullopt},
+      {"OutFile", std::nullopt},
+      {"Dangling", std::nullopt},
+      {"System\\Up\\Beside.rec", std::nullopt},
+      {"InDir\\..\\OutDir\\Secret.txt", std::nullopt},
+      {"Loop", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.path));
+    LinkedWorld w;
+    auto& f = *w.files;
+    const auto before = w.outside();
+    auto resolved = f.resolve(c.path, plat::Access::Write);
+    if (c.inside) {
+      ASSERT_TRUE(resolved);
+      EXPECT_EQ(*resolved, (w.game() / *c.inside).string());
+    } else {
+      EXPECT_FALSE(resolved);
+      EXPECT_FALSE(f.resolve(c.path, plat::Access::Read));
+    }
+    // Reads first: nothing of the world may come back.
+    EXPECT_FALSE(f.open(c.path, "rb"));
+    EXPECT_FALSE(f.open(c.path, "r"));
+    EXPECT_TRUE(f.list(c.path).empty());
+    EXPECT_FALSE(f.exists(c.path));
+    EXPECT_FALSE(f.stat(c.path));
+    // Then every change; for a refused path each one fails.
+    const bool refused = !c.inside;
+    auto fails = [&](bool done) { return !refused || !done; };
+    EXPECT_TRUE(fails(f.open(c.path, "wb") != nullptr));
+    EXPECT_TRUE(fails(f.open(c.path, "ab") != nullptr));
+    EXPECT_TRUE(fails(f.open(c.path, "r+b") != nullptr));
+    EXPECT_TRUE(fails(f.mkdir(c.path + "\\New")));
+    EXPECT_TRUE(fails(f.remove(c.path)));
+    EXPECT_TRUE(fails(f.rmdir(c.path)));
+    EXPECT_TRUE(fails(f.mkdir(c.path)));
+    EXPECT_TRUE(fails(f.rename(c.path, "Taken.bin")));
+    EXPECT_TRUE(fails(f.rename("Victim.txt", c.path)));
+    EXPECT_TRUE(fails(f.replaceFile("Victim.txt", c.path)));
+    EXPECT_EQ(w.outside(), before);
+  }
+}
+
+TEST(GameFolderWall, LinksThatStayInsideStayUsable) {
+  LinkedWorld w;
+  auto& files = *w.files;
+  EXPECT_EQ(readAll(files, "indir\\PHIZ.mda"), "phiz");
+  EXPECT_EQ(readAll(files, "InFile"), "phiz");
+  EXPECT_TRUE(files.isDir("InDir"));
+  EXPECT_TRUE(files.open("InDir\\New.txt", "wb"));
+  EXPECT_TRUE(fs::is_regular_file(w.game() / "System" / "New.txt"));
+  {
+    auto f = files.open("infile", "r+b");
+    ASSERT_TRUE(f);
+    EXPECT_EQ(f->write("PH", 2), 2u);
+  }
+  EXPECT_EQ(readAll(files, "System\\Phiz.MDA"), "PHiz");
+  bool listed = false;
+  for (const auto& e : files.list("InDir")) listed = listed || e.nameCp936 == "Phiz.MDA";
+  EXPECT_TRUE(listed);
+  EXPECT_TRUE(files.rename("InDir\\New.txt", "Moved.txt"));
+  EXPECT_TRUE(fs::is_regular_file(w.game() / "Moved.txt"));
+}
+
+TEST(GameFolderWall, LinkMadeBehindTheCacheIsNotFollowed) {
+  LinkedWorld w;
+  EXPECT_TRUE(w.files->isFile("victim.txt"));  // the game folder's listing is now cached
+  const auto before = w.outside();
+  fs::remove(w.game() / "Victim.txt");
+  fs::create_symlink(fs::path(w.world.path()) / "Beside.rec", w.game() / "Victim.txt");
+  EXPECT_FALSE(w.files->open("Victim.txt", "wb"));
+  EXPECT_FALSE(w.files->open("Victim.txt", "ab"));
+  EXPECT_FALSE(w.files->open("Victim.txt", "rb"));
+  EXPECT_EQ(w.outside(), before);
+}
+
+// A stray lead byte becomes U+FFFD on disk, which lists back as 0xFF: a listed name opens its file.
+TEST_F(PathResolver, StrayLeadBytesRoundTripThroughListings) {
+  const std::string repl = "\xEF\xBF\xBD";
+  struct Case {
+    std::string created, onDisk, listed;
+  } cases[] = {
+      {"Name\x81", "Name" + repl, "Name\xFF"},
+      {"\xFEtail", repl + "tail", "\xFFtail"},
+      {"A\xA1\x40.txt", "A" + repl + "@.txt", "A\xFF@.txt"},  // an unmapped pair keeps its trail
+      {"\xD6\xD0\x81", "\xE4\xB8\xAD" + repl, "\xD6\xD0\xFF"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.created));
+    auto f = files_->open("System\\" + c.created, "wb");
+    ASSERT_TRUE(f);
+    f->write(c.created.data(), c.created.size());
+    f.reset();
+    EXPECT_TRUE(fs::is_regular_file(root_ / "System" / c.onDisk));
+    bool listed = false;
+    for (const auto& e : files_->list("system")) listed = listed || e.nameCp936 == c.listed;
+    EXPECT_TRUE(listed);
+    EXPECT_EQ(read("system\\" + c.listed), c.created);
+    EXPECT_TRUE(files_->remove("SYSTEM/" + c.listed));
+  }
+  // An unmapped pair whose trail is '\\' would put a separator into the name on disk.
+  std::string pair;
+  for (int lead = 0x81; lead <= 0xFE && pair.empty(); ++lead)
+    if (!plat::cp936::decodeChar(static_cast<uint8_t>(lead), 0x5C)) pair = {static_cast<char>(lead), '\\'};
+  ASSERT_FALSE(pair.empty());
+  EXPECT_FALSE(files_->resolve("System\\" + pair + "x", plat::Access::Write));
+  EXPECT_FALSE(files_->open("System\\" + pair + "x", "wb"));
 }
 
 TEST_F(PathResolver, DrivePrefixIsNotedOnce) {

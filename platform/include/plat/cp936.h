@@ -18,6 +18,11 @@ std::u16string decode(std::string_view bytes);
 std::string encode(std::u16string_view text);  // unencodable characters become '?'
 std::string toUtf8(std::string_view bytes);
 std::string fromUtf8(std::string_view utf8);
+// File names between the game and the disk. A lone final lead byte gives U+FFFD too, so no byte
+// of a name vanishes ("..\x81" never becomes ".."); U+FFFD comes back as 0xFF, which gives U+FFFD
+// again, so a listed name opens the file it came from.
+std::string toUtf8Name(std::string_view bytes);
+std::string fromUtf8Name(std::string_view utf8);
 // Offset of the character after the one at pos (pos + 1 or pos + 2), never past the end.
 size_t next(std::string_view bytes, size_t pos);
 std::string asciiLower(std::string_view bytes);  // never touches a trail byte

@@ -64,6 +64,9 @@ class IFileSystem {
 // characters (a trail byte 0x5C never splits), dropping empty and "." parts and a leading
 // drive prefix or the game folder's own absolute path. ".." is kept for the caller to apply.
 std::vector<std::string> splitGamePath(std::string_view gamePath, std::string_view gameDirCp936 = {});
+// One part other than ".." in the disk's form (UTF-8). nullopt when the converted name is no plain
+// entry name: "", "." or "..", or holding '/', '\' or NUL (which would cut the host path short).
+std::optional<std::string> diskName(std::string_view partCp936);
 
 // A file system rooted at a host folder; both backends use it. The process's current directory
 // is set to the root by the caller (SYSTEM's init).
