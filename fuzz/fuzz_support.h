@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <string_view>
@@ -41,6 +42,12 @@ inline void writeGameFile(const std::string& name, const uint8_t* data, size_t s
   std::ofstream out(gameDir() / name, std::ios::binary | std::ios::trunc);
   out.write(prefix.data(), static_cast<std::streamsize>(prefix.size()));
   out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+}
+
+// The game folder's file `name` as it is on disk; "" when it cannot be read.
+inline std::string readGameFile(const std::string& name) {
+  std::ifstream in(gameDir() / name, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 }  // namespace fuzz_support
