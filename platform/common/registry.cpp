@@ -11,6 +11,7 @@
 //
 // Key paths and value names ignore ASCII letter case. Lines before the first key, lines without
 // '=' and keys with an unknown hive are skipped with a debug line.
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -174,14 +175,15 @@ class IniRegistryImpl final : public IniRegistry {
       if (data.size() >= 2 && data.front() == '"' && data.back() == '"') {
         v.text = data.substr(1, data.size() - 2);
       } else if (data.compare(0, 6, "dword:") == 0) {
-        char* end = nullptr;
-        unsigned long d = std::strtoul(data.c_str() + 6, &end, 16);
-        if (data.size() == 6 || *end != '\0' || d > 0xFFFFFFFFul) {
+        // Hexadecimal digits to the end of the line: no sign, blank, "0x" or NUL before more text.
+        const char* digits = data.data() + 6;
+        const char* end = data.data() + data.size();
+        const auto [stop, error] = std::from_chars(digits, end, v.dword, 16);
+        if (error != std::errc() || stop != end) {
           skipped(path, lineNo);
           continue;
         }
         v.isDword = true;
-        v.dword = static_cast<uint32_t>(d);
       } else {
         v.text = data;
       }

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
+#include <string>
 #include <thread>
 
 #include "platform/common/common.h"
@@ -88,6 +90,26 @@ TEST(RegistryShell, IniOverDefaults) {
 
   reg->set(Hive::ClassesRoot, "HTMLFILE\\shell\\open\\command", "", "browser %1");
   EXPECT_EQ(reg->readString(Hive::ClassesRoot, "htmlfile\\shell\\open\\command", ""), "browser %1");
+}
+
+// A DWORD is hexadecimal digits to the end of the line; anything else is skipped and leaves an
+// earlier value of the same name as it was.
+TEST(RegistryShell, DwordDataIsHexDigitsAlone) {
+  struct Case {
+    std::string data;
+    std::optional<uint32_t> value;
+  } cases[] = {{"dword:0000000a", 10u},      {"dword:A", 10u},         {"dword:FFFFFFFF", 0xFFFFFFFFu},
+               {"dword:000000000001", 1u},  {"dword:100000000", {}},  {"dword:", {}},
+               {"dword:-1", {}},            {"dword:-0", {}},         {"dword:+5", {}},
+               {"dword: 5", {}},            {"dword:0x5", {}},        {"dword:5 6", {}},
+               {std::string("dword:5\0junk", 12), {}}, {"dword:xyz", {}}};
+  veldra_test::TempGameDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.data);
+    dir.write("registry.ini", "[HKLM\\Software\\Codec]\nUseCpu=dword:7\nUseCpu=" + c.data + "\n");
+    auto reg = plat::common::makeIniRegistry(dir.hostPath("registry.ini"));
+    EXPECT_EQ(reg->readDword(Hive::LocalMachine, "Software\\Codec", "UseCpu"), c.value.value_or(7u));
+  }
 }
 
 TEST(RegistryShell, PlatformReadsVeldraRegistry) {
