@@ -235,6 +235,9 @@ TEST_F(NetClientLoopback, LossSaysWhyWithTheByteCounts) {
   const Row rows[] = {
       {"length over the cap", join({frame(5, 0, "ok"), headerOnly(nf::kDefaultMaxPayload + 1, 6)}), false, R::TooLong,
        1, 12, true, nf::kDefaultMaxPayload + 1},
+      {"length over the cap, then closed: the length is the cause",
+       join({frame(5, 0, "ok"), headerOnly(nf::kDefaultMaxPayload + 1, 6)}), true, R::TooLong, 1, 12, true,
+       nf::kDefaultMaxPayload + 1},
       {"cut short inside the payload, then closed", join({frame(5, 0, "ok"), headerOnly(100, 7), Bytes(10, 'z')}), true,
        R::CutShort, 1, 22, true, 100},
       {"cut short inside the header, then closed", join({frame(5, 0, "ok"), Bytes{1, 0, 0}}), true, R::CutShort, 1, 3,
