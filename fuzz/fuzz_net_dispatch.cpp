@@ -42,6 +42,7 @@ void resetAll() {
   net_link_reset();
   message_slots_clear();
   window_manager_reset();
+  plat::headless()->debugLines().clear();  // each run tells its unknown ids again
 }
 
 void run(plat::ByteReader& in) {

@@ -28,6 +28,9 @@ struct NET_LINK_STATE {
   uint8_t chat_dispatching;
   NetDispatchFn world_callback;
   NetDispatchFn chat_callback;
+  // The debug line saying why a link was lost is written; cleared by a connect.
+  uint8_t world_loss_told;
+  uint8_t chat_loss_told;
 };
 
 extern NET_LINK_STATE net_link;

@@ -6,7 +6,9 @@
 // everything: the test harness's control exceptions (frame budget, replaced exit) pass through.
 #include "client/net_msg/net_dispatch.h"
 
+#include <cstdio>
 #include <exception>
+#include <unordered_set>
 
 #include "client/common/utils.h"
 #include "client/game/frame_input.h"
@@ -15,10 +17,30 @@
 #include "client/net_msg/net_msg_table.h"
 #include "client/net_msg/pending_handlers.h"
 #include "client/record/record.h"
+#include "plat/platform.h"
 
 namespace {
 
 NetRecordWriter g_record_writer = record_write_entry;
+
+// Ids in no row that have had their debug line. Bounded, so that a server sending ever new ids
+// can neither grow it nor flood the output.
+std::unordered_set<uint32_t> g_unknown_told;
+bool g_unknown_quiet = false;
+
+void tell_unknown(uint32_t id, int32_t arg, uint32_t len) {
+  if (g_unknown_quiet || g_unknown_told.contains(id)) return;
+  char line[128];
+  if (g_unknown_told.size() >= NET_DISPATCH_UNKNOWN_IDS_TOLD) {
+    g_unknown_quiet = true;
+    std::snprintf(line, sizeof line, "net_msg: more than %u ids in no table row; the rest are dropped without a line",
+                  NET_DISPATCH_UNKNOWN_IDS_TOLD);
+  } else {
+    g_unknown_told.insert(id);
+    std::snprintf(line, sizeof line, "net_msg %x: id in no table row, dropped (argument %d, %u bytes)", id, arg, len);
+  }
+  plat::get().debugOut(line);
+}
 
 template <typename F>
 void guarded(int site, uint32_t id, int32_t arg, F&& f) {
@@ -61,7 +83,10 @@ int net_dispatch_message(uint32_t id, int32_t arg, const uint8_t* payload, uint3
   }
 
   const NET_MSG_ROW* row = net_msg_find(id);
-  if (!row) return 0;
+  if (!row) {
+    tell_unknown(id, arg, len);
+    return 0;
+  }
   if (row->kind == NetMsgKind::InlineUnguarded) {
     row->handler(id, arg, view);
   } else {
@@ -78,6 +103,8 @@ NetRecordWriter net_dispatch_set_record_writer(NetRecordWriter writer) {
 
 void net_dispatch_reset() {
   g_record_writer = record_write_entry;
+  g_unknown_told.clear();
+  g_unknown_quiet = false;
   net_msg_table_reset();
   net_msg_pending_reset();
 }

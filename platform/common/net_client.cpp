@@ -1,5 +1,6 @@
 // The built-in "client_net.dll": framed TCP links for the world and chat servers.
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <vector>
 
@@ -24,7 +25,7 @@ class NetClient final : public INetClient {
     if (!s.valid()) return -1;
     dropInput();
     clearOutput();
-    lost_ = false;
+    clearLoss();
     ++generation_;
     decoder_.setMaxPayload(env.netMaxPayload);
     sock_ = std::move(s);
@@ -38,7 +39,7 @@ class NetClient final : public INetClient {
     sock_.close();
     clearOutput();
     dropInput();
-    lost_ = false;
+    clearLoss();
     ++generation_;
     return 0;
   }
@@ -47,7 +48,7 @@ class NetClient final : public INetClient {
     if (!sock_.valid() || lost_) return -1;
     if (len > decoder_.maxPayload() || (len > 0 && !payload)) return -1;
     if (out_.size() - outRead_ + netframe::kHeaderSize + len > kNetSendQueueMax) {
-      lost_ = true;  // the peer stopped reading: nothing sensible can follow
+      lose(NetLossReason::SendQueueFull);  // the peer stopped reading: nothing sensible can follow
       return -1;
     }
     if (outRead_ > 0 && outRead_ >= out_.size() / 2) {
@@ -61,7 +62,7 @@ class NetClient final : public INetClient {
 
   NetPoll poll(int32_t /*reserved*/) override {
     if (!sock_.valid() || inPoll_) return NetPoll::Idle;
-    if (lost_ && !decoder_.hasFrame()) return NetPoll::Lost;
+    if (lost_ && !decoder_.hasFrame()) return reportLost();
     // Restores the guard and frees retired buffers whatever a callback throws.
     struct Scope {
       NetClient& c;
@@ -80,16 +81,17 @@ class NetClient final : public INetClient {
       netframe::Decoder::Result r = decoder_.next(f);
       if (r == netframe::Decoder::Result::NeedMore) break;
       if (r == netframe::Decoder::Result::TooLong) {
-        lost_ = true;
+        lose(NetLossReason::TooLong);
         break;
       }
+      ++frames_;
       if (f.id == netframe::kHelloId) continue;  // reserved for the client's hello
       ++delivered;
       if (callback_) callback_(f.id, f.arg, f.payload, f.length, nullptr);
       if (generation_ != generation) return NetPoll::Delivered;  // the callback closed or reopened us
     }
     if (!lost_) flush();
-    if (lost_ && !decoder_.hasFrame()) return NetPoll::Lost;
+    if (lost_ && !decoder_.hasFrame()) return reportLost();
     return delivered > 0 ? NetPoll::Delivered : NetPoll::Idle;
   }
 
@@ -100,6 +102,8 @@ class NetClient final : public INetClient {
   }
 
   void release() override { delete this; }
+
+  NetLossInfo lossInfo() const override { return loss_; }
 
  private:
   // Unread input goes; a payload a callback is looking at stays alive until its poll returns.
@@ -115,6 +119,51 @@ class NetClient final : public INetClient {
     outRead_ = 0;
   }
 
+  void clearLoss() {
+    lost_ = false;
+    cause_ = NetLossReason::None;
+    osError_ = 0;
+    loss_ = {};
+    receivedBytes_ = 0;
+    frames_ = 0;
+  }
+
+  // The first cause found is the one reported.
+  void lose(NetLossReason why, int osError = 0) {
+    if (!lost_) {
+      cause_ = why;
+      osError_ = osError;
+    }
+    lost_ = true;
+  }
+
+  // Fixes the loss report once every whole frame before it has been delivered: what is left in
+  // the decoder then is the frame that could not be completed or was refused.
+  NetPoll reportLost() {
+    if (loss_.reason != NetLossReason::None) return NetPoll::Lost;
+    const std::span<const uint8_t> left = decoder_.pending();
+    NetLossInfo& l = loss_;
+    // A refused length came before whatever ended the reading (a close read in the same call).
+    if (decoder_.failed())
+      l.reason = NetLossReason::TooLong;
+    else if (cause_ == NetLossReason::PeerClosed && !left.empty())
+      l.reason = NetLossReason::CutShort;
+    else
+      l.reason = cause_;
+    l.receivedBytes = receivedBytes_;
+    l.frames = frames_;
+    l.pendingBytes = static_cast<uint32_t>(left.size());
+    l.maxPayload = decoder_.maxPayload();
+    l.osError = osError_;
+    if (left.size() >= 4) {
+      l.lengthKnown = true;
+      l.declaredLength = ByteReader(left.data(), 4).u32("length");
+    }
+    l.headLength = static_cast<uint8_t>(std::min(left.size(), sizeof l.head));
+    std::copy_n(left.begin(), l.headLength, l.head);
+    return NetPoll::Lost;
+  }
+
   void readAvailable() {
     // Bounded: a peer that floods waits in its own send buffer, not in our memory.
     const size_t limit = std::max<size_t>(decoder_.maxPayload() + netframe::kHeaderSize, 256 * 1024);
@@ -124,10 +173,12 @@ class NetClient final : public INetClient {
       net::Io r = net::recv(sock_, room.data(), room.size(), got);
       if (r == net::Io::Ok) {
         decoder_.commit(got);
+        receivedBytes_ += got;
         if (got < room.size()) break;  // drained
         continue;
       }
-      if (r != net::Io::WouldBlock) lost_ = true;  // end of stream or error
+      if (r == net::Io::Closed) lose(NetLossReason::PeerClosed);
+      else if (r == net::Io::Error) lose(NetLossReason::ReadError, errno);
       break;
     }
   }
@@ -140,7 +191,8 @@ class NetClient final : public INetClient {
         outRead_ += done;
         continue;
       }
-      if (r != net::Io::WouldBlock) lost_ = true;
+      if (r == net::Io::Closed) lose(NetLossReason::PeerClosed);
+      else if (r == net::Io::Error) lose(NetLossReason::WriteError, errno);
       break;
     }
     if (outRead_ == out_.size()) clearOutput();
@@ -154,6 +206,11 @@ class NetClient final : public INetClient {
   size_t outRead_ = 0;
   uint64_t generation_ = 0;
   bool lost_ = false;
+  NetLossReason cause_ = NetLossReason::None;
+  int osError_ = 0;
+  NetLossInfo loss_;  // fixed by reportLost()
+  uint64_t receivedBytes_ = 0;
+  uint32_t frames_ = 0;
   bool inPoll_ = false;
 };
 

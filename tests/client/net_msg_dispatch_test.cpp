@@ -144,6 +144,42 @@ TEST_F(NetMsgDispatch, PlaceholdersLogOncePerIdAndCountDrops) {
   EXPECT_EQ(logLines(want).size(), 2u);
 }
 
+// An id in no row is dropped with one debug line the first time it comes; a reset tells it again,
+// and a server sending ever new ids gets a bounded number of lines.
+TEST_F(NetMsgDispatch, IdsInNoRowAreToldOncePerId) {
+  auto told = [&](const std::string& text) {
+    const auto& dbg = hp().debugLines();
+    return static_cast<int>(
+        std::count_if(dbg.begin(), dbg.end(), [&](const std::string& l) { return l.find(text) != l.npos; }));
+  };
+  const int bound = static_cast<int>(NET_DISPATCH_UNKNOWN_IDS_TOLD);
+  ASSERT_EQ(net_msg_find(0x140001), nullptr);  // a group with no rows
+  ASSERT_EQ(net_msg_find(0x3000b), nullptr);   // a gap inside a group
+  hp().debugLines().clear();
+  net_msg_swap_handler(kId, counts);
+  dispatch(0x140001, 7, "abc");
+  dispatch(0x140001, 8);
+  dispatch(0x3000b, -1);
+  dispatch(kId, 0);
+  EXPECT_EQ(g_calls, 1);
+  EXPECT_EQ(told("net_msg 140001: id in no table row, dropped (argument 7, 3 bytes)"), 1);
+  EXPECT_EQ(told("net_msg 3000b: id in no table row, dropped (argument -1, 0 bytes)"), 1);
+  EXPECT_EQ(told("no table row"), 2);
+  EXPECT_TRUE(logLines("no table row").empty());  // a debug line, not error.txt
+
+  net_dispatch_reset();
+  dispatch(0x140001, 9, "", true);  // replayed messages are told too
+  EXPECT_EQ(told("net_msg 140001:"), 2);
+
+  net_dispatch_reset();
+  hp().debugLines().clear();
+  for (uint32_t i = 0; i < 3 * NET_DISPATCH_UNKNOWN_IDS_TOLD; ++i) dispatch(0xFF000000u + i, 0);
+  dispatch(0xFF000000u, 0);
+  EXPECT_EQ(told("id in no table row, dropped"), bound);
+  EXPECT_EQ(told("the rest are dropped without a line"), 1);
+  EXPECT_EQ(static_cast<int>(hp().debugLines().size()), bound + 1);
+}
+
 // The text needs no NUL: it is bounded by the length.
 TEST_F(NetMsgDispatch, SystemMessageShowsThePayloadText) {
   struct Case {

@@ -164,6 +164,54 @@ TEST_F(ServerLink, PollTable) {
   }
 }
 
+// The debug line that says why: once per loss (in the game main task a lost link stays connected
+// and reports Lost at every poll), again after a reconnect, naming the link and all it reported.
+TEST_F(ServerLink, LossIsToldOncePerLossWithWhatTheLinkSaw) {
+  auto told = [&] {
+    std::vector<std::string> out;
+    for (const std::string& l : hp().debugLines())
+      if (l.find("link lost") != std::string::npos) out.push_back(l);
+    return out;
+  };
+  connectBoth();
+  task_current_row = kGameMainRow;
+  hp().debugLines().clear();
+  world->lost = true;
+  plat::NetLossInfo& l = world->loss;
+  l.reason = plat::NetLossReason::ReadError;
+  l.receivedBytes = 5000000000u;
+  l.frames = 3;
+  l.pendingBytes = 7;
+  l.lengthKnown = true;
+  l.declaredLength = 9;
+  l.maxPayload = 1u << 20;
+  l.osError = 104;
+  l.headLength = 2;
+  l.head[0] = 0xAB;
+  l.head[1] = 0x01;
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(net_poll_links(), 3);
+  EXPECT_EQ(told(), std::vector<std::string>{"World link lost: read error; 5000000000 bytes received in 3 frames, 7 "
+                                             "bytes pending, length field 9, cap 1048576, system error 104, "
+                                             "first bytes AB 01"});
+
+  chat->lost = true;
+  chat->loss.reason = plat::NetLossReason::SendQueueFull;
+  EXPECT_EQ(net_poll_links(), 3);
+  EXPECT_EQ(net_poll_links(), 3);
+  ASSERT_EQ(told().size(), 2u);
+  EXPECT_EQ(told()[1], "Chat link lost: the send queue is full (the server stopped reading); 0 bytes received in 0 "
+                       "frames, 0 bytes pending");
+
+  // A new connection's loss is told again; a link that cannot tell says so.
+  net_disconnect_all(1);
+  ASSERT_EQ(net_connect_world(0x0100007F, 4000, recordDispatch), 0);
+  world->lost = true;
+  world->loss = {};
+  EXPECT_EQ(net_poll_links(), 3);
+  ASSERT_EQ(told().size(), 3u);
+  EXPECT_EQ(told()[2], "World link lost: no reason given; 0 bytes received in 0 frames, 0 bytes pending");
+}
+
 TEST_F(ServerLink, ReplayingPollsNothing) {
   connectBoth();
   world->outcomes.push_back(NetPoll::Lost);

@@ -1,6 +1,7 @@
 // The built-in "client_net.dll" over real loopback sockets, against a raw peer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -208,6 +209,97 @@ TEST_F(NetClientLoopback, LengthAboveCapIsLostUntilDisconnect) {
   EXPECT_EQ(c->poll(0), plat::NetPoll::Idle);
 }
 
+// Why a link went, as the link reports it once the frames before the fault are delivered.
+TEST_F(NetClientLoopback, LossSaysWhyWithTheByteCounts) {
+  using R = plat::NetLossReason;
+  auto join = [](std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
+    return all;
+  };
+  auto headerOnly = [](uint32_t length, uint32_t id) {
+    auto h = nf::header(length, id, 0);
+    return Bytes(h.begin(), h.end());
+  };
+  const std::string http = "GET / HTTP/1.1\r\nHost: x\r\n\r\n";
+  struct Row {
+    const char* what;
+    Bytes bytes;
+    bool closeAfter;
+    R reason;
+    uint32_t frames;
+    uint32_t pending;
+    bool lengthKnown;
+    uint32_t declared;
+  };
+  const Row rows[] = {
+      {"length over the cap", join({frame(5, 0, "ok"), headerOnly(nf::kDefaultMaxPayload + 1, 6)}), false, R::TooLong,
+       1, 12, true, nf::kDefaultMaxPayload + 1},
+      {"length over the cap, then closed: the length is the cause",
+       join({frame(5, 0, "ok"), headerOnly(nf::kDefaultMaxPayload + 1, 6)}), true, R::TooLong, 1, 12, true,
+       nf::kDefaultMaxPayload + 1},
+      {"cut short inside the payload, then closed", join({frame(5, 0, "ok"), headerOnly(100, 7), Bytes(10, 'z')}), true,
+       R::CutShort, 1, 22, true, 100},
+      {"cut short inside the header, then closed", join({frame(5, 0, "ok"), Bytes{1, 0, 0}}), true, R::CutShort, 1, 3,
+       false, 0},
+      {"garbage", Bytes(http.begin(), http.end()), false, R::TooLong, 0, static_cast<uint32_t>(http.size()), true,
+       0x20544547},  // "GET " read as a length
+      {"closed between frames", frame(5, 0, "ok"), true, R::PeerClosed, 1, 0, false, 0},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    g_got.clear();
+    net::Socket peer;
+    Link c = connected(peer);
+    EXPECT_EQ(c->lossInfo().reason, R::None);
+    sendAll(peer, r.bytes);
+    if (r.closeAfter) peer.close();
+    ASSERT_EQ(pollUntil(*c, [](plat::NetPoll p) { return p == plat::NetPoll::Lost; }), plat::NetPoll::Lost);
+    EXPECT_EQ(g_got.size(), r.frames);  // whole frames before the fault still arrive
+    const plat::NetLossInfo l = c->lossInfo();
+    EXPECT_EQ(l.reason, r.reason);
+    EXPECT_EQ(l.receivedBytes, r.bytes.size());
+    EXPECT_EQ(l.frames, r.frames);
+    EXPECT_EQ(l.pendingBytes, r.pending);
+    EXPECT_EQ(l.lengthKnown, r.lengthKnown);
+    EXPECT_EQ(l.declaredLength, r.declared);
+    EXPECT_EQ(l.maxPayload, nf::kDefaultMaxPayload);
+    EXPECT_EQ(l.osError, 0);
+    const size_t headLength = std::min<size_t>(r.pending, sizeof l.head);
+    ASSERT_EQ(l.headLength, headLength);
+    const Bytes tail(r.bytes.end() - r.pending, r.bytes.end());
+    EXPECT_TRUE(std::equal(l.head, l.head + headLength, tail.begin()));
+    // Fixed once reported; gone with the disconnect.
+    EXPECT_EQ(c->poll(0), plat::NetPoll::Lost);
+    EXPECT_EQ(c->lossInfo().reason, r.reason);
+    c->disconnect();
+    EXPECT_EQ(c->lossInfo().reason, R::None);
+  }
+}
+
+TEST_F(NetClientLoopback, ReconnectStartsTheCountsAgain) {
+  net::Socket peer;
+  Link c = connected(peer);
+  sendAll(peer, frame(1, 0, "abc"));
+  peer.close();
+  ASSERT_EQ(pollUntil(*c, [](plat::NetPoll p) { return p == plat::NetPoll::Lost; }), plat::NetPoll::Lost);
+  EXPECT_EQ(c->lossInfo().receivedBytes, 15u);
+
+  // The same object, connected anew while lost: nothing of the old link is counted.
+  c->disconnect();
+  ASSERT_EQ(c->connect(net::inetAddr("127.0.0.1"), port, 0, 1, recordFrame, 0, 0), 0);
+  net::Socket peer2 = acceptFrom(listener);
+  ASSERT_EQ(readExactly(peer2, 12).size(), 12u);
+  sendAll(peer2, Bytes{9});
+  peer2.close();
+  ASSERT_EQ(pollUntil(*c, [](plat::NetPoll p) { return p == plat::NetPoll::Lost; }), plat::NetPoll::Lost);
+  const plat::NetLossInfo l = c->lossInfo();
+  EXPECT_EQ(l.reason, plat::NetLossReason::CutShort);
+  EXPECT_EQ(l.receivedBytes, 1u);
+  EXPECT_EQ(l.frames, 0u);
+  EXPECT_EQ(l.pendingBytes, 1u);
+}
+
 TEST_F(NetClientLoopback, PeerCloseIsLost) {
   net::Socket peer;
   Link c = connected(peer);
@@ -376,6 +468,7 @@ TEST_F(NetClientLoopback, SendQueueOverflowLosesTheLink) {
   for (int i = 0; i < 256 && result == 0; ++i) result = c->send(7, 0, chunk.data(), static_cast<uint32_t>(chunk.size()));
   EXPECT_EQ(result, -1);
   EXPECT_EQ(c->poll(0), plat::NetPoll::Lost);
+  EXPECT_EQ(c->lossInfo().reason, plat::NetLossReason::SendQueueFull);
 }
 
 TEST_F(NetClientLoopback, ConnectGivesUpAfterTheTimeout) {

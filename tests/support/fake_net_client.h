@@ -38,6 +38,7 @@ class FakeNetClient final : public plat::INetClient {
   std::deque<plat::NetPoll> outcomes;  // the next polls' results, before anything else
   std::deque<FakeMessage> inbound;     // delivered at the next poll (Delivered)
   bool lost = false;                   // every poll Lost until disconnect
+  plat::NetLossInfo loss;              // what lossInfo() says
 
   int connect(uint32_t host, int32_t port, int32_t reserved, uint32_t version, plat::NetReceiveFn callback,
               int32_t reserved2, int32_t reserved3) override;
@@ -46,6 +47,7 @@ class FakeNetClient final : public plat::INetClient {
   plat::NetPoll poll(int32_t reserved) override;
   int buildLoginBlock(const char* account, const char* password, uint8_t* out, uint32_t outLen) override;
   void release() override { released = true; }
+  plat::NetLossInfo lossInfo() const override { return loss; }
 };
 
 // Registers the fake as "client_net.dll" in the installed platform's module registry. Objects

@@ -203,6 +203,7 @@ TEST_F(TestServer, ScriptErrorsNameTheLine) {
       {"send world 1 0 str:\"\\xZZ\"", 1},
       {"send world 1 0 addr:moon", 1},
       {"send world 0 0", 1},  // id 0 belongs to the client's hello
+      {"raw world", 1},       // raw needs bytes
       {"wait\n", 1},
       {"end\nexpect world 1 any within", 2},
       {"on world 1 answer world 2 0", 1},
@@ -423,6 +424,64 @@ TEST_F(TestServer, ClientLoginAndWorldLoss) {
   playLogin(srv.world());
   EXPECT_EQ(srv.finish(), 0);
   expectLoginRun(srv.transcript());
+}
+
+// A dropped link still shows its one box and log line; one debug line says why, with the byte
+// counts, as the link found it.
+TEST_F(TestServer, ClientLinkDropSaysWhy) {
+  const std::string cap = std::to_string(nf::kDefaultMaxPayload);
+  const std::string overCap = std::to_string(nf::kDefaultMaxPayload + 1);
+  struct Row {
+    const char* what;
+    std::string script;  // after the hello
+    std::vector<std::string> want;
+  };
+  const Row rows[] = {
+      {"length over the cap",
+       "send world 0x20011 0 str:\"ok\"\nraw world u32:" + overCap + " u32:0x20011 i32:0\n",
+       {"World link lost: a length field over the payload cap; 26 bytes received in 1 frames, 12 bytes pending, "
+        "length field " + overCap + ", cap " + cap + ", first bytes 01 00 10 00 11 00 02 00 00 00 00 00"}},
+      {"cut short, then closed", "raw world u32:100 u32:0x20011 i32:0 zero:10\nclose world\n",
+       {"World link lost: the server closed the link inside a frame; 22 bytes received in 0 frames, 22 bytes "
+        "pending, length field 100, cap " + cap}},
+      {"garbage", "raw world str:\"HTTP/1.1 400 Bad Request\\r\\n\\r\\n\"\n",
+       {"World link lost: a length field over the payload cap; 28 bytes received in 0 frames, 28 bytes pending, "
+        "length field 1347703880, cap " + cap + ", first bytes 48 54 54 50 2F 31 2E 31 20 34 30 30"}},
+      {"closed between frames", "send world 0x20011 0\nclose world\n",
+       {"World link lost: the server closed the link; 12 bytes received in 1 frames, 0 bytes pending"}},
+  };
+  auto lossLines = [&] {
+    std::vector<std::string> out;
+    for (const std::string& l : hp().debugLines())
+      if (l.find("link lost") != std::string::npos) out.push_back(l);
+    return out;
+  };
+  auto boxLines = [&] {
+    const std::string log = errorTxt();
+    size_t n = 0;
+    for (size_t at = log.find("World server is disconnected"); at != std::string::npos;
+         at = log.find("World server is disconnected", at + 1))
+      ++n;
+    return n;
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    startClient();
+    hp().debugLines().clear();
+    const size_t boxesBefore = boxLines();
+    InProcessServer srv("expect world hello\n" + r.script + "wait 300\nend\n");
+    ASSERT_EQ(net_connect_world(net::inetAddr("127.0.0.1"), srv.world(), onWorld), 0);
+    scheduleMessage(elapsedMs() + 100, plat::WM_LBUTTONUP, 0, (300 << 16) | 400);  // the loss box
+    ASSERT_EQ(pollUntil([](int p) { return p == 3; }), 3);
+    for (int i = 0; i < 3; ++i) net_poll_links();
+
+    EXPECT_EQ(boxLines() - boxesBefore, 1u);
+    const std::vector<std::string> lines = lossLines();
+    ASSERT_EQ(lines.size(), 1u);
+    for (const std::string& w : r.want) EXPECT_NE(lines[0].find(w), std::string::npos) << lines[0];
+    EXPECT_EQ(srv.finish(), 0);
+    net_unload_client();
+  }
 }
 
 TEST_F(TestServer, ClientLoginAgainstTheProgram) {

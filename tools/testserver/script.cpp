@@ -196,6 +196,11 @@ Script Script::parse(std::string_view text) {
       st.kind = Step::Send;
       st.frame = frame(t, 1, lineNo);
       st.link = st.frame.link;
+    } else if (verb == "raw") {
+      if (t.size() < 3) throw ScriptError(lineNo, "raw LINK ITEM [ITEM ...]");
+      st.kind = Step::Raw;
+      st.link = st.frame.link = link(t[1], lineNo);
+      for (size_t i = 2; i < t.size(); ++i) st.frame.items.push_back(item(t[i], lineNo));
     } else if (verb == "on") {
       if (t.size() < 4 || t[3] != "reply") throw ScriptError(lineNo, "on LINK ID reply LINK ID ARG [ITEM ...]");
       st.kind = Step::On;

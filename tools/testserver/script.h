@@ -2,6 +2,7 @@
 //   expect LINK hello [VALUE|any]
 //   expect LINK ID [ARG|any] [len=N] [within MS]
 //   send LINK ID ARG [ITEM ...]
+//   raw LINK ITEM [ITEM ...]        the items' bytes with no frame around them
 //   on LINK ID reply LINK ID ARG [ITEM ...]
 //   wait MS | close LINK | end
 // Items: u8:N u16:N u32:N i32:N zero:N hex:0A0B.. str:"..." (\xNN escapes) addr:world addr:chat
@@ -31,7 +32,7 @@ struct FrameSpec {
 };
 
 struct Step {
-  enum Kind { ExpectHello, Expect, Send, On, Wait, Close, End } kind = End;
+  enum Kind { ExpectHello, Expect, Send, Raw, On, Wait, Close, End } kind = End;
   int line = 0;
   Link link = Link::World;
   uint32_t id = 0;                 // Expect, On
@@ -39,7 +40,7 @@ struct Step {
   std::optional<uint32_t> length;  // Expect len=
   uint32_t withinMs = 5000;        // Expect, ExpectHello
   uint32_t waitMs = 0;             // Wait
-  FrameSpec frame;                 // Send; On's reply
+  FrameSpec frame;                 // Send; On's reply; Raw (its link and items only)
 };
 
 struct ScriptError : std::runtime_error {

@@ -101,10 +101,25 @@ struct Server::Impl final : Replies {
       return;
     }
     nf::append(ls.conn->out, id, arg, payload.data(), static_cast<uint32_t>(payload.size()));
-    log(std::string(name) + " SEND " + hex(id) + " arg=" + std::to_string(arg) + " len=" + std::to_string(payload.size()));
+    queued(l, std::string(name) + " SEND " + hex(id) + " arg=" + std::to_string(arg) +
+                  " len=" + std::to_string(payload.size()));
+  }
+
+  // Bytes that need not be a frame, for the client's error paths. The caller checked the link.
+  void sendRaw(Link l, std::span<const uint8_t> bytes) {
+    std::vector<uint8_t>& out = at(l).conn->out;
+    out.insert(out.end(), bytes.begin(), bytes.end());
+    queued(l, std::string(linkName(l)) + " RAW len=" + std::to_string(bytes.size()));
+  }
+
+  // Logs what was just queued and writes what the socket takes; a queue the client does not
+  // drain closes the link.
+  void queued(Link l, std::string line) {
+    log(std::move(line));
     lastTraffic = Clock::now();
+    LinkState& ls = at(l);
     if (ls.conn->out.size() - ls.conn->outRead > plat::kNetSendQueueMax) {
-      log(std::string(name) + " CLOSE output queue full");
+      log(std::string(linkName(l)) + " CLOSE output queue full");
       ls.conn.reset();
       return;
     }
@@ -374,12 +389,16 @@ int Server::run() {
           }
           break;
         case Step::Send:
+        case Step::Raw:
           if (!m.at(s.link).conn) {
             m.log("FAIL line " + std::to_string(s.line) + ": no " + linkName(s.link) + " client to send to");
             failed = true;
           } else {
             std::vector<uint8_t> p = m.build(s.frame);
-            m.send(s.link, s.frame.id, s.frame.arg, p);
+            if (s.kind == Step::Raw)
+              m.sendRaw(s.link, p);
+            else
+              m.send(s.link, s.frame.id, s.frame.arg, p);
             done = true;
           }
           break;

@@ -18,6 +18,24 @@ enum class NetPoll : int { Lost = -1, Idle = 1, Delivered = 2 };
 inline constexpr uint32_t kNetSendQueueMax = 4u << 20;  // queued output, bytes
 inline constexpr int kNetMaxFramesPerPoll = 256;
 
+// Why a link was lost, as the link saw it where the loss was found. A peer that closes with part
+// of a frame unread has cut it short; anything that is not a frame (random bytes, text) shows up
+// as a length field over the cap.
+enum class NetLossReason : uint8_t { None, PeerClosed, CutShort, TooLong, ReadError, WriteError, SendQueueFull };
+
+struct NetLossInfo {
+  NetLossReason reason = NetLossReason::None;
+  uint64_t receivedBytes = 0;    // since connect
+  uint32_t frames = 0;           // whole frames received since connect
+  uint32_t pendingBytes = 0;     // received but never delivered (a partial or refused frame)
+  bool lengthKnown = false;      // the pending bytes hold a whole length field
+  uint32_t declaredLength = 0;   // that length field
+  uint32_t maxPayload = 0;       // the cap it is held against
+  int osError = 0;               // the system's error number (ReadError, WriteError)
+  uint8_t headLength = 0;        // how many of the pending bytes follow
+  uint8_t head[12] = {};         // the first pending bytes, to tell garbage from a frame
+};
+
 class INetClient {
  public:
   // host: the IPv4 address as its network-order 32-bit value (never swapped); port: low 16 bits.
@@ -37,6 +55,9 @@ class INetClient {
   virtual int buildLoginBlock(const char* account, const char* password, uint8_t* out, uint32_t outLen) = 0;
   // Frees the object (disconnecting first).
   virtual void release() = 0;
+  // Why poll() reports Lost, fixed when it first does; reason None while it does not. A link
+  // that cannot tell says None.
+  virtual NetLossInfo lossInfo() const { return {}; }
 
  protected:
   ~INetClient() = default;

@@ -51,6 +51,8 @@ class Decoder {
   bool hasFrame() const;  // a complete frame is waiting (false once failed)
   bool failed() const { return failed_; }
   size_t buffered() const { return wr_ - rd_; }
+  // The buffered bytes not yet taken as frames (valid until the next space(), feed() or reset()).
+  std::span<const uint8_t> pending() const { return {buf_.data() + rd_, wr_ - rd_}; }
   size_t capacity() const { return buf_.size(); }
   uint32_t maxPayload() const { return max_; }
   void setMaxPayload(uint32_t maxPayload) { max_ = maxPayload; }
