@@ -5,8 +5,8 @@
 #include <functional>
 
 #include "audio/wav.h"
-#include "engine/pak/pak.h"
-#include "engine/system/system.h"
+#include "core/pak/pak.h"
+#include "core/log/log.h"
 #include "plat/bytes.h"
 
 namespace {

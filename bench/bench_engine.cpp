@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "engine/grow_array.h"
+#include "core/grow_array.h"
 #include "engine/system/system.h"
 #include "plat/headless.h"
 #include "plat/platform.h"

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "bench/bench_ratio.h"
-#include "engine/pak/pak.h"
+#include "core/pak/pak.h"
 #include "plat/bytes.h"
 #include "plat/headless.h"
 #include "tools/mkpak/mkpak.h"

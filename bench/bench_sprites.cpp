@@ -23,7 +23,7 @@
 #include "tests/graphics/img256_reference.h"
 #include "tools/mdawriter/img256_writer.h"
 #include "tools/mdawriter/mda_writer.h"
-#include "world/scene/scene_masks.h"
+#include "graphics/img256/scene_masks.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "graphics/img256/img256_draw.h"
 #include "graphics/img256/sprite_slot.h"
 #include "graphics/img256/sprite_state.h"
-#include "world/scene/scene_masks.h"
+#include "graphics/img256/scene_masks.h"
 
 namespace {
 

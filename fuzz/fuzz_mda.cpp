@@ -13,9 +13,9 @@
 #include "graphics/img256/sprite_state.h"
 #include "graphics/mda/mda.h"
 #include "graphics/mda/mda_services.h"
-#include "world/scene/map_effects.h"
-#include "world/scene/scene_masks.h"
-#include "world/scene/scene_view_origin.h"
+#include "graphics/frame_cmd/map_effects.h"
+#include "graphics/img256/scene_masks.h"
+#include "graphics/img256/scene_view_origin.h"
 
 namespace {
 

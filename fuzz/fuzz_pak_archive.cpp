@@ -5,8 +5,8 @@
 #include <random>
 #include <vector>
 
-#include "engine/pak/pak.h"
-#include "engine/pak/pak_internal.h"
+#include "core/pak/pak.h"
+#include "core/pak/pak_internal.h"
 #include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

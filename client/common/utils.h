@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <span>
 
+#include "core/file/file_checks.h"
+#include "core/file/whole_file.h"
 #include "plat/platform.h"
 
 // ---- version text ---------------------------------------------------------------------------
@@ -17,30 +19,6 @@ void version_text_format(char* buffer, int major, int minor, int patch);
 
 // Does nothing; installed as a hook where a routine is required but no work is.
 void client_noop();
-
-// ---- files ----------------------------------------------------------------------------------
-
-// 0 when path names a regular file that can be opened for reading, else -2.
-int file_exists(const char* path);
-// The file's length, or -1 (empty path, or a file that cannot be opened, which is logged).
-int64_t file_length(const char* path);
-
-// A whole file in memory, owned by the caller. data holds length bytes and one NUL after them.
-struct FILE_BUFFER {
-  uint32_t length = 0;
-  uint8_t* data = nullptr;
-};
-// Frees the old contents, then reads the whole file: 0, or -2 for an empty or unopenable path
-// (folders included) and when memory runs out ("Unable to collocate memory" box).
-int load_whole_file(const char* path, FILE_BUFFER* buffer);
-void file_buffer_free(FILE_BUFFER* buffer);
-
-// Lines of a loaded file are separated by "#L".
-constexpr size_t TEXT_LINE_SIZE = 1024;
-int count_line_separators(const FILE_BUFFER* buffer);
-// Line index (0 = before the first "#L") without CR and LF, cut to 1023 bytes, into out
-// (TEXT_LINE_SIZE bytes). Always NUL-terminated; empty when the line does not exist.
-void get_text_line(int index, const FILE_BUFFER* buffer, char* out);
 
 // ---- text -----------------------------------------------------------------------------------
 

@@ -11,7 +11,7 @@
 
 #include "client/game/record_capture.h"
 #include "client/net/net_link.h"
-#include "engine/grow_array.h"
+#include "core/grow_array.h"
 #include "plat/bytes.h"
 
 constexpr uint32_t RECORD_TAG = 26;

@@ -30,6 +30,7 @@ CLIENT_START_CALLS client_start_calls = PROGRAM_CALLS;
 void client_start_calls_reset() { client_start_calls = PROGRAM_CALLS; }
 
 int client_pre_init() {
+  client_install_media_services();
   jpeg_register_module();  // before any screen loads a picture
   char version[VERSION_TEXT_SIZE];
   version_text_format(version, 1, 0, 3);

@@ -16,7 +16,16 @@ int client_run();
 // Once, at the end.
 void client_shutdown();
 
-inline ClientHooks client_hooks() { return ClientHooks{client_pre_init, client_init, client_run, client_shutdown}; }
+// The main window's close request while the game main task runs (1: the game took it), and the
+// music player's event.
+int client_close_request();
+void client_music_event();
+// The message box and sound front that the media files use.
+void client_install_media_services();
+
+inline ClientHooks client_hooks() {
+  return ClientHooks{client_pre_init, client_init, client_run, client_shutdown, client_close_request, client_music_event};
+}
 
 // The game's name in the window title.
 constexpr const char* GAME_TITLE = "Veldra Saga II Online";

@@ -12,6 +12,10 @@ struct ClientHooks {
   int (*init)() = nullptr;
   int (*run)() = nullptr;
   void (*shutdown)() = nullptr;
+  // The game's part of the main window: a close request it takes (non-zero: taken, the window
+  // stays), and the music player's event message.
+  int (*close_request)() = nullptr;
+  void (*music_event)() = nullptr;
 };
 
 // Result 0 always; the roads that end inside the window procedure or a fatal error end the

@@ -1,8 +1,6 @@
 // The main window's procedure: routes the platform's message records to the engine modules.
 #include <cstring>
 
-#include "client/game/game_running.h"
-#include "client/sound/music_state.h"
 #include "engine/draw/draw.h"
 #include "engine/engine_main/engine_main.h"
 #include "engine/engine_main/engine_state.h"
@@ -11,7 +9,6 @@
 #include "engine/system/system.h"
 #include "graphics/bitmap/screen_buffers.h"
 #include "plat/winmsg.h"
-#include "ui/game_leave/game_leave.h"
 
 using namespace plat;
 
@@ -121,10 +118,7 @@ int32_t engine_window_proc(const Msg& m) {
       if (screen_back && st.running && st.window != kNoWindow && draw_present_slot) draw_present_slot(screen_back);
       return 0;
     case WM_CLOSE:
-      if (game_running) {
-        game_on_close_request();
-        return 1;
-      }
+      if (st.hooks.close_request && st.hooks.close_request()) return 1;
       return default_proc(m);
     case WM_ACTIVATEAPP:
       st.active = m.wParam;
@@ -165,7 +159,7 @@ int32_t engine_window_proc(const Msg& m) {
       }
       return default_proc(m);
     case WM_MUSIC_EVENT:
-      music_event_flag = 1;
+      if (st.hooks.music_event) st.hooks.music_event();
       return default_proc(m);
     default:
       return default_proc(m);

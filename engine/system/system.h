@@ -3,18 +3,13 @@
 #pragma once
 #include <cstdint>
 
+#include "core/log/log.h"
+
 // Module hooks.
 int system_module_init();
 void system_module_free();
 void system_module_notify(uint32_t active);
 
-// Appends text and a line end to error.txt while the module is initialised and level != 0
-// (stderr when error.txt cannot be created). Lines logged before the first init are kept and
-// written when the log opens; after free they are dropped.
-void sys_log(int level, const char* text);
-void sys_log_printf(int level, const char* format, ...) __attribute__((format(printf, 2, 3)));
-// The shared 2048-byte message buffer modules format into (bounded formatters only).
-constexpr int SYS_MESSAGE_BUFFER_SIZE = 2048;
 char* sys_message_buffer();
 
 uint32_t sys_pump_messages();

@@ -77,7 +77,8 @@ int system_module_init() {
   cpu_detect_mmx();
   // Each run starts a fresh log.
   p.files().remove("error.txt");
-  system_log_open();
+  sys_log_open();
+  state.flags |= SYS_FLAG_INITIALISED;
   sys_log(1, "SYSTEM module initialize starting...");
   log_system_information();
   sys_log(1, "SYSTEM module initialized OKay.");
@@ -89,6 +90,7 @@ void system_module_free() {
   if (!(state.flags & SYS_FLAG_INITIALISED)) return;
   sys_log(1, "SYSTEM module free OKay.");
   cpu_info_free();
+  sys_log_close();
   state.flags = 0;
 }
 
@@ -106,7 +108,7 @@ const char* sys_working_folder() { return state.working_folder; }
 char* sys_message_buffer() { return state.message; }
 
 void system_module_reset() {
-  system_log_reset();
+  sys_log_reset();
   std::lock_guard lock(system_seed_mutex());
   state.flags = 0;
   state.working_folder[0] = 0;

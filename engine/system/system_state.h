@@ -35,7 +35,3 @@ struct SystemState {
 SystemState& system_state();
 // Guards the seed (the log has its own lock in the log's source).
 std::mutex& system_seed_mutex();
-// Sets the initialised flag and writes the lines kept from before, so the log is open.
-void system_log_open();
-// Forgets the kept lines and whether the log has opened.
-void system_log_reset();

@@ -1,12 +1,9 @@
 // TIMER engine module: thirteen tick counters advanced together every 10 ms by the platform's
 // tick source. Readers measure short waits by storing 0 into a counter and reading it later.
 #pragma once
-#include <atomic>
 #include <cstdint>
 
-constexpr int TIMER_COUNTER_COUNT = 13;
-// Counter 0: timed drawing; 11: the software cursor; 12: the input waits. 1-10 have no reader.
-extern std::atomic<uint32_t> timer_ticks[TIMER_COUNTER_COUNT];
+#include "core/timer/timer_ticks.h"
 
 // 0 with the tick source running; non-zero when it cannot start (a delay of 0 included), so
 // that the install fails instead of leaving every tick wait hanging.

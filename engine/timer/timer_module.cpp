@@ -4,8 +4,6 @@
 #include "engine/timer/timer.h"
 #include "plat/platform.h"
 
-std::atomic<uint32_t> timer_ticks[TIMER_COUNTER_COUNT];
-
 namespace {
 
 uint32_t event_id = 0;

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/pak/pak.h"
-#include "engine/system/system.h"
+#include "core/pak/pak.h"
+#include "core/log/log.h"
 #include "graphics/bitmap/bitmap16.h"
 #include "graphics/bitmap/image_limits.h"
 #include "graphics/bmp/bmp.h"

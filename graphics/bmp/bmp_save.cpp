@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "engine/system/system.h"
+#include "core/log/log.h"
 #include "graphics/bitmap/bitmap16.h"
 #include "graphics/bmp/bmp.h"
 #include "graphics/bmp/bmp_format.h"

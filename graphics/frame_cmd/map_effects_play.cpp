@@ -2,8 +2,8 @@
 #include "graphics/bitmap/screen_buffers.h"
 #include "graphics/frame_cmd/frame_cmd.h"
 #include "graphics/mda/mda.h"
-#include "world/scene/map_effects.h"
-#include "world/scene/scene_view_origin.h"
+#include "graphics/frame_cmd/map_effects.h"
+#include "graphics/img256/scene_view_origin.h"
 
 namespace {
 constexpr int32_t kFinishedAfter = 1000;  // frames an off-screen effect is kept

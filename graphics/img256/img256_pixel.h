@@ -5,7 +5,7 @@
 
 #include "graphics/bitmap/bitmap16.h"
 #include "graphics/img256/sprite_state.h"
-#include "world/scene/scene_view_origin.h"
+#include "graphics/img256/scene_view_origin.h"
 
 namespace img256_px {
 

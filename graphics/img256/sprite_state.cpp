@@ -3,7 +3,7 @@
 #include <cstring>
 #include <iterator>
 
-#include "world/scene/scene_masks.h"
+#include "graphics/img256/scene_masks.h"
 
 SPRITE_DRAW_STATE sprite_draw_state = {};
 uint8_t sprite_occlusion_map[OCCLUSION_HEIGHT][OCCLUSION_WIDTH] = {};

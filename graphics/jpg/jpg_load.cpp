@@ -2,8 +2,8 @@
 #include <cstdlib>
 #include <memory>
 
-#include "client/common/utils.h"
-#include "engine/system/system.h"
+#include "core/file/file_checks.h"
+#include "core/log/log.h"
 #include "graphics/bitmap/image_limits.h"
 #include "graphics/jpg/jpg_load.h"
 #include "plat/platform.h"

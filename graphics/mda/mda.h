@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/grow_array.h"
+#include "core/grow_array.h"
 #include "graphics/img256/img256.h"
 #include "plat/bytes.h"
 

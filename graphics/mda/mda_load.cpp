@@ -2,7 +2,7 @@
 #include <cstring>
 #include <new>
 
-#include "client/common/utils.h"
+#include "core/file/file_checks.h"
 #include "graphics/mda/mda_index.h"
 #include "graphics/mda/mda_internal.h"
 #include "graphics/mda/mda_services.h"

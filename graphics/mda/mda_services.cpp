@@ -3,25 +3,28 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "client/sound/sound_front.h"
-#include "client/ui/message_box.h"
+#include "core/log/log.h"
 
 namespace {
 
-void real_box(const char* text) { show_message_box(text, 1); }
+// Until the game installs its services a message is only logged and no sound plays.
+void log_box(const char* text) { sys_log(1, text); }
+int32_t no_sound(const uint8_t*, int32_t, int32_t) { return 0; }
 
-int32_t real_sound(const uint8_t* image, int32_t size, int32_t volume) {
-  int32_t channel = 0;
-  return play_sound_effect(1, "", image, size, 0, volume, 0, &channel);
-}
-
-MdaMessageFn g_box = real_box;
-MdaSoundFn g_sound = real_sound;
+MdaMessageFn g_real_box = log_box;
+MdaSoundFn g_real_sound = no_sound;
+MdaMessageFn g_box = log_box;
+MdaSoundFn g_sound = no_sound;
 
 }  // namespace
 
-void mda_set_message_box(MdaMessageFn fn) { g_box = fn ? fn : real_box; }
-void mda_set_sound_player(MdaSoundFn fn) { g_sound = fn ? fn : real_sound; }
+void mda_install_services(MdaMessageFn box, MdaSoundFn sound) {
+  g_box = g_real_box = box ? box : log_box;
+  g_sound = g_real_sound = sound ? sound : no_sound;
+}
+
+void mda_set_message_box(MdaMessageFn fn) { g_box = fn ? fn : g_real_box; }
+void mda_set_sound_player(MdaSoundFn fn) { g_sound = fn ? fn : g_real_sound; }
 
 void mda_message(const char* format, ...) {
   char text[512];

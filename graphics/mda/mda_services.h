@@ -6,7 +6,10 @@
 using MdaMessageFn = void (*)(const char* text);
 using MdaSoundFn = int32_t (*)(const uint8_t* image, int32_t size, int32_t volume);
 
-// null puts back the real ones (show_message_box with wait, play_sound_effect kind 1).
+// The game's real ones (its modal message box and sound front), installed at start; until then a
+// message is only logged and no sound plays. null installs those stand-ins.
+void mda_install_services(MdaMessageFn box, MdaSoundFn sound);
+// For tests and tools: null puts back the installed ones.
 void mda_set_message_box(MdaMessageFn fn);
 void mda_set_sound_player(MdaSoundFn fn);
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/timer/timer.h"
+#include "core/timer/timer_ticks.h"
 #include "graphics/bitmap/bitmap16.h"
 #include "graphics/primitives/gfx16.h"
 #include "graphics/primitives/gfx16_lines.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "audio/wav.h"
-#include "engine/pak/pak.h"
+#include "core/pak/pak.h"
 #include "engine/system/system.h"
 #include "tests/audio/wav_builder.h"
 #include "tests/support/headless_fixture.h"

@@ -9,7 +9,7 @@
 #include "client/settings/settings.h"
 #include "client/sound/music_state.h"
 #include "client/sound/sound_front.h"
-#include "engine/pak/pak.h"
+#include "core/pak/pak.h"
 #include "plat/crt.h"
 #include "tests/audio/wav_builder.h"
 #include "tests/support/headless_fixture.h"

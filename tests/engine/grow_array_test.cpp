@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "engine/grow_array.h"
+#include "core/grow_array.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/pak/pak.h"
+#include "core/pak/pak.h"
 #include "engine/system/system.h"
 #include "tests/support/headless_fixture.h"
 #include "tools/mkpak/mkpak.h"

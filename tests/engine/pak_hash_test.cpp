@@ -1,7 +1,7 @@
 // The entry name hash, and the packer refusing two names of one hash.
 #include <gtest/gtest.h>
 
-#include "engine/pak/pak.h"
+#include "core/pak/pak.h"
 #include "tools/mkpak/mkpak.h"
 
 namespace {

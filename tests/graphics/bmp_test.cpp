@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/pak/pak.h"
+#include "core/pak/pak.h"
 #include "engine/system/system.h"
 #include "graphics/bitmap/bitmap16.h"
 #include "graphics/bmp/bmp.h"

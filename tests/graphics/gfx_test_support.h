@@ -21,9 +21,9 @@
 #include "tests/support/headless_fixture.h"
 #include "tools/mdawriter/img256_writer.h"
 #include "tools/mdawriter/mda_writer.h"
-#include "world/scene/map_effects.h"
-#include "world/scene/scene_masks.h"
-#include "world/scene/scene_view_origin.h"
+#include "graphics/frame_cmd/map_effects.h"
+#include "graphics/img256/scene_masks.h"
+#include "graphics/img256/scene_view_origin.h"
 
 namespace gfxt {
 

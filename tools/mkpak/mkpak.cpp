@@ -10,7 +10,7 @@
 #include <memory>
 #include <sstream>
 
-#include "engine/pak/pak.h"
+#include "core/pak/pak.h"
 #include "plat/bytes.h"
 
 namespace mkpak {

@@ -1,4 +1,4 @@
-#include "world/scene/map_effects.h"
+#include "graphics/frame_cmd/map_effects.h"
 
 #include <new>
 

@@ -1,8 +1,8 @@
 // Decoding one stored block of an archive entry: raw, or LZO1X with every length checked.
 #include <lzo/lzo1x.h>
 
-#include "engine/pak/pak_internal.h"
-#include "engine/system/system.h"
+#include "core/pak/pak_internal.h"
+#include "core/log/log.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // The archive index: open, close, the current archive and the entry look-up.
 #include <algorithm>
 
-#include "engine/pak/pak_internal.h"
-#include "engine/system/system.h"
+#include "core/pak/pak_internal.h"
+#include "core/log/log.h"
 #include "plat/bytes.h"
 #include "plat/platform.h"
 

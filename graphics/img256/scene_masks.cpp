@@ -1,4 +1,4 @@
-#include "world/scene/scene_masks.h"
+#include "graphics/img256/scene_masks.h"
 
 SCENE_MASK_LIST scene_mask_list = {0, nullptr, nullptr, 0};
 

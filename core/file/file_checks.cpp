@@ -1,5 +1,6 @@
-#include "client/common/utils.h"
-#include "engine/system/system.h"
+#include "core/file/file_checks.h"
+#include "plat/platform.h"
+#include "core/log/log.h"
 
 // The resolver refuses folders for reading, so only regular files count.
 int file_exists(const char* path) {

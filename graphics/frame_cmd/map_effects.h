@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/grow_array.h"
+#include "core/grow_array.h"
 
 struct MAP_EFFECT {
   int32_t handle;    // media handle, -1 none

@@ -3,7 +3,8 @@
 #include <limits>
 #include <string_view>
 
-#include "client/common/utils.h"
+#include "core/file/whole_file.h"
+#include "plat/platform.h"
 #include "plat/cp936.h"
 #include "plat/winmsg.h"
 

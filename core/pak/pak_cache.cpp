@@ -2,7 +2,7 @@
 // evicted first. Ages 0..7, higher is more recent; the owned slots always hold distinct ages
 // 0..owned-1.
 
-#include "engine/pak/pak_internal.h"
+#include "core/pak/pak_internal.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "engine/pak/pak_internal.h"
-#include "engine/system/system.h"
+#include "core/pak/pak_internal.h"
+#include "core/log/log.h"
 #include "plat/bytes.h"
 #include "plat/cp936.h"
 #include "plat/platform.h"

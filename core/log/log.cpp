@@ -2,12 +2,13 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "engine/system/system_state.h"
+#include "core/log/log.h"
 #include "plat/platform.h"
 
 namespace {
@@ -29,6 +30,8 @@ struct LogState {
   size_t early_dropped = 0;
 };
 LogState log_state;
+// Set between open and close; read without the lock by any thread.
+std::atomic<bool> log_writing{false};
 
 void to_stderr(const char* text, size_t n) {
   std::fwrite(text, 1, n, stderr);
@@ -100,7 +103,7 @@ void sys_log(int level, const char* text) {
   if (level == 0) return;
   if (!text) text = "";
   std::lock_guard lock(log_mutex);
-  if (system_state().flags & SYS_FLAG_INITIALISED) {
+  if (log_writing) {
     write_line(text, std::strlen(text));
   } else if (!log_state.opened) {
     keep_early(text);  // after the log was freed, lines are dropped as before
@@ -118,15 +121,21 @@ void sys_log_printf(int level, const char* format, ...) {
   sys_log(level, line);
 }
 
-void system_log_open() {
+void sys_log_open() {
   std::lock_guard lock(log_mutex);
-  system_state().flags |= SYS_FLAG_INITIALISED;
+  log_writing = true;
   log_state.opened = true;
   log_state.stderr_noted = false;
   drain_early(write_line);
 }
 
-void system_log_reset() {
+void sys_log_close() {
   std::lock_guard lock(log_mutex);
+  log_writing = false;
+}
+
+void sys_log_reset() {
+  std::lock_guard lock(log_mutex);
+  log_writing = false;
   log_state = LogState{};
 }

@@ -1,7 +1,7 @@
 // The name hash that orders an archive's entries.
 #include <string>
 
-#include "engine/pak/pak.h"
+#include "core/pak/pak.h"
 #include "plat/cp936.h"
 
 uint32_t pak_name_hash(const char* path) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/pak/pak.h"
+#include "core/pak/pak.h"
 #include "plat/files.h"
 
 constexpr uint32_t PAK_BLOCK_SIZE = 65536;
