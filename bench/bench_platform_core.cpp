@@ -7,7 +7,7 @@
 #include <fstream>
 #include <random>
 
-#include "platform/common/cp936_bench.h"
+#include "platform/bench/cp936_bench.h"
 #include "plat/cp936.h"
 #include "plat/files.h"
 

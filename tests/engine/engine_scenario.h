@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "client/startup/client_hooks.h"
 #include "engine/engine_main/engine_main.h"
 #include "engine/engine_main/modules.h"
 #include "plat/test.h"
@@ -91,7 +92,11 @@ inline void hook_shutdown() {
   if (s.fatal_in_shutdown) sys_fatal_error("shutdown failed");
 }
 
-inline ClientHooks recording_hooks() { return ClientHooks{hook_pre_init, hook_init, hook_run, hook_shutdown}; }
+// The game's own window hooks (close request, music event), so that the window tests see what the
+// game does with them.
+inline ClientHooks recording_hooks() {
+  return ClientHooks{hook_pre_init, hook_init, hook_run, hook_shutdown, client_close_request, client_music_event};
+}
 
 // Runs the engine main; the exit code when the process would have ended, else nothing.
 inline std::optional<int> run_engine() {

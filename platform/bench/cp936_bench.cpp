@@ -1,5 +1,5 @@
 // The benchmark's iconv yardstick (see cp936_bench.h).
-#include "common/cp936_bench.h"
+#include "bench/cp936_bench.h"
 
 #include <iconv.h>
 
