@@ -4,8 +4,7 @@
 
 namespace {
 
-template <class R, class V>
-constexpr void walk_header(R& h, V& v) {
+constexpr auto walk_header = [](auto& h, auto& v) {
   v.zeros(19);
   v.u8(h.format);
   v.u32(h.version);
@@ -13,22 +12,20 @@ constexpr void walk_header(R& h, V& v) {
   v.u32(h.first_time);
   v.u32(h.last_time);
   v.zeros(296);
-}
-static_assert(plat::walkMatchesLayout<RECORD_HEADER>(RECORD_HEADER_FIELDS, [](auto& r, auto& v) { walk_header(r, v); }));
+};
+static_assert(plat::walkMatchesLayout<RECORD_HEADER>(RECORD_HEADER_FIELDS, walk_header));
 
-template <class R, class V>
-constexpr void walk_head(R& e, V& v) {
+constexpr auto walk_head = [](auto& e, auto& v) {
   v.u32(e.tag);
   v.u32(e.time);
   v.u32(e.code);
   v.u32(e.arg);
   v.u32(e.kind);
   v.u32(e.length);
-}
-static_assert(plat::walkMatchesLayout<RECORD_ENTRY>(RECORD_HEAD_FIELDS, [](auto& r, auto& v) { walk_head(r, v); }));
+};
+static_assert(plat::walkMatchesLayout<RECORD_ENTRY>(RECORD_HEAD_FIELDS, walk_head));
 
-template <class R, class V>
-constexpr void walk_sample(R& in, V& v) {
+constexpr auto walk_sample = [](auto& in, auto& v) {
   v.i32(in.raw_mouse_x);
   v.i32(in.raw_mouse_y);
   v.i32(in.mouse_x);
@@ -39,8 +36,8 @@ constexpr void walk_sample(R& in, V& v) {
   v.u8(in.alt_down);
   v.u8(in.ctrl_down);
   v.zeros(3);
-}
-static_assert(plat::walkMatchesLayout<FRAME_INPUT>(RECORD_SAMPLE_FIELDS, [](auto& r, auto& v) { walk_sample(r, v); }));
+};
+static_assert(plat::walkMatchesLayout<FRAME_INPUT>(RECORD_SAMPLE_FIELDS, walk_sample));
 
 }  // namespace
 

@@ -6,9 +6,8 @@
 
 namespace {
 
-// The fields in file order (see plat::FieldReader for the visitor).
-template <class R, class V>
-constexpr void walk_fields(R& r, V& v) {
+// The fields in file order (the walk of plat/bytes.h).
+constexpr auto walk_fields = [](auto& r, auto& v) {
   v.bytes(r.magic, SETTINGS_MAGIC_SIZE);
   v.u32(r.zero_word);
   v.u8(r.byte_19);
@@ -32,8 +31,8 @@ constexpr void walk_fields(R& r, V& v) {
   v.i32(r.remember_account);
   v.bytes(r.account_name, SETTINGS_ACCOUNT_SIZE);
   v.i32(r.battle_display);
-}
-static_assert(plat::walkMatchesLayout<SETTINGS_RECORD>(SETTINGS_FIELDS, [](auto& r, auto& v) { walk_fields(r, v); }));
+};
+static_assert(plat::walkMatchesLayout<SETTINGS_RECORD>(SETTINGS_FIELDS, walk_fields));
 
 }  // namespace
 

@@ -5,8 +5,7 @@ namespace plat {
 
 namespace {
 
-template <class R, class V>
-constexpr void walkServerLine(R& rec, V& v) {
+constexpr auto walkServerLine = [](auto& rec, auto& v) {
   v.bytes(rec.name, SERVER_LINE_NAME_SIZE);
   v.i32(rec.line_id);
   v.u32(rec.address);
@@ -14,8 +13,8 @@ constexpr void walkServerLine(R& rec, V& v) {
   v.i32(rec.load);
   v.u8(rec.available);
   v.bytes(rec.pad, sizeof rec.pad);
-}
-static_assert(walkMatchesLayout<SERVER_LINE_RECORD>(SERVER_LINE_FIELDS, [](auto& r, auto& v) { walkServerLine(r, v); }));
+};
+static_assert(walkMatchesLayout<SERVER_LINE_RECORD>(SERVER_LINE_FIELDS, walkServerLine));
 
 }  // namespace
 

@@ -49,7 +49,8 @@ TEST(RecordCodec, Header) {
 }
 
 TEST(RecordCodec, EntryHead) {
-  const RECORD_ENTRY golden = {RECORD_TAG, 0x01020304, 0x30001, static_cast<uint32_t>(-5), RECORD_KIND_INPUT, 24, nullptr};
+  const RECORD_ENTRY golden = {RECORD_TAG, 0x01020304, 0x30001, static_cast<uint32_t>(-5),
+                               RECORD_KIND_INPUT, 24, nullptr};
   const Bytes golden_bytes = {0x1A, 0, 0, 0, 0x04, 0x03, 0x02, 0x01, 0x01, 0x00, 0x03, 0x00,
                               0xFB, 0xFF, 0xFF, 0xFF, 0x03, 0, 0, 0, 0x18, 0, 0, 0};
   plat::ByteWriter w;
@@ -109,8 +110,11 @@ TEST(RecordCodec, InputSample) {
     record_sample_read(r, back);
     EXPECT_TRUE(r.empty());
     EXPECT_EQ(fields(back), fields(in));
-    EXPECT_EQ(std::tuple(back.frame_time, back.own_char_id, back.own_scene_index, back.elapsed_ticks, back.tick_remainder),
-              std::tuple(9u, 4711u, -3, uint16_t{0xBEEF}, uint8_t{7}));
+    EXPECT_EQ(back.frame_time, 9u);
+    EXPECT_EQ(back.own_char_id, 4711u);
+    EXPECT_EQ(back.own_scene_index, -3);
+    EXPECT_EQ(back.elapsed_ticks, 0xBEEF);
+    EXPECT_EQ(back.tick_remainder, 7);
   }
 }
 

@@ -143,15 +143,14 @@ constexpr plat::FieldSpec kTiny[] = {{"kind", 0, 1}, {"id", 1, 2}, {"value", 3, 
 static_assert(plat::checkLayout(kTiny, 12));
 static_assert(plat::fieldOffset(kTiny, "tag") == 7);
 
-template <class R, class V>
-constexpr void walkTiny(R& t, V& v) {
+constexpr auto walkTiny = [](auto& t, auto& v) {
   v.u8(t.kind);
   v.u16(t.id);
   v.i32(t.value);
   v.bytes(t.tag, sizeof t.tag);
   v.zeros(2);
-}
-static_assert(plat::walkMatchesLayout<Tiny>(kTiny, [](auto& t, auto& v) { walkTiny(t, v); }));
+};
+static_assert(plat::walkMatchesLayout<Tiny>(kTiny, walkTiny));
 static_assert(!plat::walkMatchesLayout<Tiny>(kTiny, [](auto& t, auto& v) {  // two fields swapped
   v.u16(t.id);
   v.u8(t.kind);

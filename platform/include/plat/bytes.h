@@ -113,11 +113,12 @@ constexpr size_t fieldOffset(const FieldSpec (&fields)[N], std::string_view name
   throw std::logic_error("no such field");
 }
 
-// One field list for both directions. A record's walk, `template <class R, class V> constexpr
-// void walk(R& record, V& v)`, visits its fields in file order: v.u8, v.u16, v.u32 or v.i32 with
-// a member of that type, v.bytes(p, n) for n raw bytes at p, v.zeros(n) for bytes written as zero
-// and skipped when read. FieldReader and FieldWriter run the walk over a ByteReader or a
-// ByteWriter; walkMatchesLayout proves at compile time that it steps through a field table.
+// One field list for both directions. A record's walk, a generic lambda
+// `constexpr auto walk = [](auto& record, auto& v) {...}`, visits its fields in file order:
+// v.u8, v.u16, v.u32 or v.i32 with a member of that type, v.bytes(p, n) for n raw bytes at p,
+// v.zeros(n) for bytes written as zero and skipped when read. FieldReader and FieldWriter run the
+// walk over a ByteReader or a ByteWriter; walkMatchesLayout proves at compile time that it steps
+// through a field table.
 
 // Each field is read under its table name, so a short read names the field.
 class FieldReader {
