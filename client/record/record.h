@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "client/game/frame_input.h"
 #include "client/game/record_capture.h"
 #include "client/net/net_link.h"
 #include "core/grow_array.h"
@@ -22,8 +23,6 @@ constexpr size_t RECORD_HEADER_SIZE = 332;
 constexpr size_t RECORD_ENTRIES_AT = RECORD_LEAD_SIZE + RECORD_HEADER_SIZE;  // 588
 constexpr size_t RECORD_HEAD_SIZE = 24;
 constexpr size_t RECORD_SAMPLE_SIZE = 24;
-constexpr int64_t RECORD_FIRST_TIME_AT = 284;  // file offsets of the header's two times
-constexpr int64_t RECORD_LAST_TIME_AT = 288;
 constexpr uint32_t RECORD_HEADER_UPDATE_MS = 1000;
 // The link's frame cap: no entry payload is larger.
 constexpr uint32_t RECORD_MAX_PAYLOAD = 1u << 20;
@@ -56,6 +55,9 @@ constexpr plat::FieldSpec RECORD_HEADER_FIELDS[] = {
     {"first time", 28, 4},  {"last time", 32, 4},  {"zero tail", 36, 296},
 };
 static_assert(plat::checkLayout(RECORD_HEADER_FIELDS, RECORD_HEADER_SIZE));
+// File offsets of the header's two times.
+constexpr int64_t RECORD_FIRST_TIME_AT = RECORD_LEAD_SIZE + plat::fieldOffset(RECORD_HEADER_FIELDS, "first time");
+constexpr int64_t RECORD_LAST_TIME_AT = RECORD_LEAD_SIZE + plat::fieldOffset(RECORD_HEADER_FIELDS, "last time");
 
 // One entry to write: the head and its payload.
 struct RECORD_ENTRY {
@@ -108,6 +110,17 @@ struct RECORD_STATE {
   uint32_t last_header_update;
   uint32_t picked_id;  // the last replayed map pick
 };
+
+// The header, an entry's head and the input sample in their file form, each described by one
+// field list. The readers throw plat::MalformedInput on short input.
+void record_header_write(plat::ByteWriter& w, const RECORD_HEADER& header);
+RECORD_HEADER record_header_read(plat::ByteReader& r);
+// The head only: head.length as given, the payload not written.
+void record_head_write(plat::ByteWriter& w, const RECORD_ENTRY& head);
+RECORD_ENTRY record_head_read(plat::ByteReader& r);  // no payload
+void record_sample_write(plat::ByteWriter& w, const FRAME_INPUT& in);
+// Sets only the sampled fields of in.
+void record_sample_read(plat::ByteReader& r, FRAME_INPUT& in);
 
 extern RECORD_STATE record_state;
 // The replay's entries and the payload bytes they point into. Only the main thread touches them.

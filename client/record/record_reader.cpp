@@ -15,39 +15,21 @@
 
 namespace {
 
-RECORD_HEADER read_header(plat::ByteReader& r) {
-  RECORD_HEADER h{};
-  r.skip(19, "zero");
-  h.format = r.u8("format");
-  h.version = r.u32("version");
-  h.created = r.u32("created");
-  h.first_time = r.u32("first time");
-  h.last_time = r.u32("last time");
-  r.skip(296, "zero tail");
-  return h;
-}
-
 // Reads entries until the end of the bytes, a bad tag or a damaged entry; the entries before
 // it are kept. Payload lengths come from the file, so each is checked against what is left of
 // it and against the link's frame cap before anything is kept.
 void read_entries(plat::ByteReader& r) {
   while (!r.empty()) {
     if (r.remaining() < RECORD_HEAD_SIZE) return;  // a truncated head
-    const uint32_t tag = r.u32("tag");
-    if (tag != RECORD_TAG) {
+    const RECORD_ENTRY head = record_head_read(r);
+    if (head.tag != RECORD_TAG) {
       plat::get().debugOut("record erro\n");
       return;
     }
-    REPLAY_ENTRY e{};
-    e.time = r.u32("time");
-    e.code = r.u32("code");
-    e.arg = r.u32("argument");
-    e.kind = r.u32("kind");
-    e.length = r.u32("length");
-    if (e.length > RECORD_MAX_PAYLOAD || e.length > r.remaining()) return;
-    e.payload_at = static_cast<uint32_t>(r.position());
-    r.skip(e.length, "payload");
-    replay_entries.append(e);
+    if (head.length > RECORD_MAX_PAYLOAD || head.length > r.remaining()) return;
+    replay_entries.append(
+        REPLAY_ENTRY{head.time, head.code, head.arg, head.kind, head.length, static_cast<uint32_t>(r.position())});
+    r.skip(head.length, "payload");
   }
 }
 
@@ -74,7 +56,7 @@ void record_load(const char* path) {
   }
   plat::ByteReader r(bytes.data(), bytes.size());
   r.skip(RECORD_LEAD_SIZE, "lead");
-  const RECORD_HEADER header = read_header(r);
+  const RECORD_HEADER header = record_header_read(r);
   if (header.format != RECORD_FORMAT) {
     show_message_box(header.version == RECORD_VERSION ? "record file error" : "record version error", 1);
     return;

@@ -15,22 +15,9 @@
 namespace {
 
 void put_head(plat::ByteWriter& w, const RECORD_ENTRY& e, uint32_t length) {
-  w.u32(e.tag);
-  w.u32(e.time);
-  w.u32(e.code);
-  w.u32(e.arg);
-  w.u32(e.kind);
-  w.u32(length);
-}
-
-void put_header(plat::ByteWriter& w, const RECORD_HEADER& h) {
-  w.zeros(19);
-  w.u8(h.format);
-  w.u32(h.version);
-  w.u32(h.created);
-  w.u32(h.first_time);
-  w.u32(h.last_time);
-  w.zeros(296);
+  RECORD_ENTRY head = e;
+  head.length = length;
+  record_head_write(w, head);
 }
 
 bool write_all(plat::File& f, const uint8_t* data, size_t n) { return n == 0 || f.write(data, n) == n; }
@@ -74,7 +61,7 @@ void record_start() {
   const RECORD_HEADER header = {RECORD_FORMAT, RECORD_VERSION, static_cast<uint32_t>(now), 0, 0};
   plat::ByteWriter w;
   w.zeros(RECORD_LEAD_SIZE);
-  put_header(w, header);
+  record_header_write(w, header);
   write_all(*f, w.data().data(), w.size());
   f.reset();
   std::memset(record_state.file_name, 0, sizeof record_state.file_name);
@@ -115,16 +102,7 @@ void record_write_entry(const RECORD_ENTRY& entry) {
 void record_input_sample() {
   const FRAME_INPUT& in = frame_input;
   plat::ByteWriter w;
-  w.i32(in.raw_mouse_x);
-  w.i32(in.raw_mouse_y);
-  w.i32(in.mouse_x);
-  w.i32(in.mouse_y);
-  w.u8(in.event_code);
-  w.u8(in.key_code);
-  w.u8(in.scan_code);
-  w.u8(in.alt_down);
-  w.u8(in.ctrl_down);
-  w.zeros(3);
+  record_sample_write(w, in);
   record_write_entry(RECORD_ENTRY{RECORD_TAG, in.frame_time, 0, 0, RECORD_KIND_INPUT,
                                   static_cast<uint32_t>(w.size()), w.data().data()});
 }

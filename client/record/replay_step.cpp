@@ -17,15 +17,7 @@ void feed_input_sample(const REPLAY_ENTRY& e) {
   if (e.length < RECORD_SAMPLE_SIZE) return;
   plat::ByteReader r(replay_payloads.data() + e.payload_at, e.length);
   FRAME_INPUT& in = frame_input;
-  in.raw_mouse_x = r.i32("raw x");
-  in.raw_mouse_y = r.i32("raw y");
-  in.mouse_x = r.i32("mouse x");
-  in.mouse_y = r.i32("mouse y");
-  in.event_code = r.u8("event");
-  in.key_code = r.u8("key");
-  in.scan_code = r.u8("scan");
-  in.alt_down = r.u8("alt");
-  in.ctrl_down = r.u8("ctrl");
+  record_sample_read(r, in);
   record_state.replay_mouse_x = in.raw_mouse_x;
   record_state.replay_mouse_y = in.raw_mouse_y;
 }

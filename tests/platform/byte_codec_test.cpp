@@ -3,6 +3,8 @@
 
 #include <cstdint>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "plat/bytes.h"
 
@@ -128,5 +130,73 @@ static_assert(plat::checkLayout(kHeader, 12));
 constexpr plat::FieldSpec kGap[] = {{"a", 0, 2}, {"b", 3, 1}};
 static_assert(!plat::checkLayout(kGap, 4));
 static_assert(!plat::checkLayout(kHeader, 16));
+
+// One walk drives both directions of a record; the layout check refuses a walk that strays from
+// its table.
+struct Tiny {
+  uint8_t kind;
+  uint16_t id;
+  int32_t value;
+  char tag[3];
+};
+constexpr plat::FieldSpec kTiny[] = {{"kind", 0, 1}, {"id", 1, 2}, {"value", 3, 4}, {"tag", 7, 3}, {"pad", 10, 2}};
+static_assert(plat::checkLayout(kTiny, 12));
+static_assert(plat::fieldOffset(kTiny, "tag") == 7);
+
+constexpr auto walkTiny = [](auto& t, auto& v) {
+  v.u8(t.kind);
+  v.u16(t.id);
+  v.i32(t.value);
+  v.bytes(t.tag, sizeof t.tag);
+  v.zeros(2);
+};
+static_assert(plat::walkMatchesLayout<Tiny>(kTiny, walkTiny));
+static_assert(!plat::walkMatchesLayout<Tiny>(kTiny, [](auto& t, auto& v) {  // two fields swapped
+  v.u16(t.id);
+  v.u8(t.kind);
+  v.i32(t.value);
+  v.bytes(t.tag, sizeof t.tag);
+  v.zeros(2);
+}));
+static_assert(!plat::walkMatchesLayout<Tiny>(kTiny, [](auto& t, auto& v) {  // one field short
+  v.u8(t.kind);
+  v.u16(t.id);
+  v.i32(t.value);
+  v.bytes(t.tag, sizeof t.tag);
+}));
+static_assert(!plat::walkMatchesLayout<Tiny>(kTiny, [](auto& t, auto& v) {  // one field too many
+  walkTiny(t, v);
+  v.zeros(1);
+}));
+
+TEST(ByteCodec, FieldWalkWritesReadsAndNamesTheShortField) {
+  const Tiny t{0xA5, 0x1234, -2, {'x', 'y', 'z'}};
+  plat::ByteWriter w;
+  plat::FieldWriter writer(w);
+  walkTiny(t, writer);
+  std::vector<uint8_t> bytes = {0xA5, 0x34, 0x12, 0xFE, 0xFF, 0xFF, 0xFF, 'x', 'y', 'z', 0, 0};
+  EXPECT_EQ(w.data(), bytes);
+
+  bytes[10] = 0xEE;  // padding is skipped, not checked
+  plat::ByteReader r(bytes);
+  plat::FieldReader reader(r, kTiny);
+  Tiny back{};
+  walkTiny(back, reader);
+  EXPECT_TRUE(r.empty());
+  EXPECT_EQ(back.kind, t.kind);
+  EXPECT_EQ(back.id, t.id);
+  EXPECT_EQ(back.value, t.value);
+  EXPECT_EQ(std::string(back.tag, 3), "xyz");
+
+  plat::ByteReader shortReader(bytes.data(), 9);
+  plat::FieldReader shortFields(shortReader, kTiny);
+  try {
+    walkTiny(back, shortFields);
+    ADD_FAILURE() << "read past the end";
+  } catch (const plat::MalformedInput& e) {
+    EXPECT_EQ(e.field(), "tag");
+    EXPECT_EQ(e.offset(), 7u);
+  }
+}
 
 }  // namespace

@@ -104,4 +104,87 @@ constexpr bool checkLayout(const FieldSpec (&fields)[N], size_t total) {
   return at == total;
 }
 
+// The offset of the named field; a name not in the table does not compile where a constant is
+// needed.
+template <size_t N>
+constexpr size_t fieldOffset(const FieldSpec (&fields)[N], std::string_view name) {
+  for (const FieldSpec& f : fields)
+    if (name == f.name) return f.offset;
+  throw std::logic_error("no such field");
+}
+
+// One field list for both directions. A record's walk, a generic lambda
+// `constexpr auto walk = [](auto& record, auto& v) {...}`, visits its fields in file order:
+// v.u8, v.u16, v.u32 or v.i32 with a member of that type, v.bytes(p, n) for n raw bytes at p,
+// v.zeros(n) for bytes written as zero and skipped when read. FieldReader and FieldWriter run the
+// walk over a ByteReader or a ByteWriter; walkMatchesLayout proves at compile time that it steps
+// through a field table.
+
+// Each field is read under its table name, so a short read names the field.
+class FieldReader {
+ public:
+  FieldReader(ByteReader& r, std::span<const FieldSpec> fields) : r_(r), fields_(fields) {}
+  void u8(uint8_t& v) { v = r_.u8(next()); }
+  void u16(uint16_t& v) { v = r_.u16(next()); }
+  void u32(uint32_t& v) { v = r_.u32(next()); }
+  void i32(int32_t& v) { v = r_.i32(next()); }
+  void bytes(void* p, size_t n) { r_.copy(p, n, next()); }
+  void zeros(size_t n) { r_.skip(n, next()); }
+
+ private:
+  const char* next() { return index_ < fields_.size() ? fields_[index_++].name : "field"; }
+  ByteReader& r_;
+  std::span<const FieldSpec> fields_;
+  size_t index_ = 0;
+};
+
+class FieldWriter {
+ public:
+  explicit FieldWriter(ByteWriter& w) : w_(w) {}
+  void u8(const uint8_t& v) { w_.u8(v); }
+  void u16(const uint16_t& v) { w_.u16(v); }
+  void u32(const uint32_t& v) { w_.u32(v); }
+  void i32(const int32_t& v) { w_.i32(v); }
+  void bytes(const void* p, size_t n) { w_.bytes(p, n); }
+  void zeros(size_t n) { w_.zeros(n); }
+
+ private:
+  ByteWriter& w_;
+};
+
+// Checks each step of a walk against the next table field: same offset, same width.
+template <size_t N>
+class FieldLayoutCheck {
+ public:
+  constexpr explicit FieldLayoutCheck(const FieldSpec (&fields)[N]) : fields_(fields) {}
+  constexpr void u8(const uint8_t&) { step(1); }
+  constexpr void u16(const uint16_t&) { step(2); }
+  constexpr void u32(const uint32_t&) { step(4); }
+  constexpr void i32(const int32_t&) { step(4); }
+  constexpr void bytes(const void*, size_t n) { step(n); }
+  constexpr void zeros(size_t n) { step(n); }
+  constexpr bool matched() const { return ok_ && index_ == N; }
+
+ private:
+  constexpr void step(size_t width) {
+    ok_ = ok_ && index_ < N && fields_[index_].offset == at_ && fields_[index_].width == width;
+    ++index_;
+    at_ += width;
+  }
+  const FieldSpec (&fields_)[N];
+  size_t index_ = 0;
+  size_t at_ = 0;
+  bool ok_ = true;
+};
+
+// For static_assert: walk (a callable taking R& and a visitor) visits exactly the table's fields,
+// in order and with their widths.
+template <class R, size_t N, class Walk>
+constexpr bool walkMatchesLayout(const FieldSpec (&fields)[N], Walk walk) {
+  R record{};
+  FieldLayoutCheck<N> check(fields);
+  walk(record, check);
+  return check.matched();
+}
+
 }  // namespace plat
