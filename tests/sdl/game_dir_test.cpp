@@ -57,8 +57,9 @@ TEST(GameDir, EveryBackendTakesTheSameFolderAndRegistryFile) {
         plat::installFromEnvironment();
       }
       EXPECT_EQ(plat::get().files().gameDir(), c.wantDir) << how;
-      if (c.wantValue)
+      if (c.wantValue) {
         EXPECT_EQ(plat::get().registry().readString(plat::Hive::ClassesRoot, ".htm", ""), c.wantValue) << how;
+      }
       plat::install(nullptr);
     }
   }
