@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 
 #include "headless/headless_impl.h"
 #include "plat/test.h"
