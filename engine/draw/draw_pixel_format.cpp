@@ -1,6 +1,5 @@
 // Naming the screen's pixel format and installing the routines that match it.
 #include <cstdio>
-#include <cstring>
 
 #include "engine/draw/draw.h"
 #include "engine/draw/draw_state.h"
@@ -19,17 +18,6 @@ void log_mask(char channel, uint32_t mask) {
   char* line = sys_message_buffer();
   std::snprintf(line, SYS_MESSAGE_BUFFER_SIZE, " VGA Pixel %c mask : 0x%08x", channel, mask);
   sys_log(1, line);
-}
-
-int format_id_of(const char* name) {
-  static constexpr struct {
-    const char* name;
-    int id;
-  } kNames[] = {{"555", 1}, {"655", 2}, {"565", 3}, {"556", 4}, {"888", 3}};
-  for (const auto& n : kNames) {
-    if (std::strcmp(name, n.name) == 0) return n.id;
-  }
-  return PIXEL_FORMAT_ANY;
 }
 
 constexpr BLIT_OPS kPlain = {gfx16_blit,   gfx16_fill_rect_blend, gfx16_blit_blend, gfx16_blit_half,
@@ -55,9 +43,10 @@ void draw_install_pixel_ops(uint32_t red_mask, uint32_t green_mask, uint32_t blu
   log_mask('G', green_mask);
   log_mask('B', blue_mask);
 
+  s.format_id = pixel_format_id_of(pixel_channels);
+  // The widths as text, for display only; the id above is what every routine reads.
   std::snprintf(s.format_name, sizeof(s.format_name), "%d%d%d", pixel_channels.red.width,
                 pixel_channels.green.width, pixel_channels.blue.width);
-  s.format_id = format_id_of(s.format_name);
 
   draw_set_present_mode(0);
   draw_set_upload_rows(0, SCREEN_HEIGHT);

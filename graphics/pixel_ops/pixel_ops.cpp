@@ -49,6 +49,18 @@ PIXEL_CHANNEL pixel_channel_from_mask(uint32_t mask) {
   return c;
 }
 
+PixelFormatId pixel_format_id_of(const PIXEL_CHANNELS& c) {
+  static constexpr struct {
+    int red, green, blue;
+    PixelFormatId id;
+  } kFixed[] = {{5, 5, 5, PIXEL_FORMAT_555}, {6, 5, 5, PIXEL_FORMAT_655}, {5, 6, 5, PIXEL_FORMAT_565},
+                {5, 5, 6, PIXEL_FORMAT_556}, {8, 8, 8, PIXEL_FORMAT_565}};
+  for (const auto& f : kFixed) {
+    if (c.red.width == f.red && c.green.width == f.green && c.blue.width == f.blue) return f.id;
+  }
+  return PIXEL_FORMAT_ANY;
+}
+
 const PIXEL_OPS& pixel_ops_family(int format_id) {
   switch (format_id) {
     case PIXEL_FORMAT_555: return pixel_rows::kOps555;

@@ -65,5 +65,9 @@ extern PIXEL_OPS pixel_ops;
 enum PixelFormatId { PIXEL_FORMAT_555 = 1, PIXEL_FORMAT_655 = 2, PIXEL_FORMAT_565 = 3, PIXEL_FORMAT_556 = 4,
                      PIXEL_FORMAT_ANY = 5 };
 
+// The id of a screen with these channels, by their widths alone: 5-5-5, 6-5-5, 5-6-5 and 5-5-6 name
+// their fixed families, 8-8-8 takes the 565 routines (the present converts), anything else is ANY.
+PixelFormatId pixel_format_id_of(const PIXEL_CHANNELS& channels);
+
 // The family of an id; ids outside 1-4 give the mask-driven family.
 const PIXEL_OPS& pixel_ops_family(int format_id);

@@ -35,8 +35,11 @@ void registerBuiltinModules(IModuleRegistry& reg);
 void registerNetClientModule(IModuleRegistry& reg);
 void registerFileSystemModules(IModuleRegistry& reg);
 
-// The game folder from VELDRA_GAME_DIR or the executable's folder, absolute.
-std::string defaultGameDir();
+// The game folder, decided here for both backends and the process: the given folder, else
+// VELDRA_GAME_DIR, else the executable's folder; absolute, normalised, no trailing '/'.
+std::string resolveGameDir(const std::string& given = {});
+// The registry file: VELDRA_REGISTRY, else registry.ini in the game folder.
+std::string registryPath(const std::string& gameDir);
 // Writes a line to stderr when VELDRA_DEBUG_OUT=1.
 void debugOutToStderr(std::string_view text);
 

@@ -1,7 +1,6 @@
-// The running program's path and the default game folder.
+// The running program's path, the game folder and the registry file.
 #include "common/host_paths.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -22,15 +21,22 @@ std::string executableDir() {
   return slash == 0 ? "/" : exe.substr(0, slash);
 }
 
-std::string defaultGameDir() {
-  const char* env = std::getenv("VELDRA_GAME_DIR");
-  std::filesystem::path dir = env && *env ? std::filesystem::path(env) : std::filesystem::path(executableDir());
+std::string resolveGameDir(const std::string& given) {
+  std::string chosen = given;
+  if (chosen.empty()) chosen = environment().gameDir;
+  if (chosen.empty()) chosen = executableDir();
+  const std::filesystem::path dir(chosen);
   std::error_code ec;
   std::filesystem::path abs = std::filesystem::absolute(dir, ec);
   if (ec) abs = dir;
   std::string s = abs.lexically_normal().string();
   while (s.size() > 1 && s.back() == '/') s.pop_back();
   return s;
+}
+
+std::string registryPath(const std::string& gameDir) {
+  const std::string& file = environment().registryFile;
+  return file.empty() ? gameDir + "/registry.ini" : file;
 }
 
 }  // namespace plat::common

@@ -139,8 +139,7 @@ void installFromEnvironment(int argc, char** argv) {
   const Environment& env = environment();
   common::setProgramArgs(argc, argv);
   if (env.platform == "headless") {
-    HeadlessOptions o;
-    o.gameDir = common::defaultGameDir();
+    HeadlessOptions o;  // the backend resolves the game folder
     o.frameLimit = env.frameLimit;
     if (!env.eventScript.empty()) o.script = loadEventScript(env.eventScript);
     install(makeHeadlessPlatform(std::move(o)));

@@ -66,7 +66,7 @@ std::vector<std::string> procCmdline() {
 }
 
 std::string gameFolder() {
-  return plat::installed() ? plat::get().files().gameDir() : defaultGameDir();
+  return plat::installed() ? plat::get().files().gameDir() : resolveGameDir();
 }
 
 class PosixProcess final : public IProcess {

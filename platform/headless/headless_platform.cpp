@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 
 #include "headless/headless_impl.h"
 #include "plat/test.h"
@@ -86,15 +85,6 @@ class HeadlessProcess final : public IProcess {
   std::unique_ptr<IProcess> real_;
 };
 
-std::string absoluteGameDir(const std::string& given) {
-  std::string dir = given;
-  if (dir.empty()) dir = environment().gameDir;
-  std::error_code ec;
-  std::filesystem::path p = dir.empty() ? std::filesystem::current_path(ec) : std::filesystem::absolute(dir, ec);
-  if (ec) return dir.empty() ? std::string(".") : dir;
-  return p.lexically_normal().string();
-}
-
 }  // namespace
 
 HeadlessPlatformImpl::HeadlessPlatformImpl(HeadlessOptions options)
@@ -107,7 +97,7 @@ HeadlessPlatformImpl::HeadlessPlatformImpl(HeadlessOptions options)
       display_([this](WindowId w) { return windows_.isMinimised(w); }),
       cursors_(*this),
       textInput_(*this) {
-  options_.gameDir = absoluteGameDir(options_.gameDir);
+  options_.gameDir = common::resolveGameDir(options_.gameDir);
   attachTicks(clock_, ticks_);
   clock_.onSleep([this] {
     activity();
@@ -119,8 +109,7 @@ HeadlessPlatformImpl::HeadlessPlatformImpl(HeadlessOptions options)
   box_ = std::make_unique<RecordingMessageBox>(*this);
   process_ = std::make_unique<HeadlessProcess>(*this, common::makePosixProcess([this] { display_.setFullscreen(false); }));
   sysinfo_ = std::make_unique<FixedSystemInfo>(options_.systemInfo);
-  const std::string& regFile = environment().registryFile;
-  registry_ = common::makeIniRegistry(regFile.empty() ? options_.gameDir + "/registry.ini" : regFile);
+  registry_ = common::makeIniRegistry(common::registryPath(options_.gameDir));
   shell_ = std::make_unique<FakeShell>(*this);
   files_ = makePosixFileSystem(options_.gameDir);
   modules_ = common::makeModuleRegistry();

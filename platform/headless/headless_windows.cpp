@@ -1,4 +1,5 @@
 // Headless windows: records whose state the test controls.
+#include "common/window_close.h"
 #include "headless/headless_impl.h"
 #include "plat/winmsg.h"
 
@@ -43,22 +44,13 @@ WindowId HeadlessWindows::create(const WindowDesc& desc) {
 
 void HeadlessWindows::destroy(WindowId w) {
   auto it = recs_.find(w);
-  if (it == recs_.end() || it->second.destroying) return;
-  it->second.destroying = true;
-  WindowProc proc = it->second.desc.proc;
-  // The record goes even when the procedure leaves by an exception (a test's exit).
-  struct Remove {
-    HeadlessWindows& self;
-    WindowId w;
-    ~Remove() {
-      self.recs_.erase(w);
-      if (self.main_ == w) self.main_ = kNoWindow;
-      if (self.p_.memory().isOpen() && self.p_.memory().window() == w) self.p_.memory().close();
-      self.p_.translator().windowGone(w);
-      self.p_.translator().endBatch();
-    }
-  } remove{*this, w};
-  if (proc) proc(Msg{w, WM_DESTROY, 0, 0, p_.nowMs()});
+  if (it == recs_.end()) return;
+  common::destroyWindow(p_.translator(), w, it->second.destroying, it->second.desc.proc, p_.nowMs(),
+                        common::BatchEnd::Now, [this, w] {
+                          recs_.erase(w);
+                          if (main_ == w) main_ = kNoWindow;
+                          if (p_.memory().isOpen() && p_.memory().window() == w) p_.memory().close();
+                        });
 }
 
 void HeadlessWindows::setTitle(WindowId w, std::string_view titleCp936) {

@@ -30,10 +30,9 @@ SdlPlatform::SdlPlatform()
   if (type != static_cast<Uint32>(-1)) pump_.setUserEventType(type);
   translator_.setFrameLimit(environment().frameLimit);
 
-  std::string gameDir = common::defaultGameDir();
+  const std::string gameDir = common::resolveGameDir();
   files_ = makePosixFileSystem(gameDir);
-  const std::string& regFile = environment().registryFile;
-  registry_ = common::makeIniRegistry(regFile.empty() ? gameDir + "/registry.ini" : regFile);
+  registry_ = common::makeIniRegistry(common::registryPath(gameDir));
   shell_ = common::makePosixShell();
   sysinfo_ = common::makePosixSystemInfo();
   process_ = common::makePosixProcess([this] {

@@ -1,4 +1,5 @@
 // Windows on SDL2: not resizable; the caller places them (centring included).
+#include "common/window_close.h"
 #include "plat/cp936.h"
 #include "plat/winmsg.h"
 #include "sdl/sdl_impl.h"
@@ -40,28 +41,20 @@ WindowId SdlWindows::create(const WindowDesc& d) {
 
 void SdlWindows::destroy(WindowId w) {
   auto it = wins_.find(w);
-  if (it == wins_.end() || it->second.destroying) return;
-  it->second.destroying = true;
-  WindowProc proc = it->second.desc.proc;
-  // The window goes even when the procedure leaves by an exception (a test's exit).
-  struct Remove {
-    SdlWindows& self;
-    WindowId w;
-    ~Remove() {
-      if (self.p_.sdlDisplay().isOpen() && self.p_.sdlDisplay().window() == w) self.p_.sdlDisplay().close();
-      auto it = self.wins_.find(w);
-      if (it != self.wins_.end()) {
-        SDL_DestroyWindow(it->second.sdl);
-        self.wins_.erase(it);
-      }
-      if (self.main_ == w) {
-        self.main_ = kNoWindow;
-        SDL_StopTextInput();
-      }
-      self.p_.translator().windowGone(w);
-    }
-  } remove{*this, w};
-  if (proc) proc(Msg{w, WM_DESTROY, 0, 0, p_.nowMs()});
+  if (it == wins_.end()) return;
+  common::destroyWindow(p_.translator(), w, it->second.destroying, it->second.desc.proc, p_.nowMs(),
+                        common::BatchEnd::NextPump, [this, w] {
+                          if (p_.sdlDisplay().isOpen() && p_.sdlDisplay().window() == w) p_.sdlDisplay().close();
+                          auto gone = wins_.find(w);
+                          if (gone != wins_.end()) {
+                            SDL_DestroyWindow(gone->second.sdl);
+                            wins_.erase(gone);
+                          }
+                          if (main_ == w) {
+                            main_ = kNoWindow;
+                            SDL_StopTextInput();
+                          }
+                        });
 }
 
 void SdlWindows::closeAll() {

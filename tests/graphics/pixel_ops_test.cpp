@@ -79,6 +79,24 @@ TEST_F(PixelOps, EveryPixelSurvivesBothRoundTrips) {
   }
 }
 
+// The id follows the channel widths, not where the channels sit, so a blue-high 565 screen still
+// gets the 565 routines and a 32-bit screen of either order gets them too.
+TEST(PixelFormatId, FollowsTheChannelWidths) {
+  struct Case {
+    uint32_t r, g, b;
+    int id;
+  };
+  const Case cases[] = {{0x7C00, 0x03E0, 0x001F, PIXEL_FORMAT_555}, {0xFC00, 0x03E0, 0x001F, PIXEL_FORMAT_655},
+                        {0xF800, 0x07E0, 0x001F, PIXEL_FORMAT_565}, {0xF800, 0x07C0, 0x003F, PIXEL_FORMAT_556},
+                        {0x001F, 0x07E0, 0xF800, PIXEL_FORMAT_565}, {0xFF0000, 0x00FF00, 0x0000FF, PIXEL_FORMAT_565},
+                        {0x0000FF, 0x00FF00, 0xFF0000, PIXEL_FORMAT_565}, {0x0F00, 0x00F0, 0x000F, PIXEL_FORMAT_ANY},
+                        {0x3FF00000, 0x000FFC00, 0x000003FF, PIXEL_FORMAT_ANY}};
+  for (const Case& c : cases) {
+    const PIXEL_CHANNELS ch = {pixel_channel_from_mask(c.r), pixel_channel_from_mask(c.g), pixel_channel_from_mask(c.b)};
+    EXPECT_EQ(pixel_format_id_of(ch), c.id) << std::hex << c.r << " " << c.g << " " << c.b;
+  }
+}
+
 TEST_F(PixelOps, EdgeValuesOfEachFamily) {
   auto run = [](int id, auto fn) { return fn(pixel_ops_family(id)); };
   uint16_t px;

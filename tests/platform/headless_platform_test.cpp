@@ -325,6 +325,34 @@ TEST_F(HeadlessPlatform, CloseThroughTheDefaultProcedureDeliversDestroy) {
   EXPECT_FALSE(plat::get().events().peek(m));
 }
 
+// A WM_DESTROY handler that destroys its window again and then leaves by an exception: one
+// WM_DESTROY, the window still goes, and the application's loss of focus is reported at once,
+// ahead of a record posted after the destroy.
+TEST_F(HeadlessPlatform, DestroyRunsOnceSurvivesAThrowingProcedureAndReportsFocusAtOnce) {
+  const plat::WindowId a = makeWindow();
+  static int destroys;
+  destroys = 0;
+  plat::WindowDesc d;
+  d.proc = [](const plat::Msg& m) -> int32_t {
+    if (m.message != plat::WM_DESTROY) return 0;
+    ++destroys;
+    plat::get().windows().destroy(m.window);
+    throw std::runtime_error("procedure left");
+  };
+  const plat::WindowId b = plat::get().windows().create(d);
+  drain();
+  ASSERT_TRUE(plat::get().windows().hasFocus(b));
+  EXPECT_THROW(plat::get().windows().destroy(b), std::runtime_error);
+  EXPECT_EQ(destroys, 1);
+  EXPECT_FALSE(plat::get().windows().exists(b));
+  EXPECT_EQ(plat::get().windows().mainWindow(), a);
+  plat::get().events().post(a, plat::WM_USER, 0, 0);
+  const auto got = drain();
+  ASSERT_EQ(ids(got), (std::vector<uint32_t>{plat::WM_ACTIVATEAPP, plat::WM_USER}));
+  EXPECT_EQ(got[0].window, a);
+  EXPECT_EQ(got[0].wParam, 0u);
+}
+
 TEST_F(HeadlessPlatform, StartRecordsFocusCoalescingAndCreateFailure) {
   plat::WindowId a = makeWindow();
   EXPECT_EQ(ids(drain()), (std::vector<uint32_t>{plat::WM_SIZE, plat::WM_ACTIVATEAPP, plat::WM_PAINT}));

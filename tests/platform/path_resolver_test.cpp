@@ -397,7 +397,9 @@ TEST_F(PathResolver, StrayLeadBytesRoundTripThroughListings) {
 }
 
 TEST_F(PathResolver, DrivePrefixIsNotedOnce) {
-  plat::HeadlessPlatform& p = plat::installHeadless();
+  plat::HeadlessOptions o;
+  o.gameDir = root_.string();
+  plat::HeadlessPlatform& p = plat::installHeadless(o);
   auto countNotes = [&] {
     int n = 0;
     for (const auto& line : p.debugLines()) n += line.find("drive prefix") != std::string::npos;

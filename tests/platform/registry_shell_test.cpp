@@ -118,7 +118,9 @@ TEST(RegistryShell, PlatformReadsVeldraRegistry) {
   {
     ScopedEnv env("VELDRA_REGISTRY", dir.hostPath("other.ini").c_str());
     plat::reloadEnvironment();
-    plat::installHeadless();
+    plat::HeadlessOptions o;
+    o.gameDir = dir.path();
+    plat::installHeadless(o);
     EXPECT_EQ(plat::get().registry().readString(Hive::CurrentUser, "Control Panel\\International", "locale"),
               "00000804");
   }

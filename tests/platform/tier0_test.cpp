@@ -13,19 +13,24 @@
 #include "plat/test.h"
 #include "plat/tier0.h"
 #include "plat/winmsg.h"
+#include "tests/support/temp_game_dir.h"
 
 namespace {
 
 // Each test gets a fresh headless platform and a throwing exit.
 struct Tier0 : ::testing::Test {
   void SetUp() override {
-    p = &plat::installHeadless();
+    plat::HeadlessOptions o;
+    o.gameDir = dir.path();
+    p = &plat::installHeadless(o);
     plat::test::setExitHandler(true);
   }
   void TearDown() override {
     plat::tier0::setSpewOutputFunc(nullptr);
     plat::common::setProgramArgs(0, nullptr);
+    plat::install(nullptr);  // before its game folder goes
   }
+  veldra_test::TempGameDir dir;
   plat::HeadlessPlatform* p = nullptr;
 };
 

@@ -47,7 +47,7 @@ struct EventScript {
 };
 
 struct HeadlessOptions {
-  std::string gameDir;                 // "" = VELDRA_GAME_DIR or the current folder
+  std::string gameDir;                 // "" = VELDRA_GAME_DIR or the executable's folder
   uint32_t clockStart = 0x10000;
   uint32_t pumpStepMs = 1;             // fake time each pump advances
   uint64_t maxDrains = 10000;
