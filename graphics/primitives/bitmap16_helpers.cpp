@@ -38,52 +38,61 @@ bool alpha_filled(const BITMAP16A* b, uint32_t x, uint32_t y) {
 
 GFX_RECT whole(uint32_t w, uint32_t h) { return {0, 0, static_cast<int32_t>(w), static_cast<int32_t>(h)}; }
 
+// The per-type pieces, so that one routine serves both kinds of bitmap.
+bool bounds(const BITMAP16* b, const GFX_RECT& limits, GFX_RECT* out) {
+  return find_bounds(b, limits, out, pixel_filled);
+}
+bool bounds(const BITMAP16A* b, const GFX_RECT& limits, GFX_RECT* out) {
+  return find_bounds(b, limits, out, alpha_filled);
+}
+BITMAP16* create_like(const BITMAP16*, int32_t w, int32_t h) { return bitmap16_create(w, h); }
+BITMAP16A* create_like(const BITMAP16A*, int32_t w, int32_t h) { return bitmap16a_create(w, h); }
+
+// n pixels (and alphas) of row from_y at from_x into row to_y at column 0.
+void copy_span(BITMAP16* to, uint32_t to_y, const BITMAP16* from, uint32_t from_y, uint32_t from_x, size_t n) {
+  std::memcpy(to->rows[to_y], from->rows[from_y] + from_x, n * 2);
+}
+void copy_span(BITMAP16A* to, uint32_t to_y, const BITMAP16A* from, uint32_t from_y, uint32_t from_x, size_t n) {
+  auto* src = const_cast<BITMAP16A*>(from);
+  std::memcpy(bitmap16a_pixels(to, to_y), bitmap16a_pixels(src, from_y) + from_x, n * 2);
+  std::memcpy(bitmap16a_alpha(to, to_y), bitmap16a_alpha(src, from_y) + from_x, n);
+}
+
+template <class Bitmap>
+Bitmap* crop(const Bitmap* bitmap, int32_t* offset_x, int32_t* offset_y) {
+  if (!bitmap) return nullptr;
+  GFX_RECT r;
+  if (!bounds(bitmap, whole(bitmap->width, bitmap->height), &r)) {
+    *offset_x = *offset_y = 0;
+    return create_like(bitmap, 2, 2);
+  }
+  Bitmap* out = create_like(bitmap, r.right - r.left, r.bottom - r.top);
+  if (!out) return nullptr;
+  const size_t w = static_cast<size_t>(r.right - r.left);
+  for (int32_t y = r.top; y < r.bottom; ++y) {
+    copy_span(out, static_cast<uint32_t>(y - r.top), bitmap, static_cast<uint32_t>(y), static_cast<uint32_t>(r.left), w);
+  }
+  *offset_x = r.left;
+  *offset_y = r.top;
+  return out;
+}
+
 }  // namespace
 
 bool bitmap16_find_bounds(const BITMAP16* bitmap, const GFX_RECT& limits, GFX_RECT* out) {
-  return find_bounds(bitmap, limits, out, pixel_filled);
+  return bounds(bitmap, limits, out);
 }
 
 bool bitmap16a_find_bounds(const BITMAP16A* bitmap, const GFX_RECT& limits, GFX_RECT* out) {
-  return find_bounds(bitmap, limits, out, alpha_filled);
+  return bounds(bitmap, limits, out);
 }
 
 BITMAP16* bitmap16_crop(const BITMAP16* bitmap, int32_t* offset_x, int32_t* offset_y) {
-  if (!bitmap) return nullptr;
-  GFX_RECT r;
-  if (!bitmap16_find_bounds(bitmap, whole(bitmap->width, bitmap->height), &r)) {
-    *offset_x = *offset_y = 0;
-    return bitmap16_create(2, 2);
-  }
-  BITMAP16* out = bitmap16_create(r.right - r.left, r.bottom - r.top);
-  if (!out) return nullptr;
-  for (int32_t y = r.top; y < r.bottom; ++y) {
-    std::memcpy(out->rows[y - r.top], bitmap->rows[y] + r.left, static_cast<size_t>(r.right - r.left) * 2);
-  }
-  *offset_x = r.left;
-  *offset_y = r.top;
-  return out;
+  return crop(bitmap, offset_x, offset_y);
 }
 
 BITMAP16A* bitmap16a_crop(const BITMAP16A* bitmap, int32_t* offset_x, int32_t* offset_y) {
-  if (!bitmap) return nullptr;
-  GFX_RECT r;
-  if (!bitmap16a_find_bounds(bitmap, whole(bitmap->width, bitmap->height), &r)) {
-    *offset_x = *offset_y = 0;
-    return bitmap16a_create(2, 2);
-  }
-  BITMAP16A* out = bitmap16a_create(r.right - r.left, r.bottom - r.top);
-  if (!out) return nullptr;
-  auto* src = const_cast<BITMAP16A*>(bitmap);
-  const size_t w = static_cast<size_t>(r.right - r.left);
-  for (int32_t y = r.top; y < r.bottom; ++y) {
-    const auto oy = static_cast<uint32_t>(y - r.top);
-    std::memcpy(bitmap16a_pixels(out, oy), bitmap16a_pixels(src, static_cast<uint32_t>(y)) + r.left, w * 2);
-    std::memcpy(bitmap16a_alpha(out, oy), bitmap16a_alpha(src, static_cast<uint32_t>(y)) + r.left, w);
-  }
-  *offset_x = r.left;
-  *offset_y = r.top;
-  return out;
+  return crop(bitmap, offset_x, offset_y);
 }
 
 double bitmap16_transparent_share(const BITMAP16* bitmap) {
