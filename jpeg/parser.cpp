@@ -287,6 +287,16 @@ int32_t read_app0(JPEG_PROPERTIES* st) {
   if (st->frame.present) return 0;
   const uint8_t* d = seg.data;
   const bool thumb = st->io_mode == JPEG_READ_THUMB_FILE || st->io_mode == JPEG_READ_THUMB_MEM;
+  // A tw x th RGB thumbnail at d + at: copied when asked for and whole; its size kept either way.
+  auto rgb_thumbnail = [&](int32_t tw, int32_t th, size_t at) -> int32_t {
+    if (thumb && n >= at + size_t(tw * th * 3)) {
+      const int32_t copied = copy_thumbnail(st, tw, th, d + at, nullptr, nullptr);
+      if (copied) return copied;
+    }
+    st->f.jpg_thumb_width = tw;
+    st->f.jpg_thumb_height = th;
+    return 0;
+  };
   if (std::memcmp(d, "JFIF", 5) == 0) {
     st->jfif_seen = 1;
     st->jfif_version = static_cast<uint16_t>(be16(d + 5));
@@ -294,23 +304,11 @@ int32_t read_app0(JPEG_PROPERTIES* st) {
     st->jfif_xdensity = static_cast<uint16_t>(be16(d + 8));
     st->jfif_ydensity = static_cast<uint16_t>(be16(d + 10));
     const int32_t tw = d[12], th = d[13];
-    if (tw && th) {
-      if (thumb && n >= size_t(14 + tw * th * 3)) {
-        rc = copy_thumbnail(st, tw, th, d + 14, nullptr, nullptr);
-        if (rc) return rc;
-      }
-      st->f.jpg_thumb_width = tw;
-      st->f.jpg_thumb_height = th;
-    }
+    if (tw && th) return rgb_thumbnail(tw, th, 14);
   } else if (std::memcmp(d, "JFXX", 5) == 0) {
     const int32_t ext = d[5], tw = d[6], th = d[7];
     if (ext == 0x13 && tw && th) {
-      if (thumb && n >= size_t(8 + tw * th * 3)) {
-        rc = copy_thumbnail(st, tw, th, d + 8, nullptr, nullptr);
-        if (rc) return rc;
-      }
-      st->f.jpg_thumb_width = tw;
-      st->f.jpg_thumb_height = th;
+      return rgb_thumbnail(tw, th, 8);
     } else if (ext == 0x11 && tw && th && thumb && n >= size_t(tw * th + 776)) {
       st->f.jpg_thumb_width = tw;
       st->f.jpg_thumb_height = th;

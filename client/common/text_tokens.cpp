@@ -40,22 +40,27 @@ void trim_leading_blanks(char* text) {
   if (skip) std::memmove(text, text + skip, std::strlen(text + skip) + 1);
 }
 
-// The out buffer holds max + 1 bytes (max characters and the NUL); the old readers wrote one
-// byte past a max-sized buffer. A double-byte character is copied whole or not at all, and
-// separators are only matched on whole characters.
-void next_token(const char* text, std::span<char> out, int* position, int stop_at_separators, int max) {
+namespace {
+
+// What a scan does with the character at the cursor.
+enum class Scan { Copy, Skip, Stop };
+
+// The one scanner behind next_token and next_word; rule(c) decides per character. The out buffer
+// holds max + 1 bytes (max characters and the NUL); the old readers wrote one byte past a
+// max-sized buffer. A double-byte character is copied whole or not at all, and rules only see
+// whole characters (a trail byte is never taken for a separator).
+template <class Rule>
+void scan(const char* text, std::span<char> out, int* position, int max, Rule rule) {
   max = fit_max(out, max);
   if (max < 0) return;
   int pos = *position;
   int n = 0;
   while (text[pos] != 0) {
-    char c = text[pos];
-    if (stop_at_separators) {
-      if (is_blank(c)) {
-        ++pos;
-        continue;
-      }
-      if (c == ',' || c == '=') break;
+    const Scan what = rule(text[pos]);
+    if (what == Scan::Stop) break;
+    if (what == Scan::Skip) {
+      ++pos;
+      continue;
     }
     int len = char_length(text, pos);
     if (n + len > max) break;
@@ -67,20 +72,18 @@ void next_token(const char* text, std::span<char> out, int* position, int stop_a
   *position = pos;
 }
 
+}  // namespace
+
+void next_token(const char* text, std::span<char> out, int* position, int stop_at_separators, int max) {
+  scan(text, out, position, max, [stop_at_separators](char c) {
+    if (!stop_at_separators) return Scan::Copy;
+    if (is_blank(c)) return Scan::Skip;
+    return c == ',' || c == '=' ? Scan::Stop : Scan::Copy;
+  });
+}
+
 void next_word(const char* text, std::span<char> out, int* position, char delimiter, int max) {
-  max = fit_max(out, max);
-  if (max < 0) return;
-  int pos = *position;
-  int n = 0;
-  while (text[pos] != 0) {
-    char c = text[pos];
-    if (delimiter != 0 && (c == delimiter || is_blank(c))) break;
-    int len = char_length(text, pos);
-    if (n + len > max) break;
-    std::memcpy(out.data() + n, text + pos, static_cast<size_t>(len));
-    n += len;
-    pos += len;
-  }
-  out[static_cast<size_t>(n)] = 0;
-  *position = pos;
+  scan(text, out, position, max, [delimiter](char c) {
+    return delimiter != 0 && (c == delimiter || is_blank(c)) ? Scan::Stop : Scan::Copy;
+  });
 }

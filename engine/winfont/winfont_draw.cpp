@@ -68,6 +68,20 @@ struct Target {
   void put(int64_t x, int64_t y, uint16_t colour) const {
     if (inside(x, y)) *at(x, y) = colour;
   }
+  // cell(r, k, px, py) for every cell (row r < rows, column k < cols) of a glyph placed at
+  // (x, y) that lands on the target.
+  template <class Cell>
+  void each_cell(int64_t x, int64_t y, int cols, int rows, Cell cell) const {
+    for (int r = 0; r < rows; ++r) {
+      const int64_t py = y + r;
+      if (py < 0 || py >= h) continue;
+      for (int k = 0; k < cols; ++k) {
+        const int64_t px = x + k;
+        if (px < 0 || px >= w) continue;
+        cell(r, k, px, py);
+      }
+    }
+  }
 };
 
 inline bool bit(const uint32_t* rows, int r, int k) { return (rows[r] >> (31 - k)) & 1u; }
@@ -78,37 +92,31 @@ void draw_transparent(const WINFONT_STATE& s, const Target& t, int64_t x, int64_
   const uint16_t second = s.second_colours[s.colour_index];
   const int blend_level = s.level * 8;
   const int outline = s.outline_mode;
-  for (int r = 0; r < h; ++r) {
-    const int64_t py = y + r;
-    if (py < 0 || py >= t.h) continue;
-    for (int k = 0; k < gw; ++k) {
-      const int64_t px = x + k;
-      if (px < 0 || px >= t.w) continue;
-      if (bit(rows, r, k)) {
-        if (s.draw_mode == 0) {
-          *t.at(px, py) = colour;
-        } else if (s.draw_mode == 1) {
-          pixel_ops.blend(&colour, t.at(px, py), blend_level);
-        }
-        if (outline == 1) {
-          if (k == 0) t.put(px - 1, py, second);
-          if (k == gw - 1) t.put(px + 1, py, second);
-          if (r == 0) t.put(px, py - 1, second);
-          if (r == h - 1) t.put(px, py + 1, second);
-        } else if (outline == 2) {
-          if (k == gw - 1) t.put(px + 1, py, second);
-          if (r == h - 1) t.put(px, py + 1, second);
-        }
-      } else if (outline == 1) {
-        if ((r > 0 && bit(rows, r - 1, k)) || (k < gw - 1 && bit(rows, r, k + 1)) ||
-            (r < h - 1 && bit(rows, r + 1, k)) || (k > 0 && bit(rows, r, k - 1))) {
-          *t.at(px, py) = second;
-        }
-      } else if (outline == 2) {
-        if ((r > 0 && bit(rows, r - 1, k)) || (k > 0 && bit(rows, r, k - 1))) *t.at(px, py) = second;
+  t.each_cell(x, y, gw, h, [&](int r, int k, int64_t px, int64_t py) {
+    if (bit(rows, r, k)) {
+      if (s.draw_mode == 0) {
+        *t.at(px, py) = colour;
+      } else if (s.draw_mode == 1) {
+        pixel_ops.blend(&colour, t.at(px, py), blend_level);
       }
+      if (outline == 1) {
+        if (k == 0) t.put(px - 1, py, second);
+        if (k == gw - 1) t.put(px + 1, py, second);
+        if (r == 0) t.put(px, py - 1, second);
+        if (r == h - 1) t.put(px, py + 1, second);
+      } else if (outline == 2) {
+        if (k == gw - 1) t.put(px + 1, py, second);
+        if (r == h - 1) t.put(px, py + 1, second);
+      }
+    } else if (outline == 1) {
+      if ((r > 0 && bit(rows, r - 1, k)) || (k < gw - 1 && bit(rows, r, k + 1)) ||
+          (r < h - 1 && bit(rows, r + 1, k)) || (k > 0 && bit(rows, r, k - 1))) {
+        *t.at(px, py) = second;
+      }
+    } else if (outline == 2) {
+      if ((r > 0 && bit(rows, r - 1, k)) || (k > 0 && bit(rows, r, k - 1))) *t.at(px, py) = second;
     }
-  }
+  });
 }
 
 void draw_opaque(const WINFONT_STATE& s, const Target& t, int64_t x, int64_t y, const uint32_t* rows, int gw, int h) {
@@ -116,20 +124,14 @@ void draw_opaque(const WINFONT_STATE& s, const Target& t, int64_t x, int64_t y, 
   const uint16_t colour = s.colours[s.colour_index];
   const uint16_t background = s.second_colours[s.background_index];
   const int blend_level = s.level * 8;
-  for (int r = 0; r < h; ++r) {
-    const int64_t py = y + r;
-    if (py < 0 || py >= t.h) continue;
-    for (int k = 0; k < gw; ++k) {
-      const int64_t px = x + k;
-      if (px < 0 || px >= t.w) continue;
-      const uint16_t c = bit(rows, r, k) ? colour : background;
-      if (s.draw_mode == 0) {
-        *t.at(px, py) = c;
-      } else {
-        pixel_ops.blend(&c, t.at(px, py), blend_level);
-      }
+  t.each_cell(x, y, gw, h, [&](int r, int k, int64_t px, int64_t py) {
+    const uint16_t c = bit(rows, r, k) ? colour : background;
+    if (s.draw_mode == 0) {
+      *t.at(px, py) = c;
+    } else {
+      pixel_ops.blend(&c, t.at(px, py), blend_level);
     }
-  }
+  });
 }
 
 }  // namespace

@@ -42,6 +42,22 @@ Bitmap* make_block(int32_t width, int32_t height, size_t pitch, bool with_pixels
   return bm;
 }
 
+// Both kinds are one block, freed and cleared alike.
+template <class Bitmap>
+Bitmap** free_block(Bitmap** holder) {
+  if (holder) {
+    std::free(*holder);
+    *holder = nullptr;
+  }
+  return holder;
+}
+
+template <class Bitmap>
+void clear_rows(Bitmap* bitmap) {
+  if (!bitmap) return;
+  for (uint32_t y = bitmap->height; y-- > 0;) std::memset(bitmap->rows[y], 0, bitmap->pitch);
+}
+
 // Copies the pixels of source row sy from column sx on into dst (count pixels); columns outside
 // 0..limit of the source, or a row outside it, are left as they are.
 void copy_clipped_row(uint16_t* dst, BITMAP16* source, int64_t sx, int64_t sy, int64_t count, int64_t limit) {
@@ -61,13 +77,7 @@ BITMAP16* bitmap16_create(int32_t width, int32_t height) {
   return make_block<BITMAP16, uint16_t*>(width, height, round4(width) * 2, true);
 }
 
-BITMAP16** bitmap16_free(BITMAP16** holder) {
-  if (holder) {
-    std::free(*holder);
-    *holder = nullptr;
-  }
-  return holder;
-}
+BITMAP16** bitmap16_free(BITMAP16** holder) { return free_block(holder); }
 
 BITMAP16* bitmap16_create_view(int32_t width, int32_t height) {
   if (!size_ok(width, height)) return nullptr;
@@ -90,23 +100,11 @@ BITMAP16A* bitmap16a_create(int32_t width, int32_t height) {
   return make_block<BITMAP16A, uint8_t*>(width, height, round4(width) * 3, true);
 }
 
-BITMAP16A** bitmap16a_free(BITMAP16A** holder) {
-  if (holder) {
-    std::free(*holder);
-    *holder = nullptr;
-  }
-  return holder;
-}
+BITMAP16A** bitmap16a_free(BITMAP16A** holder) { return free_block(holder); }
 
-void bitmap16_clear(BITMAP16* bitmap) {
-  if (!bitmap) return;
-  for (uint32_t y = bitmap->height; y-- > 0;) std::memset(bitmap->rows[y], 0, bitmap->pitch);
-}
+void bitmap16_clear(BITMAP16* bitmap) { clear_rows(bitmap); }
 
-void bitmap16a_clear(BITMAP16A* bitmap) {
-  if (!bitmap) return;
-  for (uint32_t y = bitmap->height; y-- > 0;) std::memset(bitmap->rows[y], 0, bitmap->pitch);
-}
+void bitmap16a_clear(BITMAP16A* bitmap) { clear_rows(bitmap); }
 
 void bitmap16_clear_pixels(BITMAP16* bitmap) {
   if (!bitmap) return;

@@ -10,15 +10,29 @@
 
 namespace {
 
-template <class Bitmap, class Filled>
-bool find_bounds(const Bitmap* bitmap, const GFX_RECT& limits, GFX_RECT* out, Filled filled) {
+// The per-type pieces, so that one routine serves both kinds of bitmap. A BITMAP16 pixel that
+// is not 0 counts as opaque.
+uint8_t coverage(const BITMAP16* b, uint32_t x, uint32_t y) { return b->rows[y][x] != 0 ? 255 : 0; }
+uint8_t coverage(const BITMAP16A* b, uint32_t x, uint32_t y) {
+  return bitmap16a_alpha(const_cast<BITMAP16A*>(b), y)[x];
+}
+void plot(BITMAP16* b, int64_t x, int64_t y, uint16_t colour, uint8_t) { b->rows[y][x] = colour; }
+void plot(BITMAP16A* b, int64_t x, int64_t y, uint16_t colour, uint8_t alpha) {
+  bitmap16a_pixels(b, static_cast<uint32_t>(y))[x] = colour;
+  bitmap16a_alpha(b, static_cast<uint32_t>(y))[x] = alpha;
+}
+BITMAP16* create_like(const BITMAP16*, int32_t w, int32_t h) { return bitmap16_create(w, h); }
+BITMAP16A* create_like(const BITMAP16A*, int32_t w, int32_t h) { return bitmap16a_create(w, h); }
+
+template <class Bitmap>
+bool find_bounds(const Bitmap* bitmap, const GFX_RECT& limits, GFX_RECT* out) {
   if (!bitmap || !out) return false;
   const int64_t x0 = std::max<int64_t>(limits.left, 0), x1 = std::min<int64_t>(limits.right, bitmap->width);
   const int64_t y0 = std::max<int64_t>(limits.top, 0), y1 = std::min<int64_t>(limits.bottom, bitmap->height);
   int64_t left = x1, right = x0 - 1, top = y1, bottom = y0 - 1;
   for (int64_t y = y0; y < y1; ++y) {
     for (int64_t x = x0; x < x1; ++x) {
-      if (!filled(bitmap, static_cast<uint32_t>(x), static_cast<uint32_t>(y))) continue;
+      if (coverage(bitmap, static_cast<uint32_t>(x), static_cast<uint32_t>(y)) == 0) continue;
       left = std::min(left, x);
       right = std::max(right, x);
       top = std::min(top, y);
@@ -31,59 +45,53 @@ bool find_bounds(const Bitmap* bitmap, const GFX_RECT& limits, GFX_RECT* out, Fi
   return true;
 }
 
-bool pixel_filled(const BITMAP16* b, uint32_t x, uint32_t y) { return b->rows[y][x] != 0; }
-bool alpha_filled(const BITMAP16A* b, uint32_t x, uint32_t y) {
-  return bitmap16a_alpha(const_cast<BITMAP16A*>(b), y)[x] != 0;
+GFX_RECT whole(uint32_t w, uint32_t h) { return {0, 0, static_cast<int32_t>(w), static_cast<int32_t>(h)}; }
+
+// n pixels (and alphas) of row from_y at from_x into row to_y at column 0.
+void copy_span(BITMAP16* to, uint32_t to_y, const BITMAP16* from, uint32_t from_y, uint32_t from_x, size_t n) {
+  std::memcpy(to->rows[to_y], from->rows[from_y] + from_x, n * 2);
+}
+void copy_span(BITMAP16A* to, uint32_t to_y, const BITMAP16A* from, uint32_t from_y, uint32_t from_x, size_t n) {
+  auto* src = const_cast<BITMAP16A*>(from);
+  std::memcpy(bitmap16a_pixels(to, to_y), bitmap16a_pixels(src, from_y) + from_x, n * 2);
+  std::memcpy(bitmap16a_alpha(to, to_y), bitmap16a_alpha(src, from_y) + from_x, n);
 }
 
-GFX_RECT whole(uint32_t w, uint32_t h) { return {0, 0, static_cast<int32_t>(w), static_cast<int32_t>(h)}; }
+template <class Bitmap>
+Bitmap* crop(const Bitmap* bitmap, int32_t* offset_x, int32_t* offset_y) {
+  if (!bitmap) return nullptr;
+  GFX_RECT r;
+  if (!find_bounds(bitmap, whole(bitmap->width, bitmap->height), &r)) {
+    *offset_x = *offset_y = 0;
+    return create_like(bitmap, 2, 2);
+  }
+  Bitmap* out = create_like(bitmap, r.right - r.left, r.bottom - r.top);
+  if (!out) return nullptr;
+  const size_t w = static_cast<size_t>(r.right - r.left);
+  for (int32_t y = r.top; y < r.bottom; ++y) {
+    copy_span(out, static_cast<uint32_t>(y - r.top), bitmap, static_cast<uint32_t>(y), static_cast<uint32_t>(r.left), w);
+  }
+  *offset_x = r.left;
+  *offset_y = r.top;
+  return out;
+}
 
 }  // namespace
 
 bool bitmap16_find_bounds(const BITMAP16* bitmap, const GFX_RECT& limits, GFX_RECT* out) {
-  return find_bounds(bitmap, limits, out, pixel_filled);
+  return find_bounds(bitmap, limits, out);
 }
 
 bool bitmap16a_find_bounds(const BITMAP16A* bitmap, const GFX_RECT& limits, GFX_RECT* out) {
-  return find_bounds(bitmap, limits, out, alpha_filled);
+  return find_bounds(bitmap, limits, out);
 }
 
 BITMAP16* bitmap16_crop(const BITMAP16* bitmap, int32_t* offset_x, int32_t* offset_y) {
-  if (!bitmap) return nullptr;
-  GFX_RECT r;
-  if (!bitmap16_find_bounds(bitmap, whole(bitmap->width, bitmap->height), &r)) {
-    *offset_x = *offset_y = 0;
-    return bitmap16_create(2, 2);
-  }
-  BITMAP16* out = bitmap16_create(r.right - r.left, r.bottom - r.top);
-  if (!out) return nullptr;
-  for (int32_t y = r.top; y < r.bottom; ++y) {
-    std::memcpy(out->rows[y - r.top], bitmap->rows[y] + r.left, static_cast<size_t>(r.right - r.left) * 2);
-  }
-  *offset_x = r.left;
-  *offset_y = r.top;
-  return out;
+  return crop(bitmap, offset_x, offset_y);
 }
 
 BITMAP16A* bitmap16a_crop(const BITMAP16A* bitmap, int32_t* offset_x, int32_t* offset_y) {
-  if (!bitmap) return nullptr;
-  GFX_RECT r;
-  if (!bitmap16a_find_bounds(bitmap, whole(bitmap->width, bitmap->height), &r)) {
-    *offset_x = *offset_y = 0;
-    return bitmap16a_create(2, 2);
-  }
-  BITMAP16A* out = bitmap16a_create(r.right - r.left, r.bottom - r.top);
-  if (!out) return nullptr;
-  auto* src = const_cast<BITMAP16A*>(bitmap);
-  const size_t w = static_cast<size_t>(r.right - r.left);
-  for (int32_t y = r.top; y < r.bottom; ++y) {
-    const auto oy = static_cast<uint32_t>(y - r.top);
-    std::memcpy(bitmap16a_pixels(out, oy), bitmap16a_pixels(src, static_cast<uint32_t>(y)) + r.left, w * 2);
-    std::memcpy(bitmap16a_alpha(out, oy), bitmap16a_alpha(src, static_cast<uint32_t>(y)) + r.left, w);
-  }
-  *offset_x = r.left;
-  *offset_y = r.top;
-  return out;
+  return crop(bitmap, offset_x, offset_y);
 }
 
 double bitmap16_transparent_share(const BITMAP16* bitmap) {
@@ -141,43 +149,33 @@ bool shadow_size(uint32_t w, uint32_t h, int32_t sx, int32_t sy, int32_t* nw, in
   return true;
 }
 
-}  // namespace
-
-BITMAP16* bitmap16_silhouette(const BITMAP16* source, int32_t shear_x, int32_t shear_y) {
+template <class Bitmap>
+Bitmap* silhouette(const Bitmap* source, int32_t shear_x, int32_t shear_y) {
   int32_t nw = 0, nh = 0;
   if (!source || !shadow_size(source->width, source->height, shear_x, shear_y, &nw, &nh)) return nullptr;
-  BITMAP16* out = bitmap16_create(nw, nh);
+  Bitmap* out = create_like(source, nw, nh);
   if (!out) return nullptr;
   const uint16_t red = pixel_ops.pack(255, 0, 0);
   for (uint32_t y = 0; y < source->height; ++y) {
     for (uint32_t x = 0; x < source->width; ++x) {
-      if (source->rows[y][x] == 0) continue;
+      const uint8_t a = coverage(source, x, y);
+      if (a == 0) continue;
       int64_t nx, ny;
       shear(x, y, source->width, source->height, shear_x, shear_y, &nx, &ny);
-      out->rows[ny][nx] = red;
+      plot(out, nx, ny, red, a);
     }
   }
   return out;
 }
 
+}  // namespace
+
+BITMAP16* bitmap16_silhouette(const BITMAP16* source, int32_t shear_x, int32_t shear_y) {
+  return silhouette(source, shear_x, shear_y);
+}
+
 BITMAP16A* bitmap16a_silhouette(const BITMAP16A* source, int32_t shear_x, int32_t shear_y) {
-  int32_t nw = 0, nh = 0;
-  if (!source || !shadow_size(source->width, source->height, shear_x, shear_y, &nw, &nh)) return nullptr;
-  BITMAP16A* out = bitmap16a_create(nw, nh);
-  if (!out) return nullptr;
-  auto* src = const_cast<BITMAP16A*>(source);
-  const uint16_t red = pixel_ops.pack(255, 0, 0);
-  for (uint32_t y = 0; y < source->height; ++y) {
-    for (uint32_t x = 0; x < source->width; ++x) {
-      const uint8_t a = bitmap16a_alpha(src, y)[x];
-      if (a == 0) continue;
-      int64_t nx, ny;
-      shear(x, y, source->width, source->height, shear_x, shear_y, &nx, &ny);
-      bitmap16a_pixels(out, static_cast<uint32_t>(ny))[nx] = red;
-      bitmap16a_alpha(out, static_cast<uint32_t>(ny))[nx] = a;
-    }
-  }
-  return out;
+  return silhouette(source, shear_x, shear_y);
 }
 
 BITMAP16A* bitmap16a_from_arrays(int32_t width, int32_t height, const uint16_t* pixels, const uint8_t* alphas) {

@@ -8,6 +8,7 @@
 
 #include "common/key_table.h"
 #include "plat/headless.h"
+#include "plat/text_lines.h"
 #include "plat/winmsg.h"
 
 namespace plat {
@@ -150,14 +151,10 @@ bool parseInput(size_t lineNo, std::string_view line, const std::vector<std::str
 
 EventScript EventScript::parse(std::string_view text) {
   EventScript script;
-  size_t lineNo = 0;
-  size_t pos = 0;
-  while (pos <= text.size()) {
-    size_t end = text.find('\n', pos);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(pos, end - pos);
-    pos = end + 1;
-    ++lineNo;
+  TextLines lines(text);
+  std::string_view line;
+  while (lines.next(line)) {
+    const size_t lineNo = lines.number();
     if (size_t hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     std::vector<std::string_view> t = tokens(line);
@@ -176,7 +173,6 @@ EventScript EventScript::parse(std::string_view text) {
     }
     if (parseInput(lineNo, line, t, e.input)) {
       script.events.push_back(e);
-      if (end == text.size()) break;
       continue;
     }
     if (t.size() > 4) fail(lineNo, "too many fields at", t[4]);
@@ -192,7 +188,6 @@ EventScript EventScript::parse(std::string_view text) {
       e.lParam = static_cast<int32_t>(static_cast<uint32_t>(n));  // 0xFFFFFFFF is -1
     }
     script.events.push_back(e);
-    if (end == text.size()) break;
   }
   return script;
 }

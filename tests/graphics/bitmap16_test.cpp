@@ -6,17 +6,12 @@
 
 #include "graphics/bitmap/bitmap16.h"
 #include "graphics/bitmap/screen_buffers.h"
+#include "tests/graphics/owned_bitmap.h"
 
 namespace {
 
-struct FreeBitmap {
-  void operator()(BITMAP16* b) const { bitmap16_free(&b); }
-};
-using Bitmap = std::unique_ptr<BITMAP16, FreeBitmap>;
-struct FreeBitmapA {
-  void operator()(BITMAP16A* b) const { bitmap16a_free(&b); }
-};
-using BitmapA = std::unique_ptr<BITMAP16A, FreeBitmapA>;
+using gfxt::Bitmap;
+using gfxt::BitmapA;
 
 // Pixel (x, y) gets a value that names it.
 void number(BITMAP16* bm) {

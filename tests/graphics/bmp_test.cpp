@@ -12,8 +12,9 @@
 #include "graphics/bmp/bmp.h"
 #include "graphics/pixel_ops/pixel_ops.h"
 #include "plat/bytes.h"
+#include "tests/graphics/owned_bitmap.h"
+#include "tests/graphics/picture_file_test.h"
 #include "tests/support/forwarding_platform.h"
-#include "tests/support/headless_fixture.h"
 #include "tools/mkpak/mkpak.h"
 
 namespace {
@@ -23,10 +24,7 @@ using Bytes = std::vector<uint8_t>;
 std::string str(const Bytes& b) { return std::string(b.begin(), b.end()); }
 Bytes bytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
-struct BitmapDeleter {
-  void operator()(BITMAP16* b) const { bitmap16_free(&b); }
-};
-using BitmapPtr = std::unique_ptr<BITMAP16, BitmapDeleter>;
+using gfxt::Bitmap;
 
 // A file system on which the file `target` takes at most `limit` bytes: a full disk.
 class FullDiskFiles final : public plat::IFileSystem {
@@ -87,31 +85,16 @@ class FullDiskPlatform final : public veldra_test::ForwardingPlatform {
   FullDiskFiles files_;
 };
 
-class Bmp : public veldra_test::HeadlessTest {
+class Bmp : public gfxt::PictureFileTest {
  protected:
-  void SetUp() override {
-    startDir_ = std::filesystem::current_path();
-    HeadlessTest::SetUp();
-    savedOps_ = pixel_ops;
-    pixel_ops = pixel_ops_family(PIXEL_FORMAT_565);
-    system_module_reset();
-    ASSERT_EQ(system_module_init(), 0);
-    clearLog();
-  }
   void TearDown() override {
     pak_reset();
     bitmap_alloc_fail_at(0);
-    system_module_reset();
-    pixel_ops = savedOps_;
-    std::error_code ec;
-    std::filesystem::current_path(startDir_, ec);
-    HeadlessTest::TearDown();
+    PictureFileTest::TearDown();
   }
-  void clearLog() { std::filesystem::remove(dir.hostPath("error.txt")); }
-  std::string log() const { return dir.exists("error.txt") ? dir.read("error.txt") : std::string(); }
 
-  static BitmapPtr make(int32_t w, int32_t h, const std::vector<uint16_t>& px) {
-    BitmapPtr bm(bitmap16_create(w, h));
+  static Bitmap make(int32_t w, int32_t h, const std::vector<uint16_t>& px) {
+    Bitmap bm(bitmap16_create(w, h));
     for (int32_t y = 0; y < h; ++y)
       for (int32_t x = 0; x < w; ++x) bm->rows[y][x] = px[size_t(y * w + x)];
     return bm;
@@ -150,10 +133,6 @@ class Bmp : public veldra_test::HeadlessTest {
     }
     return o.take();
   }
-
- private:
-  std::filesystem::path startDir_;
-  PIXEL_OPS savedOps_;
 };
 
 TEST_F(Bmp, RoundTrip) {
@@ -164,7 +143,7 @@ TEST_F(Bmp, RoundTrip) {
       // Every 565 pixel is a colour the format holds exactly.
       std::vector<uint16_t> px(size_t(w * h));
       for (uint16_t& p : px) p = static_cast<uint16_t>(gen());
-      BitmapPtr bm = make(w, h, px);
+      Bitmap bm = make(w, h, px);
       ASSERT_EQ(bmp_save(bm.get(), "pics\\..\\round.bmp"), 0);
       const Bytes file = bytes(dir.read("round.bmp"));
       const uint32_t stride = (3 * uint32_t(w) + 3) & ~3u;
@@ -174,7 +153,7 @@ TEST_F(Bmp, RoundTrip) {
       EXPECT_EQ(r.u32(), file.size());  // file size field
       r.seek(34);
       EXPECT_EQ(r.u32(), 0u);  // image size field
-      BitmapPtr back(bmp_load("ROUND.BMP"));
+      Bitmap back(bmp_load("ROUND.BMP"));
       ASSERT_NE(back, nullptr);
       EXPECT_EQ(back->width, uint32_t(w));
       EXPECT_EQ(back->height, uint32_t(h));
@@ -190,7 +169,7 @@ TEST_F(Bmp, RoundTrip) {
 TEST_F(Bmp, GoldenBytes) {
   // 565 unpacks by shifting: 0xF800 -> 0xF80000, 0x07E0 -> 0x00FC00, 0x001F -> 0x0000F8,
   // 0x1234 -> 0x1044A0.
-  BitmapPtr bm = make(2, 2, {0xF800, 0x07E0, 0x001F, 0x1234});
+  Bitmap bm = make(2, 2, {0xF800, 0x07E0, 0x001F, 0x1234});
   ASSERT_EQ(bmp_save(bm.get(), "golden.bmp"), 0);
   const Bytes expected = {
       'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  // file head
@@ -209,7 +188,7 @@ TEST_F(Bmp, Load8) {
   for (uint32_t i = 0; i < 16; ++i) palette16.push_back(0x00102030u * i + 0x000800u);
   const std::vector<uint8_t> idx = {0, 15, 7, 20, 1, 2};
   dir.write("p16.bmp", str(file8(3, 2, 16, palette16, idx, 54 + 1024)));
-  BitmapPtr bm(bmp_load("p16.bmp"));
+  Bitmap bm(bmp_load("p16.bmp"));
   ASSERT_NE(bm, nullptr);
   std::vector<uint16_t> want;
   for (uint8_t i : idx) want.push_back(i < 16 ? pixel_ops.pack_rgb(palette16[i]) : pixel_ops.pack_rgb(0));
@@ -229,7 +208,7 @@ TEST_F(Bmp, Load8) {
 }
 
 TEST_F(Bmp, LoadsFromAnArchive) {
-  BitmapPtr bm = make(3, 2, {1, 2, 3, 0xFFFF, 0x8000, 0x0421});
+  Bitmap bm = make(3, 2, {1, 2, 3, 0xFFFF, 0x8000, 0x0421});
   ASSERT_EQ(bmp_save(bm.get(), "src.bmp"), 0);
   const std::string file = dir.read("src.bmp");
   Bytes archive;
@@ -237,13 +216,13 @@ TEST_F(Bmp, LoadsFromAnArchive) {
   ASSERT_TRUE(mkpak::build({{"pics\\in.bmp", bytes(file)}}, false, archive, error)) << error;
   dir.write("data.pak", str(archive));
   ASSERT_NE(pak_open_archive("data.pak"), nullptr);
-  BitmapPtr back(bmp_load("PICS\\IN.BMP"));
+  Bitmap back(bmp_load("PICS\\IN.BMP"));
   ASSERT_NE(back, nullptr);
   EXPECT_EQ(pixels(back.get()), pixels(bm.get()));
 }
 
 TEST_F(Bmp, Rejects) {
-  BitmapPtr bm = make(4, 3, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+  Bitmap bm = make(4, 3, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
   ASSERT_EQ(bmp_save(bm.get(), "good.bmp"), 0);
   const Bytes good = bytes(dir.read("good.bmp"));
   const Bytes good8 = file8(2, 2, 4, {1, 2, 3, 4}, {0, 1, 2, 3}, 54);
@@ -283,7 +262,7 @@ TEST_F(Bmp, Rejects) {
 
   // A truncated 24-bit file: the rows it holds load, the rest is black.
   dir.write("cut.bmp", str(Bytes(good.begin(), good.begin() + 54 + 12 + 5)));
-  BitmapPtr cut(bmp_load("cut.bmp"));
+  Bitmap cut(bmp_load("cut.bmp"));
   ASSERT_NE(cut, nullptr);
   const uint16_t black = pixel_ops.pack_rgb(0);
   EXPECT_EQ(std::vector<uint16_t>(cut->rows[2], cut->rows[2] + 4), std::vector<uint16_t>(bm->rows[2], bm->rows[2] + 4));
@@ -295,7 +274,7 @@ TEST_F(Bmp, Rejects) {
   // A truncated 8-bit file: missing pixels are black, not palette entry 0.
   const Bytes red8 = file8(3, 2, 1, {0xFF0000}, {0, 0, 0, 0, 0, 0}, 54);
   dir.write("cut8.bmp", str(Bytes(red8.begin(), red8.end() - 4 - 2)));
-  BitmapPtr cut8(bmp_load("cut8.bmp"));
+  Bitmap cut8(bmp_load("cut8.bmp"));
   ASSERT_NE(cut8, nullptr);
   const uint16_t red = pixel_ops.pack_rgb(0xFF0000);
   EXPECT_EQ(pixels(cut8.get()), (std::vector<uint16_t>{black, black, black, red, red, black}));
@@ -308,7 +287,7 @@ TEST_F(Bmp, SaveFailures) {
   EXPECT_FALSE(dir.exists("null.bmp"));
   clearLog();
 
-  BitmapPtr bm = make(64, 64, std::vector<uint16_t>(64 * 64, 0x1234));
+  Bitmap bm = make(64, 64, std::vector<uint16_t>(64 * 64, 0x1234));
   EXPECT_EQ(bmp_save(bm.get(), "no folder\\x.bmp"), -1);
   EXPECT_EQ(log(), "Can't open bmp file no folder\\x.bmp\r\n");
   clearLog();

@@ -394,6 +394,9 @@ TEST_F(GfxPrimitives, BoundsCropsAndCoverage) {
   BITMAP16A* ac = bitmap16a_crop(a, &ox, &oy);
   EXPECT_EQ(ac->width, 3u);
   EXPECT_EQ(bitmap16a_pixels(ac, 2)[2], 6);
+  EXPECT_EQ(bitmap16a_alpha(ac, 2)[2], 255) << "the alpha plane is cut with the pixels";
+  EXPECT_EQ(bitmap16a_alpha(ac, 0)[1], 0);
+  EXPECT_EQ((std::vector<int>{ox, oy}), (std::vector<int>{2, 1}));
   bitmap16a_free(&ac);
   bitmap16a_free(&a);
 }

@@ -18,6 +18,7 @@
 #include "graphics/pixel_ops/pixel_ops.h"
 #include "graphics/primitives/gfx16.h"
 #include "graphics/primitives/gfx_block.h"
+#include "tests/graphics/owned_bitmap.h"
 #include "tests/support/headless_fixture.h"
 #include "tools/mdawriter/img256_writer.h"
 #include "tools/mdawriter/mda_writer.h"
@@ -26,17 +27,6 @@
 #include "graphics/img256/scene_view_origin.h"
 
 namespace gfxt {
-
-struct FreeBitmap {
-  void operator()(BITMAP16* b) const { bitmap16_free(&b); }
-};
-using Bitmap = std::unique_ptr<BITMAP16, FreeBitmap>;
-
-inline Bitmap make_bitmap(int32_t w, int32_t h, uint16_t fill = 0) {
-  Bitmap b(bitmap16_create(w, h));
-  bitmap16_fill(b.get(), fill);
-  return b;
-}
 
 inline Bitmap copy_of(const BITMAP16* src) {
   Bitmap b(bitmap16_create(static_cast<int32_t>(src->width), static_cast<int32_t>(src->height)));

@@ -18,25 +18,19 @@
 #include "graphics/pixel_ops/pixel_ops.h"
 #include "jpeg/jcodec.h"
 #include "plat/platform.h"
-#include "tests/support/headless_fixture.h"
+#include "tests/graphics/owned_bitmap.h"
+#include "tests/graphics/picture_file_test.h"
 #include "tools/jpegwriter/jpegref.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-struct BitmapDeleter {
-  void operator()(BITMAP16* b) const { bitmap16_free(&b); }
-};
-using BitmapPtr = std::unique_ptr<BITMAP16, BitmapDeleter>;
+using gfxt::Bitmap;
 
 constexpr uint16_t kUntouched = 0x1234;
 
-BitmapPtr make_bitmap(int32_t w, int32_t h) {
-  BitmapPtr b(bitmap16_create(w, h));
-  bitmap16_fill(b.get(), kUntouched);
-  return b;
-}
+Bitmap make_bitmap(int32_t w, int32_t h) { return gfxt::make_bitmap(w, h, kUntouched); }
 
 bool untouched(const BITMAP16* b) {
   for (uint32_t y = 0; y < b->height; ++y)
@@ -70,33 +64,17 @@ Bytes direct_decode(const Bytes& jpeg, int32_t w, int32_t h) {
   return out;
 }
 
-class JpgLoad : public veldra_test::HeadlessTest {
+class JpgLoad : public gfxt::PictureFileTest {
  protected:
   void SetUp() override {
-    startDir_ = std::filesystem::current_path();
-    HeadlessTest::SetUp();
-    savedOps_ = pixel_ops;
-    pixel_ops = pixel_ops_family(PIXEL_FORMAT_565);
-    system_module_reset();
-    ASSERT_EQ(system_module_init(), 0);
+    PictureFileTest::SetUp();
     jpg_codec_reset();
     jpeg_register_module();
-    clearLog();
   }
   void TearDown() override {
     jpg_codec_reset();
-    system_module_reset();
-    pixel_ops = savedOps_;
-    std::error_code ec;
-    std::filesystem::current_path(startDir_, ec);
-    HeadlessTest::TearDown();
+    PictureFileTest::TearDown();
   }
-  void clearLog() { std::filesystem::remove(dir.hostPath("error.txt")); }
-  std::string log() const { return dir.exists("error.txt") ? dir.read("error.txt") : std::string(); }
-
- private:
-  PIXEL_OPS savedOps_{};
-  std::filesystem::path startDir_;
 };
 
 // ---- loading ------------------------------------------------------------------------------
@@ -114,7 +92,7 @@ TEST_F(JpgLoad, RegionsMatchTheCodecsOwnDecodeFromAMixedCasePath) {
   // Width 6 and 1 give padded decoder rows (18 -> 20 and 3 -> 4 bytes).
   for (const Case c : {Case{0, 0, 37, 29}, Case{5, 3, 20, 17}, Case{1, 2, 6, 5}, Case{36, 28, 1, 1}}) {
     SCOPED_TRACE(::testing::Message() << c.x << "," << c.y << " " << c.w << "x" << c.h);
-    BitmapPtr bm = make_bitmap(40, 32);
+    Bitmap bm = make_bitmap(40, 32);
     ASSERT_EQ(jpg_load_region("system\\c1MEU008.jpg", bm.get(), c.x, c.y, c.w, c.h), 0);
     for (int32_t r = 0; r < 32; ++r) {
       for (int32_t x = 0; x < 40; ++x) {
@@ -143,7 +121,7 @@ TEST_F(JpgLoad, GreyPictureLoadsAsGreyPixels) {
   dir.write("grey.jpg", text(jpeg));
   const jpegref::Image ref = jpegref::decode(jpeg, {});
   ASSERT_EQ(ref.ch, 1);
-  BitmapPtr bm = make_bitmap(16, 16);
+  Bitmap bm = make_bitmap(16, 16);
   ASSERT_EQ(jpg_load_region("GREY.JPG", bm.get(), 0, 0, 16, 16), 0);
   for (int y = 0; y < 16; ++y) {
     for (int x = 0; x < 16; ++x) {
@@ -185,7 +163,7 @@ TEST_F(JpgLoad, RefusalsLogTheirTextAndLeaveTheTargetUntouched) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     clearLog();
-    BitmapPtr bm = make_bitmap(c.bw, c.bh);
+    Bitmap bm = make_bitmap(c.bw, c.bh);
     EXPECT_EQ(jpg_load_region(c.path, bm.get(), c.x, c.y, c.w, c.h), -2);
     EXPECT_TRUE(untouched(bm.get()));
     EXPECT_NE(log().find(c.line), std::string::npos) << log();
@@ -204,7 +182,7 @@ TEST_F(JpgLoad, WithoutTheCodecModuleEveryCallFails) {
   size_t size = 0;
   EXPECT_EQ(jpeg_decode(jpeg.data(), jpeg.size(), 0, 0, 8, 8, &buf, &size), 1);
   EXPECT_EQ(buf, nullptr);
-  BitmapPtr bm = make_bitmap(16, 16);
+  Bitmap bm = make_bitmap(16, 16);
   EXPECT_EQ(jpg_load_region("pic.jpg", bm.get(), 0, 0, 16, 16), -2);
   EXPECT_TRUE(untouched(bm.get()));
   EXPECT_NE(log().find("pic.jpg file check error"), std::string::npos);
@@ -296,7 +274,7 @@ TEST_F(JpgLoad, ConvertersPackBlueGreenRedFromPaddedRows) {
       p[1] = uint8_t(0x20 + 8 * r);   // green
       p[2] = uint8_t(0xF8 - 8 * x);   // red
     }
-  BitmapPtr bm = make_bitmap(8, 3);
+  Bitmap bm = make_bitmap(8, 3);
   convert_rgb24_rows(rows.data(), bm.get(), 6, 2);
   EXPECT_EQ(bm->rows[0][0], 0xF902);  // red 31, green 8, blue 2 in 565
   for (int r = 0; r < 2; ++r)
@@ -306,7 +284,7 @@ TEST_F(JpgLoad, ConvertersPackBlueGreenRedFromPaddedRows) {
   EXPECT_EQ(bm->rows[2][0], kUntouched);
 
   // The block form: from (2, 1), at most the target's rows and the bitmap's edge.
-  BitmapPtr blk = make_bitmap(6, 4);
+  Bitmap blk = make_bitmap(6, 4);
   convert_rgb24_block(rows.data(), blk.get(), 2, 1, 6, 1, 6, 2);
   for (int x = 0; x < 6; ++x) {
     EXPECT_EQ(blk->rows[1][x], x < 2 ? kUntouched : pixel_ops.pack(0xF8 - 8 * (x - 2), 0x20, 0x10 + x - 2)) << x;
@@ -330,7 +308,7 @@ TEST_F(JpgLoad, ConvertersAgreeWithEveryPixelFamilysPackRoutine) {
   pixel_channels = {pixel_channel_from_mask(0x0F00), pixel_channel_from_mask(0x00F0), pixel_channel_from_mask(0x000F)};
   for (int id : {PIXEL_FORMAT_555, PIXEL_FORMAT_655, PIXEL_FORMAT_565, PIXEL_FORMAT_556, PIXEL_FORMAT_ANY}) {
     pixel_ops = pixel_ops_family(id);
-    BitmapPtr bm = make_bitmap(256 * 3, 1);
+    Bitmap bm = make_bitmap(256 * 3, 1);
     convert_rgb24_rows(rows.data(), bm.get(), 256 * 3, 1);
     for (int i = 0; i < 256 * 3; ++i) {
       const uint8_t* s = &rows[size_t(i) * 3];
@@ -476,7 +454,7 @@ TEST_F(JpgLoad, ForgedHugeHeaderIsRefusedBeforeAnyPixelBufferIsSized) {
   largest_codec_alloc = 0;
   jpeg_set_alloc_hooks(&hooks);
 
-  BitmapPtr bm = make_bitmap(800, 600);
+  Bitmap bm = make_bitmap(800, 600);
   EXPECT_EQ(jpg_load_region("huge.jpg", bm.get(), 0, 0, 800, 600), -2);
   EXPECT_TRUE(untouched(bm.get()));
   EXPECT_NE(log().find("huge.jpg file check error"), std::string::npos) << log();
@@ -515,7 +493,7 @@ TEST_F(JpgLoad, SizeLimitsAtTheirEdges) {
     fake = FakeCodec{};
     fake.width = c.width;
     fake.height = c.height;
-    BitmapPtr bm = make_bitmap(1, 1);
+    Bitmap bm = make_bitmap(1, 1);
     EXPECT_EQ(jpg_load_region("pic.jpg", bm.get(), 0, 0, 1, 1), c.refused ? -2 : 0);
     const bool logged = log().find("pic.jpg file check error") != std::string::npos;
     EXPECT_EQ(logged, c.refused) << log();

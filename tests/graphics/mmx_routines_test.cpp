@@ -9,13 +9,11 @@
 #include "graphics/cpu/mmx.h"
 #include "graphics/pixel_ops/pixel_ops.h"
 #include "graphics/primitives/gfx16.h"
+#include "tests/graphics/owned_bitmap.h"
 
 namespace {
 
-struct FreeBitmap {
-  void operator()(BITMAP16* b) const { bitmap16_free(&b); }
-};
-using Bitmap = std::unique_ptr<BITMAP16, FreeBitmap>;
+using gfxt::Bitmap;
 
 uint32_t pixel_mask(int id) { return id == 1 ? 0x7FFF : 0xFFFF; }
 

@@ -21,7 +21,7 @@
 #include "plat/netframe.h"
 #include "plat/sockets.h"
 #include "tests/client/net_msg_fixture.h"
-#include "tools/testserver/server.h"
+#include "tests/tools/running_server.h"
 
 namespace {
 
@@ -167,25 +167,14 @@ TEST_F(NetMsgEndToEnd, ScriptedServerThroughTheRealLink) {
   testserver::Options o;
   o.maxSeconds = 60;
   o.maxPayload = plat::netframe::kDefaultMaxPayload + 16;
-  testserver::Server server(o, testserver::Script::parse(script));
-  std::string error;
-  ASSERT_TRUE(server.listen(error)) << error;
-  int serverCode = -1;
-  std::thread serverThread([&] { serverCode = server.run(); });
-  struct Join {
-    testserver::Server& s;
-    std::thread& t;
-    ~Join() {
-      s.stop();
-      if (t.joinable()) t.join();
-    }
-  } join{server, serverThread};
+  veldra_test::RunningServer server(script, o);
+  ASSERT_TRUE(server.listening());
 
   record_start();
   ASSERT_EQ(record_state.recording, 1);
   const std::string recordFile = record_state.file_name;
   ASSERT_EQ(net_load_client(), 0);
-  ASSERT_EQ(net_connect_world(plat::net::inetAddr("127.0.0.1"), server.worldPort(), liveDispatch), 0);
+  ASSERT_EQ(net_connect_world(plat::net::inetAddr("127.0.0.1"), server.world(), liveDispatch), 0);
 
   ASSERT_TRUE(stepUntil([&] { return g_live.size() >= sent.size(); })) << g_live.size() << " of " << sent.size();
   EXPECT_EQ(net_link.world_connected, 1);  // the link stayed up
@@ -200,8 +189,7 @@ TEST_F(NetMsgEndToEnd, ScriptedServerThroughTheRealLink) {
   ASSERT_EQ(net_send_world(0x7777, 0, nullptr, 0), 0);
   scheduleMessage(elapsedMs() + 2000, plat::WM_LBUTTONUP, 0, (300 << 16) | 400);  // the loss box
   EXPECT_TRUE(stepUntil([] { return net_link.world_connected == 0; }));
-  serverThread.join();
-  EXPECT_EQ(serverCode, 0);
+  EXPECT_EQ(server.finish(), 0);
 
   // error.txt: one placeholder line per placeholder id, nothing caught, the loss.
   for (uint32_t id : net_msg_pending_ids()) {

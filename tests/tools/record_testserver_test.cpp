@@ -13,7 +13,7 @@
 #include "client/net_msg/net_dispatch.h"
 #include "plat/sockets.h"
 #include "tests/client/task_fixture.h"
-#include "tools/testserver/server.h"
+#include "tests/tools/running_server.h"
 
 namespace {
 
@@ -102,26 +102,15 @@ class EndToEnd : public task_test::TaskTest {
 TEST_F(EndToEnd, RecordAgainstTestServer) {
   testserver::Options o;
   o.maxSeconds = 20;
-  testserver::Server server(o, testserver::Script::parse(kScript));
-  std::string error;
-  ASSERT_TRUE(server.listen(error)) << error;
-  int server_code = -1;
-  std::thread server_thread([&] { server_code = server.run(); });
-  struct Join {
-    std::thread& t;
-    testserver::Server& s;
-    ~Join() {
-      s.stop();
-      if (t.joinable()) t.join();
-    }
-  } join{server_thread, server};
+  veldra_test::RunningServer server(kScript, o);
+  ASSERT_TRUE(server.listening());
 
   // Record: the world link through the client's own dispatcher.
   frame_step();
   record_start();
   const std::string path = record_state.file_name;
   ASSERT_EQ(net_load_client(), 0);
-  ASSERT_EQ(net_connect_world(plat::net::inetAddr("127.0.0.1"), server.worldPort(), net_dispatch_message), 0);
+  ASSERT_EQ(net_connect_world(plat::net::inetAddr("127.0.0.1"), server.world(), net_dispatch_message), 0);
   uint8_t block[64] = {};
   ASSERT_EQ(net_build_login_block("player", "secret", block, 64), 0);
   ASSERT_EQ(net_send_world(0x20000, 0, block, 64), 0);
@@ -136,8 +125,7 @@ TEST_F(EndToEnd, RecordAgainstTestServer) {
   ASSERT_EQ(net_send_world(0x7F000100, 2, nullptr, 0), 0);
   ASSERT_TRUE(framesUntil([&] { return recorded().size() == 6; }));
   net_disconnect_all(1);
-  server_thread.join();
-  EXPECT_EQ(server_code, 0);
+  EXPECT_EQ(server.finish(), 0);
 
   const std::string zero300 = std::string(600, '0');
   const std::vector<std::string> want = {

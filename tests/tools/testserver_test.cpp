@@ -24,6 +24,7 @@
 #include "plat/sockets.h"
 #include "plat/winmsg.h"
 #include "tests/client/message_box_fixture.h"
+#include "tests/tools/running_server.h"
 #include "tools/testserver/server.h"
 
 namespace {
@@ -47,36 +48,18 @@ std::vector<std::string> readLines(const std::string& path) {
   return out;
 }
 
-// A server playing `script` on a thread of this process, on free loopback ports.
-class InProcessServer {
+// A server playing `script` in this process; the scripts here end well within 20 seconds, the
+// limit unless a test sets its own.
+class InProcessServer : public veldra_test::RunningServer {
  public:
-  InProcessServer(const std::string& script, testserver::Options o = {}) {
-    if (o.maxSeconds == 60) o.maxSeconds = 20;
-    server_ = std::make_unique<testserver::Server>(o, testserver::Script::parse(script));
-    std::string error;
-    ok_ = server_->listen(error);
-    EXPECT_TRUE(ok_) << error;
-    if (ok_) thread_ = std::thread([this] { code_ = server_->run(); });
-  }
-  ~InProcessServer() {
-    if (thread_.joinable()) {
-      server_->stop();
-      thread_.join();
-    }
-  }
-  int finish() {
-    if (thread_.joinable()) thread_.join();
-    return code_;
-  }
-  uint16_t world() const { return server_->worldPort(); }
-  uint16_t chat() const { return server_->chatPort(); }
-  std::vector<std::string> transcript() const { return events(server_->transcript()); }
+  InProcessServer(const std::string& script, testserver::Options o = {}) : RunningServer(script, quick(o)) {}
+  std::vector<std::string> transcript() const { return events(server().transcript()); }
 
  private:
-  std::unique_ptr<testserver::Server> server_;
-  std::thread thread_;
-  bool ok_ = false;
-  int code_ = -1;
+  static testserver::Options quick(testserver::Options o) {
+    if (o.maxSeconds == 60) o.maxSeconds = 20;
+    return o;
+  }
 };
 
 // A plain client end: frames out and in, without the client module.

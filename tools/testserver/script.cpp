@@ -3,6 +3,8 @@
 
 #include <cstdlib>
 
+#include "plat/text_lines.h"
+
 namespace testserver {
 
 namespace {
@@ -156,14 +158,10 @@ const char* linkName(Link l) { return l == Link::World ? "world" : "chat"; }
 
 Script Script::parse(std::string_view text) {
   Script s;
-  int lineNo = 0;
-  size_t pos = 0;
-  while (pos <= text.size()) {
-    size_t nl = text.find('\n', pos);
-    if (nl == std::string_view::npos) nl = text.size();
-    std::string_view line = text.substr(pos, nl - pos);
-    pos = nl + 1;
-    ++lineNo;
+  plat::TextLines lines(text);
+  std::string_view line;
+  while (lines.next(line)) {
+    const int lineNo = static_cast<int>(lines.number());
     std::vector<std::string> t = tokens(line, lineNo);
     if (t.empty()) continue;
     Step st;
