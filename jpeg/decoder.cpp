@@ -49,21 +49,25 @@ bool layout(const JpegFrame& f, int32_t h, int32_t v) {
   return f.ncomp == 3 || (c[3].h == h && c[3].v == v);
 }
 
-int32_t out_mcu_generic_convert(JPEG_PROPERTIES* st, int32_t col, int32_t row) {
-  return write_mcu_general(st, col * st->mcu_w, row * st->mcu_h, st->mcu_w, st->mcu_h, st->parts, st->nparts,
-                           st->nparts == st->frame.ncomp);
-}
-
 }  // namespace
 
-int32_t out_mcu_generic(JPEG_PROPERTIES* st, int32_t col, int32_t row) {
+// The general writers take any scale: an MCU is mcu_w x mcu_h pixels at the scale.
+int32_t write_scaled_plain(JPEG_PROPERTIES* st, int32_t col, int32_t row) {
   return write_mcu_general(st, col * st->mcu_w, row * st->mcu_h, st->mcu_w, st->mcu_h, st->parts, st->nparts,
                            false);
 }
-int32_t out_mcu_upsample_convert(JPEG_PROPERTIES* st, int32_t col, int32_t row) {
-  return out_mcu_generic_convert(st, col, row);
+int32_t write_scaled_and_convert(JPEG_PROPERTIES* st, int32_t col, int32_t row) {
+  return write_mcu_general(st, col * st->mcu_w, row * st->mcu_h, st->mcu_w, st->mcu_h, st->parts, st->nparts,
+                           st->nparts == st->frame.ncomp);
 }
-int32_t out_mcu_upsample_any(JPEG_PROPERTIES* st, int32_t col, int32_t row) { return out_mcu_generic(st, col, row); }
+int32_t out_scaled_mcu(JPEG_PROPERTIES* st, int32_t col, int32_t row) {
+  return st->routine_converts ? write_scaled_and_convert(st, col, row) : write_scaled_plain(st, col, row);
+}
+int32_t out_mcu_generic(JPEG_PROPERTIES* st, int32_t col, int32_t row) { return write_scaled_plain(st, col, row); }
+int32_t out_mcu_upsample_convert(JPEG_PROPERTIES* st, int32_t col, int32_t row) {
+  return write_scaled_and_convert(st, col, row);
+}
+int32_t out_mcu_upsample_any(JPEG_PROPERTIES* st, int32_t col, int32_t row) { return write_scaled_plain(st, col, row); }
 
 // Every layout gets a routine: the fixed kernels where a row of the selection names one, else the
 // general routine of its group, so no scan runs with an empty or stale routine.
@@ -89,8 +93,8 @@ int32_t select_mcu_routine(JPEG_PROPERTIES* st) {
     fn = out_mcu_store_planes;
     converts = conv;
   } else if (st->interleave || st->scale != 1) {
-    // one component per scan, or scaled output: the general writers
-    fn = conv ? out_mcu_upsample_convert : out_mcu_generic;
+    // one component per scan, or scaled output
+    fn = out_scaled_mcu;
     converts = conv;
   } else if (up && st->row_buffer_switch == 1 && (h2v2 || h2v1) && nf == 3) {
     st->smooth = 1;

@@ -176,6 +176,16 @@ int32_t out_mcu_gray(JPEG_PROPERTIES* st, int32_t col, int32_t row);
 int32_t out_mcu_generic(JPEG_PROPERTIES* st, int32_t col, int32_t row);
 int32_t out_mcu_upsample_convert(JPEG_PROPERTIES* st, int32_t col, int32_t row);
 int32_t out_mcu_upsample_any(JPEG_PROPERTIES* st, int32_t col, int32_t row);
+// Scaled MCUs, and the MCUs of one-component scans: out_scaled_mcu writes each with
+// write_scaled_plain, or with write_scaled_and_convert (convert_scaled_in_place over what was
+// written) when the routine converts colour. The general writer repeats each sample over the
+// pixels it covers at any scale, so the up-sampling writers are the plain one; smoothing goes
+// through the component planes (out_mcu_store_planes).
+int32_t out_scaled_mcu(JPEG_PROPERTIES* st, int32_t col, int32_t row);
+int32_t write_scaled_plain(JPEG_PROPERTIES* st, int32_t col, int32_t row);
+int32_t write_scaled_and_convert(JPEG_PROPERTIES* st, int32_t col, int32_t row);
+inline constexpr JpegMcuFn write_scaled_any = write_scaled_plain;
+inline constexpr JpegMcuFn write_scaled_upsampled = write_scaled_plain;
 
 using McuPart = JpegMcuPart;
 // Writes the listed components' samples covering the output pixels [x0, x0 + w) x [y0, y0 + h)
@@ -231,7 +241,7 @@ inline void store_rgb_row(uint8_t* __restrict o, const uint8_t* rs, const uint8_
   }
 }
 int32_t out_mcu_store_planes(JPEG_PROPERTIES* st, int32_t col, int32_t row);
-void convert_area(JPEG_PROPERTIES* st, const JpegRect& clip);  // clip in image coordinates
+void convert_scaled_in_place(JPEG_PROPERTIES* st, const JpegRect& clip);  // clip in image coordinates
 void convert_dib_in_place(JPEG_PROPERTIES* st);
 int32_t smooth_output(JPEG_PROPERTIES* st);  // smooth up-sampling pass from the component planes
 size_t smooth_plane_samples(const JPEG_PROPERTIES* st);  // int16 samples of all planes at the scale

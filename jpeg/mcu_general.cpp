@@ -154,6 +154,62 @@ bool write_single_full(JPEG_PROPERTIES* st, const JpegRect& clip, const McuPart&
   return true;
 }
 
+// One component's samples into its bytes of the clipped pixels, each sample repeated over the
+// pixels it covers (the component's factor and the scale).
+void write_component_samples(JPEG_PROPERTIES* st, const JpegRect& clip, const McuPart& part) {
+  const int32_t cw = clip.right - clip.left;
+  const JpegFrameComponent& fc = st->frame.comps[part.comp];
+  ByteMap m = byte_map(st, part.comp);
+  if (m.count == 0 && m.fill255 < 0) return;
+  const int64_t sw = int64_t(fc.n) * fc.h, sh = int64_t(fc.n) * fc.v;
+  const int32_t n = part.n, nsh = side_shift(n);
+  const int32_t lim_x = part.hb * n, lim_y = part.vb * n;
+  int32_t colofs[256];
+  for (int32_t cx0 = 0; cx0 < cw; cx0 += 256) {
+    const int32_t chunk = std::min(256, cw - cx0);
+    // sample of each column: same resolution or half of it (the common cases) without a
+    // division per column
+    const int32_t xs = clip.left + cx0;
+    for (int32_t k = 0; k < chunk; ++k) {
+      int64_t gx = sw == st->mcu_w       ? int64_t(xs + k)
+                   : 2 * sw == st->mcu_w ? int64_t((xs + k) >> 1)
+                                         : int64_t(xs + k) * sw / st->mcu_w;
+      gx -= part.sx;
+      colofs[k] = (gx < 0 || gx >= lim_x) ? -1 : static_cast<int32_t>(((gx >> nsh) << 6) + (gx & (n - 1)));
+    }
+    for (int32_t y = clip.top; y < clip.bottom; ++y) {
+      int64_t gy = (sh == st->mcu_h ? int64_t(y) : int64_t(y) * sh / st->mcu_h) - part.sy;
+      if (gy < 0 || gy >= lim_y) continue;
+      const int16_t* srow = part.blocks + (gy >> nsh) * part.hb * 64 + (gy & (n - 1)) * 8;
+      uint8_t* o = pixel_at(st, clip.left + cx0, y);
+      const int32_t pb = st->pixel_bytes;
+      if (m.count == 1 && m.parity < 0 && m.fill255 < 0) {
+        uint8_t* __restrict q = o + m.first;
+        for (int32_t k = 0; k < chunk; ++k, q += pb)
+          if (colofs[k] >= 0) *q = static_cast<uint8_t>(srow[colofs[k]]);
+        continue;
+      }
+      if (m.count == 3 && m.first == 0 && m.parity < 0) {  // grey fanned out
+        uint8_t* __restrict q = o;
+        for (int32_t k = 0; k < chunk; ++k, q += pb) {
+          if (colofs[k] < 0) continue;
+          const uint8_t v = static_cast<uint8_t>(srow[colofs[k]]);
+          q[0] = v, q[1] = v, q[2] = v;
+          if (m.fill255 >= 0) q[m.fill255] = 255;
+        }
+        continue;
+      }
+      for (int32_t k = 0; k < chunk; ++k, o += pb) {
+        if (colofs[k] < 0) continue;
+        if (m.parity >= 0 && ((clip.left + cx0 + k - st->origin_x) & 1) != m.parity) continue;
+        uint8_t v = static_cast<uint8_t>(srow[colofs[k]]);
+        for (int32_t b = 0; b < m.count; ++b) o[m.first + b] = v;
+        if (m.fill255 >= 0) o[m.fill255] = 255;
+      }
+    }
+  }
+}
+
 }  // namespace
 
 int32_t write_mcu_general(JPEG_PROPERTIES* st, int32_t x0, int32_t y0, int32_t w, int32_t h, const McuPart* parts,
@@ -161,7 +217,6 @@ int32_t write_mcu_general(JPEG_PROPERTIES* st, int32_t x0, int32_t y0, int32_t w
   JpegRect clip{};
   rect_intersect(&clip, JpegRect{x0, y0, x0 + w, y0 + h}, st->visible);
   if (rect_empty(clip)) return JPEG_ERR_PROPS;
-  const int32_t cw = clip.right - clip.left;
   if (!convert && nparts == 1 && write_single_full(st, clip, parts[0])) {
     st->pixels_written = 1;
     return 0;
@@ -171,67 +226,15 @@ int32_t write_mcu_general(JPEG_PROPERTIES* st, int32_t x0, int32_t y0, int32_t w
     st->pixels_written = 1;
     return 0;
   }
-  for (int32_t i = 0; i < nparts; ++i) {
-    const McuPart& part = parts[i];
-    const JpegFrameComponent& fc = st->frame.comps[part.comp];
-    ByteMap m = byte_map(st, part.comp);
-    if (m.count == 0 && m.fill255 < 0) continue;
-    const int64_t sw = int64_t(fc.n) * fc.h, sh = int64_t(fc.n) * fc.v;
-    const int32_t n = part.n, nsh = side_shift(n);
-    const int32_t lim_x = part.hb * n, lim_y = part.vb * n;
-    int32_t colofs[256];
-    for (int32_t cx0 = 0; cx0 < cw; cx0 += 256) {
-      const int32_t chunk = std::min(256, cw - cx0);
-      // sample of each column: same resolution or half of it (the common cases) without a
-      // division per column
-      const int32_t xs = clip.left + cx0;
-      for (int32_t k = 0; k < chunk; ++k) {
-        int64_t gx = sw == st->mcu_w       ? int64_t(xs + k)
-                     : 2 * sw == st->mcu_w ? int64_t((xs + k) >> 1)
-                                           : int64_t(xs + k) * sw / st->mcu_w;
-        gx -= part.sx;
-        colofs[k] = (gx < 0 || gx >= lim_x) ? -1 : static_cast<int32_t>(((gx >> nsh) << 6) + (gx & (n - 1)));
-      }
-      for (int32_t y = clip.top; y < clip.bottom; ++y) {
-        int64_t gy = (sh == st->mcu_h ? int64_t(y) : int64_t(y) * sh / st->mcu_h) - part.sy;
-        if (gy < 0 || gy >= lim_y) continue;
-        const int16_t* srow = part.blocks + (gy >> nsh) * part.hb * 64 + (gy & (n - 1)) * 8;
-        uint8_t* o = pixel_at(st, clip.left + cx0, y);
-        const int32_t pb = st->pixel_bytes;
-        if (m.count == 1 && m.parity < 0 && m.fill255 < 0) {
-          uint8_t* __restrict q = o + m.first;
-          for (int32_t k = 0; k < chunk; ++k, q += pb)
-            if (colofs[k] >= 0) *q = static_cast<uint8_t>(srow[colofs[k]]);
-          continue;
-        }
-        if (m.count == 3 && m.first == 0 && m.parity < 0) {  // grey fanned out
-          uint8_t* __restrict q = o;
-          for (int32_t k = 0; k < chunk; ++k, q += pb) {
-            if (colofs[k] < 0) continue;
-            const uint8_t v = static_cast<uint8_t>(srow[colofs[k]]);
-            q[0] = v, q[1] = v, q[2] = v;
-            if (m.fill255 >= 0) q[m.fill255] = 255;
-          }
-          continue;
-        }
-        for (int32_t k = 0; k < chunk; ++k, o += pb) {
-          if (colofs[k] < 0) continue;
-          if (m.parity >= 0 && ((clip.left + cx0 + k - st->origin_x) & 1) != m.parity) continue;
-          uint8_t v = static_cast<uint8_t>(srow[colofs[k]]);
-          for (int32_t b = 0; b < m.count; ++b) o[m.first + b] = v;
-          if (m.fill255 >= 0) o[m.fill255] = 255;
-        }
-      }
-    }
-  }
-  if (convert) convert_area(st, clip);
+  for (int32_t i = 0; i < nparts; ++i) write_component_samples(st, clip, parts[i]);
+  if (convert) convert_scaled_in_place(st, clip);
   st->pixels_written = 1;
   return 0;
 }
 
 // The in-place conversion of written YCbCr bytes (its green term differs from the fixed
 // kernels' by the rounding of the shifted sum).
-void convert_area(JPEG_PROPERTIES* st, const JpegRect& clip) {
+void convert_scaled_in_place(JPEG_PROPERTIES* st, const JpegRect& clip) {
   const int32_t d = st->f.dib_color, j = st->effective_color, p = st->pixel_bytes;
   if (p < 3 || (d != JPEG_COLOR_RGB && d != JPEG_COLOR_BGR && d != JPEG_COLOR_QUAD)) return;
   if (d == JPEG_COLOR_QUAD && p < 4) return;
@@ -255,7 +258,7 @@ void convert_area(JPEG_PROPERTIES* st, const JpegRect& clip) {
 
 void convert_dib_in_place(JPEG_PROPERTIES* st) {
   if (!st->conversion || rect_empty(st->visible) || !st->dib_origin) return;
-  convert_area(st, st->visible);
+  convert_scaled_in_place(st, st->visible);
 }
 
 // ---- smooth up-sampling -----------------------------------------------------------------------------
@@ -358,7 +361,7 @@ int32_t smooth_output(JPEG_PROPERTIES* st) {
       }
     }
   }
-  if (st->routine_converts) convert_area(st, v);
+  if (st->routine_converts) convert_scaled_in_place(st, v);
   st->pixels_written = 1;
   return 0;
 }

@@ -7,7 +7,8 @@ struct RECORD_ENTRY;
 // (message id, argument, payload, length, do_not_record): marks the world link busy and the
 // scene for redrawing, records the message when recording or mirroring (unless do_not_record),
 // then runs the one handler of the id inside the guard. An id in no row is dropped with a debug
-// line the first time it comes in a session. Returns 0.
+// line the first time it comes in a session. Returns 0, as every receive callback of the link
+// does (NetDispatchFn).
 int net_dispatch_message(uint32_t id, int32_t arg, const uint8_t* payload, uint32_t len, bool do_not_record);
 
 // How many ids in no row get their own debug line in a session; past it one line says the rest

@@ -270,8 +270,14 @@ constexpr bool rows_in_their_groups() {
     if ((r.id >> 16) != r.group || (r.id & 0xFFFF) == 0) return false;
   return true;
 }
+constexpr bool rows_complete() {
+  for (const NET_MSG_ROW& r : kRows)
+    if (!r.handler || !r.name || !r.name[0]) return false;
+  return true;
+}
 static_assert(rows_ascending());
 static_assert(rows_in_their_groups());
+static_assert(rows_complete());
 
 constexpr std::array<NET_MSG_GROUP_SLOTS, NET_MSG_GROUP_LIMIT> group_slots() {
   std::array<NET_MSG_GROUP_SLOTS, NET_MSG_GROUP_LIMIT> g{};
@@ -294,20 +300,36 @@ constexpr std::array<uint8_t, NET_MSG_SLOT_CAPACITY> row_slots() {
   return slot;
 }
 
+// The copy of the rows that net_msg_swap_handler edits; nothing else writes rows.
+std::array<NET_MSG_ROW, NET_MSG_TABLE_SIZE> g_swapped_rows;
+
 }  // namespace
 
-constinit std::array<NET_MSG_ROW, NET_MSG_TABLE_SIZE> net_msg_rows = kRows;
 constinit const std::array<NET_MSG_GROUP_SLOTS, NET_MSG_GROUP_LIMIT> net_msg_group_slots = group_slots();
 constinit const std::array<uint8_t, NET_MSG_SLOT_CAPACITY> net_msg_row_slot = row_slots();
+constinit const NET_MSG_ROW* net_msg_rows_in_use = kRows.data();
 
-std::span<const NET_MSG_ROW> net_msg_table() { return net_msg_rows; }
+std::span<const NET_MSG_ROW, NET_MSG_TABLE_SIZE> net_msg_table() { return kRows; }
+
+bool net_msg_use_rows(std::span<const NET_MSG_ROW, NET_MSG_TABLE_SIZE> rows) {
+  // The lookup's slots hold row indexes: other rows must keep every id in its place.
+  for (size_t i = 0; i < kRows.size(); ++i)
+    if (rows[i].id != kRows[i].id) return false;
+  net_msg_rows_in_use = rows.data();
+  return true;
+}
 
 net_msg::Handler net_msg_swap_handler(MSG_ID id, net_msg::Handler handler) {
-  NET_MSG_ROW* row = const_cast<NET_MSG_ROW*>(net_msg_find(id));
+  const NET_MSG_ROW* row = net_msg_find(id);
   if (!row) return nullptr;
-  const net_msg::Handler old = row->handler;
-  row->handler = handler;
+  const size_t index = static_cast<size_t>(row - net_msg_rows_in_use);
+  if (net_msg_rows_in_use != g_swapped_rows.data()) {
+    std::copy_n(net_msg_rows_in_use, NET_MSG_TABLE_SIZE, g_swapped_rows.begin());
+    net_msg_rows_in_use = g_swapped_rows.data();
+  }
+  const net_msg::Handler old = g_swapped_rows[index].handler;
+  g_swapped_rows[index].handler = handler;
   return old;
 }
 
-void net_msg_table_reset() { net_msg_rows = kRows; }
+void net_msg_table_reset() { net_msg_rows_in_use = kRows.data(); }

@@ -62,8 +62,8 @@ struct NET_MSG_ROW {
   net_msg::Handler handler;
 };
 
-// The rows in ascending id order.
-std::span<const NET_MSG_ROW> net_msg_table();
+// The table's own rows in ascending id order (rows installed for a test do not change them).
+std::span<const NET_MSG_ROW, NET_MSG_TABLE_SIZE> net_msg_table();
 
 // The exact lookup's data, built from the table when compiling: per group, the row index of
 // each number from 0 to the group's highest (NET_MSG_NO_ROW where there is none), all groups in
@@ -79,8 +79,9 @@ struct NET_MSG_GROUP_SLOTS {
 };
 extern const std::array<NET_MSG_GROUP_SLOTS, NET_MSG_GROUP_LIMIT> net_msg_group_slots;
 extern const std::array<uint8_t, NET_MSG_SLOT_CAPACITY> net_msg_row_slot;
-// The rows as dispatched (only the test seam changes a handler).
-extern std::array<NET_MSG_ROW, NET_MSG_TABLE_SIZE> net_msg_rows;
+// The rows the lookup answers from: the table's own unless a test installed others through
+// net_msg_use_rows or net_msg_swap_handler.
+extern const NET_MSG_ROW* net_msg_rows_in_use;
 
 // The row of an id, or nullptr when the id is not in the table.
 inline const NET_MSG_ROW* net_msg_find(MSG_ID id) {
@@ -89,10 +90,14 @@ inline const NET_MSG_ROW* net_msg_find(MSG_ID id) {
   const NET_MSG_GROUP_SLOTS g = net_msg_group_slots[group];
   if (number >= g.span) return nullptr;
   const uint8_t row = net_msg_row_slot[g.base + number];
-  return row == NET_MSG_NO_ROW ? nullptr : &net_msg_rows[row];
+  return row == NET_MSG_NO_ROW ? nullptr : &net_msg_rows_in_use[row];
 }
 
-// Tests, benchmarks and the fuzz harness: replaces one row's handler and returns the one it had
-// (nullptr when the id is not in the table). net_msg_table_reset puts every row back.
+// Tests, benchmarks and the fuzz harness; net_msg_table_reset goes back to the table's own rows.
+// net_msg_use_rows: the lookup answers from `rows` (the table's ids in its order, with other
+// handlers; the caller keeps them alive); false, changing nothing, when an id differs.
+// net_msg_swap_handler: replaces one row's handler in a copy of the rows in use and returns the
+// one it had (nullptr when the id is not in the table).
+bool net_msg_use_rows(std::span<const NET_MSG_ROW, NET_MSG_TABLE_SIZE> rows);
 net_msg::Handler net_msg_swap_handler(MSG_ID id, net_msg::Handler handler);
 void net_msg_table_reset();

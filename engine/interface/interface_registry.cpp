@@ -27,7 +27,7 @@ plat::ModuleHandle module_load(const char* name) {
   plat::ModuleHandle h = modules.load(name);
   if (h == 0) {
     char with_ext[512];
-    plat::vstd::snprintf(with_ext, sizeof with_ext, "%s.dll", name);
+    plat::vstd::Q_snprintf(with_ext, sizeof with_ext, "%s.dll", name);
     h = modules.load(with_ext);
   }
   return h;

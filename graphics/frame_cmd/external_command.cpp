@@ -31,10 +31,10 @@ void mda_parse_external_command(const char* text) {
   const char* rest = text + n;
   while (*rest && !blank(*rest)) ++rest;  // the part of an over-long word beyond the bound
   if (word_is(word, "attack")) {
-    mda_external_flags.attack_value = plat::vstd::atoi(rest);
+    mda_external_flags.attack_value = plat::vstd::Q_atoi(rest);
     mda_external_flags.attack = 1;
   } else if (word_is(word, "goto")) {
-    mda_goto_step = plat::vstd::atoi(rest);
+    mda_goto_step = plat::vstd::Q_atoi(rest);
   } else if (word_is(word, "front")) {
     mda_external_flags.front = 1;
   } else if (word_is(word, "magic")) {

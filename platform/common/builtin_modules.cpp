@@ -36,9 +36,9 @@ void registerBuiltinModules(IModuleRegistry& reg) {
 
   ModuleInfo vstdlib{"vstdlib.dll", noInterface, {}};
   vstdlib.ordinals = {
-      {1, exported(&plat::vstd::commandLine)}, {2, exported(&plat::vstd::strncpy)},
-      {3, exported(&plat::vstd::snprintf)},    {4, exported(&plat::vstd::strcat)},
-      {5, exported(&plat::vstd::strncat)},     {6, exported(&plat::vstd::atoi)},
+      {1, exported(&plat::vstd::commandLine)}, {2, exported(&plat::vstd::Q_strncpy)},
+      {3, exported(&plat::vstd::Q_snprintf)},  {4, exported(&plat::vstd::Q_strcat)},
+      {5, exported(&plat::vstd::Q_strncat)},   {6, exported(&plat::vstd::Q_atoi)},
   };
   reg.add(std::move(vstdlib));
 

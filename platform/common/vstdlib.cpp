@@ -63,7 +63,7 @@ const char* CommandLine::arg(int i) const {
 
 const CommandLine& commandLine() { return cmdLine; }
 
-char* strncpy(char* dst, const char* src, size_t size) {
+char* Q_strncpy(char* dst, const char* src, size_t size) {
   if (!dst || size == 0) return dst;
   size_t n = src ? strnlen(src, size - 1) : 0;
   if (n) std::memcpy(dst, src, n);
@@ -73,7 +73,7 @@ char* strncpy(char* dst, const char* src, size_t size) {
 
 // Returns the number of characters written, not counting the terminator (never more than
 // size - 1), so a caller may use it as an offset into dst.
-int vsnprintf(char* dst, size_t size, const char* format, va_list args) {
+int Q_vsnprintf(char* dst, size_t size, const char* format, va_list args) {
   if (!dst || size == 0) return 0;
   int n = std::vsnprintf(dst, size, format, args);
   if (n < 0) {
@@ -83,15 +83,15 @@ int vsnprintf(char* dst, size_t size, const char* format, va_list args) {
   return static_cast<size_t>(n) >= size ? static_cast<int>(size - 1) : n;
 }
 
-int snprintf(char* dst, size_t size, const char* format, ...) {
+int Q_snprintf(char* dst, size_t size, const char* format, ...) {
   va_list args;
   va_start(args, format);
-  int n = vsnprintf(dst, size, format, args);
+  int n = Q_vsnprintf(dst, size, format, args);
   va_end(args);
   return n;
 }
 
-char* strncat(char* dst, const char* src, size_t size, int maxChars) {
+char* Q_strncat(char* dst, const char* src, size_t size, int maxChars) {
   if (!dst || size == 0) return dst;
   size_t len = strnlen(dst, size);
   if (len == size) {  // not terminated within size: terminate and append nothing
@@ -107,9 +107,9 @@ char* strncat(char* dst, const char* src, size_t size, int maxChars) {
   return dst;
 }
 
-char* strcat(char* dst, const char* src, size_t size) { return strncat(dst, src, size, -1); }
+char* Q_strcat(char* dst, const char* src, size_t size) { return Q_strncat(dst, src, size, -1); }
 
-int atoi(const char* s) {
+int Q_atoi(const char* s) {
   if (!s) return 0;
   while (*s == ' ' || *s == '\t' || *s == '\n' || *s == '\v' || *s == '\f' || *s == '\r') ++s;
   bool negative = false;

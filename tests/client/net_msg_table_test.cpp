@@ -1,110 +1,99 @@
-// The world message table: its invariants, the rows that share a handler, the ids it must not
-// hold, and its inline rows.
+// The world message table as the dispatcher reaches it: every id runs its own row's handler,
+// the lookup holds exactly the table's ids across the group boundaries, and the placeholder
+// list agrees with the table.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <map>
 #include <set>
+#include <string>
+#include <utility>
+#include <vector>
 
-#include "client/handlers/client_handlers.h"
-#include "client/net_msg/net_msg_table.h"
-#include "client/net_msg/pending_handlers.h"
-#include "items/handlers/items_handlers.h"
+#include "tests/client/net_msg_fixture.h"
 
 namespace {
 
-TEST(NetMsgTable, Invariants) {
-  const auto rows = net_msg_table();
-  ASSERT_EQ(rows.size(), 243u);
-  const std::set<uint32_t> groups(std::begin(NET_MSG_GROUPS), std::end(NET_MSG_GROUPS));
-  EXPECT_EQ(groups.size(), 24u);
-  EXPECT_EQ(groups.count(0x14), 0u);
+using net_msg_test::NetMsgTest;
+
+// What a probe saw: the row it stands in, and the arguments the dispatcher passed it.
+struct Call {
+  size_t row;
+  uint32_t id;
+  int32_t arg;
+  uint32_t len;
+};
+std::vector<Call> g_calls;
+
+// One distinct handler per row, so that a call tells which row the dispatcher took.
+template <size_t Row>
+void probe(uint32_t id, int32_t arg, net_msg::Payload payload) {
+  g_calls.push_back({Row, id, arg, payload.size()});
+}
+template <size_t... Rows>
+constexpr std::array<net_msg::Handler, sizeof...(Rows)> probes(std::index_sequence<Rows...>) {
+  return {probe<Rows>...};
+}
+constexpr auto kProbes = probes(std::make_index_sequence<NET_MSG_TABLE_SIZE>());
+
+using NetMsgTable = NetMsgTest;
+
+TEST_F(NetMsgTable, EachIdRunsItsOwnRowsHandler) {
+  std::array<NET_MSG_ROW, NET_MSG_TABLE_SIZE> rows{};
+  std::ranges::copy(net_msg_table(), rows.begin());
+  for (size_t i = 0; i < rows.size(); ++i) rows[i].handler = kProbes[i];
+  ASSERT_TRUE(net_msg_use_rows(rows));
+
+  const std::string payload = "12345678";
   for (size_t i = 0; i < rows.size(); ++i) {
-    const NET_MSG_ROW& r = rows[i];
-    SCOPED_TRACE(testing::Message() << std::hex << r.id);
-    if (i > 0) {
-      EXPECT_LT(rows[i - 1].id, r.id);
+    SCOPED_TRACE(testing::Message() << std::hex << rows[i].id << " " << rows[i].name);
+    g_calls.clear();
+    dispatch(rows[i].id, static_cast<int32_t>(i) - 100, payload, true);
+    ASSERT_EQ(g_calls.size(), 1u);
+    EXPECT_EQ(g_calls[0].row, i);
+    EXPECT_EQ(g_calls[0].id, rows[i].id);
+    EXPECT_EQ(g_calls[0].arg, static_cast<int32_t>(i) - 100);
+    EXPECT_EQ(g_calls[0].len, payload.size());
+  }
+
+  // Back on the table's own rows, no probe runs.
+  net_msg_table_reset();
+  g_calls.clear();
+  dispatch(0x40008, 0, {}, true);  // an inline row that does nothing
+  EXPECT_TRUE(g_calls.empty());
+}
+
+// Every group number from 0 past the group's highest, every group from 0 past the last one, and
+// the far ends: an id is found exactly when the table holds it, and then as its own row. A slot
+// base off by one would hand a group's last ids to the next group's rows or drop its first.
+TEST(NetMsgTableLookup, FindsExactlyTheTablesIds) {
+  const auto table = net_msg_table();
+  std::map<uint32_t, size_t> index;
+  uint32_t top_number = 0;
+  for (size_t i = 0; i < table.size(); ++i) {
+    index[table[i].id] = i;
+    top_number = std::max(top_number, table[i].id & 0xFFFF);
+  }
+  auto check = [&](uint32_t id) {
+    const NET_MSG_ROW* row = net_msg_find(id);
+    const auto it = index.find(id);
+    if (it == index.end()) {
+      EXPECT_EQ(row, nullptr) << std::hex << id;
+    } else {
+      EXPECT_EQ(row, &table[it->second]) << std::hex << id;
     }
-    EXPECT_EQ(groups.count(r.id >> 16), 1u);
-    EXPECT_EQ(r.id >> 16, static_cast<uint32_t>(r.group));
-    EXPECT_NE(r.handler, nullptr);
-    ASSERT_NE(r.name, nullptr);
-    EXPECT_NE(r.name[0], '\0');
-    EXPECT_EQ(net_msg_find(r.id), &r);
-  }
-}
-
-TEST(NetMsgTable, SharedIdsReachOneHandler) {
-  struct Pair {
-    uint32_t a, b;
-    net_msg::Handler handler;  // nullptr: only the sharing is checked
   };
-  const Pair pairs[] = {
-      {0x30001, 0x30002, scene_on_positions},     {0x3000f, 0x3001f, scene_on_chars_removed},
-      {0x7000d, 0x120006, item_on_details},       {0x70018, 0x120008, pet_on_info},
-      {0xa0006, 0xa000b, bank_on_item_move_result}, {0xa0007, 0xa000c, bank_on_withdraw_item_result},
-      {0xe0002, 0xe0003, title_on_list},          {0x170005, 0x170006, mail_on_withdraw_result},
-      {0xf0009, 0x190003, event_on_notice_removed},
-  };
-  for (const Pair& p : pairs) {
-    SCOPED_TRACE(testing::Message() << std::hex << p.a << " " << p.b);
-    const NET_MSG_ROW* a = net_msg_find(p.a);
-    const NET_MSG_ROW* b = net_msg_find(p.b);
-    ASSERT_TRUE(a && b);
-    EXPECT_EQ(a->handler, p.handler);
-    EXPECT_EQ(b->handler, p.handler);
-    EXPECT_STREQ(a->name, b->name);
+  for (uint32_t group = 0; group <= NET_MSG_GROUP_LIMIT + 1; ++group) {
+    for (uint32_t number = 0; number <= top_number + 2; ++number) check(group << 16 | number);
+    for (uint32_t number : {0x8000u, 0xFFFEu, 0xFFFFu}) check(group << 16 | number);
   }
-  // Neighbours with similar names are different handlers.
-  EXPECT_NE(net_msg_find(0x30003)->handler, net_msg_find(0x30001)->handler);
-  EXPECT_NE(net_msg_find(0xf0008)->handler, net_msg_find(0xf0009)->handler);
-}
-
-TEST(NetMsgTable, SpotRows) {
-  struct Spot {
-    uint32_t id;
-    const char* name;
-  };
-  // Ids that read like decimals are hex as printed; 0x40010 is the quest removal, not a pet row.
-  const Spot spots[] = {
-      {0x180005, "show_system_message"},  {0x190005, "game_leave_quit"},
-      {0x80007, "trade_close_window"},    {0x17000b, "mail_open_compose_window"},
-      {0x40012, "give_on_open"},          {0x40010, "quest_on_removed"},
-      {0x100009, "guild_on_member_joined"}, {0x100010, "guild_on_member_left"},
-      {0x30039, "party_on_member_value"}, {0x30040, "party_on_rejected"},
-      {0x130010, "auto_fight_on_bout"},   {0x30100, "scene_on_map_change"},
-      {0xe0007, "char_title_remove"},     {0x1a0002, "relation_on_brother_removed"},
-  };
-  for (const Spot& s : spots) {
-    const NET_MSG_ROW* r = net_msg_find(s.id);
-    ASSERT_NE(r, nullptr) << std::hex << s.id;
-    EXPECT_STREQ(r->name, s.name) << std::hex << s.id;
-    EXPECT_EQ(r->kind, NetMsgKind::Handler) << std::hex << s.id;
-  }
-}
-
-TEST(NetMsgTable, AbsentIds) {
-  for (uint32_t id : {0x3000bu, 0x120005u, 0x13000au, 0x30005u, 0x170007u, 0x0u, 0xFFFFFFFFu, 0x20000u, 0x140001u,
-                      0x1a0003u, 0x10000au})
-    EXPECT_EQ(net_msg_find(id), nullptr) << std::hex << id;
-  for (uint32_t id : {0x120004u, 0x120006u, 0x3000au, 0x3000cu, 0x130009u, 0x170006u, 0x170008u})
-    EXPECT_NE(net_msg_find(id), nullptr) << std::hex << id;
-}
-
-TEST(NetMsgTable, InlineRows) {
-  const std::set<uint32_t> want = {0x30061, 0x30062, 0x40008, 0xc0009, 0x5000a, 0x5000b, 0xa0009,
-                                   0xa000a, 0xc0001, 0xf0005, 0xf0006, 0x160001, 0x19000c};
-  std::set<uint32_t> got, unguarded;
-  for (const NET_MSG_ROW& r : net_msg_table()) {
-    if (r.kind != NetMsgKind::Handler) got.insert(r.id);
-    if (r.kind == NetMsgKind::InlineUnguarded) unguarded.insert(r.id);
-  }
-  EXPECT_EQ(got, want);
-  EXPECT_EQ(unguarded, std::set<uint32_t>{0x19000c});
+  for (uint32_t id : {0x00FF0001u, 0x7FFF0001u, 0xFFFF0001u, 0xFFFFFFFFu}) check(id);
 }
 
 // The placeholder list names only table handlers, and every id it yields is a handler row of
 // one of those names.
-TEST(NetMsgTable, PendingListMatchesTheTable) {
+TEST(NetMsgTableLookup, PendingListMatchesTheTable) {
   const std::vector<const char*> names = net_msg_pending_names();
   std::set<std::string> tableNames;
   for (const NET_MSG_ROW& r : net_msg_table())

@@ -25,7 +25,7 @@ TEST(JpegOutput, WhiteAndBlackThroughEveryConvertingKernel) {
   rec.state.dib_line_bytes = 6;
   rec.state.f.dib_color = JPEG_COLOR_BGR;
   rec.state.effective_color = JPEG_COLOR_YCBCR;
-  jcodec::convert_area(&rec.state, JpegRect{0, 0, 2, 1});
+  jcodec::convert_scaled_in_place(&rec.state, JpegRect{0, 0, 2, 1});
   EXPECT_EQ(std::vector<uint8_t>(px, px + 6), (std::vector<uint8_t>{255, 255, 255, 0, 0, 0}));
   JpegCodecFree(&rec);
 

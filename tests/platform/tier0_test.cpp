@@ -63,36 +63,36 @@ TEST_F(Tier0, AtoiSaturates) {
       {"99999999999999999999999", INT_MAX},     {"-99999999999999999999999", INT_MIN},
       {"0000000000000000000000012", 12},
   };
-  for (const auto& c : cases) EXPECT_EQ(plat::vstd::atoi(c.in), c.out) << '"' << c.in << '"';
-  EXPECT_EQ(plat::vstd::atoi(nullptr), 0);
+  for (const auto& c : cases) EXPECT_EQ(plat::vstd::Q_atoi(c.in), c.out) << '"' << c.in << '"';
+  EXPECT_EQ(plat::vstd::Q_atoi(nullptr), 0);
 }
 
 TEST_F(Tier0, BoundedStringsAlwaysTerminate) {
   char buf[8];
   std::memset(buf, 'Z', sizeof buf);
-  EXPECT_STREQ(plat::vstd::strncpy(buf, "abcdefghijk", sizeof buf), "abcdefg");
-  EXPECT_STREQ(plat::vstd::strncpy(buf, "", sizeof buf), "");
+  EXPECT_STREQ(plat::vstd::Q_strncpy(buf, "abcdefghijk", sizeof buf), "abcdefg");
+  EXPECT_STREQ(plat::vstd::Q_strncpy(buf, "", sizeof buf), "");
 
-  EXPECT_EQ(plat::vstd::snprintf(buf, sizeof buf, "%d-%s", 12, "xyzuvw"), 7);  // written, not wanted
+  EXPECT_EQ(plat::vstd::Q_snprintf(buf, sizeof buf, "%d-%s", 12, "xyzuvw"), 7);  // written, not wanted
   EXPECT_STREQ(buf, "12-xyzu");
-  EXPECT_EQ(plat::vstd::snprintf(buf, sizeof buf, "%s", "ab"), 2);
+  EXPECT_EQ(plat::vstd::Q_snprintf(buf, sizeof buf, "%s", "ab"), 2);
 
   std::strcpy(buf, "ab");
-  EXPECT_STREQ(plat::vstd::strcat(buf, "cdefghij", sizeof buf), "abcdefg");
+  EXPECT_STREQ(plat::vstd::Q_strcat(buf, "cdefghij", sizeof buf), "abcdefg");
   std::strcpy(buf, "ab");
-  EXPECT_STREQ(plat::vstd::strncat(buf, "cdefghij", sizeof buf, 2), "abcd");
-  EXPECT_STREQ(plat::vstd::strncat(buf, "xyz", sizeof buf, -1), "abcdxyz");
-  EXPECT_STREQ(plat::vstd::strncat(buf, "more", sizeof buf, -1), "abcdxyz");  // full: unchanged
+  EXPECT_STREQ(plat::vstd::Q_strncat(buf, "cdefghij", sizeof buf, 2), "abcd");
+  EXPECT_STREQ(plat::vstd::Q_strncat(buf, "xyz", sizeof buf, -1), "abcdxyz");
+  EXPECT_STREQ(plat::vstd::Q_strncat(buf, "more", sizeof buf, -1), "abcdxyz");  // full: unchanged
 
   std::memset(buf, 'Q', sizeof buf);  // no terminator at all
-  plat::vstd::strcat(buf, "x", sizeof buf);
+  plat::vstd::Q_strcat(buf, "x", sizeof buf);
   EXPECT_EQ(buf[7], '\0');
   EXPECT_EQ(std::string(buf), "QQQQQQQ");
 
   char one[1] = {'x'};
-  plat::vstd::strncpy(one, "abc", 1);
+  plat::vstd::Q_strncpy(one, "abc", 1);
   EXPECT_EQ(one[0], '\0');
-  EXPECT_EQ(plat::vstd::snprintf(buf, 0, "%s", "abc"), 0);
+  EXPECT_EQ(plat::vstd::Q_snprintf(buf, 0, "%s", "abc"), 0);
 }
 
 TEST_F(Tier0, CommandLineText) {
@@ -193,7 +193,7 @@ TEST_F(Tier0, ModuleRegistryFindsBuiltinsByName) {
   plat::ModuleHandle v = reg->load("vstdlib");
   ASSERT_NE(v, 0u);
   EXPECT_NE(v, h);
-  EXPECT_EQ(reg->proc(v, 6), reinterpret_cast<void*>(&plat::vstd::atoi));
+  EXPECT_EQ(reg->proc(v, 6), reinterpret_cast<void*>(&plat::vstd::Q_atoi));
   int rc = 0;
   ASSERT_NE(reg->factory(h), nullptr);
   EXPECT_EQ(reg->factory(h)("VFileSystem009", &rc), nullptr);

@@ -36,12 +36,12 @@ class CommandLine {
 };
 const CommandLine& commandLine();
 // Bounded copies; each always NUL-terminates when size > 0.
-char* strncpy(char* dst, const char* src, size_t size);
-int snprintf(char* dst, size_t size, const char* format, ...) __attribute__((format(printf, 3, 4)));
-int vsnprintf(char* dst, size_t size, const char* format, va_list args);
-char* strcat(char* dst, const char* src, size_t size);
-char* strncat(char* dst, const char* src, size_t size, int maxChars);  // maxChars -1: all
-int atoi(const char* s);  // leading blanks, sign, digits; saturates at the 32-bit bounds
+char* Q_strncpy(char* dst, const char* src, size_t size);
+int Q_snprintf(char* dst, size_t size, const char* format, ...) __attribute__((format(printf, 3, 4)));
+int Q_vsnprintf(char* dst, size_t size, const char* format, va_list args);
+char* Q_strcat(char* dst, const char* src, size_t size);
+char* Q_strncat(char* dst, const char* src, size_t size, int maxChars);  // maxChars -1: all
+int Q_atoi(const char* s);  // leading blanks, sign, digits; saturates at the 32-bit bounds
 }  // namespace vstd
 
 }  // namespace plat
