@@ -1,6 +1,7 @@
 // The archive index: open, close, the current archive and the entry look-up.
 #include <algorithm>
 
+#include "core/reset/module_resets.h"
 #include "engine/pak/pak_internal.h"
 #include "engine/system/system.h"
 #include "plat/bytes.h"
@@ -133,3 +134,5 @@ void pak_reset() {
   g_state.stats = {};
   pak_cache_destroy();
 }
+
+static const ModuleReset k_reset("PAK", pak_reset);

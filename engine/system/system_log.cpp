@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/reset/module_resets.h"
 #include "engine/system/system_state.h"
 #include "plat/platform.h"
 
@@ -130,3 +131,5 @@ void system_log_reset() {
   std::lock_guard lock(log_mutex);
   log_state = LogState{};
 }
+
+static const ModuleReset k_reset("SYSTEM log", system_log_reset);

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "core/reset/module_resets.h"
 #include "world/scene/scene_masks.h"
 
 SPRITE_DRAW_STATE sprite_draw_state = {};
@@ -72,3 +73,5 @@ bool mask_set_hit(const MASK_SET& set, int64_t map_x, int64_t map_y) {
   }
   return false;
 }
+
+static const ModuleReset k_reset("sprite draw state", sprite_draw_state_reset);
