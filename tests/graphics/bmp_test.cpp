@@ -94,14 +94,10 @@ class Bmp : public veldra_test::HeadlessTest {
     HeadlessTest::SetUp();
     savedOps_ = pixel_ops;
     pixel_ops = pixel_ops_family(PIXEL_FORMAT_565);
-    system_module_reset();
     ASSERT_EQ(system_module_init(), 0);
     clearLog();
   }
   void TearDown() override {
-    pak_reset();
-    bitmap_alloc_fail_at(0);
-    system_module_reset();
     pixel_ops = savedOps_;
     std::error_code ec;
     std::filesystem::current_path(startDir_, ec);

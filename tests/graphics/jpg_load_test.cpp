@@ -77,15 +77,11 @@ class JpgLoad : public veldra_test::HeadlessTest {
     HeadlessTest::SetUp();
     savedOps_ = pixel_ops;
     pixel_ops = pixel_ops_family(PIXEL_FORMAT_565);
-    system_module_reset();
     ASSERT_EQ(system_module_init(), 0);
-    jpg_codec_reset();
     jpeg_register_module();
     clearLog();
   }
   void TearDown() override {
-    jpg_codec_reset();
-    system_module_reset();
     pixel_ops = savedOps_;
     std::error_code ec;
     std::filesystem::current_path(startDir_, ec);
