@@ -65,7 +65,7 @@ class DrawTest : public veldra_test::HeadlessTest {
  protected:
   std::unique_ptr<plat::Platform> wrap(std::unique_ptr<plat::HeadlessPlatform> inner) override {
     auto wrapper = std::make_unique<DrawPlatform>(std::move(inner));
-    platform_ = wrapper.get();
+    wrapper_ = wrapper.get();
     return wrapper;
   }
   void SetUp() override {
@@ -86,13 +86,13 @@ class DrawTest : public veldra_test::HeadlessTest {
     display_release();
     cpu_detect_mmx();
     HeadlessTest::TearDown();
-    platform_ = nullptr;
+    wrapper_ = nullptr;
     unsetenv("VELDRA_PIXEL_FORMAT");
     unsetenv("VELDRA_TEST_PATTERN");
     plat::reloadEnvironment();
   }
 
-  ControlledDisplay& display() { return platform_->controlled(); }
+  ControlledDisplay& display() { return wrapper_->controlled(); }
   plat::MemoryDisplay& memory() { return hp().memoryDisplay(); }
 
   // Runs f, expecting it to end the process through a fatal error; returns the box text.
@@ -111,7 +111,7 @@ class DrawTest : public veldra_test::HeadlessTest {
   plat::WindowId window = plat::kNoWindow;
 
  private:
-  DrawPlatform* platform_ = nullptr;
+  DrawPlatform* wrapper_ = nullptr;
 };
 
 }  // namespace draw_test

@@ -93,7 +93,7 @@ class EngineTest : public veldra_test::HeadlessTest {
  protected:
   std::unique_ptr<plat::Platform> wrap(std::unique_ptr<plat::HeadlessPlatform> inner) override {
     auto wrapper = std::make_unique<TestPlatform>(std::move(inner));
-    platform_ = wrapper.get();
+    wrapper_ = wrapper.get();
     return wrapper;
   }
   void SetUp() override {
@@ -103,16 +103,16 @@ class EngineTest : public veldra_test::HeadlessTest {
   void TearDown() override {
     scenario() = Scenario{};
     HeadlessTest::TearDown();
-    platform_ = nullptr;
+    wrapper_ = nullptr;
   }
 
-  TestPlatform& platform() { return *platform_; }
+  TestPlatform& platform() { return *wrapper_; }
   plat::HeadlessPlatform& headless() { return hp(); }
   std::string gameDir() { return plat::get().files().gameDir(); }
   std::filesystem::path hostPath(const std::string& name) const { return dir.hostPath(name); }
 
  private:
-  TestPlatform* platform_ = nullptr;
+  TestPlatform* wrapper_ = nullptr;
 };
 
 }  // namespace engine_test

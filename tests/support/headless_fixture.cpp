@@ -3,6 +3,8 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "core/reset/module_resets.h"
 
@@ -52,6 +54,14 @@ void HeadlessTest::TearDown() {
   plat::test::setExitHandler(false);
   std::error_code ec;
   std::filesystem::current_path(savedCwd_, ec);
+}
+
+std::string HeadlessTest::errorTxt() const {
+  std::ifstream in(dir.hostPath("error.txt"), std::ios::binary);
+  if (!in) return {};
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
 }
 
 }  // namespace veldra_test

@@ -27,8 +27,8 @@ class HeadlessTest : public ::testing::Test {
 
   plat::HeadlessPlatform& hp() { return *platform_; }
 
-  // error.txt as bytes on disk ("" when absent).
-  std::string errorTxt() const { return dir.exists("error.txt") ? dir.read("error.txt") : std::string(); }
+  // error.txt as bytes on disk ("" when absent or unreadable).
+  std::string errorTxt() const;
 
   TempGameDir dir;
 
