@@ -1,6 +1,7 @@
 // Silent stand-in of the SOUND module's voice calls.
 #include "audio/audio_standin.h"
 #include "audio/sound.h"
+#include "core/reset/module_resets.h"
 
 std::vector<AUDIO_CALL>& audio_standin_calls() {
   static std::vector<AUDIO_CALL> calls;
@@ -26,3 +27,5 @@ void sound_play_voice_buffer(int32_t channel, int32_t loop, const uint8_t*, uint
 void sound_set_voice_volume(int32_t channel, int32_t volume) { record("sound_set_voice_volume", channel, volume); }
 void sound_set_voice_pan(int32_t channel, int32_t pan) { record("sound_set_voice_pan", channel, pan); }
 void sound_stop_voice(int32_t channel) { record("sound_stop_voice", channel, 0); }
+
+static const ModuleReset k_reset("audio stand-in", audio_standin_reset);

@@ -18,13 +18,11 @@
 #include "client/net_msg/net_dispatch.h"
 #include "client/net_msg/net_msg_table.h"
 #include "client/record/record.h"
-#include "client/ui/message_box.h"
-#include "client/window/window_manager.h"
+#include "core/reset/module_resets.h"
 #include "fuzz/fuzz_support.h"
 #include "plat/bytes.h"
 #include "plat/headless.h"
 #include "plat/test.h"
-#include "tests/support/dispatch_reset.h"
 
 namespace {
 
@@ -36,12 +34,9 @@ void setUp() {
   plat::test::setExitHandler(true);
 }
 
-// Every module the dispatcher or a handler may have written, back to its start.
+// Every module back to its start, so that no input sees what an earlier one wrote.
 void resetAll() {
-  veldra_test::resetDispatchState();
-  net_link_reset();
-  message_slots_clear();
-  window_manager_reset();
+  module_resets_run_all();
   plat::headless()->debugLines().clear();  // each run tells its unknown ids again
 }
 

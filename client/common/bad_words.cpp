@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "client/common/utils.h"
+#include "core/reset/module_resets.h"
 #include "plat/cp936.h"
 
 namespace {
@@ -88,3 +89,5 @@ bool filter_bad_words(char* text, bool test_only) {
   text[out.size()] = 0;
   return false;
 }
+
+static const ModuleReset k_reset("bad word provider", [] { filter_bad_words_set_provider(nullptr); });

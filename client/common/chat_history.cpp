@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "client/common/utils.h"
+#include "core/reset/module_resets.h"
 #include "plat/cp936.h"
 
 namespace {
@@ -54,3 +55,5 @@ void chat_line_history_browse(char* out, int key) {
 void chat_line_history_browse_to_newest() { g_history.browse_index = g_history.write_index; }
 
 void chat_line_history_reset() { g_history = ChatHistory{}; }
+
+static const ModuleReset k_reset("chat line history", chat_line_history_reset);

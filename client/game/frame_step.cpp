@@ -8,6 +8,7 @@
 #include "client/record/record.h"
 #include "client/settings/settings.h"
 #include "client/sound/music_state.h"
+#include "core/reset/module_resets.h"
 #include "engine/engine_main/engine_main.h"
 #include "engine/input/input.h"
 #include "engine/system/system.h"
@@ -108,3 +109,5 @@ void frame_step_reset() {
   frame_input.tick_remainder = 0;
   frame_input.frame_time = 0;
 }
+
+static const ModuleReset k_reset("frame step", frame_step_reset);

@@ -9,6 +9,7 @@
 #include "client/record/record.h"
 #include "client/settings/settings.h"
 #include "client/startup/client_hooks.h"
+#include "core/reset/module_resets.h"
 #include "engine/draw/draw.h"
 #include "engine/input/input.h"
 #include "engine/system/system.h"
@@ -80,3 +81,5 @@ int32_t task_create_character_placeholder() { return placeholder_run(8); }
 int32_t task_game_login_placeholder() { return placeholder_run(9); }
 int32_t task_game_main_placeholder() { return placeholder_run(10); }
 int32_t task_server_line_select_placeholder() { return placeholder_run(11); }
+
+static const ModuleReset k_reset("placeholder tasks", task_placeholders_reset);

@@ -1,6 +1,7 @@
 #include "client/game/task_state.h"
 
 #include "client/record/record.h"
+#include "core/reset/module_resets.h"
 
 int32_t task_current_row = 0;
 int32_t link_lost_word = 0;
@@ -9,3 +10,12 @@ int32_t reconnect_port = 0;
 LOGIN_CREDENTIALS login_credentials = {};
 
 void task_state_reset() { record_state.mirror = 0; }
+
+// The dispatcher's words at program start (task_state_reset above is the login retry's, narrower).
+static const ModuleReset k_reset("task state", [] {
+  task_current_row = 0;
+  link_lost_word = 0;
+  reconnect_host = 0;
+  reconnect_port = 0;
+  login_credentials = LOGIN_CREDENTIALS{};
+});

@@ -5,6 +5,7 @@
 
 #include "client/game/frame_input.h"
 #include "client/ui/message_box.h"
+#include "core/reset/module_resets.h"
 #include "engine/input/input.h"
 
 namespace {
@@ -45,11 +46,6 @@ int (*task_login_retry)() = login_retry;
 void task_table_reset() {
   for (int i = 0; i < TASK_ROWS; ++i) task_table[i] = kTable[i];
   task_login_retry = login_retry;
-  task_current_row = 0;
-  link_lost_word = 0;
-  reconnect_host = 0;
-  reconnect_port = 0;
-  login_credentials = LOGIN_CREDENTIALS{};
   task_placeholders_reset();
 }
 
@@ -107,3 +103,5 @@ int32_t task_run_current() {
   input_clear_key();
   return task_current_row;
 }
+
+static const ModuleReset k_reset("task table", task_table_reset);

@@ -32,7 +32,8 @@ int32_t task_find_row(int32_t id);
 // Reconnects to the stored world server and logs in again: 0, or -1 when it cannot.
 int login_retry();
 
-// Tests only: the table, the retry and the dispatcher state as at program start.
+// The table, the retry hook and the placeholders as at program start (registered; the words of
+// task_state.h have their own reset).
 void task_table_reset();
 
 // The placeholder tasks of the screens not built yet.

@@ -12,6 +12,7 @@
 
 #include "client/handover/replay_controls.h"
 #include "client/handover/server_lines.h"
+#include "core/reset/module_resets.h"
 #include "engine/system/system.h"
 #include "plat/handover.h"
 #include "plat/platform.h"
@@ -179,3 +180,5 @@ void handover_reset() {
   reader = ReaderState{};
   handover_parent_window = plat::kNoWindow;
 }
+
+static const ModuleReset k_reset("hand-over reader", handover_reset);

@@ -1,5 +1,7 @@
 #include "client/handover/server_lines.h"
 
+#include "core/reset/module_resets.h"
+
 SERVER_LINE_TABLE server_lines = {};
 
 std::mutex& server_lines_mutex() {
@@ -28,3 +30,8 @@ void server_lines_clear() {
   std::lock_guard lock(server_lines_mutex());
   server_lines.count = 0;
 }
+
+static const ModuleReset k_reset("server lines", [] {
+  std::lock_guard lock(server_lines_mutex());
+  server_lines = SERVER_LINE_TABLE{};
+});

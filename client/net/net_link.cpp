@@ -8,6 +8,7 @@
 #include "client/game/replay_state.h"
 #include "client/game/task_state.h"
 #include "client/ui/message_box.h"
+#include "core/reset/module_resets.h"
 #include "engine/interface/interface_registry.h"
 #include "plat/platform.h"
 #include "plat/tier0.h"
@@ -206,3 +207,5 @@ int net_poll_links() {
 }
 
 void net_link_reset() { net_link = kInitialState; }
+
+static const ModuleReset k_reset("net links", net_link_reset);

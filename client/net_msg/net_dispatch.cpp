@@ -17,6 +17,7 @@
 #include "client/net_msg/net_msg_table.h"
 #include "client/net_msg/pending_handlers.h"
 #include "client/record/record.h"
+#include "core/reset/module_resets.h"
 #include "plat/platform.h"
 
 namespace {
@@ -108,3 +109,5 @@ void net_dispatch_reset() {
   net_msg_table_reset();
   net_msg_pending_reset();
 }
+
+static const ModuleReset k_reset("world dispatcher", net_dispatch_reset);

@@ -8,6 +8,7 @@
 
 #include "client/handlers/client_handlers.h"
 #include "client/net_msg/net_msg_rows.h"
+#include "core/reset/module_resets.h"
 #include "items/handlers/items_handlers.h"
 #include "social/handlers/social_handlers.h"
 #include "world/handlers/world_handlers.h"
@@ -333,3 +334,5 @@ net_msg::Handler net_msg_swap_handler(MSG_ID id, net_msg::Handler handler) {
 }
 
 void net_msg_table_reset() { net_msg_rows_in_use = kRows.data(); }
+
+static const ModuleReset k_reset("message table", net_msg_table_reset);

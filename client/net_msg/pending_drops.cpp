@@ -4,6 +4,7 @@
 
 #include "client/net_msg/net_msg_table.h"
 #include "client/net_msg/pending_handlers.h"
+#include "core/reset/module_resets.h"
 #include "engine/system/system.h"
 
 namespace {
@@ -35,3 +36,5 @@ std::vector<uint32_t> net_msg_pending_ids() {
 }
 
 void net_msg_pending_reset() { g_drops.clear(); }
+
+static const ModuleReset k_reset("pending drops", net_msg_pending_reset);

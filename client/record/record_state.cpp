@@ -5,6 +5,7 @@
 #include "client/handover/replay_controls.h"
 #include "client/net_msg/net_dispatch.h"
 #include "client/record/record.h"
+#include "core/reset/module_resets.h"
 #include "social/chat_msg/chat_msg_dispatch.h"
 
 RECORD_STATE record_state = {};
@@ -45,3 +46,6 @@ int32_t replay_progress_percent() {
   if (at < 0) at = 0;
   return replay_percent_of(replay_entries[at].time, record_state.header.first_time, record_state.header.last_time);
 }
+
+static const ModuleReset k_reset_state("recorder", record_state_reset);
+static const ModuleReset k_reset_dispatch("record dispatch", record_dispatch_reset);

@@ -4,6 +4,7 @@
 #include "client/game/replay_state.h"
 #include "client/net/net_link.h"
 #include "client/settings/settings.h"
+#include "core/reset/module_resets.h"
 #include "engine/system/system.h"
 #include "plat/platform.h"
 
@@ -68,3 +69,5 @@ int settings_apply() {
   net_send_world(MSG_SETTINGS_OPTIONS, 0, block.data(), static_cast<uint32_t>(block.size()));
   return net_send_chat(MSG_SETTINGS_OPTIONS, 0, block.data(), static_cast<uint32_t>(block.size()));
 }
+
+static const ModuleReset k_reset("settings", [] { settings = SETTINGS_RECORD{}; });

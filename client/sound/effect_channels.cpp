@@ -5,6 +5,7 @@
 #include "audio/wav.h"
 #include "client/settings/settings.h"
 #include "client/sound/sound_front.h"
+#include "core/reset/module_resets.h"
 #include "plat/crt.h"
 #include "plat/tier0.h"
 
@@ -89,3 +90,5 @@ void sound_stop_all() {
     sound_stop_voice(c);
   }
 }
+
+static const ModuleReset k_reset("sound effect channels", sound_front_reset);

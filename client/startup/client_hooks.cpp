@@ -11,6 +11,7 @@
 #include "client/res/res_tables.h"
 #include "client/settings/settings.h"
 #include "client/startup/engine_modules.h"
+#include "core/reset/module_resets.h"
 #include "engine/system/system.h"
 #include "jpeg/jcodec.h"
 #include "plat/cp936.h"
@@ -78,3 +79,5 @@ void client_shutdown() {
   net_unload_client();
   sys_log(1, "Game Exit OK");
 }
+
+static const ModuleReset k_reset("client start calls", client_start_calls_reset);

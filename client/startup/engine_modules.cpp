@@ -1,6 +1,7 @@
 #include "client/startup/engine_modules.h"
 
 #include "audio/sound/sound_module.h"
+#include "core/reset/module_resets.h"
 #include "engine/draw/draw.h"
 #include "engine/engine_main/engine_main.h"
 #include "engine/input/input.h"
@@ -48,3 +49,5 @@ void engine_modules_install() {
 void engine_module_table_reset() {
   for (int i = 0; i < ENGINE_MODULE_COUNT; ++i) engine_module_table[i] = PROGRAM_ROWS[i];
 }
+
+static const ModuleReset k_reset("engine module table", engine_module_table_reset);

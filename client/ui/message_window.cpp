@@ -5,6 +5,7 @@
 #include "client/game/frame_input.h"
 #include "client/ui/message_box.h"
 #include "client/window/window_manager.h"
+#include "core/reset/module_resets.h"
 #include "engine/input/input.h"
 #include "plat/cp936.h"
 
@@ -71,3 +72,8 @@ void message_window_input() {
   }
   frame_input.event_code = 0;
 }
+
+static const ModuleReset k_reset("message windows", [] {
+  message_slots_clear();
+  message_cascade_x = message_cascade_y = 0;
+});

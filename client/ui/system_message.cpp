@@ -7,6 +7,7 @@
 #include "client/game/record_capture.h"
 #include "client/ui/message_box.h"
 #include "client/ui/message_box_frame.h"
+#include "core/reset/module_resets.h"
 #include "engine/input/input.h"
 #include "graphics/bitmap/screen_buffers.h"
 #include "plat/cp936.h"
@@ -54,3 +55,5 @@ void system_message_from_payload(const uint8_t* payload, size_t length) {
   buffer[text.size()] = '\0';
   show_system_message(buffer, 0);
 }
+
+static const ModuleReset k_reset("system message", [] { system_message_deadline = 0; });

@@ -4,6 +4,7 @@
 
 #include "client/game/frame_input.h"
 #include "client/window/window_manager.h"
+#include "core/reset/module_resets.h"
 #include "engine/engine_main/engine_main.h"
 #include "plat/platform.h"
 
@@ -203,3 +204,5 @@ void window_manager_reset() {
   window_front_id = -1;
   window_drag = WINDOW_DRAG{-1, 0, 0, 0};
 }
+
+static const ModuleReset k_reset("window manager", window_manager_reset);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/log/log.h"
+#include "core/reset/module_resets.h"
 #include "plat/platform.h"
 
 namespace {
@@ -139,3 +140,5 @@ void sys_log_reset() {
   log_writing = false;
   log_state = LogState{};
 }
+
+static const ModuleReset k_reset("log", sys_log_reset);

@@ -3,6 +3,7 @@
 
 #include "core/pak/pak_internal.h"
 #include "core/log/log.h"
+#include "core/reset/module_resets.h"
 #include "plat/bytes.h"
 #include "plat/platform.h"
 
@@ -133,3 +134,5 @@ void pak_reset() {
   g_state.stats = {};
   pak_cache_destroy();
 }
+
+static const ModuleReset k_reset("PAK", pak_reset);

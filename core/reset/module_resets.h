@@ -15,6 +15,8 @@ struct ModuleReset {
 };
 
 // Calls every registered reset, in registration order. Safe to call at any time, any number of times.
+// Registration order is the link order, which no reset may count on: one that needs another to run
+// first calls it itself (engine_reset calls sys_module_reset, input_module_reset the IME's).
 void module_resets_run_all();
 
 // How many resets are registered, and the name of the i-th (nullptr past the end).

@@ -1,6 +1,7 @@
 // DRAW's module hooks.
 #include <cstdio>
 
+#include "core/reset/module_resets.h"
 #include "engine/display/display.h"
 #include "engine/draw/draw.h"
 #include "engine/draw/draw_state.h"
@@ -73,3 +74,5 @@ void draw_reset() {
   draw_present_slot = draw_present_provisional;
   draw_grab_slot = nullptr;
 }
+
+static const ModuleReset k_reset("DRAW", draw_reset);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/reset/module_resets.h"
 #include "engine/engine_main/engine_state.h"
 #include "engine/engine_main/modules.h"
 #include "plat/cp936.h"
@@ -174,3 +175,5 @@ void engine_reset() {
   state = EngineState{};
   sys_module_reset();
 }
+
+static const ModuleReset k_reset("engine main", engine_reset);

@@ -1,3 +1,4 @@
+#include "core/reset/module_resets.h"
 #include "engine/engine_main/engine_state.h"
 #include "engine/engine_main/modules.h"
 
@@ -58,3 +59,5 @@ void engine_free_modules() {
 
 int sys_module_free_count() { return filled(tables.free); }
 int sys_module_notify_count() { return filled(tables.notify); }
+
+static const ModuleReset k_reset("module tables", sys_module_reset);

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 
+#include "core/reset/module_resets.h"
 #include "engine/input/input.h"
 #include "plat/cp936.h"
 #include "plat/platform.h"
@@ -233,3 +234,5 @@ void ime_module_reset() {
   g().open = 0;
   g().candidate_open = 0;
 }
+
+static const ModuleReset k_reset("IME", ime_module_reset);

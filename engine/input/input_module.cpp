@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <string>
 
+#include "core/reset/module_resets.h"
 #include "engine/input/input_state.h"
 #include "engine/system/system.h"
 #include "plat/platform.h"
@@ -55,3 +56,5 @@ int input_debug_frame() {
   input_clear_chars();
   return 1;
 }
+
+static const ModuleReset k_reset("INPUT", input_module_reset);

@@ -1,6 +1,7 @@
 // Binding of the file-system library.
 #include "engine/interface/filesystem_binding.h"
 
+#include "core/reset/module_resets.h"
 #include "engine/interface/interface_registry.h"
 #include "plat/tier0.h"
 
@@ -50,3 +51,5 @@ int filesystem_start() {
 plat::IVFileSystem* filesystem_interface() { return g_binding.fs; }
 
 void filesystem_binding_reset() { g_binding = FileSystemBinding{}; }
+
+static const ModuleReset k_reset("file system binding", filesystem_binding_reset);

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "core/reset/module_resets.h"
 #include "plat/platform.h"
 #include "plat/tier0.h"
 
@@ -39,3 +40,5 @@ plat::CreateInterfaceFn module_get_factory(plat::ModuleHandle module) {
 }
 
 void interface_registry_reset() { interface_list_head = nullptr; }
+
+static const ModuleReset k_reset("interface registry", interface_registry_reset);

@@ -4,6 +4,7 @@
 #include <string>
 #include <system_error>
 
+#include "core/reset/module_resets.h"
 #include "engine/system/system_state.h"
 #include "graphics/cpu/cpu.h"
 #include "plat/cp936.h"
@@ -123,3 +124,5 @@ void system_module_reset() {
   state.vendor[0] = state.computer_name[0] = state.user_name[0] = state.windows_dir[0] = 0;
   state.locale[0] = 0;
 }
+
+static const ModuleReset k_reset("SYSTEM", system_module_reset);

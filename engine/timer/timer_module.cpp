@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "core/reset/module_resets.h"
 #include "engine/system/system.h"
 #include "engine/timer/timer.h"
 #include "plat/platform.h"
@@ -55,3 +56,5 @@ void timer_module_reset() {
   event_id = 0;
   for (auto& counter : timer_ticks) counter.store(0, std::memory_order_relaxed);
 }
+
+static const ModuleReset k_reset("TIMER", timer_module_reset);

@@ -2,6 +2,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/reset/module_resets.h"
 #include "engine/system/system.h"
 #include "engine/winfont/winfont_internal.h"
 #include "graphics/pixel_ops/pixel_ops.h"
@@ -98,3 +99,5 @@ void font_set_face_name(const char* name) {
 
 uint16_t font_convert_big5(uint16_t code) { return code; }
 uint16_t font_convert_gb(uint16_t code) { return code; }
+
+static const ModuleReset k_reset("WINFONT", winfont_reset);

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <utility>
 
+#include "core/reset/module_resets.h"
+
 namespace {
 
 int alloc_fail_countdown = 0;
@@ -200,3 +202,5 @@ void bitmap16a_flip_y(BITMAP16A* bitmap) {
                      bitmap16a_alpha(bitmap, other));
   }
 }
+
+static const ModuleReset k_reset("bitmap allocation failures", [] { bitmap_alloc_fail_at(0); });

@@ -1,6 +1,7 @@
 // mda_run_command: one step of a command per call.
 #include <cstring>
 
+#include "core/reset/module_resets.h"
 #include "graphics/frame_cmd/frame_cmd.h"
 #include "graphics/img256/img256_draw.h"
 #include "graphics/mda/mda.h"
@@ -168,3 +169,5 @@ int32_t mda_run_command(int32_t handle, const char* command, int32_t x, int32_t 
   if (mda_goto_step >= 0 && mda_goto_step < count) e.current_step[c] = mda_goto_step;
   return result;
 }
+
+static const ModuleReset k_reset("MDA interpreter", mda_interpreter_reset);

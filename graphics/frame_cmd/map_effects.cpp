@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "core/reset/module_resets.h"
+
 GrowArray<MAP_EFFECT*> map_effect_list;
 
 int32_t map_effect_add(int32_t handle, int32_t counter, int32_t map_x, int32_t map_y, int32_t duration) {
@@ -28,3 +30,5 @@ void map_effect_list_clear() {
   for (MAP_EFFECT* record : map_effect_list) delete record;
   map_effect_list.free();
 }
+
+static const ModuleReset k_reset("map effects", map_effect_list_clear);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/reset/module_resets.h"
 #include "graphics/img256/img256_pixel.h"
 #include "graphics/pixel_ops/pixel_ops.h"
 #include "graphics/primitives/gfx_block.h"
@@ -158,3 +159,5 @@ void img256_draw_slot(int32_t x, int32_t y, int slot, BITMAP16* target) {
 void sprite_slots_free_all() {
   for (SPRITE_SLOT& s : sprite_slots) free_slot(s);
 }
+
+static const ModuleReset k_reset("sprite slots", sprite_slots_free_all);

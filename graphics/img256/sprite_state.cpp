@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "graphics/img256/scene_masks.h"
+#include "core/reset/module_resets.h"
 
 SPRITE_DRAW_STATE sprite_draw_state = {};
 uint8_t sprite_occlusion_map[OCCLUSION_HEIGHT][OCCLUSION_WIDTH] = {};
@@ -72,3 +73,5 @@ bool mask_set_hit(const MASK_SET& set, int64_t map_x, int64_t map_y) {
   }
   return false;
 }
+
+static const ModuleReset k_reset("sprite draw state", sprite_draw_state_reset);

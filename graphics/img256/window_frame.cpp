@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/reset/module_resets.h"
 #include "graphics/img256/img256_draw.h"
 
 Img256Frame window_frame_images[WINDOW_FRAME_PIECES];
@@ -29,3 +30,7 @@ void draw_window_frame(int32_t x, int32_t y, int32_t w, int32_t h, BITMAP16* bit
   for (int64_t i = 0; i < n; ++i) tile(int64_t{x} + 8 + 8 * i, bottom, WINDOW_FRAME_BOTTOM);
   tile(right, bottom, WINDOW_FRAME_BOTTOM_RIGHT);
 }
+
+static const ModuleReset k_reset("window frame images", [] {
+  for (Img256Frame& f : window_frame_images) f = Img256Frame();
+});

@@ -2,6 +2,7 @@
 #include <climits>
 #include <cstdlib>
 
+#include "core/reset/module_resets.h"
 #include "graphics/bitmap/image_limits.h"
 #include "graphics/jpg/jpg_load.h"
 #include "jpeg/jcodec.h"
@@ -109,3 +110,5 @@ int jpeg_decode(const uint8_t* data, size_t size, int32_t x, int32_t y, int32_t 
   if (r != JPEG_SUCCESS && r != JPEG_ROI_SUCCESS) return fail(1);
   return codec.free(&p) != 0 ? 1 : 0;
 }
+
+static const ModuleReset k_reset("JPG codec", jpg_codec_reset);

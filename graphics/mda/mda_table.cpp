@@ -1,6 +1,7 @@
 // The media table: entries in load order, found by id or by the path they were loaded from.
 #include <cstring>
 
+#include "core/reset/module_resets.h"
 #include "graphics/mda/mda_index.h"
 #include "graphics/mda/mda_internal.h"
 #include "graphics/mda/mda_names.h"
@@ -104,3 +105,5 @@ void mda_object_release(int32_t* handle) {
   mda_table.count = mda_table.entries.count;
   *handle = -1;
 }
+
+static const ModuleReset k_reset("MDA table", mda_table_reset);

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "core/reset/module_resets.h"
+
 namespace {
 int fail_countdown = 0;
 }  // namespace
@@ -14,3 +16,5 @@ void* gfx_block_alloc(size_t n) {
 }
 
 void gfx_block_free(void* block) { std::free(block); }
+
+static const ModuleReset k_reset("block allocation failures", [] { gfx_alloc_fail_at(0); });

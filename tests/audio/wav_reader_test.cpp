@@ -100,15 +100,6 @@ TEST(WavWalker, Duration) {
 
 class WavWalkerFile : public veldra_test::HeadlessTest {
  protected:
-  void SetUp() override {
-    HeadlessTest::SetUp();
-    system_module_reset();
-    pak_reset();
-  }
-  void TearDown() override {
-    system_module_reset();
-    HeadlessTest::TearDown();
-  }
   void put(const std::string& name, const std::vector<uint8_t>& v) {
     dir.write(name, std::string(v.begin(), v.end()));
   }

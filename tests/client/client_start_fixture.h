@@ -1,6 +1,5 @@
-// Fixture of the start-up tests: the engine fixture's fresh headless platform and engine, with
-// the start-up's own state (settings, hand-over, replay controls, TIMER, module table, links)
-// back at program start too.
+// Fixture of the start-up tests: the engine fixture's fresh headless platform with every module
+// at program start, and the client run through the engine main.
 #pragma once
 #include "client/game/replay_state.h"
 #include "client/handover/pipe_reader.h"
@@ -19,27 +18,14 @@ namespace client_test {
 
 class ClientStartTest : public engine_test::EngineTest {
  protected:
+  // The spew output lives in the platform, below the module resets.
   void SetUp() override {
     EngineTest::SetUp();
-    resetClient();
+    plat::tier0::setSpewOutputFunc(nullptr);
   }
   void TearDown() override {
-    resetClient();
-    EngineTest::TearDown();
-  }
-
-  static void resetClient() {
-    settings = SETTINGS_RECORD{};
-    replaying = 0;
-    handover_reset();
-    server_lines = SERVER_LINE_TABLE{};
-    replay_controls_reset();
-    timer_module_reset();
-    winfont_reset();
-    engine_module_table_reset();
-    client_start_calls_reset();
-    net_link_reset();
     plat::tier0::setSpewOutputFunc(nullptr);
+    EngineTest::TearDown();
   }
 
   // SYSTEM initialised, so that log lines reach error.txt.

@@ -137,6 +137,32 @@ TEST_F(ClientStart, MainRoadLeavesTheGoldenLogAndTheDefaultSettings) {
   EXPECT_EQ(plat::tier0::spewOutputFunc(), &spew_message_box);
 }
 
+// Start-up, the login placeholder and shut-down twice in one process, over the same game folder:
+// once every module's reset has run (the fixture's TearDown and SetUp, with a fresh platform as a
+// new process would have), the second start logs exactly what the first did. With veldra.cfg
+// in the way, the first line is logged before SYSTEM opens the log: kept state of the log's
+// first opening would drop it the second time.
+TEST_F(ClientStart, SecondStartInOneProcessLogsAsTheFirst) {
+  for (const bool cfgInTheWay : {false, true}) {
+    SCOPED_TRACE(cfgInTheWay ? "veldra.cfg is a folder" : "plain game folder");
+    TearDown();
+    std::filesystem::remove_all(dir.hostPath("veldra.cfg"));
+    if (cfgInTheWay) dir.mkdir("veldra.cfg");
+    SetUp();
+    scheduleClose(500);
+    ASSERT_EQ(runClient(), 0);
+    const std::string first = errorTxt();
+    ASSERT_NE(first.find("placeholder task TASK_ACCOUNT_INPUT\r\nGame Exit OK\r\n"), std::string::npos) << first;
+    EXPECT_EQ(first.starts_with("Unable to create veldra.cfg file\r\n"), cfgInTheWay);
+
+    TearDown();
+    SetUp();
+    scheduleClose(500);
+    ASSERT_EQ(runClient(), 0);
+    EXPECT_EQ(errorTxt(), first);  // no time stamps on this road: byte for byte
+  }
+}
+
 // A game folder the player may not write: the game runs and ends as usual, and each file or
 // folder it could not make is named where the log goes.
 class ClientStartLockedFolder : public ClientStart, public ::testing::WithParamInterface<veldra_test::Lock> {};

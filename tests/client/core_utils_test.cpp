@@ -22,20 +22,6 @@ namespace {
 
 class CoreUtils : public veldra_test::HeadlessTest {
  protected:
-  void SetUp() override {
-    HeadlessTest::SetUp();
-    chat_line_history_reset();
-    notice_lines_clear();
-    filter_bad_words_set_provider(nullptr);
-  }
-  void TearDown() override {
-    chat_line_history_reset();
-    notice_lines_clear();
-    filter_bad_words_set_provider(nullptr);
-    scene_view_rect_reset();
-    HeadlessTest::TearDown();
-  }
-
   // A buffer over the given bytes, as load_whole_file would leave it.
   static FILE_BUFFER bufferOver(std::vector<uint8_t>& bytes) {
     FILE_BUFFER b;

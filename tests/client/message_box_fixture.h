@@ -1,6 +1,6 @@
 // Fixture of the message box tests: a main window on the engine's window procedure, DRAW with
-// its screen bitmaps and present, WINFONT over the fake rasteriser, the frame step, the window
-// manager and the message slots at their start. Every presented frame is seen by a hook.
+// its screen bitmaps and present, WINFONT over the fake rasteriser, every other module at its
+// start. Every presented frame is seen by a hook.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -34,9 +34,6 @@ class BoxTest : public veldra_test::TextTest {
  protected:
   void SetUp() override {
     TextTest::SetUp();
-    engine_reset();
-    input_module_reset();
-    draw_reset();
     plat::WindowDesc desc;
     desc.titleCp936 = "box";
     desc.client = {800, 600};
@@ -47,12 +44,6 @@ class BoxTest : public veldra_test::TextTest {
     sys_set_display_mode(1);
     draw_module_init();
     winfont_module_init();  // colours in the screen's format
-    frame_input = FRAME_INPUT{};
-    frame_step_reset();
-    window_manager_reset();
-    message_slots_clear();
-    message_cascade_x = message_cascade_y = 0;
-    system_message_deadline = 0;
     self() = this;
     real_present_ = draw_present_slot;
     draw_present_slot = &BoxTest::presentHook;
@@ -61,15 +52,8 @@ class BoxTest : public veldra_test::TextTest {
   void TearDown() override {
     self() = nullptr;
     if (screen_back) draw_module_free();
-    draw_reset();
     screen_buffers_free();
     display_release();
-    engine_reset();
-    input_module_reset();
-    window_manager_reset();
-    message_slots_clear();
-    frame_input = FRAME_INPUT{};
-    frame_step_reset();
     TextTest::TearDown();
   }
 

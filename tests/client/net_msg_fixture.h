@@ -1,6 +1,5 @@
-// Fixture of the world dispatcher tests: SYSTEM (error.txt), the message box and pop-ups, the
-// fake network module with the world link connected, and every word the dispatcher writes back
-// at its start.
+// Fixture of the world dispatcher tests: SYSTEM (error.txt), the message box and pop-ups, and the
+// fake network module with the world link connected.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -17,7 +16,6 @@
 #include "client/record/record.h"
 #include "items/shop/shop_flags.h"
 #include "tests/client/message_box_fixture.h"
-#include "tests/support/dispatch_reset.h"
 #include "tests/support/fake_net_client.h"
 #include "ui/status_bars/player_status_bars.h"
 #include "world/battle/battle_words.h"
@@ -25,15 +23,11 @@
 
 namespace net_msg_test {
 
-using veldra_test::resetDispatchState;
-
 class NetMsgTest : public box_test::BoxTest {
  protected:
   void SetUp() override {
     BoxTest::SetUp();
-    resetDispatchState();
     veldra_test::FakeNetModule::install();
-    net_link_reset();
     ASSERT_EQ(net_load_client(), 0);
     ASSERT_EQ(net_connect_world(0x0100007F, 4000, net_dispatch_message), 0);
     world = veldra_test::FakeNetModule::world();
@@ -42,9 +36,7 @@ class NetMsgTest : public box_test::BoxTest {
 
   void TearDown() override {
     net_unload_client();
-    net_link_reset();
     veldra_test::FakeNetModule::clear();
-    resetDispatchState();
     BoxTest::TearDown();
   }
 

@@ -44,8 +44,6 @@ class ServerLink : public box_test::BoxTest {
   }
   void TearDown() override {
     net_unload_client();
-    net_link_reset();
-    replaying = 0;
     FakeNetModule::clear();
     BoxTest::TearDown();
   }

@@ -20,21 +20,9 @@ class SoundFrontTest : public veldra_test::HeadlessTest {
  protected:
   void SetUp() override {
     HeadlessTest::SetUp();
-    saved_ = settings;
     settings.effects = 1;
     settings.music = 1;
     settings.volume = 100;
-    pak_reset();
-    audio_standin_reset();
-    sound_front_reset();
-    music_state_reset();
-  }
-  void TearDown() override {
-    settings = saved_;
-    audio_standin_reset();
-    sound_front_reset();
-    music_state_reset();
-    HeadlessTest::TearDown();
   }
   uint32_t now() { return hp().clock().ms(); }
   std::vector<std::string> ops() {
@@ -47,9 +35,6 @@ class SoundFrontTest : public veldra_test::HeadlessTest {
       if (c.op == op) return &c;
     return nullptr;
   }
-
- private:
-  SETTINGS_RECORD saved_{};
 };
 
 using SoundFront = SoundFrontTest;

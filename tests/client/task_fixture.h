@@ -1,7 +1,7 @@
 // Fixture of the task table, frame step and recorder tests: the message box fixture (a main
-// window on the engine's procedure, DRAW, WINFONT, SYSTEM's error.txt and the real modal box)
-// with the dispatcher, the recorder, the links, the scene and music stand-ins and the replay
-// controls at their start; fake time moves only when something sleeps.
+// window on the engine's procedure, DRAW, WINFONT, SYSTEM's error.txt and the real modal box,
+// every other module at its start) with the fake dispatchers' logs empty; fake time moves only
+// when something sleeps.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -66,28 +66,13 @@ class TaskTest : public box_test::BoxTest {
 
   void SetUp() override {
     BoxTest::SetUp();
-    resetClientState();
+    seen_world().clear();
+    seen_chat().clear();
   }
   void TearDown() override {
     net_unload_client();
-    resetClientState();
     veldra_test::FakeNetModule::clear();
     BoxTest::TearDown();
-  }
-
-  static void resetClientState() {
-    task_table_reset();
-    record_state_reset();
-    record_dispatch_reset();
-    replay_controls_reset();
-    net_link_reset();
-    settings = SETTINGS_RECORD{};
-    music_state_reset();
-    audio_standin_reset();
-    scene_zoom_level = 0;
-    scene_in_scene = 0;
-    game_leave_mode = GAME_LEAVE_MODE{0, GAME_LEAVE_NONE};
-    scene_redraw_flag = 0;
     seen_world().clear();
     seen_chat().clear();
   }

@@ -1,10 +1,9 @@
-// Fixture of the DRAW and display tests: a headless platform whose display can refuse full
-// screen or report other masks, a main window, SYSTEM's log, and DRAW at its start state.
+// Fixture of the DRAW and display tests: the headless fixture (every module at its start) with a
+// display that can refuse full screen or report other masks, a main window and SYSTEM's log.
 #pragma once
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,7 +19,7 @@
 #include "plat/platform.h"
 #include "plat/test.h"
 #include "tests/support/forwarding_platform.h"
-#include "tests/support/temp_game_dir.h"
+#include "tests/support/headless_fixture.h"
 
 namespace draw_test {
 
@@ -62,19 +61,15 @@ class DrawPlatform final : public veldra_test::ForwardingPlatform {
   ControlledDisplay display_;
 };
 
-class DrawTest : public ::testing::Test {
+class DrawTest : public veldra_test::HeadlessTest {
  protected:
+  std::unique_ptr<plat::Platform> wrap(std::unique_ptr<plat::HeadlessPlatform> inner) override {
+    auto wrapper = std::make_unique<DrawPlatform>(std::move(inner));
+    wrapper_ = wrapper.get();
+    return wrapper;
+  }
   void SetUp() override {
-    plat::test::setExitHandler(true);
-    startDir_ = std::filesystem::current_path();
-    plat::HeadlessOptions options;
-    options.gameDir = dir.path();
-    auto wrapper = std::make_unique<DrawPlatform>(plat::makeHeadlessPlatform(options));
-    platform_ = wrapper.get();
-    plat::install(std::move(wrapper));
-    engine_reset();
-    system_module_reset();
-    draw_reset();
+    HeadlessTest::SetUp();
     plat::WindowDesc desc;
     desc.titleCp936 = "draw";
     desc.client = {800, 600};
@@ -87,27 +82,18 @@ class DrawTest : public ::testing::Test {
 
   void TearDown() override {
     if (screen_back) draw_module_free();
-    draw_reset();
     screen_buffers_free();
     display_release();
-    system_module_reset();
-    engine_reset();
     cpu_detect_mmx();
-    plat::install(nullptr);
+    HeadlessTest::TearDown();
+    wrapper_ = nullptr;
     unsetenv("VELDRA_PIXEL_FORMAT");
     unsetenv("VELDRA_TEST_PATTERN");
     plat::reloadEnvironment();
-    // SYSTEM's init made the game folder the working folder; it is about to be removed.
-    std::error_code ec;
-    std::filesystem::current_path(startDir_, ec);
   }
 
-  plat::HeadlessPlatform& hp() { return platform_->inner(); }
-  ControlledDisplay& display() { return platform_->controlled(); }
+  ControlledDisplay& display() { return wrapper_->controlled(); }
   plat::MemoryDisplay& memory() { return hp().memoryDisplay(); }
-
-  // error.txt with its line ends as written (CRLF).
-  std::string errorTxt() const { return dir.exists("error.txt") ? dir.read("error.txt") : std::string(); }
 
   // Runs f, expecting it to end the process through a fatal error; returns the box text.
   template <class F>
@@ -122,10 +108,10 @@ class DrawTest : public ::testing::Test {
     return {};
   }
 
-  veldra_test::TempGameDir dir;
   plat::WindowId window = plat::kNoWindow;
-  DrawPlatform* platform_ = nullptr;
-  std::filesystem::path startDir_;
+
+ private:
+  DrawPlatform* wrapper_ = nullptr;
 };
 
 }  // namespace draw_test

@@ -1,24 +1,18 @@
-// Fixture of the engine tests: a fresh headless platform over a temporary game folder, the
-// engine and SYSTEM back at their start state, and a thin platform wrapper that lets a test
-// hold Alt down, hand the window procedure dropped files and count system-information queries.
+// Fixture of the engine tests: the headless fixture (a fresh platform over a temporary game
+// folder, every module at its start) with a thin platform wrapper that lets a test hold Alt
+// down, hand the window procedure dropped files and count system-information queries.
 #pragma once
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "client/game/game_running.h"
-#include "client/sound/music_state.h"
-#include "engine/draw/draw.h"
 #include "engine/engine_main/engine_main.h"
 #include "engine/engine_main/modules.h"
-#include "engine/input/input_state.h"
 #include "engine/system/system.h"
 #include "plat/headless.h"
 #include "plat/platform.h"
@@ -26,7 +20,7 @@
 #include "plat/winmsg.h"
 #include "tests/engine/engine_scenario.h"
 #include "tests/support/forwarding_platform.h"
-#include "tests/support/temp_game_dir.h"
+#include "tests/support/headless_fixture.h"
 
 namespace engine_test {
 
@@ -95,57 +89,30 @@ class TestPlatform final : public veldra_test::ForwardingPlatform {
   Info info_;
 };
 
-class EngineTest : public ::testing::Test {
+class EngineTest : public veldra_test::HeadlessTest {
  protected:
+  std::unique_ptr<plat::Platform> wrap(std::unique_ptr<plat::HeadlessPlatform> inner) override {
+    auto wrapper = std::make_unique<TestPlatform>(std::move(inner));
+    wrapper_ = wrapper.get();
+    return wrapper;
+  }
   void SetUp() override {
-    plat::test::setExitHandler(true);
-    startDir_ = std::filesystem::current_path();
-    plat::HeadlessOptions options;
-    options.gameDir = dir.path();
-    auto wrapper = std::make_unique<TestPlatform>(plat::makeHeadlessPlatform(options));
-    platform_ = wrapper.get();
-    plat::install(std::move(wrapper));
-    resetModules();
-  }
-
-  void TearDown() override {
-    resetModules();
-    // SYSTEM's init entered the game folder; leave it before the folder goes.
-    std::error_code ec;
-    std::filesystem::current_path(startDir_, ec);
-    plat::install(nullptr);
-    platform_ = nullptr;
-    plat::test::setExitHandler(false);
-  }
-
-  static void resetModules() {
-    engine_reset();
-    system_module_reset();
-    input_module_reset();
-    draw_stub_hooks() = DrawStubHooks{};
-    draw_present_slot = draw_present_provisional;
-    music_event_flag = 0;
-    game_running = 0;
+    HeadlessTest::SetUp();
     scenario() = Scenario{};
   }
+  void TearDown() override {
+    scenario() = Scenario{};
+    HeadlessTest::TearDown();
+    wrapper_ = nullptr;
+  }
 
-  TestPlatform& platform() { return *platform_; }
-  plat::HeadlessPlatform& headless() { return platform_->inner(); }
+  TestPlatform& platform() { return *wrapper_; }
+  plat::HeadlessPlatform& headless() { return hp(); }
   std::string gameDir() { return plat::get().files().gameDir(); }
   std::filesystem::path hostPath(const std::string& name) const { return dir.hostPath(name); }
 
-  // error.txt as bytes on disk ("" when absent).
-  std::string errorTxt() const {
-    std::ifstream in(hostPath("error.txt"), std::ios::binary);
-    if (!in) return {};
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-
-  veldra_test::TempGameDir dir;
-  std::filesystem::path startDir_;
-  TestPlatform* platform_ = nullptr;
+ private:
+  TestPlatform* wrapper_ = nullptr;
 };
 
 }  // namespace engine_test

@@ -18,14 +18,12 @@ class FileSystemBinding : public veldra_test::HeadlessTest {
   void SetUp() override {
     HeadlessTest::SetUp();
     plat::common::setProgramArgs(0, nullptr);
-    filesystem_binding_reset();
     dir.write("data/items.txt", "0123456789");
     dir.mkdir("data/folder.txt");
   }
   void TearDown() override {
     std::filesystem::permissions(dir.hostPath("data/items.txt"), std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::add);
-    filesystem_binding_reset();
     HeadlessTest::TearDown();
   }
 };

@@ -14,11 +14,6 @@ class InputTest : public EngineTest {
   void SetUp() override {
     EngineTest::SetUp();
     scenario().exit_on_close = 0;
-    timer_module_reset();
-  }
-  void TearDown() override {
-    timer_module_reset();
-    EngineTest::TearDown();
   }
 
   // Runs body with the window created and SYSTEM, TIMER and INPUT installed.

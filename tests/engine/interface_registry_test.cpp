@@ -19,16 +19,10 @@ class InterfaceRegistry : public veldra_test::HeadlessTest {
   void SetUp() override {
     HeadlessTest::SetUp();
     plat::tier0::setSpewOutputFunc(nullptr);
-    interface_registry_reset();
-    filesystem_binding_reset();
-    net_link_reset();
   }
   void TearDown() override {
     plat::common::setProgramArgs(0, nullptr);
-    interface_registry_reset();
-    filesystem_binding_reset();
     net_unload_client();
-    net_link_reset();
     HeadlessTest::TearDown();
   }
 

@@ -51,19 +51,9 @@ inline Bytes mixed(size_t n, uint32_t seed) {
 class PakTest : public veldra_test::HeadlessTest {
  protected:
   void SetUp() override {
-    startDir_ = std::filesystem::current_path();
     HeadlessTest::SetUp();
-    pak_reset();
-    system_module_reset();
     ASSERT_EQ(system_module_init(), 0);
     logStart_ = dir.read("error.txt").size();
-  }
-  void TearDown() override {
-    pak_reset();
-    system_module_reset();
-    std::error_code ec;
-    std::filesystem::current_path(startDir_, ec);
-    HeadlessTest::TearDown();
   }
 
   // Packs the items into the game folder's `name` and returns the archive bytes.
@@ -117,7 +107,6 @@ class PakTest : public veldra_test::HeadlessTest {
   }
 
  private:
-  std::filesystem::path startDir_;
   size_t logStart_ = 0;
 };
 

@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <regex>
 #include <set>
 #include <thread>
 
+#include "client/sound/music_state.h"
 #include "engine/system/system_state.h"
 #include "graphics/bitmap/screen_buffers.h"
 #include "tests/engine/engine_fixture.h"

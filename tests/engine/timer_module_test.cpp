@@ -2,16 +2,12 @@
 // counters on the fake clock.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
 #include "engine/system/system.h"
 #include "engine/timer/timer.h"
 #include "plat/headless.h"
 #include "plat/test.h"
 #include "tests/support/forwarding_platform.h"
-#include "tests/support/temp_game_dir.h"
+#include "tests/support/headless_fixture.h"
 
 namespace {
 
@@ -42,45 +38,36 @@ class TickPlatform final : public veldra_test::ForwardingPlatform {
   plat::ITickSource* ticks_;
 };
 
-class TimerModule : public ::testing::Test {
+// The platform's ticks are the headless fake-clock ones until a test installs its own; SYSTEM's
+// log is started.
+class TimerModule : public veldra_test::HeadlessTest {
  protected:
-  void SetUp() override { install(nullptr); }
-  void TearDown() override {
-    timer_module_reset();
-    system_module_reset();
-    std::error_code ec;
-    std::filesystem::current_path(start_, ec);
-    plat::install(nullptr);
-  }
-  // A fresh platform (fake ticks when given, else the headless fake-clock ticks) with SYSTEM's
-  // log started.
-  void install(plat::ITickSource* ticks) {
-    timer_module_reset();
-    system_module_reset();
-    plat::HeadlessOptions o;
-    o.gameDir = dir.path();
-    auto p = std::make_unique<TickPlatform>(plat::makeHeadlessPlatform(o), ticks);
-    platform_ = p.get();
-    plat::install(std::move(p));
+  void SetUp() override {
+    HeadlessTest::SetUp();
     ASSERT_EQ(system_module_init(), 0);
+  }
+  std::unique_ptr<plat::Platform> wrap(std::unique_ptr<plat::HeadlessPlatform> inner) override {
+    return std::make_unique<TickPlatform>(std::move(inner), ticks_);
+  }
+  // A fresh start over the given tick source.
+  void install(plat::ITickSource* ticks) {
+    TearDown();
+    ticks_ = ticks;
+    SetUp();
   }
   // The log after SYSTEM's block, without CR.
   std::string timerLog() const {
-    std::ifstream in(dir.hostPath("error.txt"), std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
     std::string out;
-    for (char c : s.str())
+    for (char c : errorTxt())
       if (c != '\r') out += c;
     const std::string mark = "SYSTEM module initialized OKay.\n\n";
     const size_t at = out.find(mark);
     return at == std::string::npos ? out : out.substr(at + mark.size());
   }
-  plat::FakeClock& clock() { return platform_->inner().fakeClock(); }
+  plat::FakeClock& clock() { return hp().fakeClock(); }
 
-  veldra_test::TempGameDir dir;
-  std::filesystem::path start_ = std::filesystem::current_path();
-  TickPlatform* platform_ = nullptr;
+ private:
+  plat::ITickSource* ticks_ = nullptr;
 };
 
 std::string initLines(int min, int delay, bool ok) {

@@ -3,7 +3,12 @@
 
 #include <thread>
 
+#include "client/game/game_running.h"
+#include "client/sound/music_state.h"
+#include "engine/draw/draw.h"
 #include "engine/engine_main/engine_state.h"
+#include "engine/input/input.h"
+#include "engine/input/input_state.h"
 #include "graphics/bitmap/screen_buffers.h"
 #include "tests/engine/engine_fixture.h"
 

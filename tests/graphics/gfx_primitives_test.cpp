@@ -29,14 +29,11 @@ Pixels drawn(const BITMAP16* b, uint16_t background = 0) {
 class GfxPrimitives : public ::testing::Test {
  protected:
   void SetUp() override {
+    module_resets_run_all();
     pixel_ops = pixel_ops_family(PIXEL_FORMAT_565);
     gfx16_init_colours();
-    timer_module_reset();
   }
-  void TearDown() override {
-    timer_module_reset();
-    gfx_alloc_fail_at(0);
-  }
+  void TearDown() override { module_resets_run_all(); }
 };
 
 TEST_F(GfxPrimitives, LinesDrawTheStatedPixelSets) {

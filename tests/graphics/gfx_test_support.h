@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/reset/module_resets.h"
 #include "engine/timer/timer.h"
 #include "graphics/bitmap/bitmap16.h"
 #include "graphics/frame_cmd/frame_cmd.h"
@@ -69,7 +70,8 @@ inline std::vector<uint8_t> solid_frame(int w, int h, mdaw::Rgba colour, int16_t
   return mdaw::img256_encode(mdaw::picture_fill(w, h, colour), g);
 }
 
-// Every global the media code keeps, back to its start; message boxes and sounds recorded.
+// The headless fixture (every module at its start) in the 565 format; message boxes and sounds
+// recorded.
 class MediaFixture : public veldra_test::HeadlessTest {
  protected:
   struct Sound {
@@ -92,30 +94,25 @@ class MediaFixture : public veldra_test::HeadlessTest {
 
   void SetUp() override {
     HeadlessTest::SetUp();
-    reset_all();
+    use_565();
     messages().clear();
     sounds().clear();
     mda_set_message_box(record_message);
     mda_set_sound_player(record_sound);
   }
   void TearDown() override {
-    reset_all();
     mda_set_message_box(nullptr);
     mda_set_sound_player(nullptr);
     HeadlessTest::TearDown();
   }
+  // Between the cases of one test: every module back at its start (the recording hooks stay).
   static void reset_all() {
-    mda_table_reset();
-    mda_interpreter_reset();
-    sprite_draw_state_reset();
-    sprite_slots_free_all();
-    map_effect_list_clear();
-    scene_mask_list_reset();
-    scene_view_origin = {0, 0};
-    gfx_alloc_fail_at(0);
+    module_resets_run_all();
+    use_565();
+  }
+  static void use_565() {
     pixel_ops = pixel_ops_family(PIXEL_FORMAT_565);
     gfx16_init_colours();
-    timer_module_reset();
   }
 
   // Writes a media file into the game folder under rel (with '/').

@@ -20,17 +20,11 @@ using mdaw::RawFrame;
 
 class Img256Draw : public ::testing::Test {
  protected:
-  void SetUp() override { reset(); }
-  void TearDown() override { reset(); }
-  static void reset() {
-    sprite_draw_state_reset();
-    sprite_slots_free_all();
-    scene_mask_list_reset();
-    scene_view_origin = {0, 0};
+  void SetUp() override {
+    module_resets_run_all();
     pixel_ops = pixel_ops_family(PIXEL_FORMAT_565);
-    gfx_alloc_fail_at(0);
-    for (Img256Frame& f : window_frame_images) f = Img256Frame();
   }
+  void TearDown() override { module_resets_run_all(); }
   std::mt19937 rng{20261210};
 };
 

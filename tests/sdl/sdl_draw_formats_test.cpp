@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "core/reset/module_resets.h"
 #include "engine/draw/draw.h"
 #include "engine/engine_main/engine_main.h"
 #include "engine/engine_main/engine_state.h"
@@ -41,9 +42,7 @@ class sdl : public ::testing::Test {
     setenv("VELDRA_PIXEL_FORMAT", family, 1);
     plat::reloadEnvironment();
     plat::installFromEnvironment();
-    engine_reset();
-    system_module_reset();
-    draw_reset();
+    module_resets_run_all();
     plat::WindowDesc d;
     d.titleCp936 = "draw";
     d.pos = plat::Point{0, 0};
@@ -59,7 +58,7 @@ class sdl : public ::testing::Test {
     draw_module_free();
     system_module_free();
     if (sys_main_window() != plat::kNoWindow) plat::get().windows().destroy(sys_main_window());
-    engine_reset();
+    module_resets_run_all();
     plat::install(nullptr);
   }
 

@@ -88,11 +88,7 @@ class NetMsgEndToEnd : public box_test::BoxTest {
  protected:
   void SetUp() override {
     BoxTest::SetUp();
-    net_msg_test::resetDispatchState();
-    net_link_reset();
-    replay_controls_reset();
     task_current_row = 5;  // outside the game main task: a loss shows its box
-    replaying = 0;
     g_live.clear();
     g_replayed.clear();
     g_replayFlagsRight = true;
@@ -100,11 +96,6 @@ class NetMsgEndToEnd : public box_test::BoxTest {
   }
   void TearDown() override {
     net_unload_client();
-    net_link_reset();
-    record_dispatch_reset();
-    replay_controls_reset();
-    net_msg_test::resetDispatchState();
-    replaying = 0;
     BoxTest::TearDown();
   }
 

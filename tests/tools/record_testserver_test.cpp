@@ -76,7 +76,6 @@ class EndToEnd : public task_test::TaskTest {
  protected:
   void TearDown() override {
     net_unload_client();
-    net_link_reset();
     TaskTest::TearDown();
   }
 

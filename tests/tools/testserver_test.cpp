@@ -110,7 +110,6 @@ class TestServer : public box_test::BoxTest {
  protected:
   void TearDown() override {
     net_unload_client();
-    net_link_reset();
     BoxTest::TearDown();
   }
 

@@ -1,6 +1,7 @@
 #include "ui/game_leave/game_leave_mode.h"
 
 #include "client/net/net_link.h"
+#include "core/reset/module_resets.h"
 
 GAME_LEAVE_MODE game_leave_mode = {0, GAME_LEAVE_NONE};
 
@@ -9,3 +10,5 @@ void game_leave_to_login() {
   game_leave_mode.flag = 1;
   game_leave_mode.mode = GAME_LEAVE_TO_LOGIN;
 }
+
+static const ModuleReset k_reset("game leave mode", [] { game_leave_mode = {0, GAME_LEAVE_NONE}; });
