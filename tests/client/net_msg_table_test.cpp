@@ -42,6 +42,8 @@ using NetMsgTable = NetMsgTest;
 TEST_F(NetMsgTable, EachIdRunsItsOwnRowsHandler) {
   std::array<NET_MSG_ROW, NET_MSG_TABLE_SIZE> rows{};
   std::ranges::copy(net_msg_table(), rows.begin());
+  // Every row of the real table has a handler to be swapped out.
+  for (const NET_MSG_ROW& r : rows) ASSERT_NE(r.handler, nullptr) << std::hex << r.id;
   for (size_t i = 0; i < rows.size(); ++i) rows[i].handler = kProbes[i];
   ASSERT_TRUE(net_msg_use_rows(rows));
 
