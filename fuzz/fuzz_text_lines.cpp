@@ -5,7 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "client/common/utils.h"
+#include "client/common/text_tokens.h"
+#include "core/file/whole_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;

@@ -3,7 +3,8 @@
 #include <string_view>
 #include <vector>
 
-#include "client/common/utils.h"
+#include "client/common/bad_words.h"
+#include "plat/platform.h"
 #include "core/reset/module_resets.h"
 #include "plat/cp936.h"
 

@@ -2,7 +2,8 @@
 #include <string>
 #include <string_view>
 
-#include "client/common/utils.h"
+#include "client/common/chat_history.h"
+#include "plat/platform.h"
 #include "core/reset/module_resets.h"
 #include "plat/cp936.h"
 

@@ -1,3 +1,3 @@
-#include "client/common/utils.h"
+#include "client/common/client_noop.h"
 
 void client_noop() {}

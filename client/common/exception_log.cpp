@@ -1,6 +1,7 @@
 #include <cstdio>
 
-#include "client/common/utils.h"
+#include "client/common/exception_log.h"
+#include "plat/platform.h"
 #include "engine/system/system.h"
 
 namespace {

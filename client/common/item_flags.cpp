@@ -1,4 +1,4 @@
-#include "client/common/utils.h"
+#include "client/common/item_flags.h"
 #include "items/item_def/item_def.h"
 
 bool item_flag_check(uint32_t item_id) {

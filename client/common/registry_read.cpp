@@ -1,6 +1,7 @@
 #include <cstring>
 
-#include "client/common/utils.h"
+#include "client/common/registry_read.h"
+#include "plat/platform.h"
 
 int registry_read_default(plat::Hive root, const char* subkey, char* out) {
   out[0] = 0;

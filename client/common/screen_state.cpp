@@ -1,7 +1,8 @@
 #include <cstring>
 #include <string_view>
 
-#include "client/common/utils.h"
+#include "client/common/screen_state.h"
+#include "plat/platform.h"
 #include "plat/cp936.h"
 #include "ui/notices/notice_lines.h"
 #include "world/scene/view_rect.h"

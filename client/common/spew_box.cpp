@@ -1,4 +1,5 @@
-#include "client/common/utils.h"
+#include "client/common/spew_box.h"
+#include "plat/platform.h"
 #include "plat/tier0.h"
 #include "plat/winmsg.h"
 

@@ -1,7 +1,8 @@
 #include <cassert>
 #include <cstring>
 
-#include "client/common/utils.h"
+#include "client/common/text_tokens.h"
+#include "plat/platform.h"
 #include "plat/cp936.h"
 
 namespace {

@@ -1,7 +1,9 @@
 #include <cstring>
 #include <string>
 
-#include "client/common/utils.h"
+#include "client/common/registry_read.h"
+#include "client/common/web_pages.h"
+#include "plat/platform.h"
 #include "plat/cp936.h"
 #include "plat/winmsg.h"
 

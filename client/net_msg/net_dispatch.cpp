@@ -10,7 +10,7 @@
 #include <exception>
 #include <unordered_set>
 
-#include "client/common/utils.h"
+#include "client/common/exception_log.h"
 #include "client/game/frame_input.h"
 #include "client/game/game_main_state.h"
 #include "client/net/net_link.h"

@@ -5,7 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "client/common/utils.h"
+#include "client/common/spew_box.h"
+#include "client/common/version_text.h"
 #include "client/game/game_run.h"
 #include "client/net/net_link.h"
 #include "client/res/res_tables.h"

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "client/common/utils.h"
+#include "client/common/text_tokens.h"
 #include "client/game/frame_input.h"
 #include "client/game/frame_step.h"
 #include "client/game/record_capture.h"

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "client/common/utils.h"
+#include "client/common/spew_box.h"
+#include "plat/platform.h"
 #include "engine/winfont/winfont.h"
 #include "tests/client/client_start_fixture.h"
 #include "tests/support/locked_folder.h"

@@ -7,7 +7,19 @@
 #include <string>
 #include <vector>
 
-#include "client/common/utils.h"
+#include "client/common/bad_words.h"
+#include "client/common/chat_history.h"
+#include "client/common/exception_log.h"
+#include "client/common/item_flags.h"
+#include "client/common/registry_read.h"
+#include "client/common/screen_state.h"
+#include "client/common/spew_box.h"
+#include "client/common/text_tokens.h"
+#include "client/common/version_text.h"
+#include "client/common/web_pages.h"
+#include "core/file/file_checks.h"
+#include "core/file/whole_file.h"
+#include "plat/platform.h"
 #include "engine/system/system.h"
 #include "plat/cp936.h"
 #include "plat/headless.h"
