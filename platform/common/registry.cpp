@@ -7,7 +7,8 @@
 //   @=htmlfile           the key's default value
 //   locale=00000804      a named string value
 //   name="  text  "      double quotes keep blanks at the ends of the data
-//   UseCpu=dword:0000000a   a DWORD value, hexadecimal as in .reg files
+//   UseCpu=dword:0000000a   a DWORD value: hex digits alone to the end of the line, as in .reg
+//                          files (a sign, blank, "0x" or other text skips the line)
 //
 // Key paths and value names ignore ASCII letter case. Lines before the first key, lines without
 // '=' and keys with an unknown hive are skipped with a debug line.
