@@ -42,35 +42,29 @@ static_assert(plat::walkMatchesLayout<FRAME_INPUT>(RECORD_SAMPLE_FIELDS, walk_sa
 }  // namespace
 
 void record_header_write(plat::ByteWriter& w, const RECORD_HEADER& header) {
-  plat::FieldWriter writer(w);
-  walk_header(header, writer);
+  plat::writeFields(w, header, walk_header);
 }
 
 RECORD_HEADER record_header_read(plat::ByteReader& r) {
-  plat::FieldReader reader(r, RECORD_HEADER_FIELDS);
   RECORD_HEADER header{};
-  walk_header(header, reader);
+  plat::readFields(r, RECORD_HEADER_FIELDS, header, walk_header);
   return header;
 }
 
 void record_head_write(plat::ByteWriter& w, const RECORD_ENTRY& head) {
-  plat::FieldWriter writer(w);
-  walk_head(head, writer);
+  plat::writeFields(w, head, walk_head);
 }
 
 RECORD_ENTRY record_head_read(plat::ByteReader& r) {
-  plat::FieldReader reader(r, RECORD_HEAD_FIELDS);
   RECORD_ENTRY head{};
-  walk_head(head, reader);
+  plat::readFields(r, RECORD_HEAD_FIELDS, head, walk_head);
   return head;
 }
 
 void record_sample_write(plat::ByteWriter& w, const FRAME_INPUT& in) {
-  plat::FieldWriter writer(w);
-  walk_sample(in, writer);
+  plat::writeFields(w, in, walk_sample);
 }
 
 void record_sample_read(plat::ByteReader& r, FRAME_INPUT& in) {
-  plat::FieldReader reader(r, RECORD_SAMPLE_FIELDS);
-  walk_sample(in, reader);
+  plat::readFields(r, RECORD_SAMPLE_FIELDS, in, walk_sample);
 }

@@ -38,8 +38,7 @@ static_assert(plat::walkMatchesLayout<SETTINGS_RECORD>(SETTINGS_FIELDS, walk_fie
 
 std::array<uint8_t, SETTINGS_RECORD_SIZE> settings_encode(const SETTINGS_RECORD& record) {
   plat::ByteWriter w;
-  plat::FieldWriter writer(w);
-  walk_fields(record, writer);
+  plat::writeFields(w, record, walk_fields);
   std::array<uint8_t, SETTINGS_RECORD_SIZE> out{};
   std::memcpy(out.data(), w.data().data(), out.size());
   return out;
@@ -47,9 +46,8 @@ std::array<uint8_t, SETTINGS_RECORD_SIZE> settings_encode(const SETTINGS_RECORD&
 
 SETTINGS_RECORD settings_decode(std::span<const uint8_t> bytes) {
   plat::ByteReader r(bytes);
-  plat::FieldReader reader(r, SETTINGS_FIELDS);
   SETTINGS_RECORD record{};
-  walk_fields(record, reader);
+  plat::readFields(r, SETTINGS_FIELDS, record, walk_fields);
   // The file's name may fill all 64 bytes; the extra byte keeps it terminated.
   record.account_name[SETTINGS_ACCOUNT_SIZE] = 0;
   return record;

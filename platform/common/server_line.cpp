@@ -20,17 +20,15 @@ static_assert(walkMatchesLayout<SERVER_LINE_RECORD>(SERVER_LINE_FIELDS, walkServ
 
 SERVER_LINE_RECORD readServerLine(ByteReader& r) {
   ByteReader rec = r.sub(SERVER_LINE_RECORD_SIZE, "server line");
-  FieldReader reader(rec, SERVER_LINE_FIELDS);
   SERVER_LINE_RECORD out{};
-  walkServerLine(out, reader);
+  readFields(rec, SERVER_LINE_FIELDS, out, walkServerLine);
   // The gateway's name may fill all 64 bytes.
   out.name[SERVER_LINE_NAME_SIZE - 1] = 0;
   return out;
 }
 
 void writeServerLine(ByteWriter& w, const SERVER_LINE_RECORD& rec) {
-  FieldWriter writer(w);
-  walkServerLine(rec, writer);
+  writeFields(w, rec, walkServerLine);
 }
 
 }  // namespace plat

@@ -152,6 +152,18 @@ class FieldWriter {
   ByteWriter& w_;
 };
 
+// Runs a record's walk in one direction.
+template <class R, class Walk>
+void writeFields(ByteWriter& w, const R& record, Walk walk) {
+  FieldWriter writer(w);
+  walk(record, writer);
+}
+template <class R, class Walk>
+void readFields(ByteReader& r, std::span<const FieldSpec> fields, R& record, Walk walk) {
+  FieldReader reader(r, fields);
+  walk(record, reader);
+}
+
 // Checks each step of a walk against the next table field: same offset, same width.
 template <size_t N>
 class FieldLayoutCheck {
