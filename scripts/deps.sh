@@ -27,6 +27,6 @@ veldra_install_deps() {
 
 veldra_jobs() {
   local n
-  n=$(nproc 2>/dev/null || echo 2)
+  n=${VELDRA_JOBS:-$(nproc 2>/dev/null || echo 2)}
   echo "$n"
 }
