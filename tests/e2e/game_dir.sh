@@ -10,3 +10,8 @@ cleanup() {
   fi
 }
 trap cleanup EXIT
+# The files the client opens at start-up, from the writers beside main.
+if [ -n "${main:-}" ]; then
+  bash "$(dirname "${BASH_SOURCE[0]}")/../../tools/startup/build_game_dir.sh" "$(dirname "$main")" "$game_dir" \
+    || { echo "cannot build the start-up files into $game_dir"; exit 1; }
+fi
