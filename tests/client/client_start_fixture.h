@@ -22,6 +22,8 @@ class ClientStartTest : public engine_test::EngineTest {
   void SetUp() override {
     EngineTest::SetUp();
     plat::tier0::setSpewOutputFunc(nullptr);
+    // These runs start in an empty folder; the res tables have their own suite.
+    client_start_calls.res_load_all = [] { return 0; };
   }
   void TearDown() override {
     plat::tier0::setSpewOutputFunc(nullptr);

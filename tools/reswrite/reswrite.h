@@ -37,10 +37,10 @@ size_t row_offset(const Table& table, size_t k);
 
 // Header values that lie, and a cut: for the damaged-file tests and fuzz seeds.
 struct Damage {
-  std::optional<uint32_t> record_count;
-  std::optional<uint32_t> field_count;
-  std::optional<uint32_t> data_offset;
-  std::optional<size_t> cut_at;  // the file ends after this many bytes
+  std::optional<uint32_t> record_count{};
+  std::optional<uint32_t> field_count{};
+  std::optional<uint32_t> data_offset{};
+  std::optional<size_t> cut_at{};  // the file ends after this many bytes
 };
 std::vector<uint8_t> write_damaged(const Table& table, const Damage& damage);
 
