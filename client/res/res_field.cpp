@@ -1,5 +1,6 @@
 #include <cstring>
 
+#include "client/res/res_decode.h"
 #include "client/res/res_tables.h"
 #include "plat/bytes.h"
 
@@ -26,21 +27,8 @@ int res_read_field(uint32_t type_code, plat::ByteReader& reader, RES_FIELD& scra
   scratch.text_length = 0;
   scratch.text[0] = 0;
   const uint64_t width = res_field_width(type_code);
-  if (type_code % 100 == 4) {
-    if (width > RES_TEXT_MAX) return RES_FIELD_TOO_WIDE;
-    if (reader.remaining() < width) return RES_FIELD_SHORT;
-    reader.copy(scratch.text, width, "res text");
-    scratch.text[width] = 0;
-    scratch.text_length = static_cast<uint32_t>(width);
-    return RES_FIELD_OK;
-  }
+  if (type_code % 100 == 4 && width > RES_TEXT_MAX) return RES_FIELD_TOO_WIDE;
   if (reader.remaining() < width) return RES_FIELD_SHORT;
-  switch (width) {
-    case 1: scratch.value = reader.u8("res field"); break;
-    case 2: scratch.value = reader.u16("res field"); break;
-    case 4: scratch.value = reader.u32("res field"); break;
-    case 8: scratch.value = reader.u64("res field"); break;
-    default: break;
-  }
+  res_decode_field(type_code, width, reader.bytes(static_cast<size_t>(width), "res field").data(), scratch);
   return RES_FIELD_OK;
 }

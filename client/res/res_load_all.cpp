@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "client/common/bad_words.h"
+#include "client/res/res_decode.h"
 #include "client/res/res_tables.h"
 #include "core/file/whole_file.h"
 #include "core/grow_array.h"
@@ -47,8 +48,9 @@ void put(char (&dst)[N], const RES_FIELD& f, size_t limit = N) {
 // res_read_field, handed to store(field index, field, entry). The header's counts and offsets are
 // checked against the file before anything is read. Fields a record does not have stay zero.
 // min_records > 0: fewer declared or complete records fails the table. Logs why it fails.
+// kept: bit i set when the table keeps field i (the others are stepped over).
 template <class Entry, class Store>
-bool load_records(const char* path, int32_t min_records, GrowArray<Entry>& out, Store store) {
+bool load_records(const char* path, int32_t min_records, uint64_t kept, GrowArray<Entry>& out, Store store) {
   out.free();
   FILE_BUFFER file;
   if (load_whole_file(path, &file) != 0) {
@@ -79,14 +81,16 @@ bool load_records(const char* path, int32_t min_records, GrowArray<Entry>& out, 
   }
   header.seek(kTypeCodes);
   std::vector<uint32_t> types(fields);
+  std::vector<uint64_t> widths(fields);
   uint64_t record_width = 0;
   for (uint32_t i = 0; i < fields; ++i) {
     types[i] = header.u32("type code");
-    if (types[i] % 100 == 4 && res_field_width(types[i]) > RES_TEXT_MAX) {
+    widths[i] = res_field_width(types[i]);
+    if (types[i] % 100 == 4 && widths[i] > RES_TEXT_MAX) {
       sys_log_printf(1, "res file %s: field %d too wide", path, static_cast<int>(i));
       return false;
     }
-    record_width += res_field_width(types[i]);
+    record_width += widths[i];
   }
   if (min_records > 0 && records < static_cast<uint32_t>(min_records)) {
     sys_log_printf(1, "res file %s: %u records, %d needed", path, records, min_records);
@@ -108,16 +112,22 @@ bool load_records(const char* path, int32_t min_records, GrowArray<Entry>& out, 
     sys_log_printf(1, "res file %s: %u records are too many", path, records);
     return false;
   }
+  // Each record is taken whole from the bounded reader, then cut into its fields: the widths
+  // add up to the record's, so no field reaches past it.
   RES_FIELD scratch;
   out.grow(static_cast<int32_t>(complete));
+  if (complete > 0) std::memset(static_cast<void*>(out.data), 0, static_cast<size_t>(complete) * sizeof(Entry));
+  out.count = static_cast<int32_t>(complete);
   for (uint64_t r = 0; r < complete; ++r) {
-    Entry entry;
-    std::memset(static_cast<void*>(&entry), 0, sizeof entry);
+    const uint8_t* p = data.bytes(static_cast<size_t>(record_width), "res record").data();
+    Entry& entry = out.data[r];
     for (uint32_t i = 0; i < fields; ++i) {
-      if (res_read_field(types[i], data, scratch) != RES_FIELD_OK) return false;  // cannot happen: counted above
-      store(i, scratch, entry);
+      if (i < 64 && (kept >> i) & 1) {
+        res_decode_field(types[i], widths[i], p, scratch);
+        store(i, scratch, entry);
+      }
+      p += widths[i];
     }
-    out.append(entry);
   }
   return true;
 }
@@ -136,7 +146,7 @@ const T* entry_at(const GrowArray<T>& a, int32_t i) {
 
 int res_load_chat() {
   GrowArray<ChatWord> words;
-  const bool ok = load_records("res\\chat.res", RES_CHAT_MIN_WORDS, words,
+  const bool ok = load_records("res\\chat.res", RES_CHAT_MIN_WORDS, 0b10, words,
                                [](uint32_t i, const RES_FIELD& f, ChatWord& w) {
                                  if (i == 1) put(w.text, f);
                                });
@@ -148,7 +158,7 @@ int res_load_chat() {
 
 bool res_load_skill() {
   GrowArray<RES_SKILL_ENTRY> skills;
-  const bool ok = load_records("res\\skill.res", 0, skills, [](uint32_t i, const RES_FIELD& f, RES_SKILL_ENTRY& e) {
+  const bool ok = load_records("res\\skill.res", 0, 0b111111, skills, [](uint32_t i, const RES_FIELD& f, RES_SKILL_ENTRY& e) {
     switch (i) {
       case 0: put(e.skill_id, f); break;
       case 1: put(e.level, f); break;
@@ -166,7 +176,7 @@ bool res_load_skill() {
 
 bool res_load_help() {
   GrowArray<RES_HELP_ENTRY> help;
-  const bool ok = load_records("res\\help.res", 0, help, [](uint32_t i, const RES_FIELD& f, RES_HELP_ENTRY& e) {
+  const bool ok = load_records("res\\help.res", 0, 0b1111, help, [](uint32_t i, const RES_FIELD& f, RES_HELP_ENTRY& e) {
     switch (i) {
       case 0: put(e.id, f); break;
       case 1: put(e.parent_id, f); break;
@@ -186,7 +196,7 @@ bool res_load_help() {
 
 int res_load_task_mission() {
   GrowArray<RES_QUEST_ENTRY> quests;
-  const bool ok = load_records("res\\task_mission.res", 0, quests,
+  const bool ok = load_records("res\\task_mission.res", 0, 0x1FFBF, quests,
                                [](uint32_t i, const RES_FIELD& f, RES_QUEST_ENTRY& e) {
                                  switch (i) {
                                    case 0: put(e.first_id, f); break;
@@ -209,7 +219,7 @@ int res_load_task_mission() {
 
 int res_load_npc() {
   GrowArray<RES_NPC_ENTRY> npcs;
-  const bool ok = load_records("res\\npc.res", 0, npcs, [](uint32_t i, const RES_FIELD& f, RES_NPC_ENTRY& e) {
+  const bool ok = load_records("res\\npc.res", 0, 0x3F87, npcs, [](uint32_t i, const RES_FIELD& f, RES_NPC_ENTRY& e) {
     switch (i) {
       case 0: put(e.id, f); break;
       case 1: put(e.field1, f); break;
