@@ -12,6 +12,7 @@
 #include "client/window/window_manager.h"
 #include "engine/draw/draw.h"
 #include "graphics/bitmap/screen_buffers.h"
+#include "graphics/cpu/cpu.h"
 #include "graphics/pixel_ops/blit_ops.h"
 
 namespace {
@@ -28,6 +29,7 @@ void random_fill(BITMAP16* bm, uint32_t seed) {
 
 struct Screens {
   Screens() {
+    cpu_detect_mmx();  // the whole-buffer set the game installs on this processor
     draw_install_pixel_ops(0xF800, 0x07E0, 0x001F);
     screen_buffers_create();
     random_fill(screen_back, 1);
