@@ -12,7 +12,7 @@
 #include "engine/input/input.h"
 #include "graphics/bitmap/screen_buffers.h"
 #include "graphics/pixel_ops/blit_ops.h"
-#include "graphics/pixel_ops/pixel_ops.h"
+#include "graphics/pixel_ops/pixel_ramp.h"
 #include "graphics/primitives/gfx16_blit_scaled.h"
 #include "plat/crt.h"
 #include "plat/platform.h"
@@ -77,7 +77,6 @@ void dissolve_rows_init(DISSOLVE_ROW* rows) {
 int32_t dissolve_pass(DISSOLVE_ROW* rows) {
   // Each row is built from screen_saved and screen_new straight into screen_back; this is the
   // same picture as copying screen_saved over first and drawing on it, with one write a pixel.
-  const auto blend = pixel_ops.blend;
   constexpr size_t kRowBytes = SCREEN_WIDTH * sizeof(uint16_t);
   int32_t done = 0;
   for (int32_t y = 0; y < DISSOLVE_ROWS; ++y) {
@@ -95,10 +94,7 @@ int32_t dissolve_pass(DISSOLVE_ROW* rows) {
     // Pixel i has level e - i: from 255 up the new pixel is copied.
     const int32_t copied = std::clamp(e - 254, 0, drawn);
     std::memcpy(back, fresh, static_cast<size_t>(copied) * sizeof(uint16_t));
-    for (int32_t i = copied; i < drawn; ++i) {
-      back[i] = saved[i];
-      blend(&fresh[i], &back[i], e - i);
-    }
+    pixel_blend_ramp(fresh + copied, saved + copied, back + copied, drawn - copied, e - copied);
     std::memcpy(back + drawn, saved + drawn, static_cast<size_t>(SCREEN_WIDTH - drawn) * sizeof(uint16_t));
     if (e < DISSOLVE_DONE_EDGE) {
       r.edge = e + kDissolveAdvance;
