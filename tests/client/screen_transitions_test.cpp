@@ -295,13 +295,25 @@ TEST_F(Transitions, Choosers) {
   }
 }
 
-// A fade step below 1 would never end: only the new screen is shown, with a log line.
-TEST_F(Transitions, FadeStepBelowOne) {
+// A fade step below 1 would never end: only the new screen is shown, with a log line. Without the
+// scratch bitmap nothing is animated: the new screen is taken as it is and nothing presented.
+TEST_F(Transitions, BadInput) {
   paintScreens();
   screen_transition_fade(0);
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(mismatch(shown[0], new_at), "");
   EXPECT_EQ(logged("screen fade: step 0 ignored"), 1);
+
+  BITMAP16* const work = screen_work;
+  screen_work = nullptr;
+  for (void (*run)() : {screen_transition_dissolve, screen_transition_zoom, +[] { screen_transition_fade(16); }}) {
+    shown.clear();
+    paintScreens();
+    run();
+    EXPECT_TRUE(shown.empty());
+    EXPECT_TRUE(equals(screen_back, screen_new));
+  }
+  screen_work = work;
 }
 
 // The timed fade: from screen_saved towards what screen_back held, the level rising by 15 each
