@@ -7,19 +7,8 @@
 #include "graphics/pixel_ops/blit_ops.h"
 #include "graphics/primitives/gfx16.h"
 
-namespace {
-void copy_whole(BITMAP16* from, BITMAP16* to) {
-  if (!from || !to) return;
-  if (blit_ops.copy) {
-    blit_ops.copy(0, 0, from, to);
-  } else {
-    gfx16_blit(0, 0, from, to);
-  }
-}
-}  // namespace
-
-void message_box_save_screen() { copy_whole(screen_back, screen_saved); }
-void message_box_restore_screen() { copy_whole(screen_saved, screen_back); }
+void message_box_save_screen() { blit_copy_whole(screen_back, screen_saved); }
+void message_box_restore_screen() { blit_copy_whole(screen_saved, screen_back); }
 
 void message_box_fill(int32_t x, int32_t y, int32_t w, int32_t h, uint16_t colour, BITMAP16* target, int level) {
   if (blit_ops.fill_blend) {

@@ -23,3 +23,8 @@ struct BLIT_OPS {
 
 // Filled by draw_install_pixel_ops; every slot is null until then.
 extern BLIT_OPS blit_ops;
+
+// The whole source over the target at (0, 0) with the installed copy or level blend, or the
+// plain routines before DRAW installs its set; null bitmaps draw nothing.
+void blit_copy_whole(BITMAP16* from, BITMAP16* to);
+void blit_blend_whole(BITMAP16* from, BITMAP16* to, int level);
