@@ -62,17 +62,18 @@ int32_t system_media_read_frames(const char* name) {
   return 0;
 }
 
-const SYSTEM_MEDIA_ENTRY* system_media_find(const char* name) {
-  if (!name) return nullptr;
+int32_t system_media_handle(const char* name) {
   for (const SYSTEM_MEDIA_ENTRY& e : system_media) {
-    if (same_name(e.name, name)) return &e;
+    if (name && e.handle != -1 && same_name(e.name, name)) return e.handle;
   }
-  return nullptr;
+  return -1;
 }
 
-int32_t system_media_handle(const char* name) {
-  const SYSTEM_MEDIA_ENTRY* e = system_media_find(name);
-  return e ? e->handle : -1;
+const std::vector<uint8_t*>* system_media_frames(const char* name) {
+  for (const SYSTEM_MEDIA_ENTRY& e : system_media) {
+    if (name && e.handle == -1 && same_name(e.name, name)) return &e.frames;
+  }
+  return nullptr;
 }
 
 void system_media_free() {

@@ -19,10 +19,11 @@ int32_t system_media_load(const char* name);
 // Every frame of the file, in order, into a new entry: 0, or -2 (the frames read so far freed).
 int32_t system_media_read_frames(const char* name);
 
-// The first entry of that name; null when none.
-const SYSTEM_MEDIA_ENTRY* system_media_find(const char* name);
-// Its handle, -1 when none.
+// A file may be both read by frames and loaded (as two entries): the handle is that of the first
+// entry of the name that holds one (-1 when none), the frames those of the first that was read
+// by frames (null when none).
 int32_t system_media_handle(const char* name);
+const std::vector<uint8_t*>* system_media_frames(const char* name);
 
 // Every handle released and every frame buffer freed; the table empty.
 void system_media_free();
