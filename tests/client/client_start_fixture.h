@@ -12,6 +12,7 @@
 #include "engine/timer/timer.h"
 #include "engine/winfont/winfont.h"
 #include "plat/tier0.h"
+#include "tests/client/startup_media.h"
 #include "tests/engine/engine_fixture.h"
 
 namespace client_test {
@@ -22,6 +23,7 @@ class ClientStartTest : public engine_test::EngineTest {
   void SetUp() override {
     EngineTest::SetUp();
     plat::tier0::setSpewOutputFunc(nullptr);
+    write_startup_media(dir);
   }
   void TearDown() override {
     plat::tier0::setSpewOutputFunc(nullptr);

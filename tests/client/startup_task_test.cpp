@@ -18,8 +18,8 @@
 #include "social/chat_log/chat_log.h"
 #include "social/chat_log/msg_history.h"
 #include "social/friends/friend_table.h"
+#include "tests/client/startup_media.h"
 #include "tests/client/task_fixture.h"
-#include "tools/mdawriter/mdapack.h"
 #include "ui/game_screen/game_screen_buttons.h"
 #include "ui/game_screen/window_slots.h"
 #include "ui/notices/notice_lines.h"
@@ -44,14 +44,7 @@ class StartupTask : public task_test::TaskTest {
     TaskTest::SetUp();
     media_boxes().clear();
     mda_set_message_box(record_media_box);
-    // The start-up media set: media/<folder>/<name>.txt becomes <folder>/<name>.mda.
-    const fs::path root = VELDRA_STARTUP_MEDIA;
-    for (const auto& e : fs::recursive_directory_iterator(root)) {
-      if (!e.is_regular_file() || e.path().extension() != ".txt") continue;
-      const std::vector<uint8_t> bytes = mdaw::mda_build(mdaw::read_manifest(e.path().string()));
-      const fs::path rel = fs::relative(e.path(), root).replace_extension(".mda");
-      dir.write(rel.string(), std::string(bytes.begin(), bytes.end()));
-    }
+    client_test::write_startup_media(dir);
   }
   void TearDown() override {
     mda_set_message_box(nullptr);
