@@ -48,12 +48,14 @@ class ClientStartTest : public engine_test::EngineTest {
     ClientHooks hooks = client_hooks();
     if (run) hooks.run = run;
     try {
-      engine_main(hooks, "", plat::SW_SHOWNORMAL);
+      returned = engine_main(hooks, "", plat::SW_SHOWNORMAL);
     } catch (const plat::test::ExitCalled& e) {
       return e.code;
     }
     return std::nullopt;
   }
+
+  int returned = 0;  // engine_main's result when it returned
 
   void scheduleClose(uint32_t atMs) {
     plat::ScriptEvent close;

@@ -288,8 +288,9 @@ TEST_F(ClientStart, NetworkOrResTablesFailingStopStartUpWithoutShutdown) {
       client_start_calls.res_load_all = [] { return -1; };
     }
     // client_init gives -1: the engine main returns without running the game, the shutdown
-    // hook or any free hook.
+    // hook or any free hook, with -1, which main passes to the process exit.
     EXPECT_EQ(runClient(record_run), std::nullopt);
+    EXPECT_EQ(returned, -1);
     for (const std::string& call : calls) {
       EXPECT_NE(call, "run");
       EXPECT_EQ(call.rfind("free", 0), std::string::npos) << call;
