@@ -2,8 +2,9 @@
 # build_media.sh <bin-dir> <game-dir>: every media manifest under media/ (media/<folder>/<name>.txt)
 # packed with <bin-dir>/mdapack into <game-dir>/<folder>/<name>.mda.
 set -eu
-bin=$1
-game=$2
+bin=$(cd "$1" && pwd)
+mkdir -p "$2"
+game=$(cd "$2" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 [ -x "$bin/mdapack" ] || { echo "build_media.sh: no mdapack in $bin" >&2; exit 1; }
 cd "$here/media"
