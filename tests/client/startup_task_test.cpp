@@ -12,6 +12,7 @@
 #include "client/game/task_system_init.h"
 #include "client/state/start_up_state.h"
 #include "engine/emote/emote_text.h"
+#include "graphics/bitmap/bitmap16.h"
 #include "engine/winfont/winfont.h"
 #include "graphics/mda/mda.h"
 #include "graphics/mda/mda_services.h"
@@ -142,6 +143,27 @@ TEST_F(StartupTask, MissingFileOfEachKindFailsItsStep) {
     EXPECT_EQ(logged(c.text), 1);
     EXPECT_EQ(media_boxes().size(), 1u);
   }
+}
+
+// The bitmap steps: a bitmap that cannot be made fails the step with the log line.
+TEST_F(StartupTask, BitmapStepsFailWhenABitmapCannotBeMade) {
+  struct Case {
+    const char* name;
+    int fail_at;
+    int32_t (*step)();
+  };
+  for (const Case& c : {Case{"third map layer", 3, map_base_data_init}, Case{"map control", 1, map_control_init},
+                        Case{"start-up bitmap", 1, start_up_data_init}}) {
+    SCOPED_TRACE(c.name);
+    const int before = logged("Unable to collocate memory");
+    bitmap_alloc_fail_at(c.fail_at);
+    EXPECT_NE(c.step(), 0);
+    bitmap_alloc_fail_at(0);
+    const int lines = c.step == start_up_data_init ? 0 : 1;  // the start-up bitmap logs nothing
+    EXPECT_EQ(logged("Unable to collocate memory"), before + lines);
+  }
+  EXPECT_EQ(map_layers[2], nullptr);
+  EXPECT_EQ(start_up_data.bitmap, nullptr);
 }
 
 // ---- success ----------------------------------------------------------------------------------
