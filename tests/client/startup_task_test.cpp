@@ -243,6 +243,24 @@ TEST_F(StartupTask, SuccessBuildsTheResourcesAndASecondRunOnlyResets) {
   EXPECT_EQ(mda_table.count, entries);
 }
 
+// A close taken before the task returns (in a box's wait or in its last frame step) ends the
+// process as a failed start.
+TEST_F(StartupTask, CloseBeforeTheTaskReturnsEndsWithMinusOne) {
+  for (bool box : {true, false}) {
+    SCOPED_TRACE(box ? "while a box waits" : "in the last frame step");
+    TearDown();
+    SetUp();
+    if (box) fs::remove(dir.hostPath("system/head.mda"));
+    scheduleMessage(elapsedMs(), plat::WM_CLOSE, 0, 0);
+    try {
+      task_system_initialize();
+      ADD_FAILURE() << "the close did not end the process";
+    } catch (const plat::test::ExitCalled& e) {
+      EXPECT_EQ(e.code, -1);
+    }
+  }
+}
+
 // ---- the colour table -------------------------------------------------------------------------
 
 TEST_F(StartupTask, ColourTablePacksInTheScreenFormatAndFillsTheFontTables) {
