@@ -57,7 +57,6 @@ int32_t placeholder_run(int row) {
 
 void task_placeholders_reset() { g_account_input_ran = false; }
 
-int32_t task_system_initialize_placeholder() { return 0; }
 int32_t task_show_title_placeholder() { return placeholder_run(1); }
 int32_t task_select_mainfunction_placeholder() { return placeholder_run(2); }
 int32_t task_system_broadcast_placeholder() { return placeholder_run(3); }

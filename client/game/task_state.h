@@ -29,5 +29,15 @@ extern LOGIN_CREDENTIALS login_credentials;
 // The task id of the current row; 9999 when there is none.
 int32_t task_current_id();
 
-// The task-level state back to its start: record mirroring off.
+// The dispatcher-level selections, counters and flags that the start-up task resets.
+constexpr int TASK_SELECTIONS = 5;
+struct TASK_STATE_WORDS {
+  int32_t selection[TASK_SELECTIONS];  // -1 none
+  int32_t counters[4];
+  uint8_t flags[4];
+};
+extern TASK_STATE_WORDS task_state_words;
+
+// The task-level state back to its start: the five selections -1, the counters and flags 0, the
+// scene characters cleared and record mirroring off.
 void task_state_reset();

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "client/game/frame_input.h"
+#include "client/game/task_system_init.h"
 #include "client/ui/message_box.h"
 #include "core/reset/module_resets.h"
 #include "engine/input/input.h"
@@ -12,7 +13,7 @@ namespace {
 
 // Rows 6 and 7 hold ids 7 and 6: always go through task_find_row.
 constexpr TASK_ENTRY kTable[TASK_ROWS] = {
-    {0, "TASK_SYSTEM_INITIALIZE", task_system_initialize_placeholder, 0, 5, 9999, 9999},
+    {0, "TASK_SYSTEM_INITIALIZE", task_system_initialize, 0, 5, 9999, 9999},
     {1, "TASK_SHOW_TITLE", task_show_title_placeholder, 0, 2, 9999, 9999},
     {2, "TASK_SELECT_MAINFUNCTION", task_select_mainfunction_placeholder, 0, 3, 9999, 9999},
     {3, "TASK_SYSTEM_BROADCAST", task_system_broadcast_placeholder, 0, 4, 9999, 9999},

@@ -37,7 +37,6 @@ int login_retry();
 void task_table_reset();
 
 // The placeholder tasks of the screens not built yet.
-int32_t task_system_initialize_placeholder();
 int32_t task_show_title_placeholder();
 int32_t task_select_mainfunction_placeholder();
 int32_t task_system_broadcast_placeholder();

@@ -71,9 +71,10 @@ int engine_main(const ClientHooks& hooks, const char* /*command_line*/, int show
   if (state.single_instance && plat::get().process().anotherCopyRaised(state.title)) return 0;
   if (!create_main_window()) return 0;
   if (state.hooks.init && state.hooks.init() != 0) {
-    // No shutdown hook and no free hooks; the window stays until the process ends.
+    // No shutdown hook and no free hooks; the window stays until the process ends. A failed
+    // start must not end with the status of a game that ran.
     state.running = false;
-    return 0;
+    return -1;
   }
   if (state.hooks.run) state.hooks.run();
   if (state.running) {
@@ -81,11 +82,14 @@ int engine_main(const ClientHooks& hooks, const char* /*command_line*/, int show
     if (state.hooks.shutdown) state.hooks.shutdown();
   }
   engine_free_modules();
-  // With exit-on-close the WM_DESTROY this sends ends the process with 0 inside the window
-  // procedure.
+  // With exit-on-close the WM_DESTROY this sends ends the process with the exit status inside
+  // the window procedure.
   if (state.window != plat::kNoWindow) plat::get().windows().destroy(state.window);
-  return 0;
+  return state.exit_status;
 }
+
+void sys_set_exit_status(int status) { state.exit_status = status; }
+int sys_get_exit_status() { return state.exit_status; }
 
 char* sys_set_app_title(const char* title) {
   const std::string_view text = title ? title : "";

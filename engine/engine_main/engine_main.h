@@ -18,9 +18,15 @@ struct ClientHooks {
   void (*music_event)() = nullptr;
 };
 
-// Result 0 always; the roads that end inside the window procedure or a fatal error end the
-// process through the platform instead of returning.
+// Result: -1 when the init hook failed, else the exit status (0 unless the client set one); the
+// roads that end inside the window procedure or a fatal error end the process through the
+// platform instead of returning.
 int engine_main(const ClientHooks& hooks, const char* command_line, int show_command);
+
+// The status the normal end (a return or the window destroyed with exit-on-close) ends the
+// process with: 0 at start; the client sets -1 while a failure must not read as success.
+void sys_set_exit_status(int status);
+int sys_get_exit_status();
 
 // ---- set-up options (before the window exists) ----------------------------------------------
 

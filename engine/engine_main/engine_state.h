@@ -33,6 +33,7 @@ struct EngineState {
   bool freeing = false;        // the free hooks are running now
   bool fatal = false;          // the fatal road is under way
   bool quit_posted = false;    // PostQuitMessage: nobody waits on it
+  int exit_status = 0;         // of the normal end (sys_set_exit_status)
 };
 
 EngineState& engine_state();

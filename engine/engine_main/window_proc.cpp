@@ -27,7 +27,7 @@ int32_t on_destroy(const Msg& m) {
     }
     engine_free_modules();
     st.quit_posted = true;
-    get().process().exit(0);
+    get().process().exit(st.exit_status);
   }
   // Without exit-on-close, or on the fatal road, which ends with its own code.
   st.window = kNoWindow;

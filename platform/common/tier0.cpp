@@ -47,9 +47,10 @@ void error(const char* format, ...) {
     // Reached before the client installs its handler (the file-system binding): show and end.
     plat::get().messageBox().show(kNoWindow, text, "Error", MB_ICONHAND);
   }
-  if (plat::installed()) plat::get().process().exit(1);
+  // Every fatal end reads the same to scripts: -1, seen as 255.
+  if (plat::installed()) plat::get().process().exit(-1);
   std::fprintf(stderr, "Error: %s\n", text);
-  std::_Exit(1);
+  std::_Exit(255);
 }
 
 void setSpewOutputFunc(SpewOutputFunc fn) { spewHandler.store(fn); }

@@ -12,6 +12,7 @@
 #include "engine/timer/timer.h"
 #include "engine/winfont/winfont.h"
 #include "plat/tier0.h"
+#include "tests/client/startup_media.h"
 #include "tests/engine/engine_fixture.h"
 
 namespace client_test {
@@ -22,8 +23,9 @@ class ClientStartTest : public engine_test::EngineTest {
   void SetUp() override {
     EngineTest::SetUp();
     plat::tier0::setSpewOutputFunc(nullptr);
-    // These runs start in an empty folder; the res tables have their own suite.
+    // The res tables have their own suite; these runs need only the start-up media.
     client_start_calls.res_load_all = [] { return 0; };
+    write_startup_media(dir);
   }
   void TearDown() override {
     plat::tier0::setSpewOutputFunc(nullptr);
@@ -48,12 +50,14 @@ class ClientStartTest : public engine_test::EngineTest {
     ClientHooks hooks = client_hooks();
     if (run) hooks.run = run;
     try {
-      engine_main(hooks, "", plat::SW_SHOWNORMAL);
+      returned = engine_main(hooks, "", plat::SW_SHOWNORMAL);
     } catch (const plat::test::ExitCalled& e) {
       return e.code;
     }
     return std::nullopt;
   }
+
+  int returned = 0;  // engine_main's result when it returned
 
   void scheduleClose(uint32_t atMs) {
     plat::ScriptEvent close;

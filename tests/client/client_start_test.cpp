@@ -3,7 +3,9 @@
 // client_init.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -170,6 +172,14 @@ class ClientStartLockedFolder : public ClientStart, public ::testing::WithParamI
 
 TEST_P(ClientStartLockedFolder, RunsAndSaysWhatItCouldNotMake) {
   if (auto why = veldra_test::LockedFolder::skipReason(GetParam()); !why.empty()) GTEST_SKIP() << why;
+  // Only the start-up files are there; nothing is added.
+  auto listing = [&] {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path())) names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  const std::vector<std::string> before = listing();
   veldra_test::LockedFolder lock(dir.path(), GetParam());
   scheduleClose(500);
   ::testing::internal::CaptureStderr();
@@ -183,7 +193,7 @@ TEST_P(ClientStartLockedFolder, RunsAndSaysWhatItCouldNotMake) {
   log = "Unable to create error.txt (" + hostPath("error.txt").string() + "): Permission denied\n" +
         "Unable to create veldra.cfg file\n" + log;
   EXPECT_EQ(err, log);
-  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+  EXPECT_EQ(listing(), before);
   EXPECT_EQ(settings.volume, 100);  // the defaults, in memory only
 }
 
@@ -278,8 +288,9 @@ TEST_F(ClientStart, NetworkOrResTablesFailingStopStartUpWithoutShutdown) {
       client_start_calls.res_load_all = [] { return -1; };
     }
     // client_init gives -1: the engine main returns without running the game, the shutdown
-    // hook or any free hook.
+    // hook or any free hook, with -1, which main passes to the process exit.
     EXPECT_EQ(runClient(record_run), std::nullopt);
+    EXPECT_EQ(returned, -1);
     for (const std::string& call : calls) {
       EXPECT_NE(call, "run");
       EXPECT_EQ(call.rfind("free", 0), std::string::npos) << call;

@@ -11,7 +11,7 @@ namespace {
 
 using EngineMain = EngineTest;
 
-enum class Road { NormalReturn, CloseMessage, FatalInRun, FatalInFree, FatalInShutdown };
+enum class Road { NormalReturn, FailedRun, CloseMessage, FatalInRun, FatalInFree, FatalInShutdown };
 
 struct EndRoadCase {
   const char* name;
@@ -31,6 +31,10 @@ TEST_P(EngineMainEndRoads, ShutdownAndFreeHooksRunOnceAndTheExitCodeFitsTheRoad)
   s.modules = 4;
   switch (c.road) {
     case Road::NormalReturn:
+      break;
+    case Road::FailedRun:
+      // The client marks a run whose start did not complete.
+      s.run_body = [] { sys_set_exit_status(-1); };
       break;
     case Road::CloseMessage:
       s.run_body = [] {
@@ -74,6 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(EndRoadCase{"NormalReturnKeepOpen", Road::NormalReturn, 0, std::nullopt},
                       EndRoadCase{"NormalReturnExitOnClose", Road::NormalReturn, 1, 0},
                       EndRoadCase{"CloseMessageExitOnClose", Road::CloseMessage, 1, 0},
+                      EndRoadCase{"FailedRunExitOnClose", Road::FailedRun, 1, -1},
                       EndRoadCase{"CloseMessageKeepOpen", Road::CloseMessage, 0, std::nullopt},
                       EndRoadCase{"FatalExitOnClose", Road::FatalInRun, 1, -1},
                       EndRoadCase{"FatalKeepOpen", Road::FatalInRun, 0, -1},
@@ -91,6 +96,20 @@ TEST_F(EngineMain, FatalErrorEndsTheProcessWith255EvenWithExitOnClose) {
         run_engine();
       },
       ::testing::ExitedWithCode(255), "");
+}
+
+// A failure must not read as success: a failed init hook makes engine_main return -1, and a
+// run the client marked failed returns -1 when no exit-on-close ends it first.
+TEST_F(EngineMain, FailedStartsReturnMinusOne) {
+  scenario().exit_on_close = 0;
+  scenario().init_result = 1;
+  EXPECT_EQ(engine_main(recording_hooks(), "", plat::SW_SHOWNORMAL), -1);
+}
+
+TEST_F(EngineMain, FailedRunKeepOpenReturnsTheExitStatus) {
+  scenario().exit_on_close = 0;
+  scenario().run_body = [] { sys_set_exit_status(-1); };
+  EXPECT_EQ(engine_main(recording_hooks(), "", plat::SW_SHOWNORMAL), -1);
 }
 
 struct StartFailureCase {

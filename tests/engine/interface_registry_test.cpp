@@ -44,7 +44,7 @@ class InterfaceRegistry : public veldra_test::HeadlessTest {
       f();
       ADD_FAILURE() << "no fatal error";
     } catch (const plat::test::ExitCalled& e) {
-      EXPECT_EQ(e.code, 1);
+      EXPECT_EQ(e.code, -1);
     }
     if (hp().boxes().empty()) return "";
     EXPECT_EQ(hp().boxes().back().caption, "Error");

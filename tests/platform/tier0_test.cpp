@@ -110,12 +110,13 @@ int recordSpew(int type, const char* text) {
   return 2;
 }
 
-TEST_F(Tier0, ErrorWithoutHandlerShowsBoxAndEndsWithOne) {
+// Every fatal end reads the same to scripts: -1, as the SYSTEM module's fatal road.
+TEST_F(Tier0, ErrorWithoutHandlerShowsBoxAndEndsWithMinusOne) {
   try {
     plat::tier0::error("Unable to load %s", "client_net.dll");
     FAIL() << "error returned";
   } catch (const plat::test::ExitCalled& e) {
-    EXPECT_EQ(e.code, 1);
+    EXPECT_EQ(e.code, -1);
   }
   ASSERT_EQ(p->boxes().size(), 1u);
   EXPECT_EQ(p->boxes()[0].text, "Unable to load client_net.dll");

@@ -4,10 +4,14 @@
 
 uint32_t battle_round_state = 0;
 int32_t battle_leave_word = 0;
+int32_t pick_char_id = -1;
+int32_t pick_hover_id = -1;
 
 void battle_words_reset() {
   battle_round_state = 0;
   battle_leave_word = 0;
+  pick_char_id = -1;
+  pick_hover_id = -1;
 }
 
 static const ModuleReset k_reset("battle words", battle_words_reset);

@@ -7,4 +7,8 @@ extern uint32_t battle_round_state;
 // Set to 1 by message 0xf0005; leaving the battle turns it from 1 to 2.
 extern int32_t battle_leave_word;
 
+// The scene character the player picked and the one under the pointer; -1 none.
+extern int32_t pick_char_id;
+extern int32_t pick_hover_id;
+
 void battle_words_reset();

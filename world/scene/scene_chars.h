@@ -10,3 +10,6 @@ extern int32_t scene_in_scene;
 
 // The index of the scene character with that id, or -2.
 int32_t scene_find_char(uint32_t id);
+
+// Releases the scene characters' media and empties their table (start-up, the account input).
+void scene_clear_chars();

@@ -7,4 +7,7 @@ int32_t scene_in_scene = 0;
 
 int32_t scene_find_char(uint32_t /*id*/) { return -2; }
 
+// No character table exists yet, so there is nothing to release.
+void scene_clear_chars() {}
+
 static const ModuleReset k_reset("scene characters", [] { scene_zoom_level = scene_in_scene = 0; });
