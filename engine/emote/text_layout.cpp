@@ -163,8 +163,8 @@ void apply_code(TEXT_LAYOUT& l, std::u16string_view text, const ScanToken& t, si
       l.centred = !l.centred;
       break;
     case u'C':
-      // The C is at hash + 1; six digits need eight units after it.
-      if (text.size() - (t.hash + 1) >= 9) {
+      // "#C" and six more units; a shorter code leaves only its last unit, as text.
+      if (text.size() - t.hash >= 8) {
         size_t advance = 0;
         l.colour = parse_hex_colour(text.substr(t.hash + 2, 6), &advance);
         *position = t.hash + 2 + advance;
