@@ -53,6 +53,12 @@ inline mdaw::MdaFile menu_media() {
   f.command("MainCommand3").step("m3");
   f.command("MainCommand7").step("m7");
   f.command("MainCommand9").step("tall");
+  // Pure black, a transparent pixel and a dark grey.
+  mdaw::Picture p = mdaw::picture_fill(3, 1, {0, 0, 0, 255});
+  p.at(1, 0) = {0, 0, 0, 0};
+  p.at(2, 0) = {9, 9, 9, 255};
+  f.frame("keyed", mdaw::img256_encode(p, {}));
+  f.command("MainCommand2").step("keyed");
   return f;
 }
 
