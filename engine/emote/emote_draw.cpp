@@ -67,6 +67,8 @@ TextSize measure_text(std::u16string_view text) {
   return {e.cx, e.cy + 6};
 }
 
+EmoteMeasure::EmoteMeasure() { software_widths = !canvas_path(); }
+
 TextSize EmoteMeasure::measure_char(char16_t c) {
   if (!canvas_path()) return {c < 129 ? 6 : 12, 19};
   return measure_text(std::u16string_view(&c, 1));

@@ -24,8 +24,10 @@ void draw_queue(EMOTE_TEXT_QUEUE& queue, const PIXEL_BLOCK24* background);
 void flash_step(FLASH_TIMER& timer, uint32_t delta);
 
 // The layout's view of the current back end and the picture table.
+// Made for one layout: the back end is taken when it is made.
 class EmoteMeasure : public LayoutMeasure {
  public:
+  EmoteMeasure();
   TextSize measure_char(char16_t c) override;
   void picture_size(const std::string& name, uint8_t* width, uint8_t* height) override;
 };

@@ -2,7 +2,6 @@
 #include "engine/emote/text_layout.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "graphics/primitives/gfx16.h"
 
@@ -33,8 +32,13 @@ void new_line(TEXT_LAYOUT& l) {
 }
 
 void grow_line(TEXT_LAYOUT& l, uint8_t line, uint8_t height) {
-  uint8_t& h = l.line_heights[line];
-  h = std::max(h, height);
+  l.heights[line] = std::max(l.heights[line], height);
+  l.has_height[line] = true;
+}
+
+TextSize char_size(LayoutMeasure& m, char16_t c) {
+  if (m.software_widths) return {c < 129 ? 6 : 12, 19};
+  return m.measure_char(c);
 }
 
 void add_text_run(TEXT_LAYOUT& l, std::u16string_view piece, TextSize size) {
@@ -60,7 +64,7 @@ void break_lines(TEXT_LAYOUT& l, std::u16string_view text, size_t start, size_t 
   int32_t width = 0, height = 0;
   const auto fits = [&](int64_t w) { return int64_t{l.rect.left} + l.x_offset + w <= l.rect.right; };
   while (i < end) {
-    const TextSize c = m.measure_char(text[i]);
+    const TextSize c = char_size(m, text[i]);
     if (fits(int64_t{width} + c.width)) {
       width += c.width;
       height = std::max(height, c.height);
@@ -80,7 +84,7 @@ void break_lines(TEXT_LAYOUT& l, std::u16string_view text, size_t start, size_t 
       width = c.width;
       height = c.height;
     } else {
-      for (size_t k = cut; k < i; ++k) width -= m.measure_char(text[k]).width;
+      for (size_t k = cut; k < i; ++k) width -= char_size(m, text[k]).width;
     }
     if (cut > line_start) add_text_run(l, text.substr(line_start, cut - line_start), {width, height});
     new_line(l);
@@ -94,8 +98,8 @@ void break_lines(TEXT_LAYOUT& l, std::u16string_view text, size_t start, size_t 
 }
 
 void place_picture(TEXT_LAYOUT& l, int32_t number, LayoutMeasure& m) {
-  char name[16];
-  std::snprintf(name, sizeof name, "%03d", number);
+  const char name[4] = {static_cast<char>('0' + number / 100 % 10), static_cast<char>('0' + number / 10 % 10),
+                        static_cast<char>('0' + number % 10), 0};
   uint8_t w = 0, h = 0;
   m.picture_size(name, &w, &h);
   if (int64_t{l.rect.left} + l.x_offset + w > l.rect.right) new_line(l);
@@ -230,10 +234,10 @@ void coded_text(TEXT_LAYOUT& l, std::u16string_view text, LayoutMeasure& m) {
 
 void finish(TEXT_LAYOUT& l, TEXT_REQUEST& request) {
   // Prefix sums of the line heights: above[k] is the height of lines 1 .. k.
-  std::array<int64_t, 257> above{};
-  for (int k = 1; k <= 256; ++k) {
-    const auto it = k <= 255 ? l.line_heights.find(static_cast<uint8_t>(k)) : l.line_heights.end();
-    above[k] = above[k - 1] + (it == l.line_heights.end() ? 0 : it->second);
+  std::array<int64_t, 256> above{};
+  for (int k = 1; k <= 255; ++k) above[k] = above[k - 1] + l.heights[k];
+  for (int k = 0; k <= 255; ++k) {
+    if (l.has_height[k]) l.line_heights.emplace_hint(l.line_heights.end(), static_cast<uint8_t>(k), l.heights[k]);
   }
   const int64_t total = above[l.line];
   const int64_t lift = int64_t{l.rect.bottom} - l.rect.top - total;
@@ -320,6 +324,8 @@ void layout_text(TEXT_LAYOUT& l, TEXT_REQUEST& request, int32_t left, int32_t to
   l.centred = 0;
   l.runs.clear();
   l.line_heights.clear();
+  l.heights.fill(0);
+  l.has_height.fill(false);
   l.text_buffer[0] = 0;
   // Each text starts uncentred, whatever the text before it left open.
   parser.previous_centred = 0;

@@ -54,7 +54,9 @@ struct TEXT_LAYOUT {
   int32_t x_offset = 0;
   uint8_t centred = 0;
   std::vector<TEXT_RUN> runs;
-  std::map<uint8_t, uint8_t> line_heights;
+  std::map<uint8_t, uint8_t> line_heights;  // filled by the finish from the array below
+  std::array<uint8_t, 256> heights{};         // the same while the layout runs
+  std::array<bool, 256> has_height{};
   std::array<char, EMOTE_TEXT_BUFFER_SIZE> text_buffer{};  // cleared, never read
   FLASH_TIMER flash_timer;
 };
@@ -67,6 +69,9 @@ struct TextSize {
 // of a piece is the sum of its characters' widths.
 struct LayoutMeasure {
   virtual ~LayoutMeasure() = default;
+  // Set when every unit measures 6 (below 129) or 12 wide and 19 high: the breaker then counts
+  // without calling measure_char.
+  bool software_widths = false;
   virtual TextSize measure_char(char16_t c) = 0;
   // Width and height of the named picture, 0 x 0 when there is none.
   virtual void picture_size(const std::string& name, uint8_t* width, uint8_t* height) = 0;

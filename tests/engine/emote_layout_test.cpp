@@ -183,7 +183,14 @@ TEST_F(EmoteLayout, Properties) {
     for (int i = 0; i < n; ++i) text += pieces[rng() % std::size(pieces)];
     const int32_t left = static_cast<int32_t>(rng() % 50), top = static_cast<int32_t>(rng() % 50);
     const plat::Rect r{left, top, left + 20 + static_cast<int32_t>(rng() % 300), top + 20 + static_cast<int32_t>(rng() % 300)};
+    // The counted software widths lay out as the measure does.
+    FakeMeasure counted;
+    counted.software_widths = true;
+    TEXT_REQUEST fast{text, r, {}, {}};
+    layout_text(layout, fast, r.left, r.top, r.right, r.bottom, counted);
+    const std::string fast_runs = describe(layout.runs);
     const TEXT_REQUEST req = lay(text, r);
+    EXPECT_EQ(describe(layout.runs), fast_runs);
     std::map<int, int32_t> bottom, height;
     for (const TEXT_RUN& run : layout.runs) {
       const bool emote = run.kind == TEXT_RUN_EMOTE;
