@@ -3,6 +3,7 @@
 // and queued for the window path and ticked onto a small canvas.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -66,6 +67,13 @@ World& world() {
     if (made->emote.emote_text_init("system\\Phiz.MDA") != 0) __builtin_trap();
     made->screen = bitmap16_create(53, 41);
     made->background = pixel_block_alloc(7, 5);
+    // The media go back to the table before the table itself goes at exit.
+    std::atexit([] {
+      World& v = world();
+      v.emote.emote_text_release();
+      bitmap16_free(&v.screen);
+      pixel_block_free(&v.background);
+    });
     return made;
   }();
   return *w;
