@@ -30,27 +30,28 @@ TextSize soft_measure(std::u16string_view text) {
   return {w, 19};
 }
 
-// The pixel buffer through the mask: where it is black the canvas keeps its pixels.
+// The pixel buffer through the mask: where it is black the canvas keeps its pixels. The frame
+// runner wrote only inside the frame's size, so only that corner is masked, copied and cleared;
+// it is cut to the buffer's 128 x 64, below which the mask canvas was never filled.
 void blit_pixels(const plat::Rect& rect) {
   EMOTE_TEXT_MANAGER& mg = m();
   PIXEL_BLOCK24* px = mg.pixels;
   if (!px || !emote_surface) return;
   plat::Canvas24& dib = emote_surface->dib;
-  for (int32_t y = 0; y < px->height; ++y) {
+  const int32_t w = std::clamp(rect.right, 0, px->width), h = std::clamp(rect.bottom, 0, px->height);
+  const size_t bytes = std::min<size_t>(static_cast<size_t>(w) * 3, 384);
+  for (int32_t y = 0; y < h; ++y) {
     uint8_t* d = dib.row(y);
     const uint8_t* s = px->rows[y];
-    for (int32_t x = 0; x < px->width; ++x) {
+    for (int32_t x = 0; x < w; ++x) {
       const uint8_t v = (s[3 * x] | s[3 * x + 1] | s[3 * x + 2]) ? 0x00 : 0xFF;
       d[3 * x] = d[3 * x + 1] = d[3 * x + 2] = v;
     }
   }
-  // Only the rows the buffer holds: below them the mask canvas was never filled.
-  const int32_t w = std::min(rect.right, px->width), h = std::min(rect.bottom, px->height);
   if (mg.dc) mg.dc->blit(rect.left, rect.top, w, h, dib, 0, 0, plat::BlitOp::And);
-  const size_t bytes = std::min<size_t>(static_cast<size_t>(px->stride), 384);
-  for (int32_t y = 0; y < px->height; ++y) {
+  for (int32_t y = 0; y < h; ++y) {
     std::memcpy(dib.row(y), px->rows[y], bytes);
-    std::memset(px->rows[y], 0, static_cast<size_t>(px->stride));
+    std::memset(px->rows[y], 0, bytes);
   }
   if (mg.dc) mg.dc->blit(rect.left, rect.top, w, h, dib, 0, 0, plat::BlitOp::Or);
 }
