@@ -91,6 +91,14 @@ void Canvas24::frame(const Rect& r, uint32_t rgb) {
   fill({r.right - 1, r.top, r.right, r.bottom}, rgb);
 }
 
+void Canvas24::pattern(const Rect& r, const uint8_t rows[8], uint32_t ink, uint32_t paper) {
+  const int32_t x0 = std::max(r.left, 0), x1 = std::min(r.right, width_);
+  const int32_t y0 = std::max(r.top, 0), y1 = std::min(r.bottom, height_);
+  for (int32_t y = y0; y < y1; ++y) {
+    for (int32_t x = x0; x < x1; ++x) setPixel(x, y, (rows[y & 7] & (0x80 >> (x & 7))) ? ink : paper);
+  }
+}
+
 void Canvas24::line(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t rgb) {
   forEachLinePoint(x1, y1, x2, y2, [&](int32_t x, int32_t y) { setPixel(x, y, rgb); });
 }

@@ -95,6 +95,25 @@ TEST_F(Canvas24, AndAndOrBlitsCombineBytes) {
   EXPECT_EQ(src.bits()[src.stride() + 3], 0xFF);
 }
 
+TEST_F(Canvas24, FillsFramesAndPatternsStayInside) {
+  Canvas c(10, 10);
+  c.fill({-5, -5, 3, 2}, 0x111111);
+  EXPECT_EQ(inked(c, {0, 0, 10, 10}), 6);
+  c.frame({5, 5, 20, 20}, 0x222222);  // the right and bottom sides fall off the canvas
+  EXPECT_EQ(c.pixel(5, 9), 0x222222u);
+  EXPECT_EQ(c.pixel(9, 5), 0x222222u);
+  EXPECT_EQ(c.pixel(6, 6), 0u);
+  // A checker brush, tiled from the canvas's origin whatever the rectangle.
+  const uint8_t checker[8] = {0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55};
+  Canvas p(16, 4);
+  p.pattern({3, 1, 16, 3}, checker, 0xFFFFFF, 0x000080);
+  EXPECT_EQ(p.pixel(3, 1), 0xFFFFFFu);  // row 1 is 0x55: column 3 set
+  EXPECT_EQ(p.pixel(4, 1), 0x000080u);
+  EXPECT_EQ(p.pixel(12, 2), 0xFFFFFFu);  // row 2 is 0xAA: column 12 (4 in the tile) set
+  EXPECT_EQ(p.pixel(2, 1), 0u);
+  EXPECT_EQ(p.pixel(3, 3), 0u);
+}
+
 TEST_F(Canvas24, LinesReachTheEdgesAndStopThere) {
   Canvas c(5, 4);
   c.line(-3, 0, 10, 0, 0xFFFFFF);  // along the top edge, ends outside

@@ -97,6 +97,9 @@ class Canvas24 {
   // Every drawing call clips to the canvas.
   void fill(const Rect& r, uint32_t rgb);
   void frame(const Rect& r, uint32_t rgb);  // the one-pixel border inside r
+  // An 8 x 8 brush over r, tiled from the canvas's origin: bit 7 of rows[y % 8] is column 0;
+  // set bits take ink, clear ones paper.
+  void pattern(const Rect& r, const uint8_t rows[8], uint32_t ink, uint32_t paper);
   void line(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t rgb);
   // w x h pixels from (sx, sy) of the source to (dx, dy).
   void blit(int32_t dx, int32_t dy, int32_t w, int32_t h, const Canvas24& src, int32_t sx, int32_t sy, BlitOp op);
