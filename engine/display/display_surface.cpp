@@ -1,16 +1,20 @@
 // Off-screen surfaces: plain 16-bit memory in the screen format.
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 #include "engine/display/display.h"
 #include "graphics/bitmap/bitmap16.h"
 #include "graphics/cpu/mmx.h"
 #include "graphics/pixel_ops/pixel_ops.h"
+#include "plat/canvas24.h"
 
 namespace {
 
-// Text cells until glyphs are drawn on surfaces: 8 x 16 pixels a byte.
-constexpr int32_t kCellWidth = 8, kCellHeight = 16;
+// A GDI colour 0x00BBGGRR as the canvas's 0xRRGGBB.
+uint32_t gdi_rgb(uint32_t colour) {
+  return plat::rgb24(static_cast<uint8_t>(colour), static_cast<uint8_t>(colour >> 8), static_cast<uint8_t>(colour >> 16));
+}
 
 uint16_t gdi_colour(uint32_t colour) {
   return pixel_ops.pack(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
@@ -68,17 +72,28 @@ int32_t surface_stretch_bitmap(DDRAW_SURFACE* surface, BITMAP16* bitmap, int32_t
   return DD_OK;
 }
 
-// Glyphs are not drawn on surfaces: each byte's cell takes the background colour.
+// The text is drawn on the software canvas as a device context would: each character's cell in
+// the background colour, the glyphs in the text colour; then it is packed into the surface.
 int32_t surface_write_text(DDRAW_SURFACE* surface, const void* /*font*/, const char* text, int32_t x, int32_t y,
-                           uint32_t background, uint32_t /*foreground*/) {
+                           uint32_t background, uint32_t foreground) {
   BITMAP16* target = surface_get(surface);
   if (!target) return DD_E_POINTER;
   if (!text) return DD_E_INVALIDARG;
-  const auto n = static_cast<int64_t>(std::strlen(text));
-  const uint16_t bg = gdi_colour(background);
-  for (int64_t ty = std::max<int64_t>(y, 0); ty < std::min<int64_t>(y + kCellHeight, target->height); ++ty) {
-    for (int64_t tx = std::max<int64_t>(x, 0); tx < std::min<int64_t>(x + n * kCellWidth, target->width); ++tx) {
-      target->rows[ty][tx] = bg;
+  const std::string_view bytes(text);
+  const plat::TextExtent extent = plat::Canvas24(0, 0).measure(bytes);
+  const int64_t x0 = std::max<int64_t>(x, 0), y0 = std::max<int64_t>(y, 0);
+  const int64_t x1 = std::min<int64_t>(int64_t{x} + extent.cx, target->width);
+  const int64_t y1 = std::min<int64_t>(int64_t{y} + extent.cy, target->height);
+  if (x0 >= x1 || y0 >= y1) return DD_OK;
+  // Only the part that lands on the surface is drawn.
+  plat::Canvas24 canvas(static_cast<int32_t>(x1 - x0), static_cast<int32_t>(y1 - y0));
+  canvas.fill({0, 0, canvas.width(), canvas.height()}, gdi_rgb(background));
+  canvas.text(static_cast<int32_t>(x - x0), static_cast<int32_t>(y - y0), bytes, gdi_rgb(foreground));
+  for (int32_t cy = 0; cy < canvas.height(); ++cy) {
+    uint16_t* row = target->rows[y0 + cy] + x0;
+    for (int32_t cx = 0; cx < canvas.width(); ++cx) {
+      const uint32_t c = canvas.pixel(cx, cy);
+      row[cx] = pixel_ops.pack(static_cast<int>(c >> 16), static_cast<int>(c >> 8 & 0xFF), static_cast<int>(c & 0xFF));
     }
   }
   return DD_OK;
@@ -123,8 +138,10 @@ int32_t display_new_bitmap_surface(DDRAW_SURFACE** out, const char* name, int32_
 int32_t display_new_text_surface(DDRAW_SURFACE** out, const void* font, const char* text, uint32_t background,
                                  uint32_t foreground) {
   if (!ddraw_display().object || !text || !out) return DD_E_INVALIDARG;
-  const auto width = static_cast<int32_t>(std::min<size_t>(std::strlen(text) * kCellWidth, BITMAP16_MAX_SIZE));
-  return new_surface(out, width, kCellHeight, [&](DDRAW_SURFACE* s) {
+  // The screen's text extent: the sum of the advances by the cell height.
+  const plat::TextExtent extent = plat::Canvas24(0, 0).measure(text);
+  const int32_t width = std::min(extent.cx, BITMAP16_MAX_SIZE);
+  return new_surface(out, width, extent.cy, [&](DDRAW_SURFACE* s) {
     return surface_write_text(s, font, text, 0, 0, background, foreground);
   });
 }

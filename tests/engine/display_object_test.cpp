@@ -2,12 +2,15 @@
 // each operation nothing in the game calls.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "engine/display/display.h"
 #include "graphics/bitmap/bitmap16.h"
 #include "graphics/pixel_ops/pixel_ops.h"
+#include "plat/glyphs.h"
 #include "tests/engine/draw_fixture.h"
+#include "tests/support/text_fixture.h"
 
 namespace draw_test {
 namespace {
@@ -201,10 +204,29 @@ TEST_F(DisplayObject, SurfacesMadeWrappedStretchedAndFreed) {
 
   DDRAW_SURFACE* text = nullptr;
   EXPECT_EQ(display_new_text_surface(&text, nullptr, nullptr, 0, 0), DD_E_INVALIDARG);
-  ASSERT_EQ(display_new_text_surface(&text, nullptr, "abc", 0xFFFFFF, 0), DD_OK);
-  EXPECT_EQ(surface_get(text)->width, 24u);
-  EXPECT_EQ(surface_get(text)->rows[15][23], pixel_ops.pack(255, 255, 255));
-  display_delete_surface(text);
+  {
+    // The text is drawn: cells in the background colour, glyphs (solid blocks here) in the text colour.
+    veldra_test::ScopedGlyphs glyphs(std::make_unique<plat::FakeRasteriser>());
+    ASSERT_EQ(display_new_text_surface(&text, nullptr, " a\xd6\xd0", 0xFFFFFF, 0x0000FF), DD_OK);
+    const BITMAP16* t = surface_get(text);
+    EXPECT_EQ(t->width, 24u);
+    EXPECT_EQ(t->height, 12u);
+    EXPECT_EQ(t->rows[11][5], pixel_ops.pack(255, 255, 255));
+    EXPECT_EQ(t->rows[0][6], pixel_ops.pack(255, 0, 0));
+    EXPECT_EQ(t->rows[11][23], pixel_ops.pack(255, 0, 0));
+    display_delete_surface(text);
+    // Written into a surface, clipped at its edges.
+    DDRAW_SURFACE* small = nullptr;
+    ASSERT_EQ(display_new_surface(&small, 8, 8), DD_OK);
+    ASSERT_EQ(surface_write_text(small, nullptr, "a ", -3, 4, 0x00FF00, 0xFF0000), DD_OK);
+    const BITMAP16* b = surface_get(small);
+    EXPECT_EQ(b->rows[3][0], 0);
+    EXPECT_EQ(b->rows[4][0], pixel_ops.pack(0, 0, 255));
+    EXPECT_EQ(b->rows[7][2], pixel_ops.pack(0, 0, 255));
+    EXPECT_EQ(b->rows[7][3], pixel_ops.pack(0, 255, 0));
+    EXPECT_EQ(b->rows[4][7], pixel_ops.pack(0, 255, 0));
+    display_delete_surface(small);
+  }
 
   DDRAW_SURFACE* picture = nullptr;
   EXPECT_EQ(display_new_bitmap_surface(&picture, "x.bmp", 4, 4), DD_E_FAIL);
