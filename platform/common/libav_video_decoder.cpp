@@ -43,6 +43,14 @@ std::string avError(int code) {
 
 class LibavVideoDecoder final : public IVideoDecoder {
  public:
+  LibavVideoDecoder() {
+    // libav*'s own notes (format guesses, converter remarks) would go to stderr.
+    static const bool quiet = [] {
+      av_log_set_level(AV_LOG_ERROR);
+      return true;
+    }();
+    (void)quiet;
+  }
   ~LibavVideoDecoder() override { close(); }
 
   VideoOpen open(std::string_view winPath, VideoInfo& info) override {
