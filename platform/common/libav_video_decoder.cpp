@@ -33,6 +33,49 @@ constexpr size_t kQueueFrames = 4;
 struct Decoded {
   AVFrame* frame = nullptr;
   int64_t ms = 0;  // film time of the frame
+  // The frame already in the screen format of the caller's last masks (converted on the
+  // decoding thread, which keeps the caller's share of a frame to a copy).
+  std::vector<uint16_t> px;
+  PixelMasks masks;
+  bool converted = false;
+};
+
+bool sameMasks(PixelMasks a, PixelMasks b) { return a.red == b.red && a.green == b.green && a.blue == b.blue; }
+
+// A converter from decoded frames to one output size: its own libswscale context and scratch,
+// so that each thread has one.
+struct Converter {
+  SwsContext* sws = nullptr;
+  std::vector<uint8_t> scratch;
+  ~Converter() { sws_freeContext(sws); }
+
+  void scale(AVFrame* f, int32_t w, int32_t h, AVPixelFormat dstFmt, uint8_t* dst, int32_t pitch) {
+    sws = sws_getCachedContext(sws, f->width, f->height, static_cast<AVPixelFormat>(f->format), w, h, dstFmt,
+                               SWS_BILINEAR, nullptr, nullptr, nullptr);
+    if (!sws) return;
+    uint8_t* planes[4] = {dst, nullptr, nullptr, nullptr};
+    int strides[4] = {pitch, 0, 0, 0};
+    sws_scale(sws, f->data, f->linesize, 0, f->height, planes, strides);
+  }
+
+  // The whole frame, w x h, into out in the masks' layout: libswscale writes 565 and 555 itself;
+  // other layouts go through 32-bit pixels packed here.
+  void to16(AVFrame* f, int32_t w, int32_t h, PixelMasks masks, std::vector<uint16_t>& out) {
+    out.resize(static_cast<size_t>(w) * h);
+    AVPixelFormat direct = AV_PIX_FMT_NONE;
+    if (sameMasks(masks, {0xF800, 0x07E0, 0x001F})) direct = AV_PIX_FMT_RGB565LE;
+    if (sameMasks(masks, {0x7C00, 0x03E0, 0x001F})) direct = AV_PIX_FMT_RGB555LE;
+    if (direct != AV_PIX_FMT_NONE) {
+      scale(f, w, h, direct, reinterpret_cast<uint8_t*>(out.data()), w * 2);
+      return;
+    }
+    scratch.resize(static_cast<size_t>(w) * 4 * h);
+    scale(f, w, h, AV_PIX_FMT_BGR0, scratch.data(), w * 4);
+    for (size_t i = 0; i < out.size(); ++i) {
+      const uint8_t* p = scratch.data() + 4 * i;
+      out[i] = videoPack16(static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[0], masks);
+    }
+  }
 };
 
 std::string avError(int code) {
@@ -113,27 +156,41 @@ class LibavVideoDecoder final : public IVideoDecoder {
   }
 
   VideoFrame next(uint16_t* dst16, int32_t pitch, PixelMasks masks, Rect r) override {
-    AVFrame* f = nullptr;
-    const VideoFrame got = take(f);
+    {
+      std::lock_guard<std::mutex> lock(m_);
+      masks_ = masks;
+      haveMasks_ = true;
+    }
+    Decoded d;
+    const VideoFrame got = take(d);
     if (got != VideoFrame::Ok) return got;
-    convert16(f, dst16, pitch, masks, r);
-    av_frame_free(&f);
+    if (!d.converted || !sameMasks(d.masks, masks)) main_.to16(d.frame, w_, h_, masks, d.px);
+    const int32_t w = std::min(r.width(), w_), h = std::min(r.height(), h_);
+    auto* base = reinterpret_cast<uint8_t*>(dst16);
+    for (int32_t y = 0; y < h && w > 0; ++y)
+      std::copy_n(d.px.data() + static_cast<size_t>(y) * w_, w,
+                  reinterpret_cast<uint16_t*>(base + static_cast<int64_t>(r.top + y) * pitch) + r.left);
+    av_frame_free(&d.frame);
+    recycle(d);
     return VideoFrame::Ok;
   }
 
   VideoFrame next24(uint8_t* dst24, int32_t pitch, Rect r) override {
-    AVFrame* f = nullptr;
-    const VideoFrame got = take(f);
+    Decoded d;
+    const VideoFrame got = take(d);
     if (got != VideoFrame::Ok) return got;
+    AVFrame* f = d.frame;
     const int32_t w = std::min(r.width(), w_), h = std::min(r.height(), h_);
     if (w > 0 && h > 0) {
       if (w == w_ && h == h_) {
-        scale(f, AV_PIX_FMT_BGR24, dst24 + static_cast<int64_t>(r.top) * pitch + static_cast<int64_t>(r.left) * 3, pitch);
+        main_.scale(f, w_, h_, AV_PIX_FMT_BGR24,
+                    dst24 + static_cast<int64_t>(r.top) * pitch + static_cast<int64_t>(r.left) * 3, pitch);
       } else {
-        scratch_.resize(static_cast<size_t>(w_) * 3 * h_);
-        scale(f, AV_PIX_FMT_BGR24, scratch_.data(), w_ * 3);
+        std::vector<uint8_t>& rows = main_.scratch;
+        rows.resize(static_cast<size_t>(w_) * 3 * h_);
+        main_.scale(f, w_, h_, AV_PIX_FMT_BGR24, rows.data(), w_ * 3);
         for (int32_t y = 0; y < h; ++y)
-          std::copy_n(scratch_.data() + static_cast<size_t>(y) * w_ * 3, static_cast<size_t>(w) * 3,
+          std::copy_n(rows.data() + static_cast<size_t>(y) * w_ * 3, static_cast<size_t>(w) * 3,
                       dst24 + static_cast<int64_t>(r.top + y) * pitch + static_cast<int64_t>(r.left) * 3);
       }
     }
@@ -168,8 +225,7 @@ class LibavVideoDecoder final : public IVideoDecoder {
     clearQueue();
     if (ctx_) avcodec_free_context(&ctx_);
     if (fmt_) avformat_close_input(&fmt_);
-    if (sws_) sws_freeContext(sws_);
-    sws_ = nullptr;
+    haveMasks_ = false;
     stream_ = -1;
     w_ = h_ = 0;
     duration_ = 0;
@@ -197,7 +253,7 @@ class LibavVideoDecoder final : public IVideoDecoder {
 
   // Waits for the due frame: the first queued one once its time has come, or the newest of those
   // already due when the caller is late.
-  VideoFrame take(AVFrame*& out) {
+  VideoFrame take(Decoded& out) {
     if (!thread_.joinable()) return VideoFrame::NoFrame;
     std::unique_lock<std::mutex> lock(m_);
     cv_.wait(lock, [&] { return !queue_.empty() || eof_; });
@@ -211,57 +267,25 @@ class LibavVideoDecoder final : public IVideoDecoder {
       if (queue_.empty()) return VideoFrame::End;
     }
     for (;;) {
+      // Only a caller who is late waits for the following frame to see whether it is due too.
+      if (queue_.front().ms + frameMs_ > filmNow()) break;
       cv_.wait(lock, [&] { return queue_.size() >= 2 || eof_; });
       if (queue_.size() < 2 || queue_[1].ms > filmNow()) break;
       av_frame_free(&queue_.front().frame);
       queue_.pop_front();
       cv_.notify_all();
     }
-    Decoded d = queue_.front();
+    out = std::move(queue_.front());
     queue_.pop_front();
     cv_.notify_all();
-    out = d.frame;
-    times_ = VideoTimes{d.ms, d.ms + frameMs_, filmNow()};
+    times_ = VideoTimes{out.ms, out.ms + frameMs_, filmNow()};
     return VideoFrame::Ok;
   }
 
-  void scale(AVFrame* f, AVPixelFormat dstFmt, uint8_t* dst, int32_t pitch) {
-    sws_ = sws_getCachedContext(sws_, f->width, f->height, static_cast<AVPixelFormat>(f->format), w_, h_, dstFmt,
-                                SWS_BILINEAR, nullptr, nullptr, nullptr);
-    if (!sws_) return;
-    uint8_t* planes[4] = {dst, nullptr, nullptr, nullptr};
-    int strides[4] = {pitch, 0, 0, 0};
-    sws_scale(sws_, f->data, f->linesize, 0, f->height, planes, strides);
-  }
-
-  void convert16(AVFrame* f, uint16_t* dst16, int32_t pitch, PixelMasks masks, Rect r) {
-    const int32_t w = std::min(r.width(), w_), h = std::min(r.height(), h_);
-    if (w <= 0 || h <= 0) return;
-    auto* base = reinterpret_cast<uint8_t*>(dst16);
-    AVPixelFormat direct = AV_PIX_FMT_NONE;
-    if (masks.red == 0xF800 && masks.green == 0x07E0 && masks.blue == 0x001F) direct = AV_PIX_FMT_RGB565LE;
-    if (masks.red == 0x7C00 && masks.green == 0x03E0 && masks.blue == 0x001F) direct = AV_PIX_FMT_RGB555LE;
-    if (direct != AV_PIX_FMT_NONE && w == w_ && h == h_) {
-      scale(f, direct, base + static_cast<int64_t>(r.top) * pitch + static_cast<int64_t>(r.left) * 2, pitch);
-      return;
-    }
-    // Other layouts (and a clipped frame) go through a full-size scratch picture.
-    const bool packed = direct == AV_PIX_FMT_NONE;
-    const int bpp = packed ? 4 : 2;
-    scratch_.resize(static_cast<size_t>(w_) * bpp * h_);
-    scale(f, packed ? AV_PIX_FMT_BGR0 : direct, scratch_.data(), w_ * bpp);
-    for (int32_t y = 0; y < h; ++y) {
-      auto* row = reinterpret_cast<uint16_t*>(base + static_cast<int64_t>(r.top + y) * pitch) + r.left;
-      const uint8_t* src = scratch_.data() + static_cast<size_t>(y) * w_ * bpp;
-      if (!packed) {
-        std::copy_n(reinterpret_cast<const uint16_t*>(src), w, row);
-        continue;
-      }
-      for (int32_t x = 0; x < w; ++x) {
-        const uint8_t* p = src + 4 * x;
-        row[x] = videoPack16(static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[0], masks);
-      }
-    }
+  // The frame's pixel buffer goes back to the thread, sparing an allocation per frame.
+  void recycle(Decoded& d) {
+    std::lock_guard<std::mutex> lock(m_);
+    if (spare_.size() < kQueueFrames + 1) spare_.push_back(std::move(d.px));
   }
 
   void clearQueue() {
@@ -294,16 +318,29 @@ class LibavVideoDecoder final : public IVideoDecoder {
     const int64_t pts = f->best_effort_timestamp != AV_NOPTS_VALUE ? f->best_effort_timestamp : f->pts;
     const int64_t ms = pts == AV_NOPTS_VALUE ? 0 : av_rescale_q(pts - firstPts_, timeBase_, AVRational{1, 1000});
     if (ms + frameMs_ <= dropBefore) return true;
-    AVFrame* copy = av_frame_alloc();
-    if (!copy) throw std::runtime_error("out of memory");
-    av_frame_move_ref(copy, f);
+    Decoded d;
+    d.ms = ms;
+    d.frame = av_frame_alloc();
+    if (!d.frame) throw std::runtime_error("out of memory");
+    av_frame_move_ref(d.frame, f);
     std::unique_lock<std::mutex> lock(m_);
+    if (haveMasks_) {
+      if (!spare_.empty()) {
+        d.px = std::move(spare_.back());
+        spare_.pop_back();
+      }
+      d.masks = masks_;
+      d.converted = true;
+      lock.unlock();
+      thread_conv_.to16(d.frame, w_, h_, d.masks, d.px);
+      lock.lock();
+    }
     cv_.wait(lock, [&] { return quit_ || seekTo_ >= 0 || queue_.size() < kQueueFrames; });
     if (quit_ || seekTo_ >= 0) {
-      av_frame_free(&copy);
+      av_frame_free(&d.frame);
       return false;
     }
-    queue_.push_back(Decoded{copy, ms});
+    queue_.push_back(std::move(d));
     cv_.notify_all();
     return true;
   }
@@ -392,7 +429,8 @@ class LibavVideoDecoder final : public IVideoDecoder {
 
   AVFormatContext* fmt_ = nullptr;
   AVCodecContext* ctx_ = nullptr;
-  SwsContext* sws_ = nullptr;
+  Converter main_;         // the caller's thread
+  Converter thread_conv_;  // the decoding thread
   int stream_ = -1;
   AVRational timeBase_{1, 1000};
   int64_t firstPts_ = 0;
@@ -402,7 +440,6 @@ class LibavVideoDecoder final : public IVideoDecoder {
   uint32_t clockStart_ = 0;
   int64_t filmBase_ = 0;
   VideoTimes times_;
-  std::vector<uint8_t> scratch_;
 
   std::thread thread_;
   mutable std::mutex m_;
@@ -410,6 +447,9 @@ class LibavVideoDecoder final : public IVideoDecoder {
   std::deque<Decoded> queue_;
   bool quit_ = false, eof_ = false;
   int64_t seekTo_ = -1;
+  PixelMasks masks_;  // the caller's last, for the thread's conversion
+  bool haveMasks_ = false;
+  std::vector<std::vector<uint16_t>> spare_;
   std::string error_;
 };
 
