@@ -1,7 +1,9 @@
-// The film decoder on libavformat and libavcodec: a named thread demuxes and decodes a few frames
-// ahead; the caller's thread waits on the platform clock until a frame is due and converts it
-// with libswscale straight into its surface. The thread never touches the caller's state: it
-// hands frames and at most one error text over under the lock.
+// The film decoder on libavformat and libavcodec: a named thread demuxes, decodes and (once the
+// caller's pixel layout is known) converts a few frames ahead with libswscale; the caller's thread
+// waits on the platform clock until a frame is due and copies it into its rectangle. The thread
+// never touches the caller's state: frames, recycled buffers and at most one error text pass under
+// the lock. The sound track is reported (hasAudio) but not played: the platform has no mixer
+// voice to stream it into yet, so films are silent.
 #include "plat/video.h"
 
 #if VELDRA_HAVE_LIBAV
