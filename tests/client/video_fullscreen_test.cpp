@@ -121,6 +121,7 @@ TEST_F(VideoPlayback, FullscreenSpeedDivisorDrawsEveryOtherFrame) {
 }
 
 TEST_F(VideoPlayback, FullscreenAviFilm) {
+  if (!plat::videoDecodingBuilt()) GTEST_SKIP() << "built with VELDRA_VIDEO off";
   plat::setVideoDecoderFactory({});
   ASSERT_TRUE(aviwrite::writeFile(dir.hostPath("movie/intro.avi"), {.width = 160, .height = 120, .fps = 10, .frames = 6}));
   const char* dump = std::getenv("VELDRA_TEST_DUMP");

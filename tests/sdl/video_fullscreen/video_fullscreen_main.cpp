@@ -14,6 +14,7 @@
 #include "graphics/bitmap/screen_buffers.h"
 #include "plat/platform.h"
 #include "plat/test.h"
+#include "plat/video.h"
 #include "tests/support/temp_game_dir.h"
 #include "tools/aviwrite/aviwrite.h"
 
@@ -36,6 +37,10 @@ int fail(const char* what) {
 }  // namespace
 
 int main() {
+  if (!plat::videoDecodingBuilt()) {
+    std::printf("skipped: built with VELDRA_VIDEO off\n");
+    return 77;
+  }
   veldra_test::TempGameDir dir;
   dir.mkdir("movie");
   if (!aviwrite::writeFile(dir.hostPath("movie/title.avi"), {.width = 320, .height = 240, .fps = kFrames, .frames = kFrames}))
