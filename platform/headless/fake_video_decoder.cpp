@@ -67,29 +67,36 @@ int32_t FakeVideoDecoder::due() {
   return k;
 }
 
-VideoFrame FakeVideoDecoder::next(uint16_t* dst16, int32_t pitch, PixelMasks masks, Rect r) {
+VideoFrame FakeVideoDecoder::take(int32_t& k) {
   if (!started_) return VideoFrame::NoFrame;
-  const int32_t k = due();
+  k = due();
   if (k < 0) return VideoFrame::End;
   if (o_.failAtFrame >= 0 && k >= o_.failAtFrame) {
     error_ = "fake film failed at frame " + std::to_string(k);
     started_ = false;
     return VideoFrame::End;
   }
+  ++record_->delivered;
+  return VideoFrame::Ok;
+}
+
+VideoFrame FakeVideoDecoder::next(uint16_t* dst16, int32_t pitch, PixelMasks masks, Rect r) {
+  int32_t k = 0;
+  const VideoFrame got = take(k);
+  if (got != VideoFrame::Ok) return got;
   const uint16_t px = videoPack16(frameColour(k), masks);
   const int32_t w = std::min(r.width(), w_), h = std::min(r.height(), h_);
   for (int32_t y = 0; y < h; ++y) {
     auto* row = reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(dst16) + static_cast<int64_t>(r.top + y) * pitch);
     std::fill(row + r.left, row + r.left + std::max(w, 0), px);
   }
-  ++record_->delivered;
   return VideoFrame::Ok;
 }
 
 VideoFrame FakeVideoDecoder::next24(uint8_t* dst24, int32_t pitch, Rect r) {
-  if (!started_) return VideoFrame::NoFrame;
-  const int32_t k = due();
-  if (k < 0) return VideoFrame::End;
+  int32_t k = 0;
+  const VideoFrame got = take(k);
+  if (got != VideoFrame::Ok) return got;
   const uint32_t c = frameColour(k);
   const int32_t w = std::min(r.width(), w_), h = std::min(r.height(), h_);
   for (int32_t y = 0; y < h; ++y) {
@@ -100,7 +107,6 @@ VideoFrame FakeVideoDecoder::next24(uint8_t* dst24, int32_t pitch, Rect r) {
       row[3 * x + 2] = (c >> 16) & 0xFF;
     }
   }
-  ++record_->delivered;
   return VideoFrame::Ok;
 }
 

@@ -125,6 +125,8 @@ class FakeVideoDecoder : public IVideoDecoder {
  private:
   // The frame to deliver now (waiting for it), or -1 at the end.
   int32_t due();
+  // Ok with the frame to draw in k, NoFrame before start, End at the end or an injected failure.
+  VideoFrame take(int32_t& k);
   Options o_;
   Record* record_;
   Record own_;
