@@ -8,6 +8,7 @@ VELDRA_PACKAGES=(
   liblzo2-dev
   libfreetype-dev libfontconfig-dev fonts-wqy-zenhei
   libjpeg62-turbo-dev libjpeg-turbo-progs
+  libavformat-dev libavcodec-dev libswscale-dev libswresample-dev
 )
 
 veldra_install_deps() {

@@ -13,7 +13,7 @@
 #include "graphics/bitmap/screen_buffers.h"
 #include "graphics/pixel_ops/blit_ops.h"
 #include "graphics/pixel_ops/pixel_ramp.h"
-#include "graphics/primitives/gfx16_blit_scaled.h"
+#include "graphics/bitmap/blit_scaled.h"
 #include "plat/crt.h"
 #include "plat/platform.h"
 #include "plat/tier0.h"
@@ -110,8 +110,8 @@ void fade_pass(int32_t level) { blit_blend_whole(screen_new, screen_back, level)
 void zoom_pass(BITMAP16* source, int32_t x, int32_t y, int32_t w, int32_t h) {
   bitmap16_fill(screen_work, zoom_background_colour);
   if (!source) return;
-  gfx16_blit_scaled(source, 0, 0, static_cast<int>(source->width), static_cast<int>(source->height), screen_work, x, y,
-                    w, h);
+  gfx16_blit_scaled(x, y, w, h, screen_work, 0, 0, static_cast<int32_t>(source->width),
+                    static_cast<int32_t>(source->height), source);
 }
 
 void screen_transition_dissolve() {

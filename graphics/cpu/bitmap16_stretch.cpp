@@ -5,23 +5,8 @@
 #include <vector>
 
 #include "graphics/bitmap/bitmap16.h"
+#include "graphics/cpu/gather_row.h"
 #include "graphics/cpu/mmx.h"
-
-namespace {
-
-// dst[i] = src[columns[i]], four pixels to one 64-bit store.
-void gather_row(uint16_t* dst, const uint16_t* src, const uint16_t* columns, size_t n) {
-  size_t i = 0;
-  for (; i + 4 <= n; i += 4) {
-    const uint64_t v = static_cast<uint64_t>(src[columns[i]]) | (static_cast<uint64_t>(src[columns[i + 1]]) << 16) |
-                       (static_cast<uint64_t>(src[columns[i + 2]]) << 32) |
-                       (static_cast<uint64_t>(src[columns[i + 3]]) << 48);
-    std::memcpy(dst + i, &v, sizeof v);
-  }
-  for (; i < n; ++i) dst[i] = src[columns[i]];
-}
-
-}  // namespace
 
 void bitmap16_stretch(int32_t x, int32_t y, int32_t w, int32_t h, BITMAP16* source, BITMAP16* target) {
   if (!source || !target || w <= 0 || h <= 0 || source->width == 0 || source->height == 0) return;
@@ -56,7 +41,7 @@ void bitmap16_stretch(int32_t x, int32_t y, int32_t w, int32_t h, BITMAP16* sour
       // The same source row again: the row just made is copied.
       std::memmove(dst, previous_row, n * sizeof(uint16_t));
     } else {
-      gather_row(dst, src, columns.data(), n);
+      gfx16_gather_row(dst, src, columns.data(), n);
     }
     previous_source = src;
     previous_row = dst;
