@@ -9,6 +9,7 @@
 #include "client/record/record.h"
 #include "client/settings/settings.h"
 #include "client/startup/client_hooks.h"
+#include "client/window/window_manager.h"
 #include "core/reset/module_resets.h"
 #include "engine/draw/draw.h"
 #include "engine/input/input.h"
@@ -37,6 +38,10 @@ int32_t placeholder_run(int row) {
       }
       font_draw_text(40, 40, name, 1, screen_back);
       font_draw_text(40, 70, "Enter: 0   Backspace: -2   Esc: -1", 1, screen_back);
+      // As every screen loop: the in-game windows (the pop-ups among them) over the screen.
+      window_drag_update();
+      window_lists_run(0);
+      window_lists_run(1);
     }
     record_capture_frame();
     if (draw_present_slot && screen_back) draw_present_slot(screen_back);

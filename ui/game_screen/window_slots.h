@@ -57,6 +57,7 @@ enum WindowKind {
   WINDOW_GEAR,
   WINDOW_TEXT_VIEWER,
   WINDOW_NPC_LIST,
+  WINDOW_MESSAGE_TARGET,  // the private-message target: 1 or more sends the command box's text to it
   WINDOW_KINDS
 };
 
@@ -64,9 +65,11 @@ struct WINDOW_SLOTS {
   int32_t ids[WINDOW_KINDS];
   int32_t settings_hover;     // the settings window's hovered control, -1 none
   int32_t system_menu_hover;  // the system menu's hovered line, -1 none
+  int32_t last_message_target;  // the private-message target's value before its last send, -1 none
+  int32_t title_window_id;      // the title window the title box sends for, -1 none
 };
 
 extern WINDOW_SLOTS window_slots;
 
-// Every kind closed (-1) and both hover words -1.
+// Every kind closed (-1) and every other word -1.
 void window_slots_reset();

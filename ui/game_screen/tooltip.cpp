@@ -1,0 +1,3 @@
+#include "ui/game_screen/tooltip.h"
+
+void tip_hide() {}
