@@ -92,8 +92,8 @@ class CEditBox : public CControl {
 };
 
 // The selection shade of every box (a translucent fill under the text).
-constexpr uint16_t EDIT_SELECTION_COLOUR = 0x001F;
-constexpr int EDIT_SELECTION_LEVEL = 12;
+constexpr uint16_t EDIT_SELECTION_COLOUR = 0x435F;
+constexpr int EDIT_SELECTION_LEVEL = 20;
 
 // Bytes of a double-byte character waiting for its trail byte (shared by every box): 0 or 1.
 int32_t edit_pending_count();

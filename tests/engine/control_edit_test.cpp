@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/control/control.h"
+#include "engine/draw/draw.h"
 #include "engine/edit/edit_box.h"
 #include "graphics/bitmap/bitmap16.h"
 #include "plat/files.h"
@@ -404,6 +405,79 @@ TEST_F(EditBox, Draw) {
   EXPECT_EQ(box->text_width(), 3 * 6 + 2 * 12 + 6);
   box->clear_text();
   EXPECT_EQ(box->text_width(), 0);
+  bitmap16_free(&bm);
+}
+
+// With VELDRA_TEST_DUMP=<folder> the sheet is written there as edit_box_sheet.ppm.
+void dumpSheet(const BITMAP16* bm) {
+  const char* folder = std::getenv("VELDRA_TEST_DUMP");
+  if (!folder || !*folder) return;
+  const std::string path = std::string(folder) + "/edit_box_sheet.ppm";
+  std::ofstream out(path, std::ios::binary);
+  out << "P6\n" << bm->width << ' ' << bm->height << "\n255\n";
+  for (uint32_t y = 0; y < bm->height; ++y)
+    for (uint32_t x = 0; x < bm->width; ++x) {
+      const uint16_t p = bm->rows[y][x];  // 565
+      const char px[3] = {static_cast<char>((p >> 11) << 3), static_cast<char>(((p >> 5) & 63) << 2),
+                          static_cast<char>((p & 31) << 3)};
+      out.write(px, 3);
+    }
+  std::printf("edit box sheet: %s\n", path.c_str());
+}
+
+uint64_t fnv1a(const BITMAP16* bm) {
+  uint64_t h = 1469598103934665603ull;
+  for (uint32_t y = 0; y < bm->height; ++y)
+    for (uint32_t x = 0; x < bm->width; ++x) {
+      const uint16_t p = bm->rows[y][x];
+      for (int b = 0; b < 2; ++b) {
+        h ^= static_cast<uint8_t>(p >> (8 * b));
+        h *= 1099511628211ull;
+      }
+    }
+  return h;
+}
+
+// Four boxes: ASCII with the caret, Chinese, a selection, and a long line scrolled to its end,
+// typed byte by byte with Shift held through the platform's key state.
+TEST_F(EditBox, Sheet) {
+  draw_install_pixel_ops(0xF800, 0x07E0, 0x001F);
+  BITMAP16* bm = bitmap16_create(320, 100);
+  bitmap16_fill(bm, 0x2104);
+  CControl panel(nullptr, 1, 0);
+  panel.rect = {10, 4, 310, 96};
+  std::vector<std::unique_ptr<CEditBox>> boxes;
+  const char* texts[] = {"Hello, edit box", "\xD6\xD0\xCE\xC4\xCA\xE4\xC8\xEB", "select me",
+                         "a long line that scrolls past the right edge 0123456789"};
+  for (int i = 0; i < 4; ++i) {
+    auto b = std::make_unique<CEditBox>(&panel, 0);
+    b->set_focused(true);
+    b->text_rect = {10, 10 + 20 * i, 190, 26 + 20 * i};
+    b->caret_rect = {0, 6 + 20 * i, 180, 22 + 20 * i};
+    for (const char* p = texts[i]; *p; ++p) {
+      b->on_char(static_cast<uint8_t>(*p), 0, 0);
+      EXPECT_LE(edit_pending_count(), 1);
+    }
+    boxes.push_back(std::move(b));
+  }
+  // The third box selects "me" with Shift+Left twice after one plain Left.
+  boxes[2]->on_key(205, 0, 0);
+  key("LSHIFT", true);
+  boxes[2]->on_key(75, 0, 0);
+  boxes[2]->on_key(75, 0, 0);
+  boxes[2]->on_key(75, 0, 0);
+  key("LSHIFT", false);
+  EXPECT_TRUE(boxes[2]->has_selection());
+  EXPECT_GT(boxes[3]->scroll, 0);
+  for (auto& b : boxes) {
+    b->blink_state = 1;
+    b->blink_time = plat::tier0::floatTime();
+    EXPECT_EQ(b->draw(bm), CTL_OK);
+  }
+  dumpSheet(bm);
+  const uint64_t hash = fnv1a(bm);
+  std::printf("edit box sheet hash: %016llx\n", static_cast<unsigned long long>(hash));
+  EXPECT_EQ(hash, 0x5376388640a88153ull);
   bitmap16_free(&bm);
 }
 
