@@ -46,6 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   game_edit_reset();
   plain.clear_text();
   plain.max_length = -1;
+  chat_input_box.clear_text();
   edit_pending_reset();
   hp->memoryClipboard().clear();
   bool shift = false, ctrl = false;

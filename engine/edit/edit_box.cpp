@@ -202,6 +202,7 @@ int32_t CEditBox::backspace() {
     remove_cells(caret - 1, 1);
     --caret;
     if (caret < scroll) scroll = caret;
+    sel_start = sel_end = -1;  // an empty selection's anchor could point past the shorter text
   }
   return CTL_OK;
 }
