@@ -18,6 +18,8 @@
 #include "social/macro/macro_system.h"
 #include "tests/support/fake_net_client.h"
 #include "tests/support/text_fixture.h"
+#include "graphics/bitmap/bitmap16.h"
+#include "ui/game_screen/money_colours.h"
 #include "ui/game_screen/window_slots.h"
 
 namespace {
@@ -280,6 +282,35 @@ TEST_F(GameEdit, Sends) {
   title_edits[0].insert_text("abc");
   title_edits[0].on_enter();
   EXPECT_TRUE(world->sends.empty());
+}
+
+// Amount boxes draw in the money colour of their value and leave the text colour as it was.
+TEST_F(GameEdit, AmountDraw) {
+  BITMAP16* bm = bitmap16_create(200, 40);
+  CAmountEdit* box = &amount_edits[1];
+  // Placed first: a box without width scrolls what is typed out of sight.
+  edit_show_at(box, {0, 0, 120, 16}, -1);
+  box->text_rect = box->caret_rect = box->base_rect;
+  font_set_color(0x1234);
+  const struct {
+    int32_t value;
+    int colour;
+  } cases[] = {{99999, 0}, {100000, 1}, {9999999, 2}, {99999999, 3}, {100000000, 4}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value);
+    edit_set_int(box, c.value);
+    EXPECT_EQ(edit_get_int(box), c.value);
+    bitmap16_fill(bm, 0);
+    EXPECT_EQ(amount_edit_draw(box, 10, 20, bm), CTL_OK);
+    EXPECT_EQ(box->text_rect.left, 10);
+    EXPECT_EQ(box->text_rect.top, 20);
+    EXPECT_EQ(font_get_color(), 0x1234);
+    bool inked = false;
+    for (uint32_t y = 0; y < bm->height; ++y)
+      for (uint32_t x = 0; x < bm->width; ++x) inked = inked || bm->rows[y][x] == money_colours[c.colour];
+    EXPECT_TRUE(inked);
+  }
+  bitmap16_free(&bm);
 }
 
 }  // namespace
