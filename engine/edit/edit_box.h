@@ -99,3 +99,5 @@ constexpr int EDIT_SELECTION_LEVEL = 20;
 int32_t edit_pending_count();
 // Forgets the pending byte (tests, and the reset of the module).
 void edit_pending_reset();
+// The width of the whole text in pixels: the sum of the cells' widths, 0 when empty.
+inline int32_t edit_get_text_width(const CEditBox* box) { return box ? box->text_width() : 0; }

@@ -402,7 +402,7 @@ TEST_F(EditBox, Draw) {
   EXPECT_STREQ(small, "abc\xD6\xD0");
   box->get_text(small, 5);
   EXPECT_STREQ(small, "abc");
-  EXPECT_EQ(box->text_width(), 3 * 6 + 2 * 12 + 6);
+  EXPECT_EQ(edit_get_text_width(box.get()), 3 * 6 + 2 * 12 + 6);
   box->clear_text();
   EXPECT_EQ(box->text_width(), 0);
   bitmap16_free(&bm);
