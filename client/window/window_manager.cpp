@@ -6,12 +6,14 @@
 #include <cstring>
 
 #include "client/common/rect_overlap.h"
+#include "client/edit/game_edit.h"
 #include "client/game/frame_input.h"
 #include "core/reset/module_resets.h"
 #include "engine/engine_main/engine_main.h"
 #include "items/drag_icon/drag_icon.h"
 #include "plat/platform.h"
 #include "plat/tier0.h"
+#include "social/chat_input/chat_input_box.h"
 #include "ui/game_screen/modal_box.h"
 #include "ui/game_screen/tooltip.h"
 #include "ui/game_screen/window_slots.h"
@@ -19,8 +21,8 @@
 int32_t window_current_id = -1;
 int32_t window_front_id = -1;
 WINDOW_DRAG window_drag = {-1, 0, 0, 0};
-void (*window_route_edit_input)() = nullptr;
-void (*window_activate_chat_line)() = nullptr;
+void (*window_route_edit_input)() = [] { edit_list_route_input(); };
+void (*window_activate_chat_line)() = [] { edit_activate(&chat_input_box); };
 
 namespace {
 

@@ -54,9 +54,9 @@ extern int32_t window_front_id;
 void window_request_close(int32_t id);
 const std::vector<int32_t>& window_close_requests();
 
-// The edit list plugs in here: routing the typed input to the focused box once a run, and giving
-// the focus back to the chat line box when a window closes while no message entry window is open.
-// Null until the edit list installs them.
+// Routing the typed input to the focused box once a run (the edit list), and giving the focus back
+// to the chat line box when a window closes while no message entry window is open. Tests replace
+// them.
 extern void (*window_route_edit_input)();
 extern void (*window_activate_chat_line)();
 

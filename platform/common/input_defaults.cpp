@@ -36,4 +36,9 @@ ITextInput& Platform::textInput() {
   return input;
 }
 
+IClipboard& Platform::clipboard() {
+  static MemoryClipboard clipboard;
+  return clipboard;
+}
+
 }  // namespace plat

@@ -162,6 +162,7 @@ class HeadlessPlatformImpl final : public HeadlessPlatform, public common::Trans
   IModuleRegistry& modules() override { return *modules_; }
   ICursorSystem& cursors() override { return cursors_; }
   ITextInput& textInput() override { return textInput_; }
+  IClipboard& clipboard() override { return clipboard_; }
   void debugOut(std::string_view text) override;
 
   // HeadlessPlatform
@@ -176,6 +177,7 @@ class HeadlessPlatformImpl final : public HeadlessPlatform, public common::Trans
   CursorRecord& cursorRecord() override { return cursors_.record(); }
   const CursorImage* cursorImage(CursorId id) override { return cursors_.image(id); }
   ImeComposition& ime() override { return translator_.composition(); }
+  MemoryClipboard& memoryClipboard() override { return clipboard_; }
   void setRegistryValue(Hive hive, const std::string& key, const std::string& value,
                         const std::string& data) override;
   std::vector<std::string>& openedUrls() override { return urls_; }
@@ -223,6 +225,7 @@ class HeadlessPlatformImpl final : public HeadlessPlatform, public common::Trans
   MemoryDisplayImpl display_;
   HeadlessCursors cursors_;
   HeadlessTextInput textInput_;
+  MemoryClipboard clipboard_;
   std::unique_ptr<IMessageBox> box_;
   std::unique_ptr<IProcess> process_;
   std::unique_ptr<ISystemInfo> sysinfo_;

@@ -164,6 +164,20 @@ class SdlTextInput final : public ITextInput {
 // Keyboard, pointer, text and editing events to raw input records for the translator.
 void translateInput(SdlPlatform& p, const SDL_Event& e);
 
+// The desktop clipboard through SDL (UTF-8 there); the memory one while video is not up.
+class SdlClipboard final : public IClipboard {
+ public:
+  explicit SdlClipboard(SdlPlatform& p) : p_(p) {}
+  bool hasText() override;
+  std::optional<std::string> getText(size_t maxBytes) override;
+  bool setText(std::string_view cp936) override;
+  bool clear() override;
+
+ private:
+  SdlPlatform& p_;
+  MemoryClipboard fallback_;
+};
+
 class SdlMessageBox final : public IMessageBox {
  public:
   explicit SdlMessageBox(SdlPlatform& p) : p_(p) {}
@@ -193,6 +207,7 @@ class SdlPlatform final : public Platform, public common::TranslatorHost {
   IModuleRegistry& modules() override { return *modules_; }
   ICursorSystem& cursors() override { return cursors_; }
   ITextInput& textInput() override { return textInput_; }
+  IClipboard& clipboard() override { return clipboard_; }
   void debugOut(std::string_view text) override { common::debugOutToStderr(text); }
 
   WindowId mainWindowId() override { return windows_.mainWindow(); }
@@ -223,6 +238,7 @@ class SdlPlatform final : public Platform, public common::TranslatorHost {
   SdlDisplay display_;
   SdlCursors cursors_;
   SdlTextInput textInput_;
+  SdlClipboard clipboard_;
   SdlMessageBox box_;
   std::unique_ptr<IProcess> process_;
   std::unique_ptr<ISystemInfo> sysinfo_;

@@ -11,7 +11,7 @@ void note(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str());
 
 SdlPlatform::SdlPlatform()
     : mainThread_(std::this_thread::get_id()), windows_(*this), translator_(*this), pump_(*this), display_(*this),
-      cursors_(*this), textInput_(*this), box_(*this) {
+      cursors_(*this), textInput_(*this), clipboard_(*this), box_(*this) {
   // DRAW minimises a full-screen window that loses focus itself.
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
   // Closing the last window is a WM_CLOSE of its own; SDL_QUIT stays for signals.

@@ -9,8 +9,9 @@ constexpr WINDOW_SLOTS all_closed() {
   for (int32_t& id : s.ids) id = -1;
   s.settings_hover = -1;
   s.system_menu_hover = -1;
-  s.last_message_target = -1;
-  s.title_window_id = -1;
+  s.message_target = -1;
+  s.message_target_last = -1;
+  s.title_window_stored = -1;
   return s;
 }
 

@@ -57,7 +57,6 @@ enum WindowKind {
   WINDOW_GEAR,
   WINDOW_TEXT_VIEWER,
   WINDOW_NPC_LIST,
-  WINDOW_MESSAGE_TARGET,  // the private-message target: 1 or more sends the command box's text to it
   WINDOW_KINDS
 };
 
@@ -65,8 +64,9 @@ struct WINDOW_SLOTS {
   int32_t ids[WINDOW_KINDS];
   int32_t settings_hover;     // the settings window's hovered control, -1 none
   int32_t system_menu_hover;  // the system menu's hovered line, -1 none
-  int32_t last_message_target;  // the private-message target's value before its last send, -1 none
-  int32_t title_window_id;      // the title window the title box sends for, -1 none
+  int32_t message_target;       // the private-message target window, -1 closed
+  int32_t message_target_last;  // the target window's id when the last private message went
+  int32_t title_window_stored;  // the title window's id as the title box keeps it
 };
 
 extern WINDOW_SLOTS window_slots;

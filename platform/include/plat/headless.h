@@ -114,6 +114,8 @@ class HeadlessPlatform : public Platform {
   virtual const CursorImage* cursorImage(CursorId id) = 0;
   // The input method's state that text-editing events fill (tests add candidates and modes).
   virtual ImeComposition& ime() = 0;
+  // The in-memory clipboard, with its failure switches.
+  virtual MemoryClipboard& memoryClipboard() = 0;
   virtual void setRegistryValue(Hive hive, const std::string& key, const std::string& value,
                                 const std::string& data) = 0;
   virtual std::vector<std::string>& openedUrls() = 0;   // IShell::openUrl calls

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "plat/clipboard.h"
 #include "plat/cursor.h"
 #include "plat/files.h"
 #include "plat/modules.h"
@@ -235,6 +236,8 @@ class Platform {
   // delegate) show nothing, load nothing and place nothing.
   virtual ICursorSystem& cursors();
   virtual ITextInput& textInput();
+  // The clipboard; the default keeps it in memory.
+  virtual IClipboard& clipboard();
   // OutputDebugString: stderr under VELDRA_DEBUG_OUT=1 (headless: also recorded).
   virtual void debugOut(std::string_view text) = 0;
 };
