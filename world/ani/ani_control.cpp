@@ -160,8 +160,11 @@ int32_t ani_load_char_view(const char* path) {
     step = LAYERS;
     if (head.layer_count > 0 && load_layers(r, head.layer_count, map) == Step::failed) return -2;
     step = FRAMES;
-    // Each view frame holds its ten values at least.
-    r.records(head.view_frame_count, VIEW_FRAME_HEAD_SIZE, "view frames");
+    // Each view frame holds its ten values at least: a count the file cannot hold makes nothing.
+    if (uint64_t{head.view_frame_count} * VIEW_FRAME_HEAD_SIZE > r.remaining()) {
+      throw plat::MalformedInput("view frames", r.offset(), uint64_t{head.view_frame_count} * VIEW_FRAME_HEAD_SIZE,
+                                 r.remaining());
+    }
     if (head.view_frame_count > INT32_MAX || view_frames_create(static_cast<int32_t>(head.view_frame_count)) != 0) {
       system_message("Memory error");
       return -2;
