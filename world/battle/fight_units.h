@@ -15,5 +15,5 @@ extern FIGHT_UNIT fight_units[FIGHT_UNITS];
 // 1 while a battle runs.
 extern int32_t in_battle_flag;
 
-// The unit holding the id (0..19), or -1. Until the battle scene is built no unit is found.
+// The in-use unit holding the id (0..19), or -1.
 int32_t battle_find_unit(uint32_t id);
