@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#include <numeric>
 
 #include "graphics/bitmap/bitmap16.h"
 #include "graphics/primitives/gfx16.h"
@@ -27,7 +26,19 @@ int32_t points(const POLY* p) { return p == nullptr ? 0 : std::clamp(p->count, 0
 int32_t at(uint8_t index) { return index < POLY_LIST_SIZE ? index : 0; }
 
 // The greatest common divisor with math_gcd's rule: 1 when either value is 0.
-int64_t gcd_or_one(int64_t a, int64_t b) { return a == 0 || b == 0 ? 1 : std::gcd(std::llabs(a), std::llabs(b)); }
+// Plane values of far-apart points need more than 64 bits before they are reduced.
+using Wide = __int128;
+Wide wide_abs(Wide v) { return v < 0 ? -v : v; }
+Wide gcd_or_one(Wide a, Wide b) {
+  if (a == 0 || b == 0) return 1;
+  a = wide_abs(a), b = wide_abs(b);
+  while (b != 0) {
+    const Wide t = a % b;
+    a = b;
+    b = t;
+  }
+  return a;
+}
 
 void close_lists(POLY* p) {
   const int32_t n = points(p);
@@ -42,7 +53,8 @@ void close_lists(POLY* p) {
 int32_t cross_test(const int32_t* xs, const int32_t* ys, int32_t n, int32_t x, int32_t y) {
   bool pos = false, neg = false;
   for (int32_t i = 0; i < n; ++i) {
-    const int64_t c = (int64_t{xs[i + 1]} - xs[i]) * (int64_t{y} - ys[i]) - (int64_t{ys[i + 1]} - ys[i]) * (int64_t{x} - xs[i]);
+    // Differences reach 2^32, so their products are formed in double precision.
+    const double c = (double(xs[i + 1]) - xs[i]) * (double(y) - ys[i]) - (double(ys[i + 1]) - ys[i]) * (double(x) - xs[i]);
     pos |= c > 0;
     neg |= c < 0;
   }
@@ -93,17 +105,17 @@ void set_entry(POLY* p, int32_t i, int32_t x, int32_t y, int32_t base, uint32_t 
 
 // -(a x + b y + d) / (b + c), truncated; 0 when b + c is 0.
 int32_t screen_formula(PolyPlane pl, int32_t x, int32_t y) {
-  const int64_t div = int64_t{pl.b} + pl.c;
+  const Wide div = Wide{pl.b} + pl.c;
   if (div == 0) return 0;
-  const int64_t v = -(int64_t{pl.a} * x + int64_t{pl.b} * y + pl.d) / div;
-  return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+  const Wide v = -(Wide{pl.a} * x + Wide{pl.b} * y + pl.d) / div;
+  return static_cast<int32_t>(v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : v);
 }
 
 // Copy with every y lowered by a per-point height list.
 POLY lowered(const POLY* p, const int32_t* heights) {
   POLY q = *p;
   const int32_t n = points(p);
-  for (int32_t i = 0; i <= n; ++i) q.y[i] = p->y[i] - heights[i];
+  for (int32_t i = 0; i <= n; ++i) q.y[i] = gfx16_clamp32(int64_t{p->y[i]} - heights[i]);
   q.count = n;
   poly_update_extremes(&q);
   return q;
@@ -160,14 +172,18 @@ void poly_update_extremes(POLY* poly) {
 
 void poly_make_rect(POLY* poly, int32_t cx, int32_t cy, int32_t w, int32_t h) {
   if (poly == nullptr) return;
-  const int32_t xs[4] = {cx - w, cx - w, cx + w, cx + w}, ys[4] = {cy - h, cy + h, cy + h, cy - h};
+  const auto f = [](int64_t v) { return gfx16_clamp32(v); };
+  const int32_t xs[4] = {f(int64_t{cx} - w), f(int64_t{cx} - w), f(int64_t{cx} + w), f(int64_t{cx} + w)};
+  const int32_t ys[4] = {f(int64_t{cy} - h), f(int64_t{cy} + h), f(int64_t{cy} + h), f(int64_t{cy} - h)};
   for (int i = 0; i < 4; ++i) poly->x[i] = xs[i], poly->y[i] = ys[i];
   builder_common(poly, 4, cx, cy, 0, 2, 3, 1);
 }
 
 void poly_make_diamond(POLY* poly, int32_t cx, int32_t cy, int32_t w, int32_t h) {
   if (poly == nullptr) return;
-  const int32_t xs[4] = {cx - w, cx, cx + w, cx}, ys[4] = {cy, cy + h, cy, cy - h};
+  const auto f = [](int64_t v) { return gfx16_clamp32(v); };
+  const int32_t xs[4] = {f(int64_t{cx} - w), cx, f(int64_t{cx} + w), cx};
+  const int32_t ys[4] = {cy, f(int64_t{cy} + h), cy, f(int64_t{cy} - h)};
   for (int i = 0; i < 4; ++i) poly->x[i] = xs[i], poly->y[i] = ys[i];
   builder_common(poly, 4, cx, cy, 0, 2, 3, 1);
 }
@@ -189,8 +205,8 @@ void poly_set_heights(POLY* poly, int32_t top, int32_t base) {
   for (int i = 0; i < POLY_LIST_SIZE; ++i) poly->top[i] = top, poly->base[i] = base;
   poly->top_height = top;
   poly->base_height = base;
-  poly->top_a = poly->top_b = 0, poly->top_c = 1, poly->top_d = -top;
-  poly->base_a = poly->base_b = 0, poly->base_c = 1, poly->base_d = -base;
+  poly->top_a = poly->top_b = 0, poly->top_c = 1, poly->top_d = gfx16_clamp32(-int64_t{top});
+  poly->base_a = poly->base_b = 0, poly->base_c = 1, poly->base_d = gfx16_clamp32(-int64_t{base});
 }
 
 void poly_add_point(POLY* poly, int32_t x, int32_t y, int32_t base, int32_t top, uint32_t flags) {
@@ -219,21 +235,26 @@ int32_t poly_plane_from_points(POLY* poly, int32_t i, int32_t j, int32_t k) {
 
 // ---- moving ---------------------------------------------------------------------------------
 
+namespace {
+// Far-off records and positions clamp instead of overflowing.
+void add(int32_t& v, int64_t d) { v = gfx16_clamp32(v + d); }
+}  // namespace
+
 void poly_translate(POLY* poly, int32_t dx, int32_t dy, int32_t dz) {
   if (poly == nullptr) return;
   for (int32_t i = 0; i <= points(poly); ++i) {
-    poly->x[i] += dx, poly->y[i] += dy, poly->base[i] += dz, poly->top[i] += dz;
+    add(poly->x[i], dx), add(poly->y[i], dy), add(poly->base[i], dz), add(poly->top[i], dz);
   }
-  poly->centre_x += dx, poly->centre_y += dy, poly->base_height += dz, poly->top_height += dz;
+  add(poly->centre_x, dx), add(poly->centre_y, dy), add(poly->base_height, dz), add(poly->top_height, dz);
 }
 
 void poly_offset(POLY* poly, int32_t dx, int32_t dy) {
   if (poly == nullptr) return;
-  for (int32_t i = 0; i <= points(poly); ++i) poly->x[i] += dx, poly->y[i] += dy;
-  poly->centre_x += dx, poly->centre_y += dy;
+  for (int32_t i = 0; i <= points(poly); ++i) add(poly->x[i], dx), add(poly->y[i], dy);
+  add(poly->centre_x, dx), add(poly->centre_y, dy);
 }
 void poly_move_to(POLY* poly, int32_t x, int32_t y) {
-  if (poly != nullptr) poly_offset(poly, x - poly->centre_x, y - poly->centre_y);
+  if (poly != nullptr) poly_offset(poly, gfx16_clamp32(int64_t{x} - poly->centre_x), gfx16_clamp32(int64_t{y} - poly->centre_y));
 }
 void poly_move_to_origin(POLY* poly) { poly_move_to(poly, 0, 0); }
 
@@ -305,7 +326,7 @@ int32_t poly_overlap(const POLY* a, const POLY* b) {
 int32_t line_splits_poly(int32_t x1, int32_t y1, int32_t x2, int32_t y2, const POLY* poly) {
   bool pos = false, neg = false, on = false;
   for (int32_t i = 0; i < points(poly); ++i) {
-    const int64_t c = (int64_t{x2} - x1) * (int64_t{poly->y[i]} - y1) - (int64_t{y2} - y1) * (int64_t{poly->x[i]} - x1);
+    const double c = (double(x2) - x1) * (double(poly->y[i]) - y1) - (double(y2) - y1) * (double(poly->x[i]) - x1);
     pos |= c > 0, neg |= c < 0, on |= c == 0;
   }
   return (pos && neg) || on ? 1 : 0;
@@ -411,13 +432,13 @@ int32_t segments_intersect3d(PolyPoint3 a1, PolyPoint3 a2, PolyPoint3 b1, PolyPo
 // ---- planes ---------------------------------------------------------------------------------
 
 PolyPlane plane_from_points(PolyPoint3 p1, PolyPoint3 p2, PolyPoint3 p3) {
-  const int64_t ux = int64_t{p2.x} - p1.x, uy = int64_t{p2.y} - p1.y, uz = int64_t{p2.z} - p1.z;
-  const int64_t vx = int64_t{p3.x} - p1.x, vy = int64_t{p3.y} - p1.y, vz = int64_t{p3.z} - p1.z;
-  const int64_t a = uy * vz - uz * vy, b = uz * vx - ux * vz, c = ux * vy - uy * vx;
+  const Wide ux = Wide{p2.x} - p1.x, uy = Wide{p2.y} - p1.y, uz = Wide{p2.z} - p1.z;
+  const Wide vx = Wide{p3.x} - p1.x, vy = Wide{p3.y} - p1.y, vz = Wide{p3.z} - p1.z;
+  const Wide a = uy * vz - uz * vy, b = uz * vx - ux * vz, c = ux * vy - uy * vx;
   if (a == 0 && b == 0 && c == 0) return {0, 0, 0, 0};
-  const int64_t d = -(a * p1.x + b * p1.y + c * p1.z);
-  const int64_t g = gcd_or_one(gcd_or_one(gcd_or_one(a, b), c), d);
-  const auto fit = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+  const Wide d = -(a * p1.x + b * p1.y + c * p1.z);
+  const Wide g = gcd_or_one(gcd_or_one(gcd_or_one(a, b), c), d);
+  const auto fit = [](Wide v) { return static_cast<int32_t>(v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : v); };
   return {fit(a / g), fit(b / g), fit(c / g), fit(d / g)};
 }
 
@@ -493,8 +514,8 @@ int32_t poly_base_height_at(const POLY* poly, int32_t x, int32_t y) {
   const PolyPlane pl = plane_from_points({poly->x[0], poly->y[0], poly->base[0]}, {poly->x[1], poly->y[1], poly->base[1]},
                                          {poly->x[2], poly->y[2], poly->base[2]});
   if (pl.c == 0) return 0;
-  const int64_t v = -(int64_t{pl.a} * x + int64_t{pl.b} * y + pl.d) / pl.c;
-  return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+  const Wide v = -(Wide{pl.a} * x + Wide{pl.b} * y + pl.d) / pl.c;
+  return static_cast<int32_t>(v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : v);
 }
 
 int32_t poly_screen_height_at(const POLY* poly, int32_t x, int32_t y) {
@@ -548,7 +569,9 @@ void poly_convex_hull(POLY* poly) {
   int32_t order[POLY_LIST_SIZE], size = 0;
   order[size++] = start;
   taken[start] = true;
-  int32_t ref_x1 = poly->x[start], ref_y1 = poly->y[start] - 100, ref_x2 = poly->x[start], ref_y2 = poly->y[start];
+  // The first reference edge runs from 100 above the start to the start; only its direction
+  // counts, so it is kept as (0, 0) -> (0, 100), which no far-off start can overflow.
+  int32_t ref_x1 = 0, ref_y1 = 0, ref_x2 = 0, ref_y2 = 100;
   int32_t current = start;
   while (size < n) {
     int32_t best = -1, best_angle = 99999;
@@ -578,22 +601,23 @@ void diamond_cell_at(int32_t* x, int32_t* y, int32_t* column, int32_t* row, int3
   if (w <= 0 || h <= 0 || x == nullptr || y == nullptr) return;
   static constexpr int32_t kdx[5] = {0, -1, 1, -1, 1}, kdy[5] = {0, -1, -1, 1, 1};
   static constexpr int32_t kcol[5] = {0, -1, 0, -1, 0}, krow[5] = {0, -1, -1, 1, 1};
-  const int32_t c0 = (*x + w / 2) / w, r0 = ((*y + h / 2) / h) * 2;
-  const int32_t bx = c0 * w, by = (h / 2) * r0;
+  const int32_t c0 = gfx16_clamp32((int64_t{*x} + w / 2) / w), r0 = gfx16_clamp32(((int64_t{*y} + h / 2) / h) * 2);
+  const int32_t bx = gfx16_clamp32(int64_t{c0} * w), by = gfx16_clamp32(int64_t{h / 2} * r0);
   int32_t pick = 0;
   for (int32_t k = 0; k < 5; ++k) {
     POLY d{};
-    poly_make_diamond(&d, bx + kdx[k] * (w / 2), by + kdy[k] * (h / 2), w / 2, h / 2);
+    poly_make_diamond(&d, gfx16_clamp32(bx + int64_t{kdx[k]} * (w / 2)), gfx16_clamp32(by + int64_t{kdy[k]} * (h / 2)),
+                      w / 2, h / 2);
     if (poly_contains_point(*x, *y, &d)) {
       pick = k;
       break;
     }
   }
-  const int32_t col = c0 + kcol[pick], rw = r0 + krow[pick];
+  const int32_t col = gfx16_clamp32(int64_t{c0} + kcol[pick]), rw = gfx16_clamp32(int64_t{r0} + krow[pick]);
   if (column != nullptr) *column = col;
   if (row != nullptr) *row = rw;
-  *x = col * w + ((rw & 1) ? w / 2 : 0);
-  *y = (h / 2) * rw - h / 2;
+  *x = gfx16_clamp32(int64_t{col} * w + ((rw & 1) ? w / 2 : 0));
+  *y = gfx16_clamp32(int64_t{h / 2} * rw - h / 2);
 }
 
 int32_t poly_snap_cross(const POLY* poly, int32_t limit, int32_t a, int32_t b, int32_t* x, int32_t* y, int32_t* z,
@@ -601,12 +625,13 @@ int32_t poly_snap_cross(const POLY* poly, int32_t limit, int32_t a, int32_t b, i
   if (x == nullptr || y == nullptr || z == nullptr) return 0;
   // Each diagonal as a centre point and a half direction.
   PolyPoint3 centre[2] = {{*x, *y, *z}, {*x, *y, *z}};
-  const int32_t hx[2] = {a, a}, hy[2] = {b, -b};
+  const int32_t hx[2] = {a, a}, hy[2] = {b, gfx16_clamp32(-int64_t{b})};
   PolyPoint3* corners[2] = {corner1, corner2};
   int32_t bits = 0;
   for (int k = 0; k < 2; ++k) {
     const PolyPoint3 c = centre[k];
-    const PolyPoint3 e1{c.x - hx[k], c.y - hy[k], c.z}, e2{c.x + hx[k], c.y + hy[k], c.z};
+    const PolyPoint3 e1{gfx16_clamp32(int64_t{c.x} - hx[k]), gfx16_clamp32(int64_t{c.y} - hy[k]), c.z};
+    const PolyPoint3 e2{gfx16_clamp32(int64_t{c.x} + hx[k]), gfx16_clamp32(int64_t{c.y} + hy[k]), c.z};
     int32_t best = -1, best_dist = 999999;
     for (int32_t i = 0; i < points(poly); ++i) {
       const int32_t d = dist_point_line3d({poly->x[i], poly->y[i], poly->base[i]}, e1, e2);
@@ -620,7 +645,8 @@ int32_t poly_snap_cross(const POLY* poly, int32_t limit, int32_t a, int32_t b, i
   }
   PolyPoint3 p{};
   const auto end = [&](int k, int s) {
-    return PolyPoint3{centre[k].x + s * hx[k], centre[k].y + s * hy[k], centre[k].z};
+    return PolyPoint3{gfx16_clamp32(centre[k].x + int64_t{s} * hx[k]), gfx16_clamp32(centre[k].y + int64_t{s} * hy[k]),
+                      centre[k].z};
   };
   if (lines_intersect3d(end(0, -1), end(0, 1), end(1, -1), end(1, 1), &p)) *x = p.x, *y = p.y, *z = p.z;
   return bits;
@@ -652,7 +678,8 @@ int32_t poly_side_faces(const POLY* poly, int32_t x, int32_t y, int32_t* index) 
   for (int32_t i = first; i != last; i = (i + 1) % n) {
     const int32_t j = i + 1;
     const int32_t fx[5] = {poly->x[i], poly->x[j], poly->x[j], poly->x[i], poly->x[i]};
-    const int32_t fy[5] = {poly->y[i], poly->y[j], poly->y[j] - poly->base[j], poly->y[i] - poly->base[i], poly->y[i]};
+    const int32_t fy[5] = {poly->y[i], poly->y[j], gfx16_clamp32(int64_t{poly->y[j]} - poly->base[j]),
+                           gfx16_clamp32(int64_t{poly->y[i]} - poly->base[i]), poly->y[i]};
     if (cross_test(fx, fy, 4, x, y)) {
       if (index != nullptr) *index = i;
       return 1;
@@ -665,8 +692,8 @@ int32_t poly_nearest_point(int32_t x, int32_t y, const POLY* poly) {
   int32_t best = -1;
   int64_t best_d = 999999;
   for (int32_t i = 0; i < points(poly); ++i) {
-    const int64_t dx = int64_t{poly->x[i]} - x, dy = int64_t{poly->y[i]} - y;
-    if (dx * dx + dy * dy < best_d) best = i, best_d = dx * dx + dy * dy;
+    const double dx = double(poly->x[i]) - x, dy = double(poly->y[i]) - y;
+    if (dx * dx + dy * dy < best_d) best = i, best_d = static_cast<int64_t>(dx * dx + dy * dy);
   }
   return best;
 }
@@ -815,8 +842,8 @@ void poly_fill_at(int32_t x, int32_t y, const POLY* poly, uint16_t colour, BITMA
   POLY q = *poly;
   q.count = points(poly);
   for (int32_t i = 0; i <= q.count; ++i) {
-    q.x[i] += x;
-    q.y[i] += y - q.base[i];
+    add(q.x[i], x);
+    add(q.y[i], int64_t{y} - q.base[i]);
     q.base[i] = 0;
   }
   poly_convex_hull(&q);
@@ -831,7 +858,9 @@ void poly_fill_columns(const POLY* poly, uint16_t colour, BITMAP16* target) {
     xmin = std::min(xmin, poly->x[i]), xmax = std::max(xmax, poly->x[i]);
     ymin = std::min(ymin, poly->y[i]), ymax = std::max(ymax, poly->y[i]);
   }
-  for (int64_t c = xmin; c <= xmax; ++c) {
+  // Only the target's columns can show a line.
+  const int64_t last = target == nullptr ? -1 : std::min<int64_t>(xmax, int64_t{target->width} - 1);
+  for (int64_t c = std::max<int64_t>(xmin, 0); c <= last; ++c) {
     int32_t x1 = int32_t(c), y1 = gfx16_clamp32(int64_t{ymin} - 1), x2 = int32_t(c), y2 = gfx16_clamp32(int64_t{ymax} + 1);
     if (poly_clip_segment(&x1, &y1, &x2, &y2, poly) == 3) gfx16_draw_line(x1, y1, x2, y2, colour, target);
   }

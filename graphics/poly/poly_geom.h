@@ -116,6 +116,7 @@ int32_t poly_compare_depth(const POLY* a, int32_t ax, int32_t ay, int32_t az, co
 // to the target and columns to 0..width - 1.
 void poly_fill(const POLY* poly, uint16_t colour, BITMAP16* target);
 void poly_fill_at(int32_t x, int32_t y, const POLY* poly, uint16_t colour, BITMAP16* target);
+// One clipped vertical line per column of the target between the smallest and largest point x.
 void poly_fill_columns(const POLY* poly, uint16_t colour, BITMAP16* target);
 void poly_draw_post(int32_t x, int32_t y, int32_t height, BITMAP16* target);
 void poly_draw_prism(int32_t x1, int32_t y1, int32_t h1, int32_t x2, int32_t y2, int32_t h2, BITMAP16* target);
