@@ -36,6 +36,11 @@ bool inside_reference(const POLY& p, int64_t x, int64_t y) {
   return !(pos && neg);
 }
 
+const POLY& two_points() {
+  static const POLY p = from_points({{0, 0}, {10, 10}});
+  return p;
+}
+
 uint64_t frame_hash(const BITMAP16* b) {
   uint64_t h = 1469598103934665603ull;
   for (uint32_t y = 0; y < b->height; ++y) {
@@ -267,6 +272,51 @@ TEST(Poly, SnapAndSearches) {
   EXPECT_EQ((std::array<int32_t, 4>{x1, std::min(y1, y2), x2, std::max(y1, y2)}), (std::array<int32_t, 4>{50, 40, 50, 60}));
   x1 = 0, y1 = 0, x2 = 0, y2 = 100;
   EXPECT_EQ(poly_clip_segment(&x1, &y1, &x2, &y2, &p), 0);
+}
+
+TEST(Poly, SnapCrossSideFacesAndColumns) {
+  POLY p{};
+  poly_make_rect(&p, 50, 50, 10, 10);
+  // Diagonals through (42, 43): corner (40, 40) lies 2 from the first and 4 from the second.
+  struct Case {
+    int32_t limit, bits, x, y;
+  } cases[] = {{5, 3, 40, 40}, {3, 1, 44, 42}, {1, 0, 42, 43}};
+  for (const Case& c : cases) {
+    int32_t x = 42, y = 43, z = 0;
+    PolyPoint3 c1{-1, -1, -1}, c2{-1, -1, -1};
+    EXPECT_EQ(poly_snap_cross_tile(&p, c.limit, &x, &y, &z, 0, &c1, &c2), c.bits) << c.limit;
+    EXPECT_EQ(std::make_pair(x, y), std::make_pair(c.x, c.y)) << c.limit;
+    if (c.bits & 1) {
+      EXPECT_EQ(std::make_pair(c1.x, c1.y), std::make_pair(40, 40));
+    }
+    if (!(c.bits & 2)) {
+      EXPECT_EQ(c2.x, -1) << "no second corner";
+    }
+  }
+
+  poly_set_heights(&p, 0, 10);
+  int32_t index = -1;
+  EXPECT_EQ(poly_side_faces(&p, 50, 55, &index), 1);
+  EXPECT_EQ(index, 1) << "the face under the bottom edge";
+  EXPECT_EQ(poly_side_faces(&p, 50, 45, &index), 0);
+
+  POLY r{};
+  poly_make_rect(&r, 5, 4, 3, 2);
+  gfxt::Bitmap t = gfxt::make_bitmap(12, 10, 0);
+  poly_fill_columns(&r, 9, t.get());
+  for (int32_t x = 3; x <= 7; ++x) {
+    for (int32_t y = 0; y < 10; ++y) EXPECT_EQ(t->rows[y][x], (y >= 2 && y <= 6) ? 9 : 0) << x << "," << y;
+  }
+  // Far columns are not walked one by one.
+  POLY wide{};
+  poly_make_rect(&wide, 0, 4, INT32_MAX / 2, 2);
+  poly_fill_columns(&wide, 9, t.get());
+
+  // Heights from the plane through points 0, 1 and 2.
+  POLY slope = from_points({{0, 0}, {10, 0}, {0, 10}});
+  slope.base[0] = 0, slope.base[1] = 10, slope.base[2] = 0;
+  EXPECT_EQ(poly_base_height_at(&slope, 5, 3), 5);
+  EXPECT_EQ(poly_base_height_at(&two_points(), 5, 3), 0);
 }
 
 // Random convex polygons on an ellipse (corners at least 24 degrees apart), placed inside and
