@@ -27,4 +27,7 @@ int32_t media_sound(const uint8_t* image, int32_t size, int32_t volume) {
 
 }  // namespace
 
-void client_install_media_services() { mda_install_services(media_box, media_sound); }
+void client_install_media_services() {
+  mda_install_services(media_box, media_sound);
+  mda_install_system_message(show_system_message);
+}

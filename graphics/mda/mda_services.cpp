@@ -36,3 +36,21 @@ void mda_message(const char* format, ...) {
 }
 
 int32_t mda_play_sound(const uint8_t* image, int32_t size, int32_t volume) { return g_sound(image, size, volume); }
+
+namespace {
+void log_system_message(const char* text, uint8_t) { sys_log(1, text); }
+MdaSystemMessageFn g_real_system = log_system_message;
+MdaSystemMessageFn g_system = log_system_message;
+}  // namespace
+
+void mda_install_system_message(MdaSystemMessageFn fn) { g_system = g_real_system = fn ? fn : log_system_message; }
+void mda_set_system_message(MdaSystemMessageFn fn) { g_system = fn ? fn : g_real_system; }
+
+void mda_system_message(uint8_t flag, const char* format, ...) {
+  char text[512];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(text, sizeof(text), format, args);
+  va_end(args);
+  g_system(text, flag);
+}

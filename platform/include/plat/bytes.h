@@ -115,7 +115,7 @@ constexpr size_t fieldOffset(const FieldSpec (&fields)[N], std::string_view name
 
 // One field list for both directions. A record's walk, a generic lambda
 // `constexpr auto walk = [](auto& record, auto& v) {...}`, visits its fields in file order:
-// v.u8, v.u16, v.u32 or v.i32 with a member of that type, v.i32s(p, n) for an array of n i32 as
+// v.u8, v.u16, v.u32, v.i32 or v.f32 with a member of that type, v.i32s(p, n) for an array of n i32 as
 // one field, v.bytes(p, n) for n raw bytes at p, v.zeros(n) for bytes written as zero and skipped when read. FieldReader and FieldWriter run the
 // walk over a ByteReader or a ByteWriter; walkMatchesLayout proves at compile time that it steps
 // through a field table.
@@ -128,6 +128,7 @@ class FieldReader {
   void u16(uint16_t& v) { v = r_.u16(next()); }
   void u32(uint32_t& v) { v = r_.u32(next()); }
   void i32(int32_t& v) { v = r_.i32(next()); }
+  void f32(float& v) { v = r_.f32(next()); }
   void i32s(int32_t* p, size_t n) {
     const char* name = next();
     for (size_t i = 0; i < n; ++i) p[i] = r_.i32(name);
@@ -149,6 +150,7 @@ class FieldWriter {
   void u16(const uint16_t& v) { w_.u16(v); }
   void u32(const uint32_t& v) { w_.u32(v); }
   void i32(const int32_t& v) { w_.i32(v); }
+  void f32(const float& v) { w_.f32(v); }
   void i32s(const int32_t* p, size_t n) {
     for (size_t i = 0; i < n; ++i) w_.i32(p[i]);
   }
@@ -180,6 +182,7 @@ class FieldLayoutCheck {
   constexpr void u16(const uint16_t&) { step(2); }
   constexpr void u32(const uint32_t&) { step(4); }
   constexpr void i32(const int32_t&) { step(4); }
+  constexpr void f32(const float&) { step(4); }
   constexpr void i32s(const int32_t*, size_t n) { step(4 * n); }
   constexpr void bytes(const void*, size_t n) { step(n); }
   constexpr void zeros(size_t n) { step(n); }
