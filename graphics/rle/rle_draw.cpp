@@ -20,6 +20,13 @@ uint16_t load16(const uint8_t* p) {
   return v;
 }
 
+// Sprite rows are short: fixed 16-byte moves (inlined) beat a library call of variable size.
+inline void copy_pixels(uint8_t* d, const uint8_t* s, size_t n) {
+  size_t i = 0;
+  for (; i + 16 <= n; i += 16) std::memcpy(d + i, s + i, 16);
+  for (; i < n; i += 2) std::memcpy(d + i, s + i, 2);
+}
+
 struct Target {
   BITMAP16* bm = nullptr;
   uint8_t* base = nullptr;
@@ -274,7 +281,7 @@ struct Placer {
     uint16_t* row = t.row(ty);
     const uint8_t* src = px + 2 * (c0 - x - col);
     if constexpr (Op::kCopyLiterals) {
-      std::memcpy(row + c0, src, static_cast<size_t>(c1 - c0) * 2);
+      copy_pixels(reinterpret_cast<uint8_t*>(row + c0), src, static_cast<size_t>(c1 - c0) * 2);
     } else {
       for (int32_t tx = c0; tx < c1; ++tx, src += 2) op.lit(row + tx, load16(src), tx, ty);
     }
