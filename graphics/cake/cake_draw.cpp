@@ -1,5 +1,6 @@
 // Drawing cake frames: one frame, the scaled preview with its label, and the frames' extent.
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -17,7 +18,10 @@ void cake_draw_frame(int32_t x, int32_t y, int32_t, const CAKE_FRAME* frame, BIT
   if (!frame || !frame->rle || !target) return;
   // Before DRAW installs its table the plain routine draws.
   auto* draw = blit_ops.rle_draw ? blit_ops.rle_draw : rle_draw;
-  draw(x + frame->offset_x, y + frame->offset_y, frame->rle, target);
+  // Offsets come from files: a sum outside 32 bits lies off any target.
+  const int64_t px = static_cast<int64_t>(x) + frame->offset_x, py = static_cast<int64_t>(y) + frame->offset_y;
+  if (px < INT32_MIN || px > INT32_MAX || py < INT32_MIN || py > INT32_MAX) return;
+  draw(static_cast<int32_t>(px), static_cast<int32_t>(py), frame->rle, target);
 }
 
 void cake_draw_preview(int32_t x, int32_t y, int32_t w, int32_t h, const CAKE_NODE* head, BITMAP16* target) {

@@ -380,7 +380,10 @@ void blocks(int32_t n, int32_t total, int32_t* start, int32_t* size) {
 
 template <class Op>
 void draw_scaled(int32_t x, int32_t y, int32_t w, int32_t h, const RLE_IMAGE* img, BITMAP16* target, const Op& op) {
-  if (!img || !target || img->width == 0 || img->height == 0 || w <= 0 || h <= 0) return;
+  // Boxes beyond the pixel cap would overflow the block positions.
+  constexpr int32_t kMaxBox = BITMAP16_MAX_SIZE * 16;
+  if (!img || !target || img->width == 0 || img->height == 0 || w <= 0 || h <= 0 || w > kMaxBox || h > kMaxBox)
+    return;
   const Target t = of(target);
   if (static_cast<int64_t>(x) + w < 0 || static_cast<int64_t>(y) + h < 0 || x >= t.w || y >= t.h) return;
   const int32_t iw = static_cast<int32_t>(img->width), ih = static_cast<int32_t>(img->height);
