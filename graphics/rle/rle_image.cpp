@@ -158,9 +158,13 @@ bool rle_validate(const RLE_IMAGE* image) {
   if (!image) return false;
   const uint8_t* s = rle_stream(image);
   const uint32_t size = image->stream_size;
-  // The stream must parse to an end of image.
+  // The stream must parse to an end of image, and every row must start on one of its runs:
+  // the colour conversions walk the stream this way, so a row starting inside a colour word
+  // would change shape when converted.
   bool ended = false;
+  std::vector<bool> run_start(size, false);
   for (uint32_t at = 0; at + 2 <= size;) {
+    run_start[at] = true;
     const uint8_t count = s[at], code = s[at + 1];
     if (count || code == 2) {
       at += 4;
@@ -175,7 +179,7 @@ bool rle_validate(const RLE_IMAGE* image) {
   }
   if (!ended) return false;
   for (uint32_t r = 0; r < image->height; ++r) {
-    if (image->rows[r] >= size) return false;
+    if (image->rows[r] >= size || !run_start[image->rows[r]]) return false;
     uint32_t row = r;
     bool image_end = false;
     if (!validate_row(s, size, image->width, image->height, image->rows[r], row, image_end)) return false;

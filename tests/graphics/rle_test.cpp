@@ -503,6 +503,8 @@ TEST_F(Rle, MalformedStreamsAreRefused) {
       {"skip past the height", payload(2, {0, 6}, {0, 2, 0, 2, 0, 0, 0, 0, 0, 1})},
       {"literal run past the stream", payload(8, {0}, {0, 5, 1, 0, 2, 0})},
       {"no end of image", payload(2, {0}, {2, 1, 0, 0, 0, 0})},
+      // The colour word of row 0 reads as an end of row: converting it would change row 1.
+      {"row starting inside a colour word", payload(4, {0, 2}, {1, 1, 0, 0, 0, 0, 0, 1})},
       {"stream size past the file", [] {
          auto b = payload(2, {0}, {0, 1});
          b[8] = 200;
