@@ -314,7 +314,9 @@ TEST_F(Cake, ReadFrameTakesOrDropsTheCommonParts) {
   EXPECT_EQ(cake_read_frame("absent.cak", 0, &f), -1);
   EXPECT_NE(log().find("file absent.cak open error"), std::string::npos);
   EXPECT_EQ(cake_count_frames_file("absent.cak"), 0);
-  EXPECT_EQ(cake_load_frames_pak("absent.cak", &list), -2);
+  CAKE_NODE* none = reinterpret_cast<CAKE_NODE*>(&f);
+  EXPECT_EQ(cake_load_frames_pak("absent.cak", &none), -2);
+  EXPECT_EQ(none, nullptr);
 }
 
 TEST_F(Cake, PakTwinReadsTheSameList) {
