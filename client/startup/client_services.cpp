@@ -5,6 +5,8 @@
 #include "client/sound/sound_front.h"
 #include "client/startup/client_hooks.h"
 #include "client/ui/message_box.h"
+#include "engine/winfont/winfont.h"
+#include "graphics/cake/cake.h"
 #include "graphics/mda/mda_services.h"
 #include "ui/game_leave/game_leave.h"
 
@@ -30,4 +32,5 @@ int32_t media_sound(const uint8_t* image, int32_t size, int32_t volume) {
 void client_install_media_services() {
   mda_install_services(media_box, media_sound);
   mda_install_system_message(show_system_message);
+  cake_set_text_drawer(font_draw_text);
 }
