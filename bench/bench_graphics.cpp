@@ -45,15 +45,7 @@ Screens& screens() {
   return s;
 }
 
-void BM_AnchorMemcpyScreen(benchmark::State& state) {
-  std::vector<uint8_t> a(kScreenBytes, 1), b(kScreenBytes);
-  for (auto _ : state) {
-    std::memcpy(b.data(), a.data(), kScreenBytes);
-    benchmark::DoNotOptimize(b.data());
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kScreenBytes));
-}
+void BM_AnchorMemcpyScreen(benchmark::State& state) { bench_ratio::memcpyScreen(state); }
 BENCHMARK(BM_AnchorMemcpyScreen)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
 template <class F>
@@ -158,11 +150,7 @@ BENCHMARK(BM_DrawPresentSdlDummy)->UseRealTime()->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string anchor = "BM_AnchorMemcpyScreen/real_time";
-  auto pair = [&](const char* name, const char* target) {
-    return bench_ratio::Pair{std::string(name) + "/real_time", anchor, std::string("time over memcpy, ") + target,
-                             false};
-  };
+  const auto pair = [](const char* name, const char* target) { return bench_ratio::overMemcpy(name, target); };
   const int rc = bench_ratio::run(
       argc, argv,
       {pair("BM_DrawPresentMemoryDisplay", "target <= 1.5"), pair("BM_DrawPresentSdlDummy", "recorded"),

@@ -3,7 +3,9 @@
 #pragma once
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -24,6 +26,22 @@ class Reporter : public benchmark::ConsoleReporter {
   }
   std::map<std::string, double> times;
 };
+
+// The anchor most graphics figures are held against: one memcpy of an 800 x 600 16-bit screen.
+inline constexpr size_t kAnchorScreenBytes = 960000;
+inline void memcpyScreen(benchmark::State& state) {
+  std::vector<uint8_t> a(kAnchorScreenBytes, 1), b(kAnchorScreenBytes);
+  for (auto _ : state) {
+    std::memcpy(b.data(), a.data(), kAnchorScreenBytes);
+    benchmark::DoNotOptimize(b.data());
+    benchmark::ClobberMemory();
+  }
+}
+// A measured benchmark's real time over the screen memcpy's, registered as anchor.
+inline Pair overMemcpy(const std::string& measured, const std::string& target,
+                       const std::string& anchor = "BM_AnchorMemcpyScreen") {
+  return Pair{measured + "/real_time", anchor + "/real_time", "time over memcpy, " + target, false};
+}
 
 inline int run(int argc, char** argv, const std::vector<Pair>& pairs) {
   benchmark::Initialize(&argc, argv);

@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr size_t kScreenBytes = 800 * 600 * 2;
 
 int32_t present_stub(BITMAP16*) { return 0; }
 
@@ -48,14 +47,7 @@ void finish(BITMAP16* bm) {
   draw_present_slot(bm);
 }
 
-void BM_AnchorMemcpyScreen(benchmark::State& state) {
-  std::vector<uint8_t> a(kScreenBytes, 1), b(kScreenBytes);
-  for (auto _ : state) {
-    std::memcpy(b.data(), a.data(), kScreenBytes);
-    benchmark::DoNotOptimize(b.data());
-    benchmark::ClobberMemory();
-  }
-}
+void BM_AnchorMemcpyScreen(benchmark::State& state) { bench_ratio::memcpyScreen(state); }
 
 // A pass in the middle of the wipe: every row drawing its full 255-pixel gradient.
 void BM_DissolvePass(benchmark::State& state) {
@@ -99,11 +91,7 @@ BENCHMARK(BM_ZoomPass)->UseRealTime()->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string anchor = "BM_AnchorMemcpyScreen/real_time";
-  auto pair = [&](const char* name, const char* target) {
-    return bench_ratio::Pair{std::string(name) + "/real_time", anchor, std::string("time over memcpy, ") + target,
-                             false};
-  };
+  const auto pair = [](const char* name, const char* target) { return bench_ratio::overMemcpy(name, target); };
   return bench_ratio::run(argc, argv,
                           {pair("BM_DissolvePass", "target <= 3"), pair("BM_FadePass", "target <= 4"),
                            pair("BM_ZoomPass", "target <= 6")});

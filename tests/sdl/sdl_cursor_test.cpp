@@ -7,40 +7,17 @@
 
 #include "plat/platform.h"
 #include "plat/test.h"
-#include "tests/support/temp_game_dir.h"
+#include "tests/sdl/sdl_window_fixture.h"
 #include "tools/curwrite/curwrite.h"
 
 namespace {
 
-class SdlCursors : public ::testing::Test {
+class SdlCursors : public SdlWindowTest {
  protected:
-  void SetUp() override {
-    plat::test::setExitHandler(true);
-    setenv("VELDRA_GAME_DIR", dir.path().c_str(), 1);
-    setenv("VELDRA_PLATFORM", "sdl", 1);
-    for (const char* driver : {"dummy", "offscreen"}) {
-      setenv("SDL_VIDEODRIVER", driver, 1);
-      plat::reloadEnvironment();
-      plat::installFromEnvironment();
-      plat::WindowDesc d;
-      d.titleCp936 = "cursor";
-      d.pos = plat::Point{0, 0};
-      window = plat::get().windows().create(d);
-      if (window != plat::kNoWindow) return;
-    }
-  }
-  void TearDown() override {
-    plat::install(nullptr);
-    for (const char* v : {"VELDRA_GAME_DIR", "VELDRA_PLATFORM", "SDL_VIDEODRIVER"}) unsetenv(v);
-    plat::reloadEnvironment();
-    plat::test::setExitHandler(false);
-  }
+  SdlCursors() : SdlWindowTest("cursor") {}
   void write(const std::string& name, const std::vector<uint8_t>& bytes) {
     dir.write(name, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
   }
-
-  veldra_test::TempGameDir dir;
-  plat::WindowId window = plat::kNoWindow;
 };
 
 TEST_F(SdlCursors, FilesBecomeCursorsAndBadFilesGiveNone) {
