@@ -19,6 +19,7 @@
 #include "graphics/pixel_ops/pixel_ops.h"
 #include "plat/crt.h"
 #include "tests/client/task_fixture.h"
+#include "tests/support/ppm_dump.h"
 
 namespace {
 
@@ -356,15 +357,10 @@ TEST_F(Transitions, Dump) {
     r.run();
     for (size_t i = 0; i < shown.size(); ++i) {
       char name[64];
-      std::snprintf(name, sizeof name, "/transition_%s_%02zu.ppm", r.name, i);
-      std::ofstream out(std::string(folder) + name, std::ios::binary);
-      out << "P6\n" << W << ' ' << H << "\n255\n";
-      for (uint16_t p : shown[i].pixels) {
-        const uint32_t rgb = pixel_ops.unpack_rgb(p);
-        const char px[3] = {static_cast<char>(rgb >> 16), static_cast<char>(rgb >> 8), static_cast<char>(rgb)};
-        out.write(px, 3);
-      }
-      ASSERT_TRUE(out.good()) << name;
+      std::snprintf(name, sizeof name, "transition_%s_%02zu.ppm", r.name, i);
+      const std::vector<uint16_t>& pixels = shown[i].pixels;
+      const auto rgb = [&](int32_t x, int32_t y) { return pixel_ops.unpack_rgb(pixels[static_cast<size_t>(y) * W + x]); };
+      ASSERT_TRUE(veldra_test::dumpPpm(name, W, H, rgb)) << name;
     }
     std::printf("%s: %zu pictures in %s\n", r.name, shown.size(), folder);
   }

@@ -15,6 +15,7 @@
 #include "graphics/bitmap/bitmap16.h"
 #include "plat/files.h"
 #include "tests/support/text_fixture.h"
+#include "tests/support/ppm_dump.h"
 
 namespace {
 
@@ -408,23 +409,6 @@ TEST_F(EditBox, Draw) {
   bitmap16_free(&bm);
 }
 
-// With VELDRA_TEST_DUMP=<folder> the sheet is written there as edit_box_sheet.ppm.
-void dumpSheet(const BITMAP16* bm) {
-  const char* folder = std::getenv("VELDRA_TEST_DUMP");
-  if (!folder || !*folder) return;
-  const std::string path = std::string(folder) + "/edit_box_sheet.ppm";
-  std::ofstream out(path, std::ios::binary);
-  out << "P6\n" << bm->width << ' ' << bm->height << "\n255\n";
-  for (uint32_t y = 0; y < bm->height; ++y)
-    for (uint32_t x = 0; x < bm->width; ++x) {
-      const uint16_t p = bm->rows[y][x];  // 565
-      const char px[3] = {static_cast<char>((p >> 11) << 3), static_cast<char>(((p >> 5) & 63) << 2),
-                          static_cast<char>((p & 31) << 3)};
-      out.write(px, 3);
-    }
-  std::printf("edit box sheet: %s\n", path.c_str());
-}
-
 uint64_t fnv1a(const BITMAP16* bm) {
   uint64_t h = 1469598103934665603ull;
   for (uint32_t y = 0; y < bm->height; ++y)
@@ -474,7 +458,7 @@ TEST_F(EditBox, Sheet) {
     b->blink_time = plat::tier0::floatTime();
     EXPECT_EQ(b->draw(bm), CTL_OK);
   }
-  dumpSheet(bm);
+  veldra_test::dumpPpm("edit_box_sheet.ppm", bm);
   const uint64_t hash = fnv1a(bm);
   std::printf("edit box sheet hash: %016llx\n", static_cast<unsigned long long>(hash));
   EXPECT_EQ(hash, 0x5376388640a88153ull);

@@ -9,6 +9,7 @@
 #include "engine/winfont/winfont.h"
 #include "plat/cp936.h"
 #include "tests/engine/emote_fixture.h"
+#include "tests/support/ppm_dump.h"
 
 namespace {
 
@@ -37,22 +38,6 @@ const SheetText kTexts[] = {
 uint64_t fnv1a(const uint8_t* p, size_t n, uint64_t h = 1469598103934665603ull) {
   for (size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 1099511628211ull;
   return h;
-}
-
-void write_ppm(const std::string& name, int32_t w, int32_t h, const std::function<uint32_t(int32_t, int32_t)>& rgb) {
-  const char* folder = std::getenv("VELDRA_TEST_DUMP");
-  if (!folder || !*folder) return;
-  const std::string path = std::string(folder) + "/" + name;
-  std::ofstream out(path, std::ios::binary);
-  out << "P6\n" << w << ' ' << h << "\n255\n";
-  for (int32_t y = 0; y < h; ++y) {
-    for (int32_t x = 0; x < w; ++x) {
-      const uint32_t c = rgb(x, y);
-      const char px[3] = {static_cast<char>(c >> 16), static_cast<char>(c >> 8), static_cast<char>(c)};
-      out.write(px, 3);
-    }
-  }
-  std::printf("sample sheet: %s\n", path.c_str());
 }
 
 class EmoteSheet : public emote_test::EmoteFixture {
@@ -123,7 +108,7 @@ TEST_F(EmoteSheet, Software) {
   EXPECT_EQ(h, 0xb8e9e25774ccecf7ull) << std::hex << h;
   if (use_real_font()) {
     software_sheet(sheet.get());
-    write_ppm("emote_sheet_software.ppm", 800, 600, [&](int32_t x, int32_t y) {
+    veldra_test::dumpPpm("emote_sheet_software.ppm", 800, 600, [&](int32_t x, int32_t y) {
       return pixel_ops.unpack_rgb(sheet->rows[y][x]);
     });
   }
@@ -137,7 +122,7 @@ TEST_F(EmoteSheet, Gdi) {
   EXPECT_EQ(h, 0x7a9d05f68dfd609bull) << std::hex << h;
   if (use_real_font()) {
     gdi_sheet(sheet);
-    write_ppm("emote_sheet_gdi.ppm", 800, 600, [&](int32_t x, int32_t y) { return sheet.pixel(x, y); });
+    veldra_test::dumpPpm("emote_sheet_gdi.ppm", 800, 600, [&](int32_t x, int32_t y) { return sheet.pixel(x, y); });
   }
 }
 

@@ -12,6 +12,7 @@
 #include "graphics/pixel_ops/pixel_ops.h"
 #include "plat/glyphs.h"
 #include "tests/support/text_fixture.h"
+#include "tests/support/ppm_dump.h"
 
 namespace {
 
@@ -144,22 +145,6 @@ SheetInk sheetInk(const BITMAP16* bm, int x0, int y0, int x1, int y1, uint16_t b
   return ink;
 }
 
-// With VELDRA_TEST_DUMP=<folder>, the sheet is written there as winfont_sheet.ppm for a person.
-void dumpSheet(const BITMAP16* bm) {
-  const char* folder = std::getenv("VELDRA_TEST_DUMP");
-  if (!folder || !*folder) return;
-  const std::string path = std::string(folder) + "/winfont_sheet.ppm";
-  std::ofstream out(path, std::ios::binary);
-  out << "P6\n" << bm->width << ' ' << bm->height << "\n255\n";
-  for (int row = 0; row < static_cast<int>(bm->height); ++row)
-    for (int col = 0; col < static_cast<int>(bm->width); ++col) {
-      const uint32_t rgb = pixel_ops.unpack_rgb(bm->rows[row][col]);
-      const char px[3] = {static_cast<char>(rgb >> 16), static_cast<char>(rgb >> 8), static_cast<char>(rgb)};
-      out.write(px, 3);
-    }
-  std::printf("sample sheet: %s\n", path.c_str());
-}
-
 // Every size, ASCII and Chinese, each colour, outline, shadow, blend and opaque text on one sheet:
 // each line advances by its cells, inks only its own band and uses the colours it asks for.
 TEST_F(WinfontFreeType, SampleSheet) {
@@ -222,7 +207,7 @@ TEST_F(WinfontFreeType, SampleSheet) {
   EXPECT_EQ(opaqueInk.count, (opaqueEnd - 4) * 16);
   EXPECT_TRUE(opaqueInk.has(opaque));
   EXPECT_TRUE(opaqueInk.has(font.colours[0]));
-  dumpSheet(bm);
+  veldra_test::dumpPpm("winfont_sheet.ppm", bm);
   bitmap16_free(&bm);
 }
 

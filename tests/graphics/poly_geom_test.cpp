@@ -15,6 +15,7 @@
 #include "graphics/primitives/gfx16.h"
 #include "graphics/primitives/gfx16_lines.h"
 #include "tests/graphics/owned_bitmap.h"
+#include "tests/support/ppm_dump.h"
 
 namespace {
 
@@ -47,21 +48,6 @@ uint64_t frame_hash(const BITMAP16* b) {
     for (uint32_t x = 0; x < b->width; ++x) h = (h ^ b->rows[y][x]) * 1099511628211ull;
   }
   return h;
-}
-
-void dump(const BITMAP16* b, const char* name) {
-  const char* folder = std::getenv("VELDRA_TEST_DUMP");
-  if (!folder || !*folder) return;
-  std::ofstream out(std::string(folder) + "/" + name, std::ios::binary);
-  out << "P6\n" << b->width << " " << b->height << "\n255\n";
-  for (uint32_t y = 0; y < b->height; ++y) {
-    for (uint32_t x = 0; x < b->width; ++x) {
-      const uint16_t p = b->rows[y][x];
-      const char rgb[3] = {static_cast<char>((p >> 11) << 3), static_cast<char>(((p >> 5) & 63) << 2),
-                           static_cast<char>((p & 31) << 3)};
-      out.write(rgb, 3);
-    }
-  }
 }
 
 TEST(Poly, ContainmentCountsEdgesAndNeedsThreePoints) {
@@ -390,7 +376,7 @@ TEST(Poly, Sheet) {
     }
   }
   poly_draw_prism(200, 110, 20, 230, 100, 30, sheet.get());
-  dump(sheet.get(), "poly_sheet.ppm");
+  veldra_test::dumpPpm("poly_sheet.ppm", sheet.get());
   EXPECT_EQ(frame_hash(sheet.get()), 7685035498361581690u);
 }
 

@@ -18,6 +18,7 @@
 #include "tests/graphics/gfx_test_support.h"
 #include "tests/graphics/picture_file_test.h"
 #include "tests/graphics/rle_test_support.h"
+#include "tests/support/ppm_dump.h"
 #include "tools/mkpak/mkpak.h"
 
 namespace {
@@ -537,20 +538,6 @@ uint64_t fnv(const BITMAP16* b) {
   return h;
 }
 
-void dump_ppm(const BITMAP16* b, const char* name) {
-  const char* folder = std::getenv("VELDRA_TEST_DUMP");
-  if (!folder || !*folder) return;
-  std::ofstream out(std::string(folder) + "/" + name, std::ios::binary);
-  out << "P6\n" << b->width << " " << b->height << "\n255\n";
-  for (uint32_t y = 0; y < b->height; ++y)
-    for (uint32_t x = 0; x < b->width; ++x) {
-      int r, g, bl;
-      pixel_ops.unpack(b->rows[y][x], &r, &g, &bl);
-      const char rgb[3] = {static_cast<char>(r), static_cast<char>(g), static_cast<char>(bl)};
-      out.write(rgb, 3);
-    }
-}
-
 std::vector<std::string> sheet_labels;
 void label_bar(int32_t x, int32_t y, BITMAP16* t) {
   for (int32_t r = y; r < y + 12; ++r)
@@ -600,7 +587,7 @@ TEST_F(Rle, Sheet) {
   cake_free_frame_list(&head);
   // scale = min(120 / 36, 70 / 36); "1.944" is five characters: x = 250 + 120 - 44.
   EXPECT_EQ(sheet_labels, (std::vector<std::string>{"0,0 ~Z2", "326,232 ~C0~O31.944~C0~O0"}));
-  dump_ppm(sheet.get(), "rle_sheet.ppm");
+  veldra_test::dumpPpm("rle_sheet.ppm", sheet.get());
   EXPECT_EQ(fnv(sheet.get()), 2118082601651497789ull) << "golden frame hash";
 }
 

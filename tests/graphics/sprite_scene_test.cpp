@@ -13,6 +13,7 @@
 #include "graphics/primitives/gfx16_boxes.h"
 #include "tests/graphics/gfx_test_support.h"
 #include "tests/graphics/img256_reference.h"
+#include "tests/support/ppm_dump.h"
 #include "tools/mdawriter/mdapack.h"
 
 namespace {
@@ -60,20 +61,9 @@ class Img256DrawScene : public gfxt::MediaFixture {
   }
 
   static void dump(const BITMAP16* b, int frame) {
-    const char* folder = std::getenv("VELDRA_TEST_DUMP");
-    if (!folder || !*folder) return;
     char name[64];
-    std::snprintf(name, sizeof(name), "/sprite_scene_%02d.ppm", frame);
-    std::ofstream out(std::string(folder) + name, std::ios::binary);
-    out << "P6\n" << b->width << " " << b->height << "\n255\n";
-    for (uint32_t y = 0; y < b->height; ++y) {
-      for (uint32_t x = 0; x < b->width; ++x) {
-        const uint16_t p = b->rows[y][x];
-        const char rgb[3] = {static_cast<char>((p >> 11) << 3), static_cast<char>(((p >> 5) & 63) << 2),
-                             static_cast<char>((p & 31) << 3)};
-        out.write(rgb, 3);
-      }
-    }
+    std::snprintf(name, sizeof(name), "sprite_scene_%02d.ppm", frame);
+    veldra_test::dumpPpm(name, b);
   }
 };
 
