@@ -9,6 +9,7 @@
 #include "engine/winfont/winfont.h"
 #include "graphics/bitmap/bitmap16.h"
 #include "graphics/frame_cmd/frame_cmd.h"
+#include "graphics/primitives/gfx16_lines.h"
 #include "plat/cp936.h"
 
 namespace {
@@ -71,7 +72,7 @@ TextSize measure_text(std::u16string_view text) {
 EmoteMeasure::EmoteMeasure() { software_widths = !canvas_path(); }
 
 TextSize EmoteMeasure::measure_char(char16_t c) {
-  if (!canvas_path()) return {c < 129 ? 6 : 12, 19};
+  if (!canvas_path()) return soft_measure(std::u16string_view(&c, 1));
   return measure_text(std::u16string_view(&c, 1));
 }
 
@@ -120,11 +121,7 @@ void draw_line(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint16_t colour) 
   BITMAP16* t = mg.target;
   if (!t) return;
   // The target's own size: it need not be the 800 x 600 screen.
-  plat::forEachLinePoint(x1, y1, x2, y2, [&](int32_t x, int32_t y) {
-    if (x >= 0 && y >= 0 && static_cast<uint32_t>(x) < t->width && static_cast<uint32_t>(y) < t->height) {
-      t->rows[y][x] = colour;
-    }
-  });
+  plat::forEachLinePoint(x1, y1, x2, y2, [&](int32_t x, int32_t y) { gfx16_put_pixel_clipped(x, y, colour, t); });
 }
 
 void draw_picture(const std::string& name, int32_t x, int32_t y, const PIXEL_BLOCK24* background) {
