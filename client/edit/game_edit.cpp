@@ -62,11 +62,7 @@ void send_text(uint32_t id, int32_t arg, const char* text) {
 void say_or_mail(const char* text) {
   if (window_slots.message_target < 1) {
     MODAL_BOX_HANDLER = nullptr;
-    edit_activate(&chat_input_box);
-    input_clear_chars();
-    input_clear_keys();
-    frame_input.key_code = 0;
-    frame_input.scan_code = 0;
+    edit_activate(&chat_input_box);  // also drops the frame's typed characters and keys
     send_text(MSG_CHAT_SAY, 0, text);
   } else {
     chat_send_mail(text, frame_input.own_char_id, chat_input_state.target_id);

@@ -4,22 +4,13 @@
 
 #include "core/reset/module_resets.h"
 #include "graphics/mda/mda.h"
+#include "graphics/mda/mda_names.h"
 #include "graphics/mda/mda_services.h"
 #include "plat/platform.h"
 
 std::vector<SYSTEM_MEDIA_ENTRY> system_media;
 
 namespace {
-
-bool same_name(const std::string& a, const char* b) {
-  size_t i = 0;
-  for (; i < a.size() && b[i]; ++i) {
-    const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    const auto fx = (x >= 'A' && x <= 'Z') ? x + 32 : x, fy = (y >= 'A' && y <= 'Z') ? y + 32 : y;
-    if (fx != fy) return false;
-  }
-  return i == a.size() && !b[i];
-}
 
 void free_frames(std::vector<uint8_t*>& frames) {
   for (uint8_t*& f : frames) mda_frame_buffer_free(&f);
@@ -64,14 +55,14 @@ int32_t system_media_read_frames(const char* name) {
 
 int32_t system_media_handle(const char* name) {
   for (const SYSTEM_MEDIA_ENTRY& e : system_media) {
-    if (name && e.handle != -1 && same_name(e.name, name)) return e.handle;
+    if (name && e.handle != -1 && mda_name_equal(e.name.c_str(), e.name.size(), name)) return e.handle;
   }
   return -1;
 }
 
 const std::vector<uint8_t*>* system_media_frames(const char* name) {
   for (const SYSTEM_MEDIA_ENTRY& e : system_media) {
-    if (name && e.handle == -1 && same_name(e.name, name)) return &e.frames;
+    if (name && e.handle == -1 && mda_name_equal(e.name.c_str(), e.name.size(), name)) return &e.frames;
   }
   return nullptr;
 }

@@ -22,11 +22,5 @@ inline void res_decode_field(uint32_t type_code, uint64_t width, const uint8_t* 
     f.text_length = static_cast<uint32_t>(width);
     return;
   }
-  switch (width) {
-    case 1: f.value = res_le(p, 1); break;
-    case 2: f.value = res_le(p, 2); break;
-    case 4: f.value = res_le(p, 4); break;
-    case 8: f.value = res_le(p, 8); break;
-    default: break;
-  }
+  f.value = res_le(p, width);
 }

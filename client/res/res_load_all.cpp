@@ -44,8 +44,8 @@ void put(char (&dst)[N], const RES_FIELD& f, size_t limit = N) {
   std::memcpy(dst, f.text, n);
 }
 
-// Reads one table into out (emptied first): every complete record, each field through
-// res_read_field, handed to store(field index, field, entry). The header's counts and offsets are
+// Reads one table into out (emptied first): every complete record, each field decoded as
+// res_read_field does (res_decode_field), handed to store(field index, field, entry). The header's counts and offsets are
 // checked against the file before anything is read. Fields a record does not have stay zero.
 // min_records > 0: fewer declared or complete records fails the table. Logs why it fails.
 // kept: bit i set when the table keeps field i (the others are stepped over).
