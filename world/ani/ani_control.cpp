@@ -104,7 +104,7 @@ Step load_view_frame(plat::ByteReader& r, VIEW_FRAME& frame, const std::array<in
   try {
     for (std::vector<int32_t>& t : frame.tables) t.assign(n, 0);
   } catch (const std::bad_alloc&) {
-    for (std::vector<int32_t>& t : frame.tables) std::vector<int32_t>().swap(t);
+    view_frame_free_tables(frame);
     system_message("Memory error");
     return Step::failed;
   }
@@ -114,7 +114,7 @@ Step load_view_frame(plat::ByteReader& r, VIEW_FRAME& frame, const std::array<in
       if (k != 0) continue;
       const int32_t id = mapped(map, v);
       if (!id_usable(id)) {
-        for (std::vector<int32_t>& t : frame.tables) std::vector<int32_t>().swap(t);
+        view_frame_free_tables(frame);
         system_message("Handle error");
         return Step::failed;
       }
@@ -176,9 +176,7 @@ int32_t ani_load_char_view(const char* path) {
   } catch (const plat::MalformedInput&) {
     if (step == CHARS) std::vector<CHAR_VIEW_DATA>().swap(char_view_data);
     if (step == LAYERS) std::vector<LAYER_VIEW_DATA>().swap(layer_view_data);
-    if (frame != nullptr) {
-      for (std::vector<int32_t>& t : frame->tables) std::vector<int32_t>().swap(t);
-    }
+    if (frame != nullptr) view_frame_free_tables(*frame);
     mda_system_message(1, "Can Read file %s", path);
     return -2;
   }

@@ -10,4 +10,8 @@ int32_t view_frames_create(int32_t n) {
   return 0;
 }
 
+void view_frame_free_tables(VIEW_FRAME& frame) {
+  for (std::vector<int32_t>& t : frame.tables) std::vector<int32_t>().swap(t);
+}
+
 static const ModuleReset k_reset("view frames", [] { view_frames.clear(); });

@@ -16,3 +16,6 @@ extern std::vector<VIEW_FRAME> view_frames;
 // Replaces the list with n zeroed frames whose tables are empty; 0, or -1 for a negative n
 // (the list is then left alone).
 int32_t view_frames_create(int32_t n);
+
+// Returns one frame's seven tables' memory, leaving them empty.
+void view_frame_free_tables(VIEW_FRAME& frame);
