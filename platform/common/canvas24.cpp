@@ -41,6 +41,12 @@ uint16_t glyphCode(std::string_view s, size_t i, size_t& len, bool& half) {
   return static_cast<uint16_t>(b << 8 | (half ? 0 : static_cast<uint8_t>(s[i + 1])));
 }
 
+void put(uint8_t* p, uint32_t rgb) {
+  p[0] = static_cast<uint8_t>(rgb);
+  p[1] = static_cast<uint8_t>(rgb >> 8);
+  p[2] = static_cast<uint8_t>(rgb >> 16);
+}
+
 }  // namespace
 
 Canvas24::Canvas24(int32_t width, int32_t height, bool bottomUp) : bottomUp_(bottomUp) {
@@ -69,17 +75,16 @@ uint32_t Canvas24::pixel(int32_t x, int32_t y) const {
 void Canvas24::setPixel(int32_t x, int32_t y, uint32_t rgb) {
   uint8_t* r = row(y);
   if (!r || x < 0 || x >= width_) return;
-  uint8_t* p = r + static_cast<size_t>(x) * 3;
-  p[0] = static_cast<uint8_t>(rgb);
-  p[1] = static_cast<uint8_t>(rgb >> 8);
-  p[2] = static_cast<uint8_t>(rgb >> 16);
+  put(r + static_cast<size_t>(x) * 3, rgb);
 }
 
 void Canvas24::fill(const Rect& r, uint32_t rgb) {
   const int32_t x0 = std::max(r.left, 0), x1 = std::min(r.right, width_);
   const int32_t y0 = std::max(r.top, 0), y1 = std::min(r.bottom, height_);
+  // Clipped once; each row is then written straight through.
   for (int32_t y = y0; y < y1; ++y) {
-    for (int32_t x = x0; x < x1; ++x) setPixel(x, y, rgb);
+    uint8_t* p = row(y) + static_cast<size_t>(x0) * 3;
+    for (int32_t x = x0; x < x1; ++x, p += 3) put(p, rgb);
   }
 }
 
@@ -95,7 +100,8 @@ void Canvas24::pattern(const Rect& r, const uint8_t rows[8], uint32_t ink, uint3
   const int32_t x0 = std::max(r.left, 0), x1 = std::min(r.right, width_);
   const int32_t y0 = std::max(r.top, 0), y1 = std::min(r.bottom, height_);
   for (int32_t y = y0; y < y1; ++y) {
-    for (int32_t x = x0; x < x1; ++x) setPixel(x, y, (rows[y & 7] & (0x80 >> (x & 7))) ? ink : paper);
+    uint8_t* p = row(y) + static_cast<size_t>(x0) * 3;
+    for (int32_t x = x0; x < x1; ++x, p += 3) put(p, (rows[y & 7] & (0x80 >> (x & 7))) ? ink : paper);
   }
 }
 
