@@ -1,13 +1,14 @@
-// The four screen bitmaps, made and freed by DRAW.
+// The five screen bitmaps, made and freed by DRAW.
 #include "graphics/bitmap/screen_buffers.h"
 
 BITMAP16* screen_back = nullptr;
 BITMAP16* screen_new = nullptr;
 BITMAP16* screen_work = nullptr;
 BITMAP16* screen_saved = nullptr;
+BITMAP16* screen_front_copy = nullptr;
 
 namespace {
-BITMAP16** const kScreens[] = {&screen_back, &screen_new, &screen_work, &screen_saved};
+BITMAP16** const kScreens[] = {&screen_back, &screen_new, &screen_work, &screen_saved, &screen_front_copy};
 }  // namespace
 
 int screen_buffers_create() {
