@@ -24,6 +24,7 @@ using OutMember = Member<JpegOutKernelFn>;
 using InMember = Member<JpegEncodeInFn>;
 
 #define VPX_OUT(k) OutMember{#k, fwd_out<jcodec::k>, nullptr}
+#define VPX_OUT2(k) OutMember{#k, fwd_out<jcodec::k>, fwd_out<jcodec::k##_avx2>}
 #define VPX_IN(k) InMember{#k, fwd_in<jcodec::k>, nullptr}
 
 enum Out {
@@ -32,11 +33,11 @@ enum Out {
 };
 const OutMember kOut[kOutCount] = {
     VPX_OUT(gray_block_to_gray_v64), VPX_OUT(ycc_to_rgb_block_v64),  VPX_OUT(ycc_to_bgr_block_v64),
-    VPX_OUT(ycc_h2v1_to_rgb_v64),    VPX_OUT(ycc_h2v1_to_bgr_v64),   VPX_OUT(ycc_h2v1_to_rgb_v64x),
-    VPX_OUT(ycc_h2v1_to_bgr_v64x),   VPX_OUT(ycc_h2v2_to_rgb_v64),   VPX_OUT(ycc_h2v2_to_bgr_v64),
-    VPX_OUT(ycc_to_rgba_block_v64),  VPX_OUT(ycc_h2v1_to_rgba_v64),  VPX_OUT(ycc_h2v2_to_rgba_v64),
-    VPX_OUT(ycc_h2v1_to_422_v64),    VPX_OUT(ycc4_to_quad_block_v64), VPX_OUT(ycc4_to_quad_h2v1_v64),
-    VPX_OUT(ycc4_to_quad_h2v2_v64),
+    VPX_OUT2(ycc_h2v1_to_rgb_v64),    VPX_OUT2(ycc_h2v1_to_bgr_v64),   VPX_OUT2(ycc_h2v1_to_rgb_v64x),
+    VPX_OUT2(ycc_h2v1_to_bgr_v64x),   VPX_OUT2(ycc_h2v2_to_rgb_v64),   VPX_OUT2(ycc_h2v2_to_bgr_v64),
+    VPX_OUT(ycc_to_rgba_block_v64),  VPX_OUT2(ycc_h2v1_to_rgba_v64),  VPX_OUT2(ycc_h2v2_to_rgba_v64),
+    VPX_OUT(ycc_h2v1_to_422_v64),    VPX_OUT(ycc4_to_quad_block_v64), VPX_OUT2(ycc4_to_quad_h2v1_v64),
+    VPX_OUT2(ycc4_to_quad_h2v2_v64),
 };
 
 enum In {
@@ -51,6 +52,7 @@ const InMember kIn[kInCount] = {
 };
 
 #undef VPX_OUT
+#undef VPX_OUT2
 #undef VPX_IN
 
 template <typename Fn, size_t N>

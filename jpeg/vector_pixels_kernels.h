@@ -26,6 +26,18 @@ void ycc4_to_quad_block_v64(const int16_t* b, uint8_t* out, ptrdiff_t step);
 void ycc4_to_quad_h2v1_v64(const int16_t* b, uint8_t* out, ptrdiff_t step);
 void ycc4_to_quad_h2v2_v64(const int16_t* b, uint8_t* out, ptrdiff_t step);
 
+// ---- decoder side, AVX2 twins (only after the processor check) ----
+void ycc_h2v1_to_rgb_v64_avx2(const int16_t* b, uint8_t* out, ptrdiff_t step);
+void ycc_h2v1_to_bgr_v64_avx2(const int16_t* b, uint8_t* out, ptrdiff_t step);
+void ycc_h2v1_to_rgb_v64x_avx2(const int16_t* b, uint8_t* out, ptrdiff_t step);
+void ycc_h2v1_to_bgr_v64x_avx2(const int16_t* b, uint8_t* out, ptrdiff_t step);
+void ycc_h2v2_to_rgb_v64_avx2(const int16_t* b, uint8_t* out, ptrdiff_t step);
+void ycc_h2v2_to_bgr_v64_avx2(const int16_t* b, uint8_t* out, ptrdiff_t step);
+void ycc_h2v1_to_rgba_v64_avx2(const int16_t* b, uint8_t* out, ptrdiff_t step);
+void ycc_h2v2_to_rgba_v64_avx2(const int16_t* b, uint8_t* out, ptrdiff_t step);
+void ycc4_to_quad_h2v1_v64_avx2(const int16_t* b, uint8_t* out, ptrdiff_t step);
+void ycc4_to_quad_h2v2_v64_avx2(const int16_t* b, uint8_t* out, ptrdiff_t step);
+
 // ---- encoder side, SSE2 ----
 void gray_to_block_v64(const uint8_t* px, ptrdiff_t step, int16_t* b);
 void rgb_to_ycc_block_v64(const uint8_t* px, ptrdiff_t step, int16_t* b);

@@ -97,7 +97,7 @@ constexpr Placement placement(int reg, int stream) {
       if (n % 3 == stream && kmin < 0) kmin = n / 3;
     }
     if (kmin < 0) continue;
-    const int da = kmin / 2, db = (kmin + 1) / 2;
+    const int da = kmin / 2, db = kmin < 7 ? (kmin + 1) / 2 : 3;  // k = 7 is alone in its half
     dsel[2 * h] = da;
     dsel[2 * h + 1] = db;
     for (int pos = 4 * h; pos < 4 * h + 4; ++pos) {
