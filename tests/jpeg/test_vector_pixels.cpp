@@ -486,6 +486,9 @@ TEST(JpegVectorPixels, EncoderMembersEqualTheGenericSlots) {
 TEST(JpegVectorPixels, InstallFollowsTheClassMap) {
   JPEG_DISPATCH_TABLE generic{};
   jcodec::JpegInitKernelsGeneric(&generic);
+  struct Unforce {
+    ~Unforce() { jpeg_force_sse2(false); }
+  } unforce;
   for (bool force : {true, false}) {
     jpeg_force_sse2(force);
     for (int cls = 0; cls <= 7; ++cls) {
@@ -557,7 +560,6 @@ TEST(JpegVectorPixels, InstallFollowsTheClassMap) {
       EXPECT_EQ(a.bytes, d.bytes);
     }
   }
-  jpeg_force_sse2(false);
 }
 
 }  // namespace
