@@ -216,6 +216,7 @@ TEST_F(CharacterCreate, AMissingPreviewIsReportedAndTheScreenStillOpens) {
   scheduleClick(elapsedMs() + 200);  // closes the box
   EXPECT_EQ(task_create_character(), -2);
   EXPECT_EQ(logged("Unable to create NPC\\NPC003a.MDA file"), 1);
+  EXPECT_EQ(logged("NPC004a"), 0);
 }
 
 }  // namespace

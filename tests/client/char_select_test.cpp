@@ -145,12 +145,16 @@ TEST_F(CharacterSelect, CreateWithFourOpensTheCreateScreenWithFiveShowsTheMessag
   EXPECT_EQ(task_select_character(), -2);  // the screen stayed until the leave request
 }
 
-TEST_F(CharacterSelect, BackReturnsMinusTwo) {
+TEST_F(CharacterSelect, BackReturnsMinusTwoTheMenuMusicLoops) {
+  settings.music = 1;
   setCharacters(1);
   press(char_test::kBackBox);
   leave_when_done = false;
   EXPECT_EQ(task_select_character(), -2);
   EXPECT_TRUE(sent(MSG_SELECT_CHARACTER).empty());
+  EXPECT_STREQ(music_current_name, "music\\menu02.MP3");
+  EXPECT_EQ(music_playing, 1u);
+  EXPECT_EQ(music_loop_flag, 1u);
 }
 
 TEST_F(CharacterSelect, ANameStartingWithADotOpensTheNicknameWindowInstead) {
