@@ -48,7 +48,10 @@ struct RowTables {
   // Paired multiply-add operands, lanes = rows of the block: for output j and input pair p
   // (inputs 2p, 2p + 1), half h (rows 4h..4h + 3): (K_r[j][2p], K_r[j][2p + 1]) per row.
   alignas(16) int16_t fwd[8][4][2][8];
-  alignas(16) int16_t inv[8][4][2][8];
+  // Inverse: outputs n and 7 - n share the products (M_r[u][7 - n] = (-1)^u M_r[u][n]); for
+  // n = 0..3 the even pairs (0, 2), (4, 6) and the odd pairs (1, 3), (5, 7).
+  alignas(16) int16_t inv_even[4][2][2][8];
+  alignas(16) int16_t inv_odd[4][2][2][8];
   RowTables() {
     const double pi = 3.14159265358979323846;
     for (int r = 0; r < 4; ++r) {
@@ -75,8 +78,16 @@ struct RowTables {
             const int r = 4 * h + l;
             fwd[j][p][h][2 * l] = static_cast<int16_t>(m(r, j, 2 * p));
             fwd[j][p][h][2 * l + 1] = static_cast<int16_t>(m(r, j, 2 * p + 1));
-            inv[j][p][h][2 * l] = static_cast<int16_t>(m(r, 2 * p, j));
-            inv[j][p][h][2 * l + 1] = static_cast<int16_t>(m(r, 2 * p + 1, j));
+          }
+    for (int n = 0; n < 4; ++n)
+      for (int q = 0; q < 2; ++q)
+        for (int h = 0; h < 2; ++h)
+          for (int l = 0; l < 4; ++l) {
+            const int r = 4 * h + l;
+            inv_even[n][q][h][2 * l] = static_cast<int16_t>(m(r, 4 * q, n));
+            inv_even[n][q][h][2 * l + 1] = static_cast<int16_t>(m(r, 4 * q + 2, n));
+            inv_odd[n][q][h][2 * l] = static_cast<int16_t>(m(r, 4 * q + 1, n));
+            inv_odd[n][q][h][2 * l + 1] = static_cast<int16_t>(m(r, 4 * q + 3, n));
           }
   }
 };
@@ -142,6 +153,33 @@ inline void row_pass(const V in[8], V out[8], const int16_t (*k)[4][2][8]) {
       sh = _mm_add_epi32(sh, _mm_madd_epi16(hi[p], load<kAligned>(k[j][p][1])));
     }
     out[j] = _mm_packs_epi32(_mm_srai_epi32(sl, kShift), _mm_srai_epi32(sh, kShift));
+  }
+}
+
+// The inverse row pass: the same sums, outputs n and 7 - n from one even and one odd part.
+template <bool kAligned>
+inline void row_pass_inverse(const V in[8], V out[8]) {
+  const RowTables& rt = row_tables();
+  V e[2][2], o[2][2];  // [pair][half]
+  for (int q = 0; q < 2; ++q) {
+    e[q][0] = _mm_unpacklo_epi16(in[4 * q], in[4 * q + 2]);
+    e[q][1] = _mm_unpackhi_epi16(in[4 * q], in[4 * q + 2]);
+    o[q][0] = _mm_unpacklo_epi16(in[4 * q + 1], in[4 * q + 3]);
+    o[q][1] = _mm_unpackhi_epi16(in[4 * q + 1], in[4 * q + 3]);
+  }
+  const V rnd = _mm_set1_epi32(2048);
+  for (int n = 0; n < 4; ++n) {
+    V plus[2], minus[2];
+    for (int h = 0; h < 2; ++h) {
+      const V ev = _mm_add_epi32(_mm_add_epi32(rnd, _mm_madd_epi16(e[0][h], load<kAligned>(rt.inv_even[n][0][h]))),
+                                 _mm_madd_epi16(e[1][h], load<kAligned>(rt.inv_even[n][1][h])));
+      const V od = _mm_add_epi32(_mm_madd_epi16(o[0][h], load<kAligned>(rt.inv_odd[n][0][h])),
+                                 _mm_madd_epi16(o[1][h], load<kAligned>(rt.inv_odd[n][1][h])));
+      plus[h] = _mm_srai_epi32(_mm_add_epi32(ev, od), 12);
+      minus[h] = _mm_srai_epi32(_mm_sub_epi32(ev, od), 12);
+    }
+    out[n] = _mm_packs_epi32(plus[0], plus[1]);
+    out[7 - n] = _mm_packs_epi32(minus[0], minus[1]);
   }
 }
 
@@ -216,7 +254,7 @@ inline void idct_accurate_body(int16_t* b) {
   V x[8], y[8];
   load_block<kAligned>(b, x);
   transpose(x);  // lanes = rows, x[u] = coefficient u of each row
-  row_pass<12, kTableAligned>(x, y, row_tables().inv);
+  row_pass_inverse<kTableAligned>(x, y);
   transpose(y);  // y[i] = row i, lanes = columns
   idct_accurate_columns(y);
   store_block<kAligned>(b, y);

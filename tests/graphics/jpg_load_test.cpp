@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "graphics/jpg/jpg_load.h"
 #include "graphics/pixel_ops/pixel_ops.h"
 #include "jpeg/jcodec.h"
+#include "jpeg/jcodec_cpu.h"
 #include "plat/platform.h"
 #include "tests/graphics/owned_bitmap.h"
 #include "tests/graphics/picture_file_test.h"
@@ -64,15 +66,31 @@ Bytes direct_decode(const Bytes& jpeg, int32_t w, int32_t h) {
   return out;
 }
 
+// The codec's processor class for these tests: 0, or N when the program was given --jpeg-class=N.
+class PinnedClassRegistry : public plat::IRegistry {
+ public:
+  std::optional<std::string> readString(plat::Hive, std::string_view, std::string_view) override { return {}; }
+  std::optional<uint32_t> readDword(plat::Hive, std::string_view key, std::string_view value) override {
+    if (key != "Software\\Vorn\\JCodec" || value != "USECPU") return {};
+    for (const std::string& a : ::testing::internal::GetArgvs())
+      if (a.rfind("--jpeg-class=", 0) == 0) return uint32_t(std::atoi(a.c_str() + 13));
+    return 0u;
+  }
+  bool keyExists(plat::Hive, std::string_view) override { return true; }
+};
+
 class JpgLoad : public gfxt::PictureFileTest {
  protected:
   void SetUp() override {
     PictureFileTest::SetUp();
+    static PinnedClassRegistry pin;
+    jpeg_set_registry_override(&pin);
     jpg_codec_reset();
     jpeg_register_module();
   }
   void TearDown() override {
     jpg_codec_reset();
+    jpeg_clear_registry_override();
     PictureFileTest::TearDown();
   }
 };
