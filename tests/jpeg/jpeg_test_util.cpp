@@ -51,10 +51,7 @@ std::mutex g_mutex;
 
 }  // namespace
 
-int pinned_class() {
-  static const int cls = class_from_arguments();
-  return cls;
-}
+int pinned_class() { return class_from_arguments(); }
 
 const Image& source(int w, int h, int ch) {
   static std::map<std::tuple<int, int, int>, Image> cache;
