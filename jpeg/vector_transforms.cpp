@@ -14,7 +14,6 @@ namespace {
 
 using V = __m128i;
 
-inline V splat(int16_t c) { return _mm_set1_epi16(c); }
 inline V add(V a, V b) { return _mm_add_epi16(a, b); }
 inline V sub(V a, V b) { return _mm_sub_epi16(a, b); }
 inline V adds(V a, V b) { return _mm_adds_epi16(a, b); }
