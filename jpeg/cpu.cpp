@@ -235,6 +235,7 @@ const KernelName kKernelNames[] = {
     {addr(fwd_block<idct_accurate_8x8_v64>), "idct_accurate_8x8_v64"},
     {addr(fwd_block<idct_accurate_8x8_v64x>), "idct_accurate_8x8_v64x"},
     {addr(fwd_block<idct_accurate_8x8_v128>), "idct_accurate_8x8_v128"},
+    {addr(fwd_block<idct_accurate_8x8_v128_avx2>), "idct_accurate_8x8_v128"},
     {addr(fwd_quant<quantize_fast_v64>), "quantize_fast_v64"},
     {addr(fwd_quant<quantize_accurate_v64>), "quantize_accurate_v64"},
     {addr(fwd_quant<quantize_accurate_v64s>), "quantize_accurate_v64s"},
@@ -280,7 +281,9 @@ void JpegInitKernelsClass5(JPEG_DISPATCH_TABLE* t) {
 void JpegInitKernelsClass6(JPEG_DISPATCH_TABLE* t) {
   install_vector_common(t);
   t->fdct_accurate = fwd_block<fdct_accurate_v128>;
-  t->idct_accurate_8x8 = fwd_block<idct_accurate_8x8_v128>;
+  // the AVX2 twin where the processor has it (same results)
+  t->idct_accurate_8x8 =
+      vector_use_avx2() ? fwd_block<idct_accurate_8x8_v128_avx2> : fwd_block<idct_accurate_8x8_v128>;
   t->quantize_accurate = fwd_quant<quantize_accurate_v128>;
   t->dequantize_accurate = fwd_quant<dequantize_accurate_v128>;
   install_vector_pixel_kernels(t, 6);

@@ -31,6 +31,13 @@ void dequantize_accurate_v128(int16_t* b, const int16_t* t);
 // one; r = 0 also serves row 4) is round(16384 x sqrt(2) x cos(k pi / 16) x s_r), s_0 = 1,
 // s_r = sqrt(2) cos(r pi / 16). Index 0 holds the k = 4 value.
 const int16_t (&vector_row_table(int32_t r))[8];
+// The inverse row pass's operand pairs, [n 0..3][pair 0..1][half 0..1][8 lanes]: even
+// coefficients (0, 2), (4, 6) and odd ones (1, 3), (5, 7), rows 4h..4h + 3 of each half.
+const int16_t* vector_inverse_even_pairs();
+const int16_t* vector_inverse_odd_pairs();
+// The AVX2 twin of idct_accurate_8x8_v128 (both row halves in one register; same results). Only
+// where vector_use_avx2() says so.
+void idct_accurate_8x8_v128_avx2(int16_t* b);
 
 // ---- Huffman coding ---------------------------------------------------------------------------------
 

@@ -271,4 +271,25 @@ TEST_F(JpegCpuClassRegistry, KernelLeaveRunsAfterTheBlockPasses) {
   EXPECT_EQ(JpegCodecFree(&p), 0);
 }
 
+
+// The instruction set below the class: the SSE2 members when forced, the AVX2 twin where the
+// processor has AVX2; the same results either way (the twins' own tests compare them).
+TEST_F(JpegCpuClassRegistry, ForcedSse2KeepsTheSse2Members) {
+  UseCpuRegistry reg;
+  reg.value = 6;
+  jpeg_set_registry_override(&reg);
+  void* slot[2] = {};
+  for (int forced = 0; forced < 2; ++forced) {
+    jpeg_force_sse2(forced == 1);
+    JPEG_IMAGE_PROPS p{};
+    ASSERT_EQ(JpegCodecInit(&p), 0);
+    slot[forced] = reinterpret_cast<void*>(p.state.table->idct_accurate_8x8);
+    EXPECT_STREQ(jpeg_slot_kernel_name(p.state.table, 13), "idct_accurate_8x8_v128");
+    EXPECT_EQ(JpegCodecFree(&p), 0);
+  }
+  jpeg_force_sse2(false);
+  if (!jpeg_avx2_available()) GTEST_SKIP() << "no AVX2 on this processor";
+  EXPECT_NE(slot[0], slot[1]);
+}
+
 }  // namespace
