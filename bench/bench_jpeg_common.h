@@ -13,20 +13,27 @@
 
 namespace bench_jpeg {
 
-// A registry whose only value is USECPU = 0.
-struct Class0Registry : plat::IRegistry {
+// A registry whose only value is USECPU = cls.
+struct ClassRegistry : plat::IRegistry {
+  uint32_t cls = 0;
   std::optional<std::string> readString(plat::Hive, std::string_view, std::string_view) override { return {}; }
   std::optional<uint32_t> readDword(plat::Hive, std::string_view, std::string_view v) override {
-    return v == "USECPU" ? std::optional<uint32_t>(0) : std::nullopt;
+    return v == "USECPU" ? std::optional<uint32_t>(cls) : std::nullopt;
   }
   bool keyExists(plat::Hive, std::string_view) override { return true; }
 };
 
-// Every later JpegCodecInit selects the generic kernels.
-inline void pin_generic_kernels() {
-  static Class0Registry reg;
+// Every later JpegCodecInit selects the kernels of processor class cls; sse2_only keeps the
+// vector classes off their AVX2 members.
+inline void pin_class(int cls, bool sse2_only = false) {
+  static ClassRegistry reg;
+  reg.cls = uint32_t(cls);
   jpeg_set_registry_override(&reg);
+  jpeg_force_sse2(sse2_only);
 }
+
+// Every later JpegCodecInit selects the generic kernels.
+inline void pin_generic_kernels() { pin_class(0); }
 
 // A q75 baseline picture of the deterministic test source, 4:2:0 unless h0/v0 say otherwise.
 inline std::vector<uint8_t> page_picture(int w = 800, int h = 600, int h0 = 2, int v0 = 2) {

@@ -1,9 +1,11 @@
 // Decode speed of the codec beside libjpeg-turbo in the same binary, on the same in-memory
 // pictures. libjpeg-turbo is set to match the codec's defaults: plain up-sampling, the accurate
-// integer transform, B,G,R output, memory source. Its SIMD is off unless VELDRA_BENCH_SIMD=1
-// (it reads JSIMD_FORCENONE once per process), so scripts/bench runs this twice and the second
-// run prints one table of both (--table-out, --table-in). Then come the per-kernel figures: ns
-// per block of the generic kernels on the pictures' own data, for profiling.
+// integer transform, B,G,R output, memory source. The codec runs each picture in processor class
+// 0 (generic kernels), class 6 with the SSE2 members and class 6 with the AVX2 twins (where the
+// processor has AVX2). libjpeg-turbo reads its SIMD switch once per process: VELDRA_BENCH_SIMD
+// unset or 0 sets JSIMD_FORCENONE, "sse2" JSIMD_FORCESSE2, 1 leaves its default; scripts/bench
+// runs this three times and the last run prints one table of all (--table-out, --table-in).
+// Then come the per-kernel figures: ns per block on the pictures' own data, for profiling.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -21,6 +23,7 @@
 
 #include "bench/bench_jpeg_common.h"
 #include "jpeg/internal.h"
+#include "jpeg/vector_kernels.h"
 
 namespace {
 
@@ -91,7 +94,16 @@ bool decode_ours(const Picture& pic, uint8_t* dib) {
   return rc == 0 || rc == 2;
 }
 
-void ours(benchmark::State& state, const Picture& pic) {
+// Codec columns: processor class and instruction set.
+struct Variant {
+  const char* column;
+  int cls;
+  bool sse2_only;
+};
+const Variant kVariants[] = {{"c0", 0, false}, {"c6 sse2", 6, true}, {"c6 avx2", 6, false}};
+
+void ours(benchmark::State& state, const Picture& pic, const Variant& v) {
+  bench_jpeg::pin_class(v.cls, v.sse2_only);
   const int ow = out_width(pic), oh = out_height(pic);
   std::vector<uint8_t> dib(size_t(ow) * oh * 3);
   for (auto _ : state) {
@@ -211,6 +223,15 @@ JPEG_DISPATCH_TABLE& generic_table() {
   return t;
 }
 
+JPEG_DISPATCH_TABLE& class6_table() {
+  static JPEG_DISPATCH_TABLE t = [] {
+    JPEG_DISPATCH_TABLE x{};
+    jcodec::JpegInitKernelsClass6(&x);
+    return x;
+  }();
+  return t;
+}
+
 void start_stream(JpegStream* s, const CodedScan& sc) {
   s->acc = 0;
   s->bits = 0;
@@ -229,9 +250,10 @@ void start_stream(JpegStream* s, const CodedScan& sc) {
 // Entropy-decodes the whole scan through the table's decode_block. With keep, block k of the
 // scan goes to out + 64k; else every MCU reuses the first blocks_per_mcu blocks of out, as the
 // decoder's MCU buffer does. True when the data ended exactly at EOI.
-bool decode_scan_blocks(const CodedScan& sc, JpegStream* s, int16_t* out, bool keep) {
+bool decode_scan_blocks(const CodedScan& sc, JpegStream* s, int16_t* out, bool keep,
+                        const JPEG_DISPATCH_TABLE& t = generic_table()) {
   start_stream(s, sc);
-  const JpegDecodeBlockFn decode = generic_table().decode_block;
+  const JpegDecodeBlockFn decode = t.decode_block;
   int32_t dc[4] = {};
   bool ok = true;
   int16_t* b = out;
@@ -324,13 +346,13 @@ constexpr int k420 = 0, k422 = 1, k444 = 2;
 
 size_t block_count(const CodedScan& sc) { return sc.coef.size() / 64; }
 
-void kernel_decode_block(benchmark::State& state, int picture) {
+void kernel_decode_block(benchmark::State& state, int picture, const JPEG_DISPATCH_TABLE& t) {
   const CodedScan& sc = coded(picture);
   if (!sc.error.empty()) return state.SkipWithError(sc.error.c_str());
   auto s = std::make_unique<JpegStream>();
   std::vector<int16_t> mcu(size_t(sc.blocks_per_mcu) * 64);
   for (auto _ : state) {
-    if (!decode_scan_blocks(sc, s.get(), mcu.data(), false)) state.SkipWithError("entropy data out of step");
+    if (!decode_scan_blocks(sc, s.get(), mcu.data(), false, t)) state.SkipWithError("entropy data out of step");
     benchmark::DoNotOptimize(mcu.data());
   }
   state.counters["per_block"] = time_per(double(block_count(sc)));
@@ -338,13 +360,14 @@ void kernel_decode_block(benchmark::State& state, int picture) {
 
 // The accurate IDCT over every block of the picture, in place; the coefficients are put back
 // between iterations outside the timing. dequant: the decoder's fused form, else the table slot
-// on blocks dequantised beforehand.
-void kernel_idct_real(benchmark::State& state, bool dequant) {
+// on blocks dequantised beforehand; direct: that kernel called without the table (the cost of the
+// forwarding entry is the difference).
+void kernel_idct_real(benchmark::State& state, bool dequant, const JPEG_DISPATCH_TABLE& t,
+                      JpegBlockFn direct = nullptr) {
   const CodedScan& sc = coded(k420);
   if (!sc.error.empty()) return state.SkipWithError(sc.error.c_str());
   const size_t n = block_count(sc);
   std::vector<int16_t> input = sc.coef;
-  const JPEG_DISPATCH_TABLE& t = generic_table();
   if (!dequant)
     for (size_t k = 0; k < n; ++k)
       t.dequantize_accurate(&input[k * 64], sc.comps[sc.block_comp[k % size_t(sc.blocks_per_mcu)]].q);
@@ -360,6 +383,8 @@ void kernel_idct_real(benchmark::State& state, bool dequant) {
     if (dequant) {
       for (size_t k = 0; k < n; ++k)
         jcodec::idct_accurate_8x8_dequant(work[k].v, sc.comps[sc.block_comp[k % size_t(sc.blocks_per_mcu)]].q);
+    } else if (direct) {
+      for (size_t k = 0; k < n; ++k) direct(work[k].v);
     } else {
       for (size_t k = 0; k < n; ++k) t.idct_accurate_8x8(work[k].v);
     }
@@ -383,10 +408,11 @@ void kernel_idct_synthetic(benchmark::State& state) {
 // One B,G,R MCU kernel over every MCU of the picture's real samples, written where the decoder
 // would put them in a whole-picture buffer. ns/block counts the MCU's coded blocks (6, 4 or 3),
 // so that it adds up with the decode_block and IDCT rows.
-void kernel_bgr(benchmark::State& state, int picture, JpegOutKernelFn JPEG_DISPATCH_TABLE::*slot, int hs, int vs) {
+void kernel_bgr(benchmark::State& state, int picture, JpegOutKernelFn JPEG_DISPATCH_TABLE::*slot, int hs, int vs,
+                const JPEG_DISPATCH_TABLE& t) {
   const CodedScan& sc = coded(picture);
   if (!sc.error.empty()) return state.SkipWithError(sc.error.c_str());
-  const JpegOutKernelFn kernel = generic_table().*slot;
+  const JpegOutKernelFn kernel = t.*slot;
   const ptrdiff_t step = ptrdiff_t(sc.mcus_across) * hs * 8 * 3;
   std::vector<uint8_t> out(size_t(step) * size_t(sc.mcu_rows) * size_t(vs) * 8);
   const size_t mcu_samples = size_t(sc.blocks_per_mcu) * 64;
@@ -402,10 +428,12 @@ void kernel_bgr(benchmark::State& state, int picture, JpegOutKernelFn JPEG_DISPA
   state.counters["per_MCU"] = time_per(double(sc.mcus_across) * sc.mcu_rows);
 }
 
-using Rates = std::map<std::string, std::pair<double, double>>;  // picture: ours, libjpeg (px/s)
+using Rates = std::map<std::string, std::map<std::string, double>>;  // picture: column: px/s
 
 class TableReporter : public benchmark::ConsoleReporter {
  public:
+  explicit TableReporter(std::string lib) : libjpeg_column(std::move(lib)) {}
+  std::string libjpeg_column;  // "libjpeg none", "libjpeg sse2" or "libjpeg simd"
   Rates rates;
   std::vector<std::pair<std::string, double>> kernels;     // seconds per block
   void ReportRuns(const std::vector<Run>& runs) override {
@@ -416,41 +444,47 @@ class TableReporter : public benchmark::ConsoleReporter {
         kernels.emplace_back(n.substr(7), k->second);
       auto it = r.counters.find("Mpx/s");
       if (it == r.counters.end()) continue;
-      if (n.rfind("ours/", 0) == 0) rates[n.substr(5)].first = it->second;
-      if (n.rfind("libjpeg/", 0) == 0) rates[n.substr(8)].second = it->second;
+      // "ours <column>/<picture>" or "libjpeg/<picture>"
+      const size_t slash = n.find('/');
+      if (slash == std::string::npos) continue;
+      const std::string who = n.substr(0, slash), pic = n.substr(slash + 1);
+      if (who.rfind("ours ", 0) == 0) rates[pic][who.substr(5)] = it->second;
+      if (who == "libjpeg") rates[pic][libjpeg_column] = it->second;
     }
   }
 };
 
-// The rates of a run, one picture a line: name, ours, libjpeg, separated by tabs.
+// The rates of a run, one value a line: picture, column, px/s, separated by tabs.
 void write_rates(const std::string& path, const Rates& rates) {
   std::FILE* f = std::fopen(path.c_str(), "w");
   if (!f) return;
-  for (const auto& [name, r] : rates) std::fprintf(f, "%s\t%.1f\t%.1f\n", name.c_str(), r.first, r.second);
+  for (const auto& [name, cols] : rates)
+    for (const auto& [col, v] : cols) std::fprintf(f, "%s\t%s\t%.1f\n", name.c_str(), col.c_str(), v);
   std::fclose(f);
 }
-Rates read_rates(const std::string& path) {
-  Rates rates;
+void read_rates(const std::string& path, Rates* rates) {
   std::FILE* f = std::fopen(path.c_str(), "r");
-  if (!f) return rates;
+  if (!f) return;
   char line[512];
   while (std::fgets(line, sizeof line, f)) {
-    char* tab = std::strchr(line, '\t');
-    if (!tab) continue;
-    *tab = 0;
-    double a = 0, b = 0;
-    if (std::sscanf(tab + 1, "%lf\t%lf", &a, &b) == 2) rates[line] = {a, b};
+    char* t1 = std::strchr(line, '\t');
+    char* t2 = t1 ? std::strchr(t1 + 1, '\t') : nullptr;
+    if (!t2) continue;
+    *t1 = *t2 = 0;
+    (*rates)[line][t1 + 1] = std::atof(t2 + 1);
   }
   std::fclose(f);
-  return rates;
 }
 
-// The ratio table in the order of the pictures; "-" where a row did not run. With simd_run, the
-// libjpeg column of that run (libjpeg-turbo with its SIMD) joins the table of the run without it.
-void print_table(const Rates& rates, const Rates* simd_run, bool simd_on = false) {
-  auto get = [](const Rates& m, const std::string& n) {
-    auto it = m.find(n);
-    return it == m.end() ? std::pair<double, double>{} : it->second;
+// One table in the order of the pictures: the codec's columns, libjpeg-turbo's at each SIMD level
+// that ran, and the ratios class 0 / no SIMD, class 6 SSE2 / SSE2, class 6 AVX2 / SIMD on. "-"
+// where a row did not run.
+void print_table(const Rates& rates) {
+  auto get = [&](const std::string& pic, const char* col) {
+    auto it = rates.find(pic);
+    if (it == rates.end()) return 0.0;
+    auto c = it->second.find(col);
+    return c == it->second.end() ? 0.0 : c->second;
   };
   auto mpx = [](double v) {
     char t[32] = "-";
@@ -462,27 +496,15 @@ void print_table(const Rates& rates, const Rates* simd_run, bool simd_on = false
     if (a > 0 && b > 0) std::snprintf(t, sizeof t, "%.2fx", a / b);
     return std::string(t);
   };
-  bool header = false;
+  std::printf("\n%-28s %8s %8s %8s %8s %8s %8s %9s %9s %9s\n", "picture (Mpx/s)", "c0", "c6 sse2", "c6 avx2",
+              "lib none", "lib sse2", "lib simd", "c0/none", "sse2/sse2", "avx2/simd");
   for (const Picture& p : pictures()) {
-    const auto [ours_r, lib] = get(rates, p.name);
-    if (ours_r <= 0 && lib <= 0) continue;
-    if (!header) {
-      header = true;
-      if (simd_run)
-        std::printf("\n%-28s %10s %14s %7s %14s %7s\n", "picture (Mpx/s)", "ours", "libjpeg noSIMD", "ratio",
-                    "libjpeg SIMD", "ratio");
-      else
-        std::printf("\n%-28s %10s %10s %7s   (libjpeg-turbo SIMD %s)\n", "picture (Mpx/s)", "ours", "libjpeg",
-                    "ratio", simd_on ? "on" : "off");
-    }
-    if (simd_run) {
-      const double on = get(*simd_run, p.name).second;
-      std::printf("%-28s %10s %14s %7s %14s %7s\n", p.name.c_str(), mpx(ours_r).c_str(), mpx(lib).c_str(),
-                  ratio(ours_r, lib).c_str(), mpx(on).c_str(), ratio(ours_r, on).c_str());
-    } else {
-      std::printf("%-28s %10s %10s %7s\n", p.name.c_str(), mpx(ours_r).c_str(), mpx(lib).c_str(),
-                  ratio(ours_r, lib).c_str());
-    }
+    const double c0 = get(p.name, "c0"), s2 = get(p.name, "c6 sse2"), a2 = get(p.name, "c6 avx2");
+    const double ln = get(p.name, "libjpeg none"), ls = get(p.name, "libjpeg sse2"), lf = get(p.name, "libjpeg simd");
+    if (c0 <= 0 && s2 <= 0 && a2 <= 0 && ln <= 0 && ls <= 0 && lf <= 0) continue;
+    std::printf("%-28s %8s %8s %8s %8s %8s %8s %9s %9s %9s\n", p.name.c_str(), mpx(c0).c_str(), mpx(s2).c_str(),
+                mpx(a2).c_str(), mpx(ln).c_str(), mpx(ls).c_str(), mpx(lf).c_str(), ratio(c0, ln).c_str(),
+                ratio(s2, ls).c_str(), ratio(a2, lf).c_str());
   }
 }
 
@@ -529,14 +551,19 @@ extern "C" __attribute__((noinline)) int veldra_callgrind_decode_libjpeg() {
 //   --write-jpeg=DIR   writes the 800x600 4:2:0 picture of the table to DIR/page_420_800x600.jpg
 //                      (the cross-check of other tools runs on the same bytes) and exits.
 //   --table-out=FILE   writes the rates of the table to FILE in place of printing the table.
-//   --table-in=FILE    prints the table of FILE (a run without SIMD) with this run's libjpeg
-//                      column beside it, as one table: run with SIMD on and libjpeg rows only.
+//   --table-in=FILES   prints one table of the rates in FILES (comma-separated, earlier runs at
+//                      other SIMD levels) and this run's.
 //   --callgrind=ours|libjpeg  decodes that picture twice with one decoder and exits; the second
 //                      decode is in veldra_callgrind_decode_<name>, for --toggle-collect.
 int main(int argc, char** argv) {
   const char* simd = std::getenv("VELDRA_BENCH_SIMD");
   const bool simd_on = simd && std::strcmp(simd, "1") == 0;
-  if (!simd_on) setenv("JSIMD_FORCENONE", "1", 1);
+  const bool simd_sse2 = simd && std::strcmp(simd, "sse2") == 0;
+  if (simd_sse2)
+    setenv("JSIMD_FORCESSE2", "1", 1);
+  else if (!simd_on)
+    setenv("JSIMD_FORCENONE", "1", 1);
+  const std::string lib_column = simd_on ? "libjpeg simd" : simd_sse2 ? "libjpeg sse2" : "libjpeg none";
   bench_jpeg::pin_generic_kernels();
 
   if (std::string dir = take_flag(&argc, argv, "--write-jpeg="); !dir.empty()) {
@@ -558,50 +585,65 @@ int main(int argc, char** argv) {
   }
 
   for (const Picture& p : pictures()) {
-    benchmark::RegisterBenchmark(("ours/" + p.name).c_str(), [&p](benchmark::State& s) { ours(s, p); })
-        ->Unit(benchmark::kMillisecond);
+    for (const Variant& v : kVariants) {
+      if (!v.sse2_only && v.cls == 6 && !jpeg_avx2_available()) continue;  // no AVX2 here
+      benchmark::RegisterBenchmark(("ours " + std::string(v.column) + "/" + p.name).c_str(),
+                                   [&p, &v](benchmark::State& s) { ours(s, p, v); })
+          ->Unit(benchmark::kMillisecond);
+    }
     benchmark::RegisterBenchmark(("libjpeg/" + p.name).c_str(), [&p](benchmark::State& s) { libjpeg(s, p); })
         ->Unit(benchmark::kMillisecond);
   }
-  // Per-kernel rows (class 0 kernels on the blocks of the pictures above), for profiling.
-  benchmark::RegisterBenchmark("kernel/decode_block 4:2:0 800x600",
-                               [](benchmark::State& s) { kernel_decode_block(s, k420); })
+  // Per-kernel rows, generic (c0) and class 6 (c6) slots on the blocks of the pictures above, for
+  // profiling.
+  for (const auto& [tag, table] : {std::pair<std::string, const JPEG_DISPATCH_TABLE*>{"c0", &generic_table()},
+                                   std::pair<std::string, const JPEG_DISPATCH_TABLE*>{"c6", &class6_table()}}) {
+    const JPEG_DISPATCH_TABLE* t = table;
+    auto reg = [&](const std::string& name, auto fn) {
+      benchmark::RegisterBenchmark(("kernel/" + tag + " " + name).c_str(), fn)->Unit(benchmark::kMicrosecond);
+    };
+    reg("decode_block 4:2:0 800x600", [t](benchmark::State& s) { kernel_decode_block(s, k420, *t); });
+    reg("decode_block 4:4:4 800x600", [t](benchmark::State& s) { kernel_decode_block(s, k444, *t); });
+    reg("idct_accurate_8x8 real blocks", [t](benchmark::State& s) { kernel_idct_real(s, false, *t); });
+    reg("ycc_h2v2_to_bgr 4:2:0",
+        [t](benchmark::State& s) { kernel_bgr(s, k420, &JPEG_DISPATCH_TABLE::ycc_h2v2_to_bgr, 2, 2, *t); });
+    reg("ycc_h2v1_to_bgr 4:2:2",
+        [t](benchmark::State& s) { kernel_bgr(s, k422, &JPEG_DISPATCH_TABLE::ycc_h2v1_to_bgr, 2, 1, *t); });
+    reg("ycc_to_bgr_block 4:4:4",
+        [t](benchmark::State& s) { kernel_bgr(s, k444, &JPEG_DISPATCH_TABLE::ycc_to_bgr_block, 1, 1, *t); });
+  }
+  benchmark::RegisterBenchmark("kernel/c0 idct_accurate_8x8_dequant real blocks",
+                               [](benchmark::State& s) { kernel_idct_real(s, true, generic_table()); })
       ->Unit(benchmark::kMicrosecond);
-  benchmark::RegisterBenchmark("kernel/decode_block 4:4:4 800x600",
-                               [](benchmark::State& s) { kernel_decode_block(s, k444); })
+  benchmark::RegisterBenchmark("kernel/c6 idct_accurate_8x8_v128 direct, no forwarding entry",
+                               [](benchmark::State& s) {
+                                 kernel_idct_real(s, false, class6_table(), jcodec::idct_accurate_8x8_v128);
+                               })
       ->Unit(benchmark::kMicrosecond);
-  benchmark::RegisterBenchmark("kernel/idct_accurate_8x8_dequant real blocks",
-                               [](benchmark::State& s) { kernel_idct_real(s, true); })
-      ->Unit(benchmark::kMicrosecond);
-  benchmark::RegisterBenchmark("kernel/idct_accurate_8x8 real blocks",
-                               [](benchmark::State& s) { kernel_idct_real(s, false); })
-      ->Unit(benchmark::kMicrosecond);
-  benchmark::RegisterBenchmark("kernel/idct_accurate_8x8 synthetic block", kernel_idct_synthetic);
-  benchmark::RegisterBenchmark("kernel/ycc_h2v2_to_bgr 4:2:0", [](benchmark::State& s) {
-    kernel_bgr(s, k420, &JPEG_DISPATCH_TABLE::ycc_h2v2_to_bgr, 2, 2);
-  })->Unit(benchmark::kMicrosecond);
-  benchmark::RegisterBenchmark("kernel/ycc_h2v1_to_bgr 4:2:2", [](benchmark::State& s) {
-    kernel_bgr(s, k422, &JPEG_DISPATCH_TABLE::ycc_h2v1_to_bgr, 2, 1);
-  })->Unit(benchmark::kMicrosecond);
-  benchmark::RegisterBenchmark("kernel/ycc_to_bgr_block 4:4:4", [](benchmark::State& s) {
-    kernel_bgr(s, k444, &JPEG_DISPATCH_TABLE::ycc_to_bgr_block, 1, 1);
-  })->Unit(benchmark::kMicrosecond);
+  benchmark::RegisterBenchmark("kernel/c0 idct_accurate_8x8 synthetic block", kernel_idct_synthetic);
   const std::string table_out = take_flag(&argc, argv, "--table-out=");
   const std::string table_in = take_flag(&argc, argv, "--table-in=");
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  TableReporter rep;
+  TableReporter rep(lib_column);
   benchmark::RunSpecifiedBenchmarks(&rep);
+  bench_jpeg::pin_generic_kernels();
   if (!table_out.empty()) {
-    write_rates(table_out, rep.rates);  // the run with SIMD prints the table
-  } else if (!table_in.empty()) {
-    print_table(read_rates(table_in), &rep.rates);
+    write_rates(table_out, rep.rates);  // the last run prints the table
   } else {
-    print_table(rep.rates, nullptr, simd_on);
+    Rates all;
+    for (size_t b = 0, e; b < table_in.size(); b = e + 1) {
+      e = table_in.find(',', b);
+      if (e == std::string::npos) e = table_in.size();
+      read_rates(table_in.substr(b, e - b), &all);
+    }
+    for (const auto& [pic, cols] : rep.rates)
+      for (const auto& [col, v] : cols) all[pic][col] = v;
+    print_table(all);
   }
   if (!rep.kernels.empty()) {
-    std::printf("\n%-46s %10s   (generic kernels, for profiling)\n", "kernel", "ns/block");
-    for (const auto& [name, sec] : rep.kernels) std::printf("%-46s %10.2f\n", name.c_str(), sec * 1e9);
+    std::printf("\n%-56s %10s   (for profiling)\n", "kernel", "ns/block");
+    for (const auto& [name, sec] : rep.kernels) std::printf("%-56s %10.2f\n", name.c_str(), sec * 1e9);
   }
   benchmark::Shutdown();
   return 0;

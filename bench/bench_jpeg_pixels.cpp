@@ -90,7 +90,7 @@ struct InRow {
 };
 
 [[maybe_unused]] const bool registered = [] {
-  const bool avx2 = jcodec::vector_avx2();
+  const bool avx2 = jcodec::vector_use_avx2();
   const OutRow outs[] = {
       {"ycc_to_bgr_block", &T::ycc_to_bgr_block, jcodec::ycc_to_bgr_block_v64, nullptr, 1, 1, 3},
       {"ycc_h2v1_to_bgr", &T::ycc_h2v1_to_bgr, jcodec::ycc_h2v1_to_bgr_v64x, jcodec::ycc_h2v1_to_bgr_v64x_avx2, 2, 1, 3},

@@ -1,10 +1,13 @@
 // Processor class and kernel selection: the registry override "USECPU", the CPUID record and
 // the table initialisers of the classes.
 #include <atomic>
+#include <cstring>
 #include <mutex>
 
 #include "jpeg/internal.h"
 #include "jpeg/jcodec_cpu.h"
+#include "jpeg/vector_kernels.h"
+#include "jpeg/vector_pixels.h"
 #include "plat/platform.h"
 
 namespace {
@@ -137,12 +140,155 @@ void JpegInitKernelsGeneric(JPEG_DISPATCH_TABLE* t) {
   t->dequantize_current = dequantize_fast;
 }
 
-// The vector kernels of classes 3 to 6 come with their own work; until then every class runs
-// the generic kernels, so every class decodes the same.
-void JpegInitKernelsClass3(JPEG_DISPATCH_TABLE* t) { JpegInitKernelsGeneric(t); }
-void JpegInitKernelsClass4(JPEG_DISPATCH_TABLE* t) { JpegInitKernelsGeneric(t); }
-void JpegInitKernelsClass5(JPEG_DISPATCH_TABLE* t) { JpegInitKernelsGeneric(t); }
-void JpegInitKernelsClass6(JPEG_DISPATCH_TABLE* t) { JpegInitKernelsGeneric(t); }
+namespace {
+
+// Forwarding entries: the slot's arguments passed on unchanged; a direct call the compiler turns
+// into a jump.
+template <void (*K)(int16_t*)>
+void fwd_block(int16_t* b) {
+  K(b);
+}
+template <void (*K)(int16_t*, const int16_t*)>
+void fwd_quant(int16_t* b, const int16_t* t) {
+  K(b, t);
+}
+template <JpegEncodeBlockFn K>
+int32_t fwd_encode(JpegOutput* out, const JpegHuffEncode* dc, const JpegHuffEncode* ac, int32_t* last_dc,
+                   const int16_t* block) {
+  return K(out, dc, ac, last_dc, block);
+}
+template <JpegDecodeBlockFn K>
+int32_t fwd_decode(JpegStream* in, const JpegHuffDecode* dc, const JpegHuffDecode* ac, int32_t* last_dc,
+                   int16_t* block) {
+  return K(in, dc, ac, last_dc, block);
+}
+template <JpegOutputInitFn K>
+int32_t fwd_output_init(JpegOutput* out, uint8_t* buffer, size_t size) {
+  return K(out, buffer, size);
+}
+template <JpegOutputBytesFn K>
+int32_t fwd_output_bytes(const uint8_t* bytes, size_t count, JpegOutput* out) {
+  return K(bytes, count, out);
+}
+
+// The slots every vector class fills alike; the class initialisers then set their own members.
+void install_vector_common(JPEG_DISPATCH_TABLE* t) {
+  JpegInitKernelsGeneric(t);
+  t->kernel_leave = vector_kernel_leave;
+  t->fdct_fast = fwd_block<fdct_fast_v64>;
+  t->fdct_accurate = fwd_block<fdct_accurate_v64>;
+  t->idct_fast_8x8 = fwd_block<idct_fast_8x8_v64>;
+  t->idct_accurate_8x8 = fwd_block<idct_accurate_8x8_v64>;
+  t->quantize_fast = fwd_quant<quantize_fast_v64>;
+  t->quantize_accurate = fwd_quant<quantize_accurate_v64>;
+  t->dequantize_accurate = fwd_quant<dequantize_accurate_v64>;
+  t->jpeg_output_init = fwd_output_init<jpeg_output_init_v64>;
+  t->jpeg_output_bytes = fwd_output_bytes<output_bytes_v64>;
+  t->encode_block = fwd_encode<encode_block_v64>;
+  t->decode_block = fwd_decode<decode_block_v64>;
+  t->decode_block_dc_only = fwd_decode<decode_block_dc_only_v64>;
+}
+
+// The run-time current slots start from their source slots.
+void copy_current_slots(JPEG_DISPATCH_TABLE* t) {
+  t->quantize_current = t->quantize_fast;
+  t->dequantize_current = t->dequantize_fast;
+}
+
+struct KernelName {
+  const void* fn;
+  const char* name;
+};
+
+template <class F>
+const void* addr(F f) {
+  return reinterpret_cast<const void*>(f);
+}
+
+const KernelName kKernelNames[] = {
+    {addr(kernel_leave_generic), "kernel_leave_generic"},
+    {addr(vector_kernel_leave), "vector_kernel_leave"},
+    {addr(fdct_fast), "fdct_fast"},
+    {addr(fdct_accurate), "fdct_accurate"},
+    {addr(idct_fast_8x8), "idct_fast_8x8"},
+    {addr(idct_fast_4x4), "idct_fast_4x4"},
+    {addr(idct_fast_2x2), "idct_fast_2x2"},
+    {addr(idct_fast_1x1), "idct_fast_1x1"},
+    {addr(idct_accurate_8x8), "idct_accurate_8x8"},
+    {addr(idct_accurate_4x4), "idct_accurate_4x4"},
+    {addr(idct_accurate_2x2), "idct_accurate_2x2"},
+    {addr(idct_accurate_1x1), "idct_accurate_1x1"},
+    {addr(jpeg_output_init), "jpeg_output_init"},
+    {addr(jpeg_output_bytes), "jpeg_output_bytes"},
+    {addr(encode_block), "encode_block"},
+    {addr(decode_block), "decode_block"},
+    {addr(decode_block_dc_only), "decode_block_dc_only"},
+    {addr(quantize_fast), "quantize_fast"},
+    {addr(quantize_accurate), "quantize_accurate"},
+    {addr(dequantize_fast), "dequantize_fast"},
+    {addr(dequantize_accurate), "dequantize_accurate"},
+    {addr(fwd_block<fdct_fast_v64>), "fdct_fast_v64"},
+    {addr(fwd_block<fdct_accurate_v64>), "fdct_accurate_v64"},
+    {addr(fwd_block<fdct_accurate_v64x>), "fdct_accurate_v64x"},
+    {addr(fwd_block<fdct_accurate_v128>), "fdct_accurate_v128"},
+    {addr(fwd_block<idct_fast_8x8_v64>), "idct_fast_8x8_v64"},
+    {addr(fwd_block<idct_accurate_8x8_v64>), "idct_accurate_8x8_v64"},
+    {addr(fwd_block<idct_accurate_8x8_v64x>), "idct_accurate_8x8_v64x"},
+    {addr(fwd_block<idct_accurate_8x8_v128>), "idct_accurate_8x8_v128"},
+    {addr(fwd_block<idct_accurate_8x8_v128_avx2>), "idct_accurate_8x8_v128"},
+    {addr(fwd_quant<quantize_fast_v64>), "quantize_fast_v64"},
+    {addr(fwd_quant<quantize_accurate_v64>), "quantize_accurate_v64"},
+    {addr(fwd_quant<quantize_accurate_v64s>), "quantize_accurate_v64s"},
+    {addr(fwd_quant<quantize_accurate_v128>), "quantize_accurate_v128"},
+    {addr(fwd_quant<dequantize_accurate_v64>), "dequantize_accurate_v64"},
+    {addr(fwd_quant<dequantize_accurate_v128>), "dequantize_accurate_v128"},
+    {addr(fwd_output_init<jpeg_output_init_v64>), "jpeg_output_init_v64"},
+    {addr(fwd_output_bytes<output_bytes_v64>), "output_bytes_v64"},
+    {addr(fwd_encode<encode_block_v64>), "encode_block_v64"},
+    {addr(fwd_encode<encode_block_v64x>), "encode_block_v64x"},
+    {addr(fwd_decode<decode_block_v64a>), "decode_block_v64a"},
+    {addr(fwd_decode<decode_block_v64>), "decode_block_v64"},
+    {addr(fwd_decode<decode_block_dc_only_v64>), "decode_block_dc_only_v64"},
+};
+
+}  // namespace
+
+// Classes 3 and 4 differ only in decode_block; class 5 has its own accurate transforms, encoder
+// and accurate quantiser; class 6 the 128-bit accurate transforms, quantiser and dequantiser.
+void JpegInitKernelsClass3(JPEG_DISPATCH_TABLE* t) {
+  install_vector_common(t);
+  t->decode_block = fwd_decode<decode_block_v64a>;
+  install_vector_pixel_kernels(t, 3);
+  copy_current_slots(t);
+}
+
+void JpegInitKernelsClass4(JPEG_DISPATCH_TABLE* t) {
+  install_vector_common(t);
+  install_vector_pixel_kernels(t, 4);
+  copy_current_slots(t);
+}
+
+void JpegInitKernelsClass5(JPEG_DISPATCH_TABLE* t) {
+  install_vector_common(t);
+  t->fdct_accurate = fwd_block<fdct_accurate_v64x>;
+  t->idct_accurate_8x8 = fwd_block<idct_accurate_8x8_v64x>;
+  t->quantize_accurate = fwd_quant<quantize_accurate_v64s>;
+  t->encode_block = fwd_encode<encode_block_v64x>;
+  install_vector_pixel_kernels(t, 5);
+  copy_current_slots(t);
+}
+
+void JpegInitKernelsClass6(JPEG_DISPATCH_TABLE* t) {
+  install_vector_common(t);
+  t->fdct_accurate = fwd_block<fdct_accurate_v128>;
+  // the AVX2 twin where the processor has it (same results)
+  t->idct_accurate_8x8 =
+      vector_use_avx2() ? fwd_block<idct_accurate_8x8_v128_avx2> : fwd_block<idct_accurate_8x8_v128>;
+  t->quantize_accurate = fwd_quant<quantize_accurate_v128>;
+  t->dequantize_accurate = fwd_quant<dequantize_accurate_v128>;
+  install_vector_pixel_kernels(t, 6);
+  copy_current_slots(t);
+}
 
 int32_t JpegSelectKernels(JPEG_DISPATCH_TABLE* t) {
   // user32 has no stand-in here: word 1 stays null
@@ -172,3 +318,12 @@ void JpegReleaseBindings(JPEG_DISPATCH_TABLE* t) {
 }
 
 }  // namespace jcodec
+
+const char* jpeg_slot_kernel_name(const JPEG_DISPATCH_TABLE* t, int32_t slot) {
+  if (slot < 0 || slot >= static_cast<int32_t>(sizeof(JPEG_DISPATCH_TABLE) / sizeof(void*))) return nullptr;
+  const void* fn = nullptr;
+  std::memcpy(&fn, reinterpret_cast<const char*>(t) + slot * sizeof(void*), sizeof fn);
+  for (const jcodec::KernelName& k : jcodec::kKernelNames)
+    if (k.fn == fn) return k.name;
+  return nullptr;
+}

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "jpeg/internal.h"
+#include "jpeg/vector_kernels.h"
 
 namespace jcodec {
 
@@ -55,8 +56,6 @@ inline int32_t extend(uint32_t v, int32_t s) {
   return (v < (1u << (s - 1))) ? static_cast<int32_t>(v) + 1 - (1 << s) : static_cast<int32_t>(v);
 }
 
-// Refill of file input inside entropy data: the end of the file is "Error EOF".
-int32_t refill_entropy(JpegStream* in) { return stream_refill(in) ? JPEG_ERR_EOF : 0; }
 
 int32_t slow_symbol(JpegStream* in, const JpegHuffDecode* t, int32_t first_len, int32_t* sym) {
   int32_t rc = need(in, first_len);
@@ -80,6 +79,9 @@ int32_t slow_symbol(JpegStream* in, const JpegHuffDecode* t, int32_t first_len, 
 
 }  // namespace
 
+// Refill of file input inside entropy data: the end of the file is "Error EOF".
+int32_t input_refill_file(JpegStream* in) { return stream_refill(in) ? JPEG_ERR_EOF : 0; }
+
 int32_t fill_bits(JpegStream* in, int32_t want) {
   while (in->bits <= 56) {
     if (in->pending_marker) return in->bits >= want ? 0 : kMarkerHit;
@@ -92,7 +94,7 @@ int32_t fill_bits(JpegStream* in, int32_t want) {
       if (in->file) {
         // The end of the file is only an error once a block needs the missing bits; the
         // scan loop turns that into "Error EOF" unless it was the last MCU.
-        if (refill_entropy(in)) in->eof = 1;
+        if (input_refill_file(in)) in->eof = 1;
         continue;
       }
       // Past the end of memory input the reader yields zeros.
@@ -108,7 +110,7 @@ int32_t fill_bits(JpegStream* in, int32_t want) {
       for (;;) {
         if (in->cur >= in->end) {
           if (!in->file) return JPEG_ERR_DATA;
-          if (refill_entropy(in)) return JPEG_ERR_EOF;
+          if (input_refill_file(in)) return JPEG_ERR_EOF;
         }
         nb = in->buf[in->cur++];
         if (nb != 0xFF) break;
@@ -150,7 +152,9 @@ static inline int32_t read_value(JpegStream* in, int32_t s, int32_t* v) {
   return 0;
 }
 
-template <bool kKeepAc>
+// kZerosAfterMarker: a marker met inside the block is kept for the driver and the block goes on
+// from zero bits (the vector decoders), instead of ending there. kFast: the ten-bit table.
+template <bool kKeepAc, bool kZerosAfterMarker, bool kFast>
 static int32_t decode_block_impl(JpegStream* in, const JpegHuffDecode* dc, const JpegHuffDecode* ac,
                                  int32_t* last_dc, int16_t* block) {
   if (kKeepAc) {
@@ -173,6 +177,13 @@ static int32_t decode_block_impl(JpegStream* in, const JpegHuffDecode* dc, const
     int32_t rc = in->bits < want ? fill_bits(in, want) : 0;
     acc = in->acc;
     bits = in->bits;
+    if (kZerosAfterMarker && rc > 0 && in->pending_marker) {
+      while (bits <= 56) {
+        acc <<= 8;
+        bits += 8;
+      }
+      rc = 0;
+    }
     return rc;
   };
   // One symbol: the lookahead when 16 bits are held, else the length-by-length tables.
@@ -212,7 +223,7 @@ static int32_t decode_block_impl(JpegStream* in, const JpegHuffDecode* dc, const
   if (bits < 32 && (rc = refill(32)) < 0) return finish(rc);
   int32_t s = 0, v = 0;
   int32_t k = 1;
-  if (bits >= 16) {
+  if (kFast && bits >= 16) {
     const uint32_t e = dc->fast[(acc >> (bits - 10)) & 1023];
     if (e) {
       bits -= static_cast<int32_t>(e & 0xFF);
@@ -232,7 +243,7 @@ ac:
   while (k < 64) {
     // one refill covers a symbol (up to 16 bits) and its value (up to 15)
     if (bits < 32 && (rc = refill(32)) < 0) return finish(rc);
-    if (bits >= 16) {
+    if (kFast && bits >= 16) {
       const uint32_t e = ac->fast[(acc >> (bits - 10)) & 1023];
       if (e) {
         bits -= static_cast<int32_t>(e & 0xFF);
@@ -263,12 +274,27 @@ ac:
 
 int32_t decode_block(JpegStream* in, const JpegHuffDecode* dc, const JpegHuffDecode* ac, int32_t* last_dc,
                      int16_t* block) {
-  return decode_block_impl<true>(in, dc, ac, last_dc, block);
+  return decode_block_impl<true, false, true>(in, dc, ac, last_dc, block);
 }
 
 int32_t decode_block_dc_only(JpegStream* in, const JpegHuffDecode* dc, const JpegHuffDecode* ac,
                              int32_t* last_dc, int16_t* block) {
-  return decode_block_impl<false>(in, dc, ac, last_dc, block);
+  return decode_block_impl<false, false, true>(in, dc, ac, last_dc, block);
+}
+
+int32_t decode_block_v64a(JpegStream* in, const JpegHuffDecode* dc, const JpegHuffDecode* ac, int32_t* last_dc,
+                          int16_t* block) {
+  return decode_block_impl<true, true, false>(in, dc, ac, last_dc, block);
+}
+
+int32_t decode_block_v64(JpegStream* in, const JpegHuffDecode* dc, const JpegHuffDecode* ac, int32_t* last_dc,
+                         int16_t* block) {
+  return decode_block_impl<true, true, true>(in, dc, ac, last_dc, block);
+}
+
+int32_t decode_block_dc_only_v64(JpegStream* in, const JpegHuffDecode* dc, const JpegHuffDecode* ac,
+                                 int32_t* last_dc, int16_t* block) {
+  return decode_block_impl<false, true, true>(in, dc, ac, last_dc, block);
 }
 
 // ---- progressive --------------------------------------------------------------------------------

@@ -19,3 +19,13 @@ const JpegProcessorRecord& jpeg_processor_record();
 // wide; tests only. jpeg_clear_registry_override() returns to the platform's registry.
 void jpeg_set_registry_override(plat::IRegistry* reg);
 void jpeg_clear_registry_override();
+
+// Instruction set of the vector kernels: AVX2 where the processor has it (checked once), unless
+// forced to the SSE2 members. Tests and benchmarks only.
+void jpeg_force_sse2(bool on);
+bool jpeg_avx2_available();
+
+// Test accessor: the name of the kernel held in entry `slot` of a kernel table ("fdct_fast",
+// "fdct_fast_v64", ...; a forwarding entry is named after the kernel it calls), or null when the
+// entry holds something this list does not name.
+const char* jpeg_slot_kernel_name(const JPEG_DISPATCH_TABLE* t, int32_t slot);

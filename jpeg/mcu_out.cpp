@@ -80,7 +80,8 @@ inline void emit(uint8_t* o, int32_t y, const Terms& t, int32_t cb, int32_t cr, 
     case Fmt::Copy3: o[0] = uint8_t(y); o[1] = uint8_t(cb); o[2] = uint8_t(cr); break;
     case Fmt::Copy3To4: o[0] = uint8_t(y); o[1] = uint8_t(cb); o[2] = uint8_t(cr); o[3] = 255; break;
     case Fmt::P422: o[0] = uint8_t(y); o[1] = uint8_t(odd ? cr : cb); break;
-    case Fmt::Ycc4Quad: o[0] = sat(y + t.r); o[1] = sat(y - t.g); o[2] = sat(y + t.b); o[3] = uint8_t(k); break;
+    // YCbCr-and-fourth-channel pictures store their colour inverted, as the in-place pass does
+    case Fmt::Ycc4Quad: o[0] = uint8_t(255 - sat(y + t.r)); o[1] = uint8_t(255 - sat(y - t.g)); o[2] = uint8_t(255 - sat(y + t.b)); o[3] = uint8_t(k); break;
     case Fmt::Copy4: o[0] = uint8_t(y); o[1] = uint8_t(cb); o[2] = uint8_t(cr); o[3] = uint8_t(k); break;
   }
 }

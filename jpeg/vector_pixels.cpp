@@ -67,7 +67,7 @@ const Member<Fn>* find(const Member<Fn> (&list)[N], Fn entry) {
 
 void install_vector_pixel_kernels(JPEG_DISPATCH_TABLE* t, int32_t cls) {
   if (cls < 3 || cls > 6) return;
-  const bool avx2 = jcodec::vector_avx2();
+  const bool avx2 = jcodec::vector_use_avx2();
   const auto out = [avx2](Out k) { return avx2 && kOut[k].avx2 ? kOut[k].avx2 : kOut[k].sse2; };
   const auto in = [avx2](In k) { return avx2 && kIn[k].avx2 ? kIn[k].avx2 : kIn[k].sse2; };
   // classes 5 and 6 take the word-shuffle members for 4:2:2 input and 2x1 R,G,B / B,G,R output

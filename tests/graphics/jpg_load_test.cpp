@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "graphics/jpg/jpg_load.h"
 #include "graphics/pixel_ops/pixel_ops.h"
 #include "jpeg/jcodec.h"
+#include "jpeg/jcodec_cpu.h"
 #include "plat/platform.h"
 #include "tests/graphics/owned_bitmap.h"
 #include "tests/graphics/picture_file_test.h"
@@ -64,15 +66,35 @@ Bytes direct_decode(const Bytes& jpeg, int32_t w, int32_t h) {
   return out;
 }
 
+// The codec's processor class for these tests: 0, or N when the program was given --jpeg-class=N.
+uint32_t pinned_class() {
+  for (const std::string& a : ::testing::internal::GetArgvs())
+    if (a.rfind("--jpeg-class=", 0) == 0) return uint32_t(std::atoi(a.c_str() + 13));
+  return 0u;
+}
+
+class PinnedClassRegistry : public plat::IRegistry {
+ public:
+  std::optional<std::string> readString(plat::Hive, std::string_view, std::string_view) override { return {}; }
+  std::optional<uint32_t> readDword(plat::Hive, std::string_view key, std::string_view value) override {
+    if (key != "Software\\Vorn\\JCodec" || value != "USECPU") return {};
+    return pinned_class();
+  }
+  bool keyExists(plat::Hive, std::string_view) override { return true; }
+};
+
 class JpgLoad : public gfxt::PictureFileTest {
  protected:
   void SetUp() override {
     PictureFileTest::SetUp();
+    static PinnedClassRegistry pin;
+    jpeg_set_registry_override(&pin);
     jpg_codec_reset();
     jpeg_register_module();
   }
   void TearDown() override {
     jpg_codec_reset();
+    jpeg_clear_registry_override();
     PictureFileTest::TearDown();
   }
 };
@@ -102,7 +124,18 @@ TEST_F(JpgLoad, RegionsMatchTheCodecsOwnDecodeFromAMixedCasePath) {
           continue;
         }
         const uint8_t* s = &full[(size_t(c.y + r) * 37 + size_t(c.x + x)) * 3];
-        ASSERT_EQ(got, pixel_ops.pack(s[2], s[1], s[0])) << x << "," << r;
+        // The vector classes floor red and blue in whole MCUs, while MCUs the region clips keep the
+        // generic rounding: there a channel may be one level apart.
+        if (pinned_class() >= 3) {
+          int r0, g0, b0, r1, g1, b1;
+          pixel_ops.unpack(got, &r0, &g0, &b0);
+          pixel_ops.unpack(pixel_ops.pack(s[2], s[1], s[0]), &r1, &g1, &b1);
+          ASSERT_LE(std::abs(r0 - r1), 8) << x << "," << r;
+          ASSERT_EQ(g0, g1) << x << "," << r;
+          ASSERT_LE(std::abs(b0 - b1), 8) << x << "," << r;
+        } else {
+          ASSERT_EQ(got, pixel_ops.pack(s[2], s[1], s[0])) << x << "," << r;
+        }
         // and close to libjpeg's decode of the same file
         const uint8_t* q = &ref.px[(size_t(c.y + r) * 37 + size_t(c.x + x)) * 3];
         int rr, gg, bb;

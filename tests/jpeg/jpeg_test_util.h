@@ -18,6 +18,9 @@ namespace jt {
 using jpegref::Image;
 using Bytes = std::vector<uint8_t>;
 
+// The processor class every codec test runs with (0 unless the program was given --jpeg-class).
+int pinned_class();
+
 // Source picture of the given size as 3-channel RGB (or 1 or 4 channels), cached.
 const Image& source(int w, int h, int ch = 3);
 // A baseline encode of source(w, h) with component 0 sampled h0 x v0, cached by name.

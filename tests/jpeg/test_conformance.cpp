@@ -16,14 +16,21 @@ using jpegref::EncodeOpts;
 // case of every fixture and buffer format, class 0). Full-size decodes: the accurate transforms
 // and colour rounding differ by at most 3 levels (one from the transform, two from the colour
 // arithmetic), worst PSNR 51.3 dB; smooth up-sampling 3 levels, 55.8 dB.
-constexpr int kMaxDiff = 3;
-constexpr double kMinPsnr = 51.0;
-constexpr double kMinPsnrSmooth = 55.5;
+// The vector classes (the suites' second pass, class 6) round their inverse transforms
+// differently and floor their red and blue terms: measured worst 4 levels full size (3 smooth and
+// four-channel), 48.34 dB full size, 53.05 dB smooth, 51.42 dB four-channel; reduced transforms
+// are generic in every class.
+// (Read when the tests run: the class comes from the program's arguments.)
+bool vector_class() { return jt::pinned_class() >= 3 && jt::pinned_class() <= 6; }
+int max_diff() { return vector_class() ? 4 : 3; }
+constexpr int kMaxDiffSmooth = 3;
+double min_psnr() { return vector_class() ? 48.3 : 51.0; }
+double min_psnr_smooth() { return vector_class() ? 52.9 : 55.5; }
 // Reduced transforms (1/2, 1/4, 1/8) and four-channel files: 2 levels, worst 52.9 and 52.6 dB.
 constexpr int kMaxDiffScaled = 2;
 constexpr double kMinPsnrScaled = 52.5;
-constexpr int kMaxDiffQuad = 2;
-constexpr double kMinPsnrQuad = 52.5;
+int max_diff_quad() { return vector_class() ? 3 : 2; }
+double min_psnr_quad() { return vector_class() ? 51.4 : 52.5; }
 
 using jpegfix::Ref;
 using jpegfix::Size;
@@ -68,8 +75,8 @@ TEST(JpegConformance, EveryLayoutAndFormatMatchesDjpeg) {
         EXPECT_TRUE(d.guards);
         const Image ref = f.spec.color == JPEG_COLOR_GRAY ? grey : in_layout(plain, f.spec.channels);
         jt::Diff diff = jt::compare(d.img, ref);
-        EXPECT_LE(diff.max, kMaxDiff);
-        EXPECT_GE(diff.psnr, kMinPsnr);
+        EXPECT_LE(diff.max, max_diff());
+        EXPECT_GE(diff.psnr, min_psnr());
         if (&f == &kFormats[0]) jt::dump(name, d.img, ref);
       }
     }
@@ -138,13 +145,11 @@ TEST(JpegConformance, FourChannelFilesMatchTheReference) {
         Image ours = dib.image();
         DecodeOpts ro;
         ro.out = DecodeOpts::Cmyk;
-        Image ref = jpegref::decode(jpeg, ro);
-        if (ycck)
-          for (size_t i = 0; i < ref.px.size(); ++i)
-            if (i % 4 != 3) ref.px[i] = uint8_t(255 - ref.px[i]);
+        // libjpeg's CMYK bytes: a YCbCr-and-fourth-channel picture comes out inverted, as ours
+        const Image ref = jpegref::decode(jpeg, ro);
         jt::Diff diff = jt::compare(ours, ref);
-        EXPECT_LE(diff.max, kMaxDiffQuad);
-        EXPECT_GE(diff.psnr, kMinPsnrQuad);
+        EXPECT_LE(diff.max, max_diff_quad());
+        EXPECT_GE(diff.psnr, min_psnr_quad());
       }
 }
 
@@ -193,8 +198,8 @@ TEST(JpegConformance, SmoothUpsamplingMatchesDjpegDefaultUpsampling) {
       JpegCodecFree(&p);
       EXPECT_TRUE(dib.guards_intact());
       jt::Diff diff = jt::compare(dib.image(), jpegfix::reference(v.name, sz, Ref::Smooth));
-      EXPECT_LE(diff.max, kMaxDiff);
-      EXPECT_GE(diff.psnr, kMinPsnrSmooth);
+      EXPECT_LE(diff.max, kMaxDiffSmooth);
+      EXPECT_GE(diff.psnr, min_psnr_smooth());
     }
   }
 }

@@ -50,7 +50,14 @@ TEST(JpegRegion, RegionsEqualTheCropOfTheFullDecode) {
         EXPECT_EQ(d.rc, JPEG_ROI_SUCCESS);
         EXPECT_TRUE(d.guards);
         int w = std::min(r.right, 37) - r.left, h = std::min(r.bottom, 29) - r.top;
-        EXPECT_TRUE(d.img.px == jt::crop(full.img, r.left, r.top, w, h).px);
+        const Image crop = jt::crop(full.img, r.left, r.top, w, h);
+        if (jt::pinned_class() >= 3 && color != JPEG_COLOR_GRAY) {
+          // MCUs the region clips keep the generic colour rounding; whole ones floor red and blue
+          ASSERT_EQ(d.img.px.size(), crop.px.size());
+          EXPECT_LE(jt::compare(d.img, crop).max, 1);
+        } else {
+          EXPECT_TRUE(d.img.px == crop.px);
+        }
       }
       jt::Decoded whole = jt::decode(in.jpeg, 7, spec, JpegRect{0, 0, 37, 29});
       EXPECT_EQ(whole.rc, 0);
