@@ -13,6 +13,7 @@
 #include "client/state/map_record.h"
 #include "client/state/party_tables.h"
 #include "client/state/pet_table.h"
+#include "client/record/record.h"
 #include "client/ui/message_box.h"
 #include "plat/test.h"
 #include "plat/winmsg.h"
@@ -351,6 +352,134 @@ TEST_F(LoginHandlers, FriendsAndSearch) {
   dispatch(0x3001e, 0, Bytes().u32(1).s);  // not 28 bytes
   EXPECT_EQ(popups(), (std::vector<std::string>{"Zed added you as a friend! ",
                                                 "The player doesn\xA1\xAFt exsit or is offline."}));
+}
+
+TEST_F(LoginHandlers, PositionsMoveTheWalkTargetAndCount) {
+  dispatch(0x30012, 2, sceneChar(6, "A", 10, 20) + sceneChar(7, "B", 10, 20));
+  scene_chars[1].posture = 3;
+  frame_input.frame_time = 1000;
+  dispatch(0x30001, 2, Bytes().u32(6).u16(50).u16(60).u8(1).zeros(3).u32(99).u16(1).u16(1).u8(1).zeros(3));
+  EXPECT_EQ(scene_chars[0].target_x, 50);
+  EXPECT_EQ(scene_chars[0].target_y, 60);
+  EXPECT_EQ(scene_chars[0].x, 10);  // the walk moves it, not the message
+  EXPECT_EQ(scene_chars[0].walking, 1);
+  dispatch(0x30003, 1, Bytes().u32(7).u16(70).u16(80).u8(1).zeros(3));
+  EXPECT_EQ(scene_chars[1].x, 70);
+  EXPECT_EQ(scene_chars[1].target_y, 80);
+  EXPECT_EQ(scene_chars[1].posture, 0);
+  EXPECT_EQ(scene_chars[1].time_stamp, 16000u);
+  EXPECT_EQ(position_message_count, 2u);
+  dispatch(0x3001f, 2, Bytes().u32(6).u32(12345));
+  ASSERT_EQ(scene_chars.size(), 1u);
+  EXPECT_EQ(scene_find_char(7), 0);
+  EXPECT_EQ(scene_find_char(6), -2);
+}
+
+TEST_F(LoginHandlers, OwnCharacterAndLeavingTheScene) {
+  scene_player_id = 5;
+  dispatch(0x30012, 1, sceneChar(9, "Other"));
+  dispatch(0x30060, 0, sceneChar(5, "Me", 1, 2, 3));
+  ASSERT_EQ(scene_chars.size(), 1u);
+  EXPECT_EQ(frame_input.own_char_id, 5u);
+  EXPECT_EQ(frame_input.own_scene_index, 0);
+  EXPECT_EQ(player_posture, 3);
+  EXPECT_EQ(scene_seam_calls.last_load_index, 0);
+
+  scene_in_scene = 1;
+  dispatch(0x30010, 1);
+  EXPECT_EQ(scene_in_scene, 1);
+  dispatch(0x30010, 0);
+  EXPECT_EQ(scene_in_scene, 0);
+  EXPECT_TRUE(world->sends.empty());  // no chat link: no new entry asked
+  ASSERT_EQ(net_connect_chat(1, 2, 3, nullptr), 0);
+  dispatch(0x30010, 0);
+  EXPECT_EQ(sentIds(world), std::vector<uint32_t>{0x3000c});
+}
+
+TEST_F(LoginHandlers, WeatherAndOptions) {
+  dispatch(0x30015, 0, Bytes().u32(0x44));
+  EXPECT_EQ(game_screen_words.weather_flags, 0x44);
+  record_state.hold = 1;  // a debug switch keeps the weather off
+  dispatch(0x30015, 0, Bytes().u32(0x44));
+  EXPECT_EQ(game_screen_words.weather_flags, 0);
+  EXPECT_EQ(game_screen_words.weather_applies, 2);
+  record_state.hold = 0;
+  dispatch(0x3001c, 0);
+  ASSERT_EQ(sentIds(world), std::vector<uint32_t>{0x3001c});
+  EXPECT_EQ(world->sends[0].payload.size(), 12u);
+}
+
+TEST_F(LoginHandlers, Nicknames) {
+  dispatch(0x3000e, 0);
+  EXPECT_EQ(nickname_accepted_flag, 1);
+  dispatch(0x3000e, -1);
+  EXPECT_EQ(popups(), std::vector<std::string>{"Sorry, the nickname is not available!"});
+  dismissNextBox();
+  dispatch(0x3000e, -2);
+  EXPECT_EQ(logLines("The nickname is not available").size(), 1u);
+
+  dispatch(0x30007, 2, charRecord(11, ".tmp", 0, 0, 0, 1) + charRecord(12, "Bob", 0, 0, 0, 1));
+  window_slots.ids[WINDOW_NICKNAME] = 3;
+  dispatch(0x30063, 11, "A very long new name");
+  EXPECT_STREQ(char_list[0].name, "A very long ne");
+  EXPECT_STREQ(char_list[1].name, "Bob");
+  EXPECT_EQ(game_screen_words.nickname_toggles, 1);
+  dismissNextBox();
+  dispatch(0x30063, -1);
+  EXPECT_EQ(logLines("Please enter a nickname!").size(), 1u);
+}
+
+TEST_F(LoginHandlers, AccountEndMessagesMarkTheOwnDisconnect) {
+  dismissNextBox();
+  dispatch(0x30013, 0);
+  EXPECT_EQ(net_link.own_disconnect, 1);
+  EXPECT_EQ(logLines("Other character of the same account is still in game").size(), 1u);
+  net_link.own_disconnect = 0;
+  dismissNextBox();
+  dispatch(0x30014, 0);
+  EXPECT_EQ(net_link.own_disconnect, 1);
+  EXPECT_EQ(logLines("The account is being used by other player").size(), 1u);
+}
+
+TEST_F(LoginHandlers, Applications) {
+  dispatch(0x30031, 1, partyRecord(8, "Pal"));
+  EXPECT_EQ(party_tables.applicants[0].id, 8u);
+  EXPECT_EQ(game_screen_words.applicants_arrived, 1);
+  window_slots.ids[WINDOW_PARTY_APPLICANTS] = 4;
+  game_screen_words.applicant_first_shown = 3;
+  game_screen_words.applicant_selection = 2;
+  dispatch(0x30031, 1, partyRecord(9, "Sue"));
+  EXPECT_EQ(game_screen_words.applicant_first_shown, 0);
+  EXPECT_EQ(game_screen_words.applicant_selection, -1);
+  EXPECT_EQ(party_tables.applicant_count, 2);
+  dispatch(0x30032, 0, Bytes().u32(8));
+  EXPECT_EQ(party_tables.applicants[0].id, 9u);
+  dispatch(0x30038, 0);
+  EXPECT_EQ(party_tables.applicant_count, 0);
+  dispatch(0x30031, -4, "x");
+  dispatch(0x30040, 0, "Zed");
+  EXPECT_EQ(popups(), (std::vector<std::string>{"The group is full.",
+                                                "Zed rejected your application for joining the group."}));
+}
+
+TEST_F(LoginHandlers, LeaderAndMemberValue) {
+  enterOwn(5, "Me");
+  dispatch(0x30012, 1, sceneChar(8, "Pal"));
+  party_member_add(PARTY_RECORD{8, "Pal", 0, 0});
+  dispatch(0x30039, 8, Bytes().u16(77));
+  EXPECT_EQ(party_tables.members[0].value, 77);
+  dispatch(0x30033, 0, Bytes().u32(5));
+  EXPECT_EQ(scene_chars[0].flags, SCENE_FLAG_PARTY_MEMBER);
+  // Another leader: it leaves the member table.
+  dispatch(0x30030, 0, Bytes().u32(8));
+  EXPECT_EQ(scene_chars[1].flags, SCENE_FLAG_PARTY_LEADER);
+  EXPECT_TRUE(party_record_free(party_tables.members[0]));
+  EXPECT_TRUE(world->sends.empty());
+  // The player leads: both tables reset and the members asked for.
+  party_applicant_add(PARTY_RECORD{9, "Sue", 0, 0});
+  dispatch(0x30030, 0, Bytes().u32(5));
+  EXPECT_EQ(party_tables.applicant_count, 0);
+  EXPECT_EQ(sentIds(world), std::vector<uint32_t>{0x30037});
 }
 
 // Every handler with a payload shorter than what it reads, or a count beyond its length: no read
