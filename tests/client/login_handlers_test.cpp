@@ -375,6 +375,16 @@ TEST_F(LoginHandlers, PositionsMoveTheWalkTargetAndCount) {
   EXPECT_EQ(scene_find_char(6), -2);
 }
 
+// A name or nickname that fills its field without a NUL keeps whole characters only.
+TEST_F(LoginHandlers, SceneNamesAreCutOnACharacter) {
+  std::string p = sceneChar(1, "abcdefghijklmnopqrs\xD6\xD0");
+  p += Bytes().u32(1).u32(1).text("abcdefghijklmn\xD6\xD0", 16).u8(0).s;
+  dispatch(0x3000a, 1, p);
+  ASSERT_EQ(scene_chars.size(), 1u);
+  EXPECT_STREQ(scene_chars[0].name, "abcdefghijklmnopqrs");
+  EXPECT_STREQ(scene_chars[0].nickname, "abcdefghijklmn");
+}
+
 TEST_F(LoginHandlers, OwnCharacterAndLeavingTheScene) {
   scene_player_id = 5;
   dispatch(0x30012, 1, sceneChar(9, "Other"));

@@ -1,11 +1,13 @@
 #include "world/scene/scene_chars.h"
 
 #include <cstring>
+#include <string_view>
 #include <unordered_map>
 
 #include "client/game/frame_input.h"
 #include "core/reset/module_resets.h"
 #include "graphics/bitmap/bitmap16.h"
+#include "plat/cp936.h"
 
 int32_t scene_zoom_level = 0;
 int32_t scene_in_scene = 0;
@@ -32,6 +34,8 @@ void copy_text(char (&out)[N], const char* in, size_t in_size) {
   const size_t n = in_size < N - 1 ? in_size : N - 1;
   size_t len = 0;
   while (len < n && in[len] != '\0') ++len;
+  // A name that fills its field is cut on a character boundary.
+  len = plat::cp936::wholeLength(std::string_view(in, len), N - 1);
   std::memcpy(out, in, len);
   std::memset(out + len, 0, N - len);
 }
