@@ -11,8 +11,7 @@
 #include "client/ui/message_box.h"
 #include "plat/cp936.h"
 #include "plat/platform.h"
-#include "ui/game_screen/game_screen_words.h"
-#include "ui/game_screen/window_slots.h"
+#include "ui/nickname/nickname_window.h"
 
 namespace {
 
@@ -84,7 +83,7 @@ void nickname_on_set(uint32_t, int32_t id, net_msg::Payload payload) {
       std::memset(c.name, 0, sizeof c.name);
       std::memcpy(c.name, name.data(), name.size());
     }
-    if (window_slots.ids[WINDOW_NICKNAME] >= 0) nickname_window_toggle();
+    if (nickname_window_open) nickname_window_toggle();
   } else if (id == -1) {
     show_message_box("Please enter a nickname!", 1);
   } else {

@@ -23,6 +23,7 @@
 #include "tests/client/handler_payloads.h"
 #include "tests/client/net_msg_fixture.h"
 #include "ui/game_screen/game_screen_words.h"
+#include "ui/nickname/nickname_window.h"
 
 namespace {
 
@@ -429,11 +430,11 @@ TEST_F(LoginHandlers, Nicknames) {
   EXPECT_EQ(logLines("The nickname is not available").size(), 1u);
 
   dispatch(0x30007, 2, charRecord(11, ".tmp", 0, 0, 0, 1) + charRecord(12, "Bob", 0, 0, 0, 1));
-  window_slots.ids[WINDOW_NICKNAME] = 3;
+  nickname_window_open = 1;
   dispatch(0x30063, 11, "A very long new name");
   EXPECT_STREQ(char_list[0].name, "A very long ne");
   EXPECT_STREQ(char_list[1].name, "Bob");
-  EXPECT_EQ(game_screen_words.nickname_toggles, 1);
+  EXPECT_EQ(nickname_window_open, 0);  // closed
   dismissNextBox();
   dispatch(0x30063, -1);
   EXPECT_EQ(logLines("Please enter a nickname!").size(), 1u);
