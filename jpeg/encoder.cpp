@@ -144,6 +144,7 @@ int32_t setup_tables(JPEG_PROPERTIES* st) {
     for (const auto& cq : st->caller_quant)
       if (cq.write_values && cq.number >= 0 && cq.number < 4) count = std::max(count, cq.number + 1);
     if (count) st->quant_count = count;
+    for (auto& q : st->quant) q.present = 0;
   }
   if (st->caller_huff_on) {
     int32_t count = 0;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -100,6 +101,23 @@ struct Segment {
 };
 std::vector<Segment> split(const Bytes& jpeg);
 Bytes join(const std::vector<Segment>& segs);
+
+// Fails the n-th allocation (counting from 0) and counts the live blocks.
+struct FailingAlloc {
+  int fail_at = -1;
+  int count = 0;
+  int live = 0;
+  static void* alloc(size_t size, size_t align, void* ctx) {
+    auto* f = static_cast<FailingAlloc*>(ctx);
+    if (f->count++ == f->fail_at) return nullptr;
+    ++f->live;
+    return ::operator new(size, std::align_val_t(align), std::nothrow);
+  }
+  static void release(void* p, void* ctx) {
+    --static_cast<FailingAlloc*>(ctx)->live;
+    ::operator delete(p, std::align_val_t(32));
+  }
+};
 
 }  // namespace jt
 
