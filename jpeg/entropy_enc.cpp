@@ -132,6 +132,7 @@ int32_t encode_block(JpegOutput* out, const JpegHuffEncode* dc, const JpegHuffEn
     }
     uint32_t m = static_cast<uint32_t>(v < 0 ? -v : v);
     c = category(m);
+    if (c > 15) return JPEG_ERR_HUFFMAN;  // -32768: no symbol holds its size
     rc = emit_symbol(out, ac, (run << 4) | c);
     if (rc) return rc;
     rc = put_bits(out, static_cast<uint32_t>(v < 0 ? v - 1 : v), c);
@@ -231,6 +232,7 @@ int32_t ac_first_walk(JpegOutput* out, const JpegHuffEncode* ac, uint32_t* freq,
       run -= 16;
     }
     int32_t c = category(static_cast<uint32_t>(v));
+    if (c > 15) return JPEG_ERR_HUFFMAN;  // -32768: no symbol holds its size
     if (out) {
       int32_t rc = emit_symbol(out, ac, (run << 4) | c);
       if (!rc) rc = put_bits(out, static_cast<uint32_t>(bitsval), c);

@@ -417,3 +417,48 @@ TEST(JpegEncoder, InterruptBeforeEveryMcuResumesToTheSameBytes) {
 }
 
 }  // namespace
+
+namespace {
+
+// Coefficients that no symbol of the tables codes end the write with -6, never with a stream
+// that claims success.
+TEST(JpegEncoder, CoefficientsWithoutACodeAreRefused) {
+  struct Case {
+    const char* name;
+    int zigzag;  // position of the value
+    int16_t value;
+    bool progressive;
+    int expected;
+  };
+  const Case cases[] = {
+      {"AC of category 11 with the standard table", 1, 2047, false, JPEG_ERR_HUFFMAN},
+      {"DC of category 12 with the standard table", 0, 4095, false, JPEG_ERR_HUFFMAN},
+      {"AC -32768 after 14 zeros", 15, -32768, false, JPEG_ERR_HUFFMAN},
+      {"AC -32768 in a progressive scan without point transform", 15, -32768, true, JPEG_ERR_HUFFMAN},
+      {"AC 1023 is coded", 15, 1023, false, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    // R,G,B streams: their progressive AC scans have no point transform
+    int16_t blocks[3][64] = {};
+    blocks[0][jcodec::kZigzag[c.zigzag]] = c.value;
+    JpegPlanar planar{};
+    for (int i = 0; i < 3; ++i) planar.planes[i] = blocks[i];
+    Bytes out(4096);
+    JPEG_IMAGE_PROPS p{};
+    ASSERT_EQ(JpegCodecInit(&p), 0);
+    p.state.planar = &planar;
+    p.state.progressive_switch = c.progressive;
+    p.jpg_bytes = out.data();
+    p.jpg_size_bytes = int32_t(out.size());
+    p.jpg_width = p.jpg_height = 8;
+    p.jpg_channels = 3;
+    p.jpg_color = JPEG_COLOR_RGB;
+    p.jpg_subsampling = 0;
+    EXPECT_EQ(JpegCodecWrite(&p, 9), c.expected);
+    p.state.planar = nullptr;
+    JpegCodecFree(&p);
+  }
+}
+
+}  // namespace
