@@ -349,3 +349,48 @@ TEST(JpegEncodeInput, UnservedLayoutsAreRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// A two-byte 4:2:2 buffer (Y0, Cb, Y1, Cr) codes like the three-byte YCbCr buffer whose pixel
+// pairs share those Cb and Cr; a last pixel without a partner has neutral Cr.
+TEST(JpegEncodeInput, FourTwoTwoBufferCodesLikeItsThreeByteTwin) {
+  for (const int w : {32, 37}) {
+    SCOPED_TRACE(w);
+    const int h = 19;
+    std::mt19937 rng{uint32_t(w)};
+    Bytes two(size_t(w) * 2 * h), three(size_t(w) * 3 * h);
+    for (auto& v : two) v = uint8_t(rng());
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const uint8_t* r = &two[size_t(y) * w * 2];
+        const int pair = x & ~1;
+        uint8_t* o = &three[(size_t(y) * w + x) * 3];
+        o[0] = r[2 * x];
+        o[1] = r[2 * pair + 1];
+        o[2] = pair + 1 < w ? r[2 * pair + 3] : 128;
+      }
+    Bytes streams[2];
+    for (int k = 0; k < 2; ++k) {
+      Bytes out(100000);
+      JPEG_IMAGE_PROPS p{};
+      ASSERT_EQ(JpegCodecInit(&p), 0);
+      p.dib_bytes = k ? two.data() : three.data();
+      p.dib_width = p.jpg_width = w;
+      p.dib_height = p.jpg_height = h;
+      p.dib_channels = 3;
+      p.dib_color = JPEG_COLOR_YCBCR;
+      p.dib_subsampling = k ? 2 : 0;
+      p.jpg_subsampling = 2;
+      p.jpg_bytes = out.data();
+      p.jpg_size_bytes = int32_t(out.size());
+      ASSERT_EQ(JpegCodecWrite(&p, 9), 0);
+      EXPECT_EQ(p.state.fast_path_code, k ? 18 : 17);
+      streams[k].assign(out.begin(), out.begin() + p.jpg_size_bytes);
+      JpegCodecFree(&p);
+    }
+    EXPECT_EQ(streams[0], streams[1]);
+  }
+}
+
+}  // namespace

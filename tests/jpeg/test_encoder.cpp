@@ -462,3 +462,48 @@ TEST(JpegEncoder, CoefficientsWithoutACodeAreRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// Bottom-up and padded buffers, and planar 16-bit samples, give the bytes of the plain buffer.
+TEST(JpegEncoder, BufferLayoutsAndPlanarSamplesGiveTheSameStream) {
+  const jpegref::Image& img = jt::source(24, 16, 1);
+  WriteSpec s;
+  s.dib_color = JPEG_COLOR_GRAY, s.dib_channels = 1;
+  s.jpg_color = JPEG_COLOR_GRAY, s.jpg_channels = 1, s.sampling = 0;
+  const jt::Written plain = jt::write(img, s);
+  ASSERT_EQ(plain.rc, 0);
+  s.bottom_up = true;
+  EXPECT_EQ(jt::write(img, s).jpeg, plain.jpeg);
+  // padded rows
+  Bytes padded(size_t(24 + 5) * 16, 0xEE), out(100000);
+  for (int y = 0; y < 16; ++y) std::memcpy(&padded[size_t(y) * 29], &img.px[size_t(y) * 24], 24);
+  // the same picture as planar samples, block by block
+  std::vector<int16_t> plane(size_t(3 * 2) * 64);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 24; ++x) plane[size_t(((y / 8) * 3 + x / 8) * 64 + (y % 8) * 8 + x % 8)] = img.px[size_t(y) * 24 + size_t(x)];
+  JpegPlanar planar{};
+  planar.mode = 1;
+  planar.planes[0] = plane.data();
+  for (const bool use_planes : {false, true}) {
+    JPEG_IMAGE_PROPS p{};
+    ASSERT_EQ(JpegCodecInit(&p), 0);
+    p.dib_bytes = padded.data();
+    p.dib_width = p.jpg_width = 24;
+    p.dib_height = p.jpg_height = 16;
+    p.dib_pad_bytes = 5;
+    p.dib_channels = 1;
+    p.dib_color = p.jpg_color = JPEG_COLOR_GRAY;
+    p.jpg_channels = 1;
+    p.jpg_subsampling = 0;
+    p.jpg_bytes = out.data();
+    p.jpg_size_bytes = int32_t(out.size());
+    if (use_planes) p.state.planar = &planar;
+    ASSERT_EQ(JpegCodecWrite(&p, 9), 0);
+    EXPECT_EQ(Bytes(out.begin(), out.begin() + p.jpg_size_bytes), plain.jpeg) << (use_planes ? "planes" : "padded");
+    p.state.planar = nullptr;
+    JpegCodecFree(&p);
+  }
+}
+
+}  // namespace
