@@ -111,8 +111,7 @@ inline int32_t pixel_byte(const JPEG_PROPERTIES* st, const uint8_t* origin, int3
 int32_t encode_mcu_refused(JPEG_PROPERTIES*, int32_t, int32_t) { return JPEG_ERR_PROPS; }
 
 int32_t encode_mcu_general(JPEG_PROPERTIES* st, int32_t col, int32_t row) {
-  static thread_local GeneralPlan plan;
-  plan = general_plan(st);
+  const GeneralPlan plan = general_plan(st);
   if (!plan.ok) return JPEG_ERR_PROPS;
   const JpegFrame& fr = st->frame;
   const uint8_t* origin = write_origin(st);

@@ -388,5 +388,5 @@ struct JPEG_PROPERTIES {
   int64_t enc_next_mcu;        // where a stopped write resumes
   int32_t enc_pred[4];         // DC predictors of the stopped write
   JpegOutput output;
-  alignas(32) int16_t enc_recip[4][80];  // forward quantiser tables, natural order
+  int16_t enc_recip[4][80];  // forward quantiser tables, natural order
 };
