@@ -112,6 +112,7 @@ int32_t encode_block(JpegOutput* out, const JpegHuffEncode* dc, const JpegHuffEn
   *last_dc = block[0];
   uint32_t mag = static_cast<uint32_t>(diff < 0 ? -diff : diff);
   int32_t c = category(mag);
+  if (c > 15) return JPEG_ERR_HUFFMAN;  // a DC difference needs at most 15 bits
   int32_t rc = emit_symbol(out, dc, c);
   if (rc) return rc;
   if (c) {
@@ -158,6 +159,7 @@ int32_t encode_dc_progressive(JpegOutput* out, const JpegHuffEncode* dc, const i
   int32_t diff = v - *last_dc;
   *last_dc = v;
   int32_t c = category(static_cast<uint32_t>(diff < 0 ? -diff : diff));
+  if (c > 15) return JPEG_ERR_HUFFMAN;  // a DC difference needs at most 15 bits
   int32_t rc = emit_symbol(out, dc, c);
   if (rc || !c) return rc;
   return put_bits(out, static_cast<uint32_t>(diff < 0 ? diff - 1 : diff), c);

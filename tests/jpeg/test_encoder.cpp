@@ -459,6 +459,29 @@ TEST(JpegEncoder, CoefficientsWithoutACodeAreRefused) {
     p.state.planar = nullptr;
     JpegCodecFree(&p);
   }
+  // a DC difference of 65,535 (32,767 then -32,768) in the two-component script, whose DC scan
+  // has no point transform: 16 bits, which no DC symbol announces
+  int16_t blocks[2][128] = {};
+  blocks[0][0] = 32767;
+  blocks[0][64] = -32768;
+  JpegPlanar planar{};
+  planar.planes[0] = blocks[0];
+  planar.planes[1] = blocks[1];
+  Bytes out(4096);
+  JPEG_IMAGE_PROPS p{};
+  ASSERT_EQ(JpegCodecInit(&p), 0);
+  p.state.planar = &planar;
+  p.state.progressive_switch = 1;
+  p.jpg_bytes = out.data();
+  p.jpg_size_bytes = int32_t(out.size());
+  p.jpg_width = 16;
+  p.jpg_height = 8;
+  p.jpg_channels = 2;
+  p.jpg_color = JPEG_COLOR_OTHER;
+  p.jpg_subsampling = 0;
+  EXPECT_EQ(JpegCodecWrite(&p, 9), JPEG_ERR_HUFFMAN);
+  p.state.planar = nullptr;
+  JpegCodecFree(&p);
 }
 
 }  // namespace
