@@ -226,7 +226,13 @@ int32_t setup_geometry(JPEG_PROPERTIES* st) {
   return 0;
 }
 
-int32_t write_headers(JPEG_PROPERTIES* st, int32_t mode) {
+// Quantisation tables that an earlier tables write prepared, kept for an abbreviated image.
+struct KeptTables {
+  int16_t values[4][64];
+  bool had[4] = {false, false, false, false};
+};
+
+int32_t write_headers(JPEG_PROPERTIES* st, int32_t mode, const KeptTables& kept) {
   int32_t rc = write_marker(st, 0xD8);
   if (rc) return rc;
   const bool progressive = st->progressive_switch != 0;
@@ -248,20 +254,13 @@ int32_t write_headers(JPEG_PROPERTIES* st, int32_t mode) {
     st->enc_tables_ready = 1;
   } else {
     // tables prepared by an earlier write are kept; anything else is prepared now
-    int16_t kept[4][64];
-    int32_t had[4] = {};
-    for (int32_t t = 0; t < 4; ++t)
-      if (st->enc_tables_ready && st->quant[t].present) {
-        had[t] = 1;
-        std::memcpy(kept[t], st->quant[t].values, sizeof kept[t]);
-      }
     rc = prepare_encoder_tables(st, nullptr, st->enc_recip);
     if (rc) return rc;
     for (int32_t t = 0; t < 4; ++t)
-      if (had[t] && t < st->quant_count) {
-        std::memcpy(st->quant[t].values, kept[t], sizeof kept[t]);
-        if (st->dct_method == 0) prepare_fast_encoder(kept[t], st->enc_recip[t]);
-        else prepare_accurate_encoder(kept[t], st->enc_recip[t]);
+      if (kept.had[t] && t < st->quant_count) {
+        std::memcpy(st->quant[t].values, kept.values[t], sizeof kept.values[t]);
+        if (st->dct_method == 0) prepare_fast_encoder(kept.values[t], st->enc_recip[t]);
+        else prepare_accurate_encoder(kept.values[t], st->enc_recip[t]);
       }
   }
   JPEG_DISPATCH_TABLE* t = st->table;
@@ -549,6 +548,13 @@ int32_t encode_progressive(JPEG_PROPERTIES* st) {
 
 int32_t encode_image(JPEG_PROPERTIES* st, int32_t mode) {
   if (st->enc_resume) return encode_sequential(st);
+  KeptTables kept;
+  if ((mode == 12 || mode == 13) && st->enc_tables_ready)
+    for (int32_t t = 0; t < 4; ++t)
+      if (st->quant[t].present) {
+        kept.had[t] = true;
+        std::memcpy(kept.values[t], st->quant[t].values, sizeof kept.values[t]);
+      }
   int32_t rc = setup_tables(st);
   if (!rc && mode != 10 && mode != 11) {
     rc = setup_geometry(st);
@@ -558,7 +564,7 @@ int32_t encode_image(JPEG_PROPERTIES* st, int32_t mode) {
   }
   if (rc) return rc;
   st->table->jpeg_output_init(&st->output, st->f.jpg_bytes, st->output.file ? 0 : static_cast<size_t>(st->f.jpg_size_bytes));
-  rc = write_headers(st, mode);
+  rc = write_headers(st, mode, kept);
   if (rc || mode == 10 || mode == 11) return rc;
   return st->progressive_switch ? encode_progressive(st) : encode_sequential(st);
 }
