@@ -530,3 +530,19 @@ TEST(JpegEncoder, BufferLayoutsAndPlanarSamplesGiveTheSameStream) {
 }
 
 }  // namespace
+
+namespace {
+
+// The banner belongs to no shared state: freeing another record does not lose it.
+TEST(JpegEncoder, BannerSurvivesAnotherRecordsFree) {
+  JPEG_IMAGE_PROPS other{};
+  ASSERT_EQ(JpegCodecInit(&other), 0);
+  int rc = 0;
+  const Bytes j = write_with([&](JPEG_IMAGE_PROPS&) { EXPECT_EQ(JpegCodecFree(&other), 0); }, 9, &rc);
+  ASSERT_EQ(rc, 0);
+  const jt::Segment* com = first_of(jt::split(j), 0xFE);
+  ASSERT_NE(com, nullptr);
+  EXPECT_EQ(com->body.size(), 38u);
+}
+
+}  // namespace
