@@ -55,7 +55,7 @@ const Image& source(int w, int h, int ch) {
 
 Bytes encode(int w, int h, const jpegref::EncodeOpts& o, int ch) { return jpegref::encode(source(w, h, ch), o); }
 
-Bytes dib_bytes(const Image& img, const WriteSpec& s) {
+Bytes dib_bytes(const Image& img, const WriteOpts& s) {
   const size_t n = size_t(img.w) * img.h;
   Bytes out(n * size_t(s.dib_channels));
   for (size_t i = 0; i < n; ++i) {
@@ -67,7 +67,7 @@ Bytes dib_bytes(const Image& img, const WriteSpec& s) {
   return out;
 }
 
-Written write(const Image& img, const WriteSpec& s) {
+Written write(const Image& img, const WriteOpts& s) {
   Bytes px = dib_bytes(img, s);
   const size_t line = size_t(img.w) * size_t(s.dib_channels);
   if (s.bottom_up)

@@ -63,7 +63,7 @@ Decoded decode(const Bytes& jpeg, int mode = 3, const DibSpec& spec = {}, JpegRe
 // One write through our encoder from a picture laid out as the buffer colour wants it: R,G,B
 // and grey pictures as they are, B,G,R with bytes 0 and 2 swapped, a fourth byte added (or kept)
 // for four-byte buffers; YCbCr and "other" buffers take the picture's bytes unchanged.
-struct WriteSpec {
+struct WriteOpts {
   int dib_color = JPEG_COLOR_BGR, dib_channels = 3;
   int jpg_color = JPEG_COLOR_YCBCR, jpg_channels = 3, sampling = 1;
   int quality = 75, dct = 1, restart = 0;
@@ -76,9 +76,9 @@ struct Written {
   int rc = 0;
   Bytes jpeg;
 };
-// The buffer bytes of a picture for a spec (rows top-down, no padding).
-Bytes dib_bytes(const Image& img, const WriteSpec& s);
-Written write(const Image& img, const WriteSpec& s);
+// The buffer bytes of a picture for a write (rows top-down, no padding).
+Bytes dib_bytes(const Image& img, const WriteOpts& s);
+Written write(const Image& img, const WriteOpts& s);
 
 // Largest channel difference and PSNR of two images of the same shape.
 struct Diff {

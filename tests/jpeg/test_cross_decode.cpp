@@ -12,7 +12,7 @@
 namespace {
 
 using jt::Bytes;
-using jt::WriteSpec;
+using jt::WriteOpts;
 using jpegref::Coefficients;
 using jpegref::Image;
 
@@ -212,7 +212,7 @@ TEST(JpegCrossDecode, PixelWritesOfEveryPairSamplingAndScript) {
         const std::string name = std::string(pr.name) + " " + std::to_string(w) + "x" + std::to_string(h) + " code " +
                                  std::to_string(code) + (ramp ? " gradient" : " source");
         SCOPED_TRACE(name);
-        WriteSpec s;
+        WriteOpts s;
         s.dib_color = pr.dib_color, s.dib_channels = pr.dib_channels;
         s.jpg_color = pr.jpg_color, s.jpg_channels = pr.jpg_channels, s.sampling = code;
         const jt::Written base = jt::write(src, s);
@@ -240,9 +240,9 @@ TEST(JpegCrossDecode, PixelWritesOfEveryPairSamplingAndScript) {
           EXPECT_GE(to_src.psnr, w >= 800 ? kMinSourcePsnrLarge : kMinSourcePsnr);
         }
         // our decoder reads the file as libjpeg does
-        jt::DibSpec spec{want.ch == 1 ? 1 : want.ch == 4 ? 4 : 3,
+        jt::DibSpec layout{want.ch == 1 ? 1 : want.ch == 4 ? 4 : 3,
                          want.ch == 1 ? JPEG_COLOR_GRAY : want.ch == 4 ? JPEG_COLOR_QUAD : JPEG_COLOR_BGR, 0, false};
-        const jt::Decoded ours = jt::decode(base.jpeg, 3, spec);
+        const jt::Decoded ours = jt::decode(base.jpeg, 3, layout);
         ASSERT_EQ(ours.rc, 0);
         Image lj_as_ours = lj;
         if (pr.jpg_color == JPEG_COLOR_YCC4) {
@@ -261,7 +261,7 @@ TEST(JpegCrossDecode, PixelWritesOfEveryPairSamplingAndScript) {
 }
 
 // The tables (mode 11) and then the image (mode 13) written by one record.
-std::pair<Bytes, Bytes> tables_then_image(const Image& src, const WriteSpec& s) {
+std::pair<Bytes, Bytes> tables_then_image(const Image& src, const WriteOpts& s) {
   Bytes px = jt::dib_bytes(src, s), out(100000);
   std::pair<Bytes, Bytes> r;
   JPEG_IMAGE_PROPS p{};
@@ -285,7 +285,7 @@ TEST(JpegCrossDecode, TablesThenAbbreviatedImage) {
   const Image& src = jt::source(37, 29, 3);
   for (bool progressive : {false, true}) {
     SCOPED_TRACE(progressive ? "progressive" : "baseline");
-    WriteSpec s;
+    WriteOpts s;
     s.progressive = progressive;
     s.quality = 30;
     const Bytes full = jt::write(src, s).jpeg;

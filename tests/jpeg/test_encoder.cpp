@@ -13,7 +13,7 @@
 namespace {
 
 using jt::Bytes;
-using jt::WriteSpec;
+using jt::WriteOpts;
 
 std::vector<int> markers(const Bytes& jpeg) {
   std::vector<int> m;
@@ -43,7 +43,7 @@ std::vector<int> restart_markers(const Bytes& jpeg) {
 
 TEST(JpegEncoder, DefaultHeaderBytes) {
   const jpegref::Image& img = jt::source(16, 16, 3);
-  jt::Written w = jt::write(img, WriteSpec{});
+  jt::Written w = jt::write(img, WriteOpts{});
   ASSERT_EQ(w.rc, 0);
   const Bytes& j = w.jpeg;
   const Bytes head = seg_bytes({0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1, 0, 0});
@@ -102,7 +102,7 @@ TEST(JpegEncoder, AdobeSegmentForRgbAndFourChannelStreams) {
   };
   for (const Case c : {Case{1, 3, 1, 3, 0, 0}, Case{5, 4, 5, 4, 0, 0}, Case{5, 4, 6, 4, 3, 2}}) {
     SCOPED_TRACE(c.jpg_color);
-    WriteSpec s;
+    WriteOpts s;
     s.dib_color = c.dib_color, s.dib_channels = c.dib_channels;
     s.jpg_color = c.jpg_color, s.jpg_channels = c.jpg_channels, s.sampling = c.sampling;
     jt::Written w = jt::write(jt::source(16, 16, 4), s);
@@ -118,8 +118,8 @@ TEST(JpegEncoder, AdobeSegmentForRgbAndFourChannelStreams) {
 // Writes a 16 x 16 B,G,R picture with the record adjusted first; the stream, or empty.
 Bytes write_with(const std::function<void(JPEG_IMAGE_PROPS&)>& set, int mode = 9, int* rc_out = nullptr,
                  int w = 16, int h = 16) {
-  jt::WriteSpec spec;
-  Bytes px = jt::dib_bytes(jt::source(w, h, 3), spec);
+  jt::WriteOpts opts;
+  Bytes px = jt::dib_bytes(jt::source(w, h, 3), opts);
   Bytes out(200000);
   JPEG_IMAGE_PROPS p{};
   EXPECT_EQ(JpegCodecInit(&p), 0);
@@ -204,7 +204,7 @@ TEST(JpegEncoder, ProgressiveScriptsPerComponentCountAndColour) {
   };
   for (const ScriptCase& c : cases) {
     SCOPED_TRACE(c.name);
-    WriteSpec s;
+    WriteOpts s;
     s.dib_color = c.dib_color, s.dib_channels = c.dib_channels;
     s.jpg_color = c.jpg_color, s.jpg_channels = c.jpg_channels, s.sampling = 0;
     s.progressive = true;
@@ -251,7 +251,7 @@ TEST(JpegEncoder, MissingCallerTablesAreRefused) {
 TEST(JpegEncoder, EveryShortMemoryOutputIsRefused) {
   for (bool progressive : {false, true}) {
     SCOPED_TRACE(progressive ? "progressive" : "baseline");
-    WriteSpec s;
+    WriteOpts s;
     s.progressive = progressive;
     s.restart = 1;
     const jpegref::Image& img = jt::source(17, 17, 3);
@@ -277,8 +277,8 @@ FileRun write_file(void (*set)(jt::MemFiles&), bool interrupt_each = false) {
   FileRun r;
   set(r.files);
   JpegFileOps ops = r.files.ops();
-  WriteSpec spec;
-  Bytes px = jt::dib_bytes(jt::source(128, 96, 3), spec);
+  WriteOpts opts;
+  Bytes px = jt::dib_bytes(jt::source(128, 96, 3), opts);
   JPEG_IMAGE_PROPS p{};
   EXPECT_EQ(JpegCodecInit(&p), 0);
   p.state.file_ops = &ops;
@@ -296,9 +296,9 @@ FileRun write_file(void (*set)(jt::MemFiles&), bool interrupt_each = false) {
 }
 
 TEST(JpegEncoder, FileWritesAndTheirFailures) {
-  WriteSpec spec;
-  spec.quality = 95;
-  const Bytes mem = jt::write(jt::source(128, 96, 3), spec).jpeg;
+  WriteOpts opts;
+  opts.quality = 95;
+  const Bytes mem = jt::write(jt::source(128, 96, 3), opts).jpeg;
   ASSERT_GT(mem.size(), 4096u);  // at least one whole buffer goes out before the end
   FileRun ok = write_file([](jt::MemFiles&) {});
   EXPECT_EQ(ok.rc, 0);
@@ -326,8 +326,8 @@ TEST(JpegEncoder, FileWritesAndTheirFailures) {
 TEST(JpegEncoder, EveryAllocationFailureIsMemoryErrorWithoutLeaks) {
   for (bool progressive : {false, true}) {
     SCOPED_TRACE(progressive ? "progressive" : "baseline");
-    WriteSpec spec;
-    Bytes px = jt::dib_bytes(jt::source(37, 29, 3), spec);
+    WriteOpts opts;
+    Bytes px = jt::dib_bytes(jt::source(37, 29, 3), opts);
     Bytes out(100000);
     bool completed = false;
     for (int n = 0; n < 50 && !completed; ++n) {
@@ -379,11 +379,11 @@ TEST(JpegEncoder, ProgressiveBufferOfAHugeImageIsRefused) {
 TEST(JpegEncoder, InterruptBeforeEveryMcuResumesToTheSameBytes) {
   for (int restart : {0, 3}) {
     SCOPED_TRACE(restart);
-    WriteSpec spec;
-    spec.restart = restart;
+    WriteOpts opts;
+    opts.restart = restart;
     const jpegref::Image& img = jt::source(37, 29, 3);
-    const Bytes one_shot = jt::write(img, spec).jpeg;
-    Bytes px = jt::dib_bytes(img, spec);
+    const Bytes one_shot = jt::write(img, opts).jpeg;
+    Bytes px = jt::dib_bytes(img, opts);
     Bytes out(100000);
     JPEG_IMAGE_PROPS p{};
     ASSERT_EQ(JpegCodecInit(&p), 0);
@@ -491,7 +491,7 @@ namespace {
 // Bottom-up and padded buffers, and planar 16-bit samples, give the bytes of the plain buffer.
 TEST(JpegEncoder, BufferLayoutsAndPlanarSamplesGiveTheSameStream) {
   const jpegref::Image& img = jt::source(24, 16, 1);
-  WriteSpec s;
+  WriteOpts s;
   s.dib_color = JPEG_COLOR_GRAY, s.dib_channels = 1;
   s.jpg_color = JPEG_COLOR_GRAY, s.jpg_channels = 1, s.sampling = 0;
   const jt::Written plain = jt::write(img, s);
