@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <optional>
 
 #include "jpeg/internal.h"
 #include "tests/jpeg/jpeg_test_util.h"
@@ -25,6 +26,13 @@ const jt::Segment* first_of(const std::vector<jt::Segment>& segs, int marker) {
   for (const auto& s : segs)
     if (s.marker == marker) return &s;
   return nullptr;
+}
+
+// The first segment of a marker in a stream, as a copy.
+std::optional<jt::Segment> segment_of(const Bytes& jpeg, int marker) {
+  const auto segs = jt::split(jpeg);
+  const jt::Segment* s = first_of(segs, marker);
+  return s ? std::optional<jt::Segment>(*s) : std::nullopt;
 }
 
 Bytes seg_bytes(std::initializer_list<int> v) {
@@ -144,8 +152,8 @@ TEST(JpegEncoder, CallerComments) {
     p.state.jpeg_comment = text.data();
     p.state.jpeg_comment_size = 65535;  // the most the size field holds
   });
-  const jt::Segment* com = first_of(jt::split(j), 0xFE);
-  ASSERT_NE(com, nullptr);
+  const std::optional<jt::Segment> com = segment_of(j, 0xFE);
+  ASSERT_TRUE(com);
   EXPECT_EQ(com->body[0] << 8 | com->body[1], 65533);
   EXPECT_EQ(com->body.size(), 65533u);
   // a short comment: length = size + 2, no terminating byte
@@ -153,12 +161,12 @@ TEST(JpegEncoder, CallerComments) {
     p.state.jpeg_comment = text.data();
     p.state.jpeg_comment_size = 5;
   });
-  EXPECT_EQ(first_of(jt::split(j), 0xFE)->body, seg_bytes({0, 7, 'c', 'c', 'c', 'c', 'c'}));
+  EXPECT_EQ(segment_of(j, 0xFE)->body, seg_bytes({0, 7, 'c', 'c', 'c', 'c', 'c'}));
   j = write_with([&](JPEG_IMAGE_PROPS& p) {
     p.state.jpeg_comment = text.data();
     p.state.jpeg_comment_size = 0;
   });
-  EXPECT_EQ(first_of(jt::split(j), 0xFE), nullptr);
+  EXPECT_FALSE(segment_of(j, 0xFE));
 }
 
 TEST(JpegEncoder, TablesOnlyAndAbbreviatedImage) {
@@ -181,8 +189,8 @@ TEST(JpegEncoder, RestartMarkersCycleAfterEveryIntervalWithPredictorsCleared) {
     p.state.restart_interval = 2;
   }, 9, &rc, 160, 8);
   ASSERT_EQ(rc, 0);
-  const jt::Segment* dri = first_of(jt::split(j), 0xDD);
-  ASSERT_NE(dri, nullptr);
+  const std::optional<jt::Segment> dri = segment_of(j, 0xDD);
+  ASSERT_TRUE(dri);
   EXPECT_EQ(dri->body, seg_bytes({0, 4, 0, 2}));
   EXPECT_EQ(restart_markers(j), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 0, 1}));
   // predictors start again: libjpeg reads the same picture as without restarts
@@ -540,8 +548,8 @@ TEST(JpegEncoder, BannerSurvivesAnotherRecordsFree) {
   int rc = 0;
   const Bytes j = write_with([&](JPEG_IMAGE_PROPS&) { EXPECT_EQ(JpegCodecFree(&other), 0); }, 9, &rc);
   ASSERT_EQ(rc, 0);
-  const jt::Segment* com = first_of(jt::split(j), 0xFE);
-  ASSERT_NE(com, nullptr);
+  const std::optional<jt::Segment> com = segment_of(j, 0xFE);
+  ASSERT_TRUE(com);
   EXPECT_EQ(com->body.size(), 38u);
 }
 
