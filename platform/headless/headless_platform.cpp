@@ -90,7 +90,7 @@ class HeadlessProcess final : public IProcess {
 HeadlessPlatformImpl::HeadlessPlatformImpl(HeadlessOptions options)
     : options_(std::move(options)),
       owner_(std::this_thread::get_id()),
-      clock_(options_.clockStart),
+      clock_(options_.clockStart, options_.realClock),
       windows_(*this),
       translator_(*this),
       pump_(*this),
@@ -104,7 +104,7 @@ HeadlessPlatformImpl::HeadlessPlatformImpl(HeadlessOptions options)
     if (onOwnerThread()) pump_.checkBudget();
   });
   translator_.setFrameLimit(options_.frameLimit);
-  for (const ScriptEvent& e : options_.script.events) pump_.schedule(e);
+  pump_.loadScript(options_.script);
 
   box_ = std::make_unique<RecordingMessageBox>(*this);
   process_ = std::make_unique<HeadlessProcess>(*this, common::makePosixProcess([this] { display_.setFullscreen(false); }));
@@ -154,6 +154,7 @@ void HeadlessPlatformImpl::debugOut(std::string_view text) {
     std::lock_guard<std::mutex> lock(recordMutex_);
     debugLines_.emplace_back(text);
   }
+  pump_.onDebugLine(text);
   common::debugOutToStderr(text);
 }
 
