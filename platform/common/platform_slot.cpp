@@ -53,6 +53,7 @@ Environment readEnvironment() {
   e.testPattern = envText("VELDRA_TEST_PATTERN") == "1";
   e.debugOut = envText("VELDRA_DEBUG_OUT") == "1";
   e.keepTmp = envText("VELDRA_KEEP_TMP") == "1";
+  e.testDump = envText("VELDRA_TEST_DUMP");
   const std::string clock = envText("VELDRA_HEADLESS_CLOCK");
   e.headlessRealClock = clock == "real";
   if (!clock.empty() && clock != "real" && clock != "fake")
@@ -146,6 +147,7 @@ void installFromEnvironment(int argc, char** argv) {
     HeadlessOptions o;  // the backend resolves the game folder
     o.frameLimit = env.frameLimit;
     o.realClock = env.headlessRealClock;
+    o.dumpDir = env.testDump;
     if (!env.eventScript.empty()) o.script = loadEventScript(env.eventScript);
     install(makeHeadlessPlatform(std::move(o)));
     return;

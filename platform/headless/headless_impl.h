@@ -256,6 +256,12 @@ class HeadlessPlatformImpl final : public HeadlessPlatform, public common::Trans
   std::atomic<int> openUrlResult_{42};
   std::atomic<int> winExecResult_{33};
   std::atomic<bool> anotherCopy_{false};
+  // Screen dumps: the next one's name and the elapsed time of the present to dump (under
+  // recordMutex_).
+  std::string dumpName_;
+  uint64_t dumpAt_ = 0;
+  int dumps_ = 0;
+  void dumpScreen();
 
   // Watchdog: aborts when nothing pumped or slept for 60 s of wall time after the first pump.
   std::thread watchdog_;

@@ -121,6 +121,32 @@ TEST_F(HeadlessRealClock, TimeIsTheWalls) {
   EXPECT_GE(got[0].second, 50u);
 }
 
+class HeadlessScreenDump : public HeadlessAfter {
+ protected:
+  void configure(plat::HeadlessOptions& o) override { o.dumpDir = dir.path(); }
+};
+
+TEST_F(HeadlessScreenDump, EachScreenIsDumpedOnceItSettled) {
+  plat::IDisplay& d = plat::get().display();
+  ASSERT_TRUE(d.open(plat::get().windows().mainWindow(), false, plat::PixelFamily::Rgb565));
+  const std::vector<uint16_t> frame(800 * 600, 0xF800);
+  auto present = [&] { ASSERT_TRUE(d.present(frame.data(), 1600, 0, 600)); };
+  plat::get().debugOut("task enter 5 TASK_ACCOUNT_INPUT");
+  hp().fakeClock().advance(1000);
+  present();  // still fading in
+  EXPECT_FALSE(dir.exists("1-task5.ppm"));
+  hp().fakeClock().advance(600);
+  present();
+  present();
+  EXPECT_TRUE(dir.exists("1-task5.ppm"));
+  EXPECT_EQ(dir.read("1-task5.ppm").substr(0, 15), "P6\n800 600\n255\n");
+  plat::get().debugOut("task enter 4 TASK_SERVER_SELECT");
+  hp().fakeClock().advance(2000);
+  present();
+  EXPECT_TRUE(dir.exists("2-task4.ppm"));
+  EXPECT_FALSE(dir.exists("3-task4.ppm"));
+}
+
 TEST(HeadlessClockEnvironment, RealIsReadWithTheOthers) {
   const struct {
     const char* value;

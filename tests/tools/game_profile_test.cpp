@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "plat/bytes.h"
+#include "plat/handover.h"
 #include "plat/netframe.h"
 #include "tests/tools/raw_client.h"
 #include "tests/tools/running_server.h"

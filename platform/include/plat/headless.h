@@ -29,12 +29,12 @@ struct ScriptInput {
 struct ScriptEvent {
   uint32_t atMs = 0;
   std::optional<uint32_t> atFrame;
-  uint32_t gate = 0;  // 0: counted from the start; n: from the opening of gates[n - 1]
   WindowId window = kNoWindow;  // kNoWindow: the main window
   uint32_t message = 0;
   uint32_t wParam = 0;
   int32_t lParam = 0;
   ScriptInput input{};  // kind None: the message record above
+  uint32_t gate = 0;    // 0: counted from the start; n: from the opening of gates[n - 1]
 };
 
 struct EventScript {
@@ -65,6 +65,9 @@ struct HeadlessOptions {
   uint32_t frameLimit = 0;             // VELDRA_FRAME_LIMIT
   bool watchdog = true;                // 60 s wall-clock watchdog
   bool realClock = false;              // VELDRA_HEADLESS_CLOCK=real: time is the wall's
+  // VELDRA_TEST_DUMP: each screen's first settled frame (the one presented 1.5 s after its
+  // "task enter" debugger-output line) goes there as <n>-task<id>.ppm.
+  std::string dumpDir;
 };
 
 // What a test can reach inside the headless backend.
