@@ -137,8 +137,8 @@ void protect_format_codes(CEditBox* box) {
 
 bool is_alnum(uint8_t c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-bool route(CEditBox* box, Route kind) {
-  if (!box->is_focused()) return false;
+bool route(CEditBox* box, Route kind, bool need_focus = true) {
+  if (need_focus && !box->is_focused()) return false;
   const bool ime_step = kind == Route::Chat || kind == Route::Standard;
   if (ime_step && ime_is_open()) ime_place_windows(box);
   int32_t last = CTL_FAIL;
@@ -385,6 +385,8 @@ bool edit_list_route_input() {
   }
   return false;
 }
+
+bool edit_name_box_input(CEditBox* box) { return route(box, Route::Standard, false); }
 
 void edit_activate(CEditBox* box) {
   edit_list_focus_only(box);

@@ -119,6 +119,9 @@ CEditBox* edit_list_at(int32_t i);
 // its last operation succeeded.
 bool edit_list_route_input();
 
+// The character-creation name box's routine: the standard routing of the frame's characters and
+// key, whatever the box's focus.
+bool edit_name_box_input(CEditBox* box);
 void edit_activate(CEditBox* box);
 int32_t edit_activate_at(CEditBox* box, int32_t x, int32_t y);
 void edit_deactivate(CEditBox* box);

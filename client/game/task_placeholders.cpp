@@ -79,9 +79,6 @@ int32_t task_account_input_placeholder() {
   return placeholder_run(5);
 }
 
-int32_t task_select_character_in_placeholder() { return placeholder_run(6); }
-int32_t task_select_character_placeholder() { return placeholder_run(7); }
-int32_t task_create_character_placeholder() { return placeholder_run(8); }
 int32_t task_game_login_placeholder() { return placeholder_run(9); }
 int32_t task_game_main_placeholder() { return placeholder_run(10); }
 int32_t task_server_line_select_placeholder() { return placeholder_run(11); }

@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "client/charsel/char_create.h"
+#include "client/charsel/char_select.h"
 #include "client/game/frame_input.h"
 #include "client/game/task_system_init.h"
 #include "client/ui/message_box.h"
@@ -19,9 +21,9 @@ constexpr TASK_ENTRY kTable[TASK_ROWS] = {
     {3, "TASK_SYSTEM_BROADCAST", task_system_broadcast_placeholder, 0, 4, 9999, 9999},
     {4, "TASK_SERVER_SELECT", task_server_select_placeholder, 0, 7, 5, 9999},
     {5, "TASK_ACCOUNT_INPUT", task_account_input_placeholder, 0, 4, 5, 9999},
-    {7, "TASK_SELECT_CHARACTER_IN", task_select_character_in_placeholder, 0, 6, 4, 9999},
-    {6, "TASK_SELECT_CHARACTER", task_select_character_placeholder, 0, 10, 4, 9999},
-    {8, "TASK_CREATE_CHARACTER", task_create_character_placeholder, 0, 10, 6, 9999},
+    {7, "TASK_SELECT_CHARACTER_IN", task_select_character_in, 0, 6, 4, 9999},
+    {6, "TASK_SELECT_CHARACTER", task_select_character, 0, 10, 4, 9999},
+    {8, "TASK_CREATE_CHARACTER", task_create_character, 0, 10, 6, 9999},
     {10, "TASK_GAME_LOGIN", task_game_login_placeholder, 0, 100, 4, 9999},
     {100, "TASK_GAME_MAIN", task_game_main_placeholder, 0, 5, 5, 9999},
     {11, "TASK_SERVER_LINE_SELECT", task_server_line_select_placeholder, 0, 5, 4, 9999},

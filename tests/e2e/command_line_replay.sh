@@ -8,10 +8,10 @@ main=$2
 source "$(dirname "$0")/game_dir.sh"
 source "$(dirname "$0")/headless_main.sh"
 
-record=$("$make_record" "$game_dir" 13 15 13 13 13 13 13 13) || { echo "e2e_make_record failed"; exit 1; }
+record=$("$make_record" "$game_dir" 13 15 13) || { echo "e2e_make_record failed"; exit 1; }
 [ "$record" = "record/rd2026-12-10-4-15-7.rec" ] || { echo "unexpected record name $record"; exit 1; }
 size=$(stat -c %s "$game_dir/$record")
-[ "$size" -eq $((588 + 8 * 48)) ] || { echo "record file has $size bytes"; exit 1; }
+[ "$size" -eq $((588 + 3 * 48)) ] || { echo "record file has $size bytes"; exit 1; }
 
 # No event script: only the replay can move the screens on.
 run_headless timeout 60 "$main" "$record"

@@ -8,19 +8,15 @@ run_headless() {
     LANG=C VELDRA_PLATFORM=headless VELDRA_GAME_DIR="$game_dir" "$@"
 }
 
-# The placeholder lines of the walk from the account input through Enter, Backspace, then Enter
-# six times: server select and back, then every screen up to the game and back to the account input.
+# The placeholder lines of the walk from the account input through Enter, Backspace, Enter and
+# Enter: server select and back, then server select again, whose Enter opens the character
+# select, which finds no art in the empty game folder and ends the game.
 placeholder_walk_lines() {
   cat <<'LINES'
 placeholder task TASK_ACCOUNT_INPUT
 placeholder task TASK_SERVER_SELECT
 placeholder task TASK_ACCOUNT_INPUT
 placeholder task TASK_SERVER_SELECT
-placeholder task TASK_SELECT_CHARACTER_IN
-placeholder task TASK_SELECT_CHARACTER
-placeholder task TASK_GAME_LOGIN
-placeholder task TASK_GAME_MAIN
-placeholder task TASK_ACCOUNT_INPUT
 LINES
 }
 

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # main on the headless backend steps through the placeholder screens of the task table with
-# Enter, Backspace and Esc: error.txt holds their lines in table order, then "Game Exit OK".
+# Enter and Backspace: error.txt holds their lines in table order, then "Game Exit OK".
 set -u
 main=$1
 source "$(dirname "$0")/game_dir.sh"
 source "$(dirname "$0")/headless_main.sh"
 
-# Enter on the account input, Backspace on the server select, Enter through server select,
-# character selection, game login and the game back to the account input, then Esc.
-keys=(RETURN BACKSPACE RETURN RETURN RETURN RETURN RETURN RETURN ESCAPE)
+# Enter on the account input, Backspace on the server select, Enter on the account input, Enter
+# on the server select; the character select's box about its missing art, closed by the last
+# Enter, then ends the game.
+keys=(RETURN BACKSPACE RETURN RETURN RETURN)
 : > "$game_dir/keys.script"
 t=300
 for k in "${keys[@]}"; do
@@ -25,6 +26,7 @@ tr -d '\r' < "$game_dir/error.txt" | sed -n '/^Game Start OK$/,/^Game Exit OK$/p
 {
   echo 'Game Start OK'
   placeholder_walk_lines
+  echo 'Unable to launch system\button.mda file'
   echo 'Game Exit OK'
 } > "$game_dir/expected.txt"
 same_lines "$game_dir/expected.txt" "$game_dir/lines.txt" "error.txt differs from the expected lines:" || exit 1

@@ -1,0 +1,64 @@
+// The front-end screens' buttons: hit boxes taken from a media command's first frame, the
+// pointer's hit test, the blink of the animated buttons and the look of the main buttons.
+#pragma once
+#include <cstdint>
+
+struct BITMAP16;
+
+// Draw flag words of the front-end screens (the interpreter's bits).
+constexpr uint32_t FRONT_FIRST = 0x4;    // the first step, not advanced: picks the frame
+constexpr uint32_t FRONT_ONCE = 0x2;     // advanced, stopping at the last step
+constexpr uint32_t FRONT_LAST = 0x8;     // the last step
+constexpr uint32_t FRONT_BLINK = 0x12;   // advanced and looping: a blink tick
+constexpr uint32_t FRONT_STILL = 0x10;   // the current step again
+constexpr uint32_t FRONT_BLINK_MS = 40;
+constexpr uint8_t FRONT_MOUSE_PRESS = 244;
+constexpr uint8_t FRONT_MOUSE_RELEASE = 245;
+
+enum FrontBoxState { FRONT_IDLE = 0, FRONT_HOVER = 1, FRONT_PRESSED = 2 };
+
+struct FRONT_BOX {
+  int32_t left, top, right, bottom;  // right and bottom exclusive
+  int32_t x, y;                      // where the box's command is drawn
+  int32_t state;                     // FrontBoxState
+  bool off;                          // takes no pointer (a slot without a character)
+};
+
+// The box and draw point of the command's first frame: the command runs once off screen with
+// the first-step flag into scratch; the frame's box is the hit box and box + hot spot the draw
+// point. 0, or -1 when the command draws no picture.
+int front_command_box(int32_t media, const char* command, BITMAP16* scratch, FRONT_BOX* out);
+// The steps the media entry holds for the command; 0 when it has none.
+int32_t front_command_steps(int32_t media, const char* command);
+// The command's animation starts again from its first step.
+void front_restart_command(int32_t media, const char* command);
+// Every command of the media starts again from its first step.
+void front_restart_steps(int32_t media);
+
+// Each box's state for the pointer: 0 outside, inside 2 on a press event and 1 otherwise (boxes
+// that are off stay 0). The last box hit, or -1.
+int32_t front_hit_test(FRONT_BOX* boxes, int32_t count, int32_t x, int32_t y, uint8_t event);
+// FRONT_BLINK when now reached *next (which moves 40 ms on), else FRONT_STILL.
+uint32_t front_blink(uint32_t* next, uint32_t now);
+
+// A main button: its own command, a marker beside it and a caption from the button file.
+struct FRONT_MAIN_BUTTON {
+  int32_t idle_x, idle_y;        // the idle marker
+  int32_t hover_x, hover_y;      // the hover marker
+  int32_t caption_x, caption_y;  // the caption
+  const char* hover_caption;     // the button file's caption on hover
+  const char* press_caption;     // and while pressed
+};
+// Idle: the own command still and the idle marker blinking; hover: the caption, the hover marker
+// and the own command blinking; pressed: the caption played once, then as hover.
+void front_main_button_draw(int32_t button_media, const FRONT_MAIN_BUTTON& button, int32_t own_media,
+                            const char* own_command, const FRONT_BOX& box, uint32_t blink, BITMAP16* target);
+
+// Copies a whole screen bitmap (800 x 600) over another.
+void front_copy_screen(BITMAP16* destination, BITMAP16* source);
+// The main window is minimised: the screens skip their frame.
+bool front_minimised();
+// The frame is captured and the back bitmap presented.
+void front_present();
+// The in-game windows' drag and both window lists over the back bitmap, then front_present.
+void front_windows_present();
