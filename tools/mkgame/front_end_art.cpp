@@ -112,13 +112,14 @@ MdaFile serverMda() {
   return m.file;
 }
 
-// The create screen's scroll arrows (role up, role down, merit up, merit down, again and again).
+// The create screen's scroll arrows: odd commands point up, even ones down, each at one of
+// the four arrow boxes.
 MdaFile arrowsMda() {
   Media m;
   const int points[4][2] = {{769, 158}, {769, 185}, {769, 379}, {769, 406}};
   for (int n = 0; n <= 14; ++n) {
     const int* p = points[n % 4];
-    m.command(n, at(panel(21, 21, rgb(n % 4 % 2 ? 0x405070 : 0x506080), rgb(0xE0E0F0), n % 2 ? "V" : "A", 2), p[0], p[1]));
+    m.command(n, at(panel(21, 21, rgb(n % 4 % 2 ? 0x405070 : 0x506080), rgb(0xE0E0F0), n % 2 ? "A" : "V", 2), p[0], p[1]));
   }
   return m.file;
 }
