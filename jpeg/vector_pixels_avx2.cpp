@@ -48,12 +48,15 @@ inline __m256i squeeze3_2(__m256i d) {
 }
 
 // The word-shuffle placement of vector_pixels_ops.h in each lane.
+template <int Dwords, int Low, int High>
+inline __m256i shuffle_words2(__m256i s) {
+  return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(_mm256_shuffle_epi32(s, Dwords), Low), High);
+}
+
 template <int Reg, int Stream>
 inline __m256i place2(__m256i s) {
   constexpr Placement p = placement(Reg, Stream);
-  __m256i t = _mm256_shuffle_epi32(s, p.dwords);
-  t = _mm256_shufflelo_epi16(t, p.low);
-  t = _mm256_shufflehi_epi16(t, p.high);
+  const __m256i t = shuffle_words2<p.dwords, p.low, p.high>(s);
   const __m128i m = _mm_setr_epi16(static_cast<int16_t>(p.mask[0]), static_cast<int16_t>(p.mask[1]),
                                    static_cast<int16_t>(p.mask[2]), static_cast<int16_t>(p.mask[3]),
                                    static_cast<int16_t>(p.mask[4]), static_cast<int16_t>(p.mask[5]),

@@ -114,12 +114,16 @@ constexpr Placement placement(int reg, int stream) {
   return p;
 }
 
+// The shuffle controls as template arguments: unoptimised builds need them as literal immediates.
+template <int Dwords, int Low, int High>
+inline __m128i shuffle_words(__m128i s) {
+  return _mm_shufflehi_epi16(_mm_shufflelo_epi16(_mm_shuffle_epi32(s, Dwords), Low), High);
+}
+
 template <int Reg, int Stream>
 inline __m128i place(__m128i s) {
   constexpr Placement p = placement(Reg, Stream);
-  __m128i t = _mm_shuffle_epi32(s, p.dwords);
-  t = _mm_shufflelo_epi16(t, p.low);
-  t = _mm_shufflehi_epi16(t, p.high);
+  const __m128i t = shuffle_words<p.dwords, p.low, p.high>(s);
   const __m128i m = _mm_setr_epi16(static_cast<int16_t>(p.mask[0]), static_cast<int16_t>(p.mask[1]),
                                    static_cast<int16_t>(p.mask[2]), static_cast<int16_t>(p.mask[3]),
                                    static_cast<int16_t>(p.mask[4]), static_cast<int16_t>(p.mask[5]),
