@@ -6,7 +6,6 @@
 #include "client/game/task_table.h"
 #include "client/window/window_manager.h"
 #include "engine/draw/draw.h"
-#include "engine/input/input.h"
 #include "engine/system/system.h"
 #include "engine/winfont/winfont.h"
 #include "graphics/bitmap/screen_buffers.h"
@@ -21,7 +20,6 @@ int32_t placeholder_run(int row) {
   sys_log_printf(1, "placeholder task %s", name);
   for (;;) {
     frame_step();
-    input_debug_frame();
     if (screen_back) {
       if (plat::environment().testPattern) {
         draw_test_pattern(screen_back);

@@ -8,20 +8,9 @@ run_headless() {
     LANG=C VELDRA_PLATFORM=headless VELDRA_GAME_DIR="$game_dir" "$@"
 }
 
-# The placeholder lines of the walk from the account input through Enter, Backspace, then Enter
-# six times: server select and back, then every screen up to the game and back to the account input.
-placeholder_walk_lines() {
-  cat <<'LINES'
-placeholder task TASK_ACCOUNT_INPUT
-placeholder task TASK_SERVER_SELECT
-placeholder task TASK_ACCOUNT_INPUT
-placeholder task TASK_SERVER_SELECT
-placeholder task TASK_SELECT_CHARACTER_IN
-placeholder task TASK_SELECT_CHARACTER
-placeholder task TASK_GAME_LOGIN
-placeholder task TASK_GAME_MAIN
-placeholder task TASK_ACCOUNT_INPUT
-LINES
+# The debugger's "task enter" lines of a run's stderr, in order.
+task_enter_lines() {
+  grep '^task enter ' "$1"
 }
 
 # same_lines EXPECTED ACTUAL HEADING: fails, printing the heading and the difference, unless the
