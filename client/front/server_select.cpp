@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "client/front/account_input.h"
 #include "client/front/front_buttons.h"
 #include "client/game/frame_input.h"
 #include "client/game/frame_step.h"
@@ -156,12 +155,7 @@ int32_t connect_chosen(const SERVER_LINE_TABLE& table) {
   }
   std::memset(current_server_name, 0, sizeof current_server_name);
   std::memcpy(current_server_name, line->name, std::min(sizeof line->name, sizeof current_server_name - 1));
-  LOGIN_CREDENTIALS stored = login_credentials;
-  stored.account[LOGIN_FIELD_SIZE - 1] = '\0';
-  stored.password[LOGIN_FIELD_SIZE - 1] = '\0';
-  uint8_t block[LOGIN_BLOCK_SIZE] = {};
-  net_build_login_block(stored.account, stored.password, block, LOGIN_BLOCK_SIZE);
-  net_send_world(MSG_LOGIN, 0, block, LOGIN_BLOCK_SIZE);
+  login_send_stored_credentials();
   return 0;
 }
 
