@@ -1,4 +1,4 @@
-// A baseline JPEG writer for tests and the sample game folder: 8-bit YCbCr, no subsampling, the
+// A baseline JPEG writer for tests, apart from the codec's own encoder: 8-bit YCbCr, no subsampling, the
 // standard tables scaled by a quality, one interleaved scan. Built from the codec's forward
 // transform, quantiser, block coder and table writers, with SOI, SOF0, SOS and EOI around them.
 #pragma once

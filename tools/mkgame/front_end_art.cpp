@@ -2,9 +2,10 @@
 // buttons' first frames give their hit boxes (frame position and size) and draw points (hot
 // spot 0, so a frame is drawn where its box is).
 #include <cstdio>
+#include <stdexcept>
 #include <string>
 
-#include "tools/jpegbaseline/jpeg_baseline.h"
+#include "jpeg/jcodec.h"
 #include "tools/mkgame/mkgame.h"
 #include "tools/mkgame/panels.h"
 
@@ -205,7 +206,27 @@ std::vector<uint8_t> jpeg(const Picture& p) {
     bytes[i * 3 + 1] = p.pixels[i].g;
     bytes[i * 3 + 2] = p.pixels[i].b;
   }
-  return jpegbase::encode_rgb(p.width, p.height, bytes);
+  // The codec's own encoder, into memory: quality 90, 4:2:0.
+  std::vector<uint8_t> out(bytes.size() + 65536);
+  JPEG_IMAGE_PROPS props{};
+  if (JpegCodecInit(&props) != 0) throw std::runtime_error("JPEG codec init failed");
+  props.dib_bytes = bytes.data();
+  props.dib_width = props.jpg_width = p.width;
+  props.dib_height = props.jpg_height = p.height;
+  props.dib_channels = 3;
+  props.dib_color = JPEG_COLOR_RGB;
+  props.jpg_channels = 3;
+  props.jpg_color = JPEG_COLOR_YCBCR;
+  props.jpg_subsampling = 1;
+  props.quality = 90;
+  props.jpg_bytes = out.data();
+  props.jpg_size_bytes = static_cast<int32_t>(out.size());
+  const int32_t rc = JpegCodecWrite(&props, JPEG_WRITE_IMAGE_MEM);
+  const int32_t size = props.jpg_size_bytes;
+  JpegCodecFree(&props);
+  if (rc != 0) throw std::runtime_error(std::string("JPEG write failed: ") + JpegCodecErrorText(rc));
+  out.resize(static_cast<size_t>(size));
+  return out;
 }
 
 // The account screen's background shows where the fields and the tick box are.
