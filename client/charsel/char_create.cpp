@@ -46,8 +46,6 @@ constexpr FixedBox kFixedBoxes[CREATE_BOXES] = {
     {77, 307, 109, 339},  {121, 306, 153, 338}, {0, 0, 0, 0},        {0, 0, 0, 0},
     {769, 158, 790, 179}, {769, 185, 790, 206}, {769, 379, 790, 400}, {769, 406, 790, 427},
 };
-constexpr FRONT_MAIN_BUTTON kBackLook = {752, 449, 741, 438, 609, 464, "MainCommand2", "MainCommand3"};
-constexpr FRONT_MAIN_BUTTON kCreateLook = {752, 498, 741, 487, 609, 513, "MainCommand2", "MainCommand3"};
 
 constexpr int32_t kHeadDx = 12, kHeadDy = 5;      // race head inside its button
 constexpr int32_t kMarkDx = -6, kMarkDy = -12;    // the race button's frame around it
@@ -272,8 +270,8 @@ void draw_frame(CreateScreen& s, uint32_t blink, int32_t tick) {
       mda_run_command(st.screen, command_name(3 + 2 * j).c_str(), b.x, b.y, screen_back, FRONT_FIRST, 0, 0, 0);
     }
   }
-  front_main_button_draw(st.button, kBackLook, st.screen, "MainCommand1", s.boxes[kBack], blink, screen_back);
-  front_main_button_draw(st.button, kCreateLook, st.screen, "MainCommand2", s.boxes[kCreate], blink, screen_back);
+  front_main_button_draw(st.button, FRONT_MAIN_UPPER, st.screen, "MainCommand1", s.boxes[kBack], blink, screen_back);
+  front_main_button_draw(st.button, FRONT_MAIN_LOWER, st.screen, "MainCommand2", s.boxes[kCreate], blink, screen_back);
   mda_run_command(st.screen, "MainCommand0", kTitleX, kTitleY, screen_back, blink, 0, 0, 0);
   // The arrows stand in the background; a pressed arrow shows its pressed look.
   for (int32_t k = kRoleUp; k <= kMeritDown; ++k) {

@@ -43,8 +43,8 @@ constexpr int32_t kCreate = 5, kBack = 6, kEnter = 7, kBoxes = 8;
 constexpr const char* kActionCommands[3] = {"MainCommand16", "MainCommand17", "MainCommand18"};
 constexpr FRONT_MAIN_BUTTON kActionLooks[3] = {
     {14, 498, 3, 487, 15, 508, "MainCommand0", "MainCommand1"},
-    {752, 449, 741, 438, 609, 464, "MainCommand2", "MainCommand3"},
-    {752, 498, 741, 487, 609, 513, "MainCommand2", "MainCommand3"},
+    FRONT_MAIN_UPPER,
+    FRONT_MAIN_LOWER,
 };
 
 // Per slot i the texts stand 68 pixels below slot i - 1.

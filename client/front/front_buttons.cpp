@@ -24,13 +24,9 @@ int front_command_box(int32_t media, const char* command, BITMAP16* scratch, FRO
   const int32_t index = mda_find_by_id(media);
   const Img256Frame* frame = index >= 0 ? mda_last_drawn_frame(index) : nullptr;
   if (!frame) return -1;
-  out->left = frame->box_x();
-  out->top = frame->box_y();
-  out->right = frame->box_x() + frame->width();
-  out->bottom = frame->box_y() + frame->height();
-  out->x = frame->box_x() + frame->hot_x();
-  out->y = frame->box_y() + frame->hot_y();
-  out->state = FRONT_IDLE;
+  IMG256_RECT r;
+  img256_get_rect(frame, &r);
+  *out = {r.left, r.top, r.right, r.bottom, r.left + frame->hot_x(), r.top + frame->hot_y(), FRONT_IDLE, false};
   return 0;
 }
 

@@ -1,5 +1,6 @@
-// The front-end screens' buttons: hit boxes taken from a media command's first frame, the
-// pointer's hit test, the blink of the animated buttons and the look of the main buttons.
+// What the front-end screens (account input, server select, character select and create) share:
+// hit boxes taken from a media command's first frame, the pointer's hit test, the blink of the
+// animated buttons, the look of the main buttons and the frame's present.
 #pragma once
 #include <cstdint>
 
@@ -49,6 +50,9 @@ struct FRONT_MAIN_BUTTON {
   const char* hover_caption;     // the button file's caption on hover
   const char* press_caption;     // and while pressed
 };
+// The two main buttons at the lower right of every front-end screen (the lower one 49 pixels down).
+constexpr FRONT_MAIN_BUTTON FRONT_MAIN_UPPER = {752, 449, 741, 438, 609, 464, "MainCommand2", "MainCommand3"};
+constexpr FRONT_MAIN_BUTTON FRONT_MAIN_LOWER = {752, 498, 741, 487, 609, 513, "MainCommand2", "MainCommand3"};
 // Idle: the own command still and the idle marker blinking; hover: the caption, the hover marker
 // and the own command blinking; pressed: the caption played once, then as hover.
 void front_main_button_draw(int32_t button_media, const FRONT_MAIN_BUTTON& button, int32_t own_media,

@@ -97,6 +97,7 @@ uint32_t frame_step() {
   frame_input.own_scene_index = scene_find_char(frame_input.own_char_id);
   keep_music_in_step();
   sample_input();
+  input_debug_line();  // what this frame brought, for the debugger and the end-to-end runs
   record_or_replay();
   poll_links();
   return static_cast<uint32_t>(++g_counter);

@@ -30,6 +30,15 @@ void pump_discarding_input() {
 
 }  // namespace
 
+int login_send_stored_credentials() {
+  LOGIN_CREDENTIALS stored = login_credentials;
+  stored.account[LOGIN_FIELD_SIZE - 1] = '\0';
+  stored.password[LOGIN_FIELD_SIZE - 1] = '\0';
+  uint8_t block[kLoginBlockSize] = {};
+  net_build_login_block(stored.account, stored.password, block, kLoginBlockSize);
+  return net_send_world(kLoginMessage, 0, block, kLoginBlockSize);
+}
+
 int login_retry() {
   plat::IClock& clock = plat::get().clock();
   clock.sleepMs(100);
@@ -40,12 +49,7 @@ int login_retry() {
     return -1;
   }
   clock.sleepMs(1000);
-  LOGIN_CREDENTIALS stored = login_credentials;
-  stored.account[LOGIN_FIELD_SIZE - 1] = '\0';
-  stored.password[LOGIN_FIELD_SIZE - 1] = '\0';
-  uint8_t block[kLoginBlockSize] = {};
-  net_build_login_block(stored.account, stored.password, block, kLoginBlockSize);
-  net_send_world(kLoginMessage, 0, block, kLoginBlockSize);
+  login_send_stored_credentials();
   clock.sleepMs(500);
   record_state.mirror = 0;
   // The login reply, handled inside the poll, changes the word. Without a bound a silent server

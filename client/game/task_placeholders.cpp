@@ -1,18 +1,11 @@
 // Placeholder tasks for the screens not built yet: each shows its row's name and answers Enter
 // with 0, Backspace with -2 and Esc with -1. Each screen replaces its row's placeholder.
-#include <string>
-
 #include "client/game/frame_input.h"
 #include "client/game/frame_step.h"
-#include "client/game/replay_state.h"
+#include "client/game/record_capture.h"
 #include "client/game/task_table.h"
-#include "client/record/record.h"
-#include "client/settings/settings.h"
-#include "client/startup/client_hooks.h"
 #include "client/window/window_manager.h"
-#include "core/reset/module_resets.h"
 #include "engine/draw/draw.h"
-#include "engine/input/input.h"
 #include "engine/system/system.h"
 #include "engine/winfont/winfont.h"
 #include "graphics/bitmap/screen_buffers.h"
@@ -22,14 +15,11 @@ namespace {
 
 constexpr uint8_t kEnter = 13, kBackspace = 15, kEsc = 27;
 
-bool g_account_input_ran = false;
-
 int32_t placeholder_run(int row) {
   const char* name = task_table[row].name;
   sys_log_printf(1, "placeholder task %s", name);
   for (;;) {
     frame_step();
-    input_debug_frame();
     if (screen_back) {
       if (plat::environment().testPattern) {
         draw_test_pattern(screen_back);
@@ -60,27 +50,9 @@ int32_t placeholder_run(int row) {
 
 }  // namespace
 
-void task_placeholders_reset() { g_account_input_ran = false; }
-
 int32_t task_show_title_placeholder() { return placeholder_run(1); }
 int32_t task_select_mainfunction_placeholder() { return placeholder_run(2); }
 int32_t task_system_broadcast_placeholder() { return placeholder_run(3); }
-int32_t task_server_select_placeholder() { return placeholder_run(4); }
-
-// On its first run it does what the account screen does before its screen: replay the record
-// file the command line names, else start recording when the player asked for it.
-int32_t task_account_input_placeholder() {
-  if (!g_account_input_ran) {
-    g_account_input_ran = true;
-    const std::string record = record_file_from_command_line(client_command_line());
-    if (!record.empty()) record_load(record.c_str());
-    if (settings.record_play == 1 && !replaying) record_start();
-  }
-  return placeholder_run(5);
-}
 
 int32_t task_game_login_placeholder() { return placeholder_run(9); }
 int32_t task_game_main_placeholder() { return placeholder_run(10); }
-int32_t task_server_line_select_placeholder() { return placeholder_run(11); }
-
-static const ModuleReset k_reset("placeholder tasks", task_placeholders_reset);

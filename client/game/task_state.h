@@ -25,6 +25,9 @@ struct LOGIN_CREDENTIALS {
   char password[LOGIN_FIELD_SIZE];
 };
 extern LOGIN_CREDENTIALS login_credentials;
+// Sends the login (0x20000, 64-byte block) from the stored credentials on the world link:
+// net_send_world's result.
+int login_send_stored_credentials();
 
 // The task id of the current row; 9999 when there is none.
 int32_t task_current_id();

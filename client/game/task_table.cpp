@@ -5,11 +5,14 @@
 
 #include "client/charsel/char_create.h"
 #include "client/charsel/char_select.h"
+#include "client/front/account_input.h"
+#include "client/front/server_select.h"
 #include "client/game/frame_input.h"
 #include "client/game/task_system_init.h"
 #include "client/ui/message_box.h"
 #include "core/reset/module_resets.h"
 #include "engine/input/input.h"
+#include "plat/platform.h"
 
 namespace {
 
@@ -19,14 +22,14 @@ constexpr TASK_ENTRY kTable[TASK_ROWS] = {
     {1, "TASK_SHOW_TITLE", task_show_title_placeholder, 0, 2, 9999, 9999},
     {2, "TASK_SELECT_MAINFUNCTION", task_select_mainfunction_placeholder, 0, 3, 9999, 9999},
     {3, "TASK_SYSTEM_BROADCAST", task_system_broadcast_placeholder, 0, 4, 9999, 9999},
-    {4, "TASK_SERVER_SELECT", task_server_select_placeholder, 0, 7, 5, 9999},
-    {5, "TASK_ACCOUNT_INPUT", task_account_input_placeholder, 0, 4, 5, 9999},
+    {4, "TASK_SERVER_SELECT", task_server_select, 0, 7, 5, 9999},
+    {5, "TASK_ACCOUNT_INPUT", task_account_input, 0, 4, 5, 9999},
     {7, "TASK_SELECT_CHARACTER_IN", task_select_character_in, 0, 6, 4, 9999},
     {6, "TASK_SELECT_CHARACTER", task_select_character, 0, 10, 4, 9999},
     {8, "TASK_CREATE_CHARACTER", task_create_character, 0, 10, 6, 9999},
     {10, "TASK_GAME_LOGIN", task_game_login_placeholder, 0, 100, 4, 9999},
     {100, "TASK_GAME_MAIN", task_game_main_placeholder, 0, 5, 5, 9999},
-    {11, "TASK_SERVER_LINE_SELECT", task_server_line_select_placeholder, 0, 5, 4, 9999},
+    {11, "TASK_SERVER_LINE_SELECT", task_server_select, 0, 5, 4, 9999},
     {9999, "TASK_SYSTEM_QUIT", nullptr, 0, 9999, 9999, 9999},
     {9999, "TASK_SYSTEM_QUIT", nullptr, 0, 9999, 9999, 9999},
     {9999, "TASK_SYSTEM_QUIT", nullptr, 0, 9999, 9999, 9999},
@@ -49,7 +52,6 @@ int (*task_login_retry)() = login_retry;
 void task_table_reset() {
   for (int i = 0; i < TASK_ROWS; ++i) task_table[i] = kTable[i];
   task_login_retry = login_retry;
-  task_placeholders_reset();
 }
 
 int32_t task_current_id() {
@@ -73,6 +75,10 @@ int32_t task_run_current() {
   int32_t next = TASK_SYSTEM_QUIT;
   if (row >= 0 && row < TASK_ROWS) {
     TASK_ENTRY& task = task_table[row];
+    // The road through the screens, for the debugger and the end-to-end runs.
+    char line[TASK_NAME_SIZE + 32];
+    std::snprintf(line, sizeof line, "task enter %d %.*s", task.id, TASK_NAME_SIZE, task.name);
+    plat::get().debugOut(line);
     const int32_t result = task.function ? task.function() : TASK_SYSTEM_QUIT;
     task.last_result = result;
     if (result >= TASK_RESULT_JUMP) {

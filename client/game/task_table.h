@@ -32,7 +32,7 @@ int32_t task_find_row(int32_t id);
 // Reconnects to the stored world server and logs in again: 0, or -1 when it cannot.
 int login_retry();
 
-// The table, the retry hook and the placeholders as at program start (registered; the words of
+// The table and the retry hook as at program start (registered; the words of
 // task_state.h have their own reset).
 void task_table_reset();
 
@@ -40,10 +40,5 @@ void task_table_reset();
 int32_t task_show_title_placeholder();
 int32_t task_select_mainfunction_placeholder();
 int32_t task_system_broadcast_placeholder();
-int32_t task_server_select_placeholder();
-int32_t task_account_input_placeholder();
 int32_t task_game_login_placeholder();
 int32_t task_game_main_placeholder();
-int32_t task_server_line_select_placeholder();
-// The account input placeholder's first-run work is done again on its next entry.
-void task_placeholders_reset();

@@ -42,6 +42,8 @@ enum RecordKind : uint32_t {
   RECORD_KIND_PICK = 6,
 };
 
+constexpr size_t RECORD_SERVER_NAME_SIZE = 15;
+
 // The header (file offset 256).
 struct RECORD_HEADER {
   uint8_t format;
@@ -49,10 +51,12 @@ struct RECORD_HEADER {
   uint32_t created;     // seconds since 1970, 32 bits on disk
   uint32_t first_time;  // frame time of the first header update, 0 until then
   uint32_t last_time;   // frame time of the latest header update
+  char server_name[RECORD_SERVER_NAME_SIZE];  // the line chosen at the server select, NUL-ended
 };
 constexpr plat::FieldSpec RECORD_HEADER_FIELDS[] = {
     {"zero", 0, 19},        {"format", 19, 1},     {"version", 20, 4},   {"created", 24, 4},
-    {"first time", 28, 4},  {"last time", 32, 4},  {"zero tail", 36, 296},
+    {"first time", 28, 4},  {"last time", 32, 4},  {"server name", 36, 15},
+    {"zero tail", 51, 281},
 };
 static_assert(plat::checkLayout(RECORD_HEADER_FIELDS, RECORD_HEADER_SIZE));
 // File offsets of the header's two times.
@@ -109,6 +113,8 @@ struct RECORD_STATE {
   uint8_t header_update_primed;    // record_write_entry has run once
   uint32_t last_header_update;
   uint32_t picked_id;  // the last replayed map pick
+  // Set by the reset: the recorder may start a record file or a replay.
+  uint8_t replay_clear;
 };
 
 // The header, an entry's head and the input sample in their file form, each described by one
@@ -151,6 +157,7 @@ void replay_step();
 int32_t replay_progress_percent();
 // The same percent from explicit times, in 64 bits and clamped to 0..100.
 int32_t replay_percent_of(uint32_t cursor_time, uint32_t first_time, uint32_t last_time);
+// Clears the state and sets the replay-clear byte.
 void record_state_reset();
 // Frees the loaded entries.
 void replay_entries_free();

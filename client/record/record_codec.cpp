@@ -11,7 +11,8 @@ constexpr auto walk_header = [](auto& h, auto& v) {
   v.u32(h.created);
   v.u32(h.first_time);
   v.u32(h.last_time);
-  v.zeros(296);
+  v.bytes(h.server_name, sizeof h.server_name);
+  v.zeros(281);
 };
 static_assert(plat::walkMatchesLayout<RECORD_HEADER>(RECORD_HEADER_FIELDS, walk_header));
 

@@ -22,6 +22,7 @@ void replay_entries_free() {
 
 void record_state_reset() {
   std::memset(&record_state, 0, sizeof record_state);
+  record_state.replay_clear = 1;
   replaying = 0;
   replay_entries_free();
   replay_progress_published.store(0, std::memory_order_relaxed);

@@ -58,7 +58,7 @@ void record_start() {
     return;
   }
   // The creation time is 4 bytes on disk, whatever the width of the wall clock.
-  const RECORD_HEADER header = {RECORD_FORMAT, RECORD_VERSION, static_cast<uint32_t>(now), 0, 0};
+  const RECORD_HEADER header = {RECORD_FORMAT, RECORD_VERSION, static_cast<uint32_t>(now), 0, 0, {}};
   plat::ByteWriter w;
   w.zeros(RECORD_LEAD_SIZE);
   record_header_write(w, header);

@@ -109,6 +109,8 @@ void input_clear_key();
 // ---- the frame's debug line -----------------------------------------------------------------
 
 // With VELDRA_DEBUG_OUT=1: when a key, mouse event or character came this frame, one line
-// "input key=%d scan=%d event=%d x=%d y=%d chars=%s" through the debugger output; then the
-// event and the typed characters are cleared. Returns 1 when a line was written.
+// "input key=%d scan=%d event=%d x=%d y=%d chars=%s" through the debugger output. Returns 1
+// when a line was written; the input stays for the screen to read.
+int input_debug_line();
+// input_debug_line; after a line the event and the typed characters are cleared.
 int input_debug_frame();

@@ -198,7 +198,10 @@ void input_add_char(uint8_t c) {
   if (k.char_count < INPUT_CHAR_QUEUE_SIZE) k.chars[k.char_count++] = c;
 }
 
-void input_clear_chars() { kb().char_count = 0; }
+void input_clear_chars() {
+  kb().char_count = 0;
+  kb().chars_told = 0;
+}
 
 uint8_t input_get_char(int32_t i) {
   const INPUT_KEYBOARD& k = kb();

@@ -36,15 +36,19 @@ void input_module_reset() {
   ime_module_reset();
 }
 
-int input_debug_frame() {
+int input_debug_line() {
   if (!plat::environment().debugOut) return 0;
   const uint8_t key = input_get_key_code();
   const uint8_t scan = input_get_scan_code();
   const INPUT_MOUSE& m = input_state().mouse;
   const int32_t count = input_get_char_count();
-  if (key == 0 && scan == 0 && m.event == 0 && count == 0) return 0;
+  // Only the characters typed since the last line: a screen may keep them for several frames.
+  uint8_t& told = input_state().keys.chars_told;
+  const int32_t first = told < count ? told : count;
+  told = static_cast<uint8_t>(count);
+  if (key == 0 && scan == 0 && m.event == 0 && count == first) return 0;
   std::string chars;
-  for (int32_t i = 0; i < count; ++i) {
+  for (int32_t i = first; i < count; ++i) {
     char hex[4];
     std::snprintf(hex, sizeof hex, "%02X", input_get_char(i));
     chars += hex;
@@ -52,6 +56,11 @@ int input_debug_frame() {
   char head[96];
   std::snprintf(head, sizeof head, "input key=%d scan=%d event=%d x=%d y=%d chars=", key, scan, m.event, m.x, m.y);
   plat::get().debugOut(head + chars);
+  return 1;
+}
+
+int input_debug_frame() {
+  if (!input_debug_line()) return 0;
   input_clear_key();
   input_clear_chars();
   return 1;

@@ -14,6 +14,7 @@ struct INPUT_KEYBOARD {
   uint8_t prefix;                         // 0, 224 or 225
   uint8_t chars[INPUT_CHAR_QUEUE_SIZE];
   uint8_t char_count;
+  uint8_t chars_told;  // of them, the ones the debug line already showed
   uint32_t wait_start;                    // ms of input_set_wait_start
 };
 

@@ -106,7 +106,7 @@ std::string goldenLog(const std::string& gameDir) {
          "INPUT module initialized OKay.\n"
          "\n"
          "Game Start OK\n"
-         "placeholder task TASK_ACCOUNT_INPUT\n"
+         "Unable to connect to the designated server, please run update.exe\n"
          "Game Exit OK\n"
          "INPUT module free OKay.\n"
          "TIMER module free OKay.\n"
@@ -140,7 +140,7 @@ TEST_F(ClientStart, MainRoadLeavesTheGoldenLogAndTheDefaultSettings) {
   EXPECT_EQ(plat::tier0::spewOutputFunc(), &spew_message_box);
 }
 
-// Start-up, the login placeholder and shut-down twice in one process, over the same game folder:
+// Start-up, the account screen (no server lines handed over) and shut-down twice in one process, over the same game folder:
 // once every module's reset has run (the fixture's TearDown and SetUp, with a fresh platform as a
 // new process would have), the second start logs exactly what the first did. With veldra.cfg
 // in the way, the first line is logged before SYSTEM opens the log: kept state of the log's
@@ -155,7 +155,7 @@ TEST_F(ClientStart, SecondStartInOneProcessLogsAsTheFirst) {
     scheduleClose(500);
     ASSERT_EQ(runClient(), 0);
     const std::string first = errorTxt();
-    ASSERT_NE(first.find("placeholder task TASK_ACCOUNT_INPUT\r\nGame Exit OK\r\n"), std::string::npos) << first;
+    ASSERT_NE(first.find("Unable to connect to the designated server, please run update.exe\r\nGame Exit OK\r\n"), std::string::npos) << first;
     EXPECT_EQ(first.starts_with("Unable to create veldra.cfg file\r\n"), cfgInTheWay);
 
     TearDown();
@@ -266,7 +266,7 @@ TEST_F(ClientStart, FailedSoundInstallIsIgnored) {
   engine_module_table[ENGINE_MODULE_SOUND].init = [] { return -1; };
   scheduleClose(100);
   EXPECT_EQ(runClient(), 0);
-  EXPECT_NE(logText().find("Game Start OK\nplaceholder task TASK_ACCOUNT_INPUT\nGame Exit OK\n"), std::string::npos);
+  EXPECT_NE(logText().find("Game Start OK\nUnable to connect to the designated server, please run update.exe\nGame Exit OK\n"), std::string::npos);
   EXPECT_TRUE(headless().boxes().empty());
 }
 

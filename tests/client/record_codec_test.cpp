@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -20,7 +21,10 @@ Bytes operator+(Bytes a, const Bytes& b) {
   return a;
 }
 
-auto fields(const RECORD_HEADER& h) { return std::tuple(h.format, h.version, h.created, h.first_time, h.last_time); }
+auto fields(const RECORD_HEADER& h) {
+  return std::tuple(h.format, h.version, h.created, h.first_time, h.last_time,
+                    std::string(h.server_name, sizeof h.server_name));
+}
 auto fields(const RECORD_ENTRY& e) { return std::tuple(e.tag, e.time, e.code, e.arg, e.kind, e.length); }
 auto fields(const FRAME_INPUT& in) {
   return std::tuple(in.raw_mouse_x, in.raw_mouse_y, in.mouse_x, in.mouse_y, in.event_code, in.key_code, in.scan_code,
@@ -28,14 +32,16 @@ auto fields(const FRAME_INPUT& in) {
 }
 
 TEST(RecordCodec, Header) {
-  const RECORD_HEADER golden = {26, 1010103, 0x11223344, 0x55667788, 0x99AABBCC};
+  // The server select's line name sits at 36, inside what used to be the zero tail.
+  const RECORD_HEADER golden = {26, 1010103, 0x11223344, 0x55667788, 0x99AABBCC, "Line 1"};
   const Bytes golden_bytes = zeros(19) + Bytes{0x1A, 0xB7, 0x69, 0x0F, 0x00, 0x44, 0x33, 0x22, 0x11, 0x88, 0x77,
-                                               0x66, 0x55, 0xCC, 0xBB, 0xAA, 0x99} + zeros(296);
+                                               0x66, 0x55, 0xCC, 0xBB, 0xAA, 0x99} +
+                             Bytes{'L', 'i', 'n', 'e', ' ', '1'} + zeros(9) + zeros(281);
   plat::ByteWriter w;
   record_header_write(w, golden);
   EXPECT_EQ(w.data(), golden_bytes);
 
-  const RECORD_HEADER rows[] = {golden, {0, 0, 0, 0, 0}, {0xFF, 0xFFFFFFFF, 0x80000000, 1, 0xFFFFFFFE}};
+  const RECORD_HEADER rows[] = {golden, {0, 0, 0, 0, 0, {}}, {0xFF, 0xFFFFFFFF, 0x80000000, 1, 0xFFFFFFFE, "14 characters."}};
   for (const RECORD_HEADER& h : rows) {
     plat::ByteWriter out;
     record_header_write(out, h);

@@ -4,10 +4,12 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "client/game/game_run.h"
 #include "client/net_msg/net_dispatch.h"
 #include "engine/input/input_state.h"
+#include "plat/headless.h"
 #include "plat/netframe.h"
 #include "tests/client/task_fixture.h"
 
@@ -21,8 +23,11 @@ int g_retry_result = 0;
 int g_retry_calls = 0;
 
 // A task that leaves the frame's input and the INPUT module dirty, as a screen would.
+std::vector<std::string> g_debug_at_run;
+
 int32_t fake_task() {
   ++g_task_runs;
+  g_debug_at_run = plat::headless()->debugLines();
   frame_input.event_code = 245;
   frame_input.key_code = 13;
   frame_input.scan_code = 141;
@@ -87,11 +92,15 @@ TEST_F(TaskTable, Dispatch) {
     g_retry_calls = 0;
     g_task_runs = 0;
     const int before = r.message ? logged(r.message) : 0;
+    hp().debugLines().clear();
     if (r.message) scheduleClick(elapsedMs() + 200);
 
     EXPECT_EQ(task_run_current(), r.next);
     EXPECT_EQ(task_current_row, r.next);
     EXPECT_EQ(g_task_runs, 1);
+    // The debugger hears of the task before it runs.
+    const std::string enter = "task enter " + std::to_string(task_table[r.row].id) + " " + task_table[r.row].name;
+    EXPECT_EQ(g_debug_at_run, std::vector<std::string>{enter});
     EXPECT_EQ(task_table[r.row].last_result, r.result);
     EXPECT_EQ(g_retry_calls, r.retry == kNotCalled ? 0 : 1);
     EXPECT_EQ(link_lost_word, r.word_after);

@@ -8,16 +8,9 @@ run_headless() {
     LANG=C VELDRA_PLATFORM=headless VELDRA_GAME_DIR="$game_dir" "$@"
 }
 
-# The placeholder lines of the walk from the account input through Enter, Backspace, Enter and
-# Enter: server select and back, then server select again, whose Enter opens the character
-# screens (real ones, on the sample folder's art).
-placeholder_walk_lines() {
-  cat <<'LINES'
-placeholder task TASK_ACCOUNT_INPUT
-placeholder task TASK_SERVER_SELECT
-placeholder task TASK_ACCOUNT_INPUT
-placeholder task TASK_SERVER_SELECT
-LINES
+# The debugger's "task enter" lines of a run's stderr, in order.
+task_enter_lines() {
+  grep '^task enter ' "$1"
 }
 
 # same_lines EXPECTED ACTUAL HEADING: fails, printing the heading and the difference, unless the

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # main on the headless backend with no veldra.cfg: a scripted close at 500 ms ends it with 0,
-# error.txt holds exactly the start-up lines, the account input's placeholder line and the
+# error.txt holds exactly the start-up lines, the account input's message (no server lines were
+# handed over) and the
 # shutdown lines (CRLF on disk) and the default veldra.cfg is written byte for byte.
 set -u
 main=$1
@@ -45,7 +46,7 @@ expected="$game_dir/expected.txt"
   printf 'INPUT module initialized OKay.\r\n'
   printf '\r\n'
   printf 'Game Start OK\r\n'
-  printf 'placeholder task TASK_ACCOUNT_INPUT\r\n'
+  printf 'Unable to connect to the designated server, please run update.exe\r\n'
   printf 'Game Exit OK\r\n'
   printf 'INPUT module free OKay.\r\n'
   printf 'TIMER module free OKay.\r\n'

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# With the recording switch of veldra.cfg (offset 36) on, the account input starts a recording:
+# With the recording switch of veldra.cfg (offset 36) on, the account input starts a recording
+# when its screen ends:
 # record/rd….rec appears with its 588-byte prefix and no entries (none arrive without a server).
 set -u
 main=$1
 source "$(dirname "$0")/game_dir.sh"
 source "$(dirname "$0")/headless_main.sh"
 
-printf '300 KEYDOWN ESCAPE\n360 KEYUP ESCAPE\n' > "$game_dir/esc.script"
+# Esc dismisses the account input's message (no server lines); its -1 ends the game.
+printf '1500 KEYDOWN ESCAPE\n1560 KEYUP ESCAPE\n' > "$game_dir/esc.script"
 run_main() {
   run_headless VELDRA_EVENT_SCRIPT="$game_dir/esc.script" timeout 60 "$main" "$@"
 }

@@ -31,7 +31,13 @@ int FakeNetClient::connect(uint32_t h, int32_t p, int32_t, uint32_t v, plat::Net
   port = p;
   version = v;
   callback = cb;
-  if (connectResult != 0) return connectResult;
+  hosts.push_back(h);
+  int result = connectResult;
+  if (!connectResults.empty()) {
+    result = connectResults.front();
+    connectResults.pop_front();
+  }
+  if (result != 0) return result;
   connected = true;
   return 0;
 }

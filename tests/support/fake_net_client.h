@@ -33,6 +33,8 @@ class FakeNetClient final : public plat::INetClient {
 
   // What it answers.
   int connectResult = 0;
+  std::deque<int> connectResults;      // the next connects' results, before connectResult
+  std::vector<uint32_t> hosts;         // every connect's host, in order
   int sendResult = 0;
   int loginResult = 0;
   std::deque<plat::NetPoll> outcomes;  // the next polls' results, before anything else
