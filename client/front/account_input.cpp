@@ -333,7 +333,10 @@ int32_t login_queue_notice() {
       plat::get().debugOut(text);
     }
     const int32_t answer = macro_confirm_box(text);
-    if (answer == 1 || answer == 0) return answer;
+    if (answer == 1 || answer == 0) {
+      input_clear_key();  // the release that answered must not reach the screen behind
+      return answer;
+    }
     front_present();
   }
   return 2;
