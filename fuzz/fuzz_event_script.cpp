@@ -1,6 +1,6 @@
 // Event-script parsing on arbitrary text: a script is accepted or refused with
-// std::invalid_argument; nothing else may escape. An accepted script written back out in numbers
-// parses to the same records.
+// std::invalid_argument; nothing else may escape. An accepted script written back out in numbers,
+// with its AFTER lines, parses to the same records and gates.
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -18,17 +18,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   std::string again;
+  size_t gate = 0;
+  auto gatesUpTo = [&](size_t n) {
+    for (; gate < n; ++gate) again += "AFTER " + s.gates[gate] + "\n";
+  };
   for (const plat::ScriptEvent& e : s.events) {
+    if (e.gate > s.gates.size()) __builtin_trap();
+    gatesUpTo(e.gate);
     again += e.atFrame ? "@" + std::to_string(*e.atFrame) : std::to_string(e.atMs);
     again += " " + std::to_string(e.message) + " " + std::to_string(e.wParam) + " " + std::to_string(e.lParam) + "\n";
   }
+  gatesUpTo(s.gates.size());
   plat::EventScript t = plat::EventScript::parse(again);  // must not throw
-  if (t.events.size() != s.events.size()) __builtin_trap();
+  if (t.events.size() != s.events.size() || t.gates != s.gates) __builtin_trap();
   for (size_t i = 0; i < s.events.size(); ++i) {
     const auto& a = s.events[i];
     const auto& b = t.events[i];
     if (a.atMs != b.atMs || a.atFrame != b.atFrame || a.message != b.message || a.wParam != b.wParam ||
-        a.lParam != b.lParam)
+        a.lParam != b.lParam || a.gate != b.gate)
       __builtin_trap();
   }
   return 0;

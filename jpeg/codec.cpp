@@ -61,7 +61,8 @@ void copy_fields(JPEG_IMAGE_PROPS* p) {
 // Bytes of one buffer row: the YCbCr buffer holds two-byte pixels whatever dib_channels says.
 void compute_line_bytes(JPEG_PROPERTIES* st, bool write) {
   const JpegFieldCopy& f = st->f;
-  int64_t bpp = (f.dib_color == JPEG_COLOR_YCBCR || (write && f.dib_subsampling == 2)) ? 2 : f.dib_channels;
+  // a read into a YCbCr buffer always writes 4:2:2 pixels; a write reads them only when told so
+  int64_t bpp = (write ? f.dib_subsampling == 2 : f.dib_color == JPEG_COLOR_YCBCR) ? 2 : f.dib_channels;
   int64_t line = int64_t(f.dib_width) * bpp + f.dib_pad_bytes;
   st->dib_line_bytes = static_cast<ptrdiff_t>(f.dib_height < 0 ? -line : line);
 }
@@ -272,6 +273,34 @@ int32_t do_read(JPEG_IMAGE_PROPS* p, int32_t mode) {
   return rc;
 }
 
+int32_t close_output(JPEG_PROPERTIES* st) {
+  JpegOutput& out = st->output;
+  if (!out.file) return 0;
+  int32_t rc = out.ops->close(out.file, out.ops->ctx);
+  out.file = nullptr;
+  return rc ? JPEG_ERR_CLOSE : 0;
+}
+
+int32_t do_write(JPEG_IMAGE_PROPS* p, int32_t mode) {
+  JPEG_PROPERTIES& st = p->state;
+  // a write stopped on the interrupt request goes on where it stopped
+  if (st.enc_resume) return encode_image(&st, mode);
+  close_output(&st);
+  if (file_mode(mode)) {
+    const JpegFileOps* ops = file_ops_of(&st);
+    st.output.ops = ops;
+    st.output.file = ops->open_write(p->jpg_file, ops->ctx);
+    if (!st.output.file) return JPEG_ERR_FILENAME;
+  }
+  if (!p->use_state) {
+    copy_fields(p);
+    compute_line_bytes(&st, true);
+  }
+  if (st.f.dib_subsampling == 2 && st.f.dib_color == JPEG_COLOR_YCBCR && st.f.jpg_color == JPEG_COLOR_YCBCR)
+    st.f.jpg_subsampling = 2;
+  return encode_image(&st, mode);
+}
+
 const char* const kTexts[] = {
     "Success",                              // 0
     "Exception detected",                   // -1
@@ -388,8 +417,26 @@ int32_t JpegCodecWrite(JPEG_IMAGE_PROPS* props, int32_t mode) {
   props->state.io_mode = mode;
   int32_t rc = props->use_state ? 0 : entry_checks(props, mode);
   if (!rc && !(mode >= 8 && mode <= 13)) rc = JPEG_ERR_PROPS;
-  if (!rc) rc = JPEG_ERR_NOT_SUPPORTED;  // the encoder driver has its own work
-  props->state.table->kernel_leave();
+  JPEG_PROPERTIES& st = props->state;
+  if (!rc) {
+    try {
+      rc = do_write(props, mode);
+    } catch (const std::bad_alloc&) {
+      rc = JPEG_ERR_MEMORY;
+    } catch (const std::exception&) {
+      rc = JPEG_ERR_EXCEPTION;
+    }
+    if (rc >= 0 && !file_mode(mode)) props->jpg_size_bytes = static_cast<int32_t>(st.output.count);
+    if (rc == JPEG_INTERRUPTED) {
+      st.interrupt_request = 0;
+    } else if (rc == 0) {
+      rc = close_output(&st);
+    } else {
+      st.enc_resume = 0;
+      close_output(&st);
+    }
+  }
+  st.table->kernel_leave();
   return rc;
 }
 
@@ -397,6 +444,8 @@ int32_t JpegCodecFree(JPEG_IMAGE_PROPS* props) {
   if (!props) return JPEG_ERR_PROPS;
   JPEG_PROPERTIES& st = props->state;
   int32_t rc = close_file(&st);
+  const int32_t out_rc = close_output(&st);
+  if (!rc) rc = out_rc;
   // Everything is released even when the state looks unusable; only the code reports it.
   if (st.f.jpg_channels >= 256 || st.frame.ncomp >= 256) rc = rc ? rc : JPEG_ERR_PROPS;
   free_frame_buffers(&st);

@@ -128,6 +128,7 @@ void JpegInitKernelsGeneric(JPEG_DISPATCH_TABLE* t) {
   t->idct_accurate_1x1 = idct_accurate_1x1;
   t->jpeg_output_init = jpeg_output_init;
   t->jpeg_output_bytes = jpeg_output_bytes;
+  install_encode_kernels(t);
   install_output_kernels(t);
   t->encode_block = encode_block;
   t->decode_block = decode_block;

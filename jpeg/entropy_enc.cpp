@@ -112,6 +112,7 @@ int32_t encode_block(JpegOutput* out, const JpegHuffEncode* dc, const JpegHuffEn
   *last_dc = block[0];
   uint32_t mag = static_cast<uint32_t>(diff < 0 ? -diff : diff);
   int32_t c = category(mag);
+  if (c > 15) return JPEG_ERR_HUFFMAN;  // a DC difference needs at most 15 bits
   int32_t rc = emit_symbol(out, dc, c);
   if (rc) return rc;
   if (c) {
@@ -132,6 +133,7 @@ int32_t encode_block(JpegOutput* out, const JpegHuffEncode* dc, const JpegHuffEn
     }
     uint32_t m = static_cast<uint32_t>(v < 0 ? -v : v);
     c = category(m);
+    if (c > 15) return JPEG_ERR_HUFFMAN;  // -32768: no symbol holds its size
     rc = emit_symbol(out, ac, (run << 4) | c);
     if (rc) return rc;
     rc = put_bits(out, static_cast<uint32_t>(v < 0 ? v - 1 : v), c);
@@ -157,6 +159,7 @@ int32_t encode_dc_progressive(JpegOutput* out, const JpegHuffEncode* dc, const i
   int32_t diff = v - *last_dc;
   *last_dc = v;
   int32_t c = category(static_cast<uint32_t>(diff < 0 ? -diff : diff));
+  if (c > 15) return JPEG_ERR_HUFFMAN;  // a DC difference needs at most 15 bits
   int32_t rc = emit_symbol(out, dc, c);
   if (rc || !c) return rc;
   return put_bits(out, static_cast<uint32_t>(diff < 0 ? diff - 1 : diff), c);
@@ -231,6 +234,7 @@ int32_t ac_first_walk(JpegOutput* out, const JpegHuffEncode* ac, uint32_t* freq,
       run -= 16;
     }
     int32_t c = category(static_cast<uint32_t>(v));
+    if (c > 15) return JPEG_ERR_HUFFMAN;  // -32768: no symbol holds its size
     if (out) {
       int32_t rc = emit_symbol(out, ac, (run << 4) | c);
       if (!rc) rc = put_bits(out, static_cast<uint32_t>(bitsval), c);

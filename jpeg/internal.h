@@ -246,6 +246,45 @@ void convert_dib_in_place(JPEG_PROPERTIES* st);
 int32_t smooth_output(JPEG_PROPERTIES* st);  // smooth up-sampling pass from the component planes
 size_t smooth_plane_samples(const JPEG_PROPERTIES* st);  // int16 samples of all planes at the scale
 
+// ---- encoder ------------------------------------------------------------------------------------
+
+// Slot kernels 25 to 39: one MCU of pixels (first pixel, line step) into level-shifted blocks.
+void gray_to_block(const uint8_t* px, ptrdiff_t step, int16_t* b);
+void rgb_to_ycc_block(const uint8_t* px, ptrdiff_t step, int16_t* b);
+void rgb_to_ycc_h2v1(const uint8_t* px, ptrdiff_t step, int16_t* b);
+void rgb_to_ycc_h2v2(const uint8_t* px, ptrdiff_t step, int16_t* b);
+void bgr_to_ycc_block(const uint8_t* px, ptrdiff_t step, int16_t* b);
+void bgr_to_ycc_h2v1(const uint8_t* px, ptrdiff_t step, int16_t* b);
+void bgr_to_ycc_h2v2(const uint8_t* px, ptrdiff_t step, int16_t* b);
+void ycc_split_block(const uint8_t* px, ptrdiff_t step, int16_t* b);
+void ycc_downsample_h2v1(const uint8_t* px, ptrdiff_t step, int16_t* b);
+void ycc_downsample_h2v2(const uint8_t* px, ptrdiff_t step, int16_t* b);
+void ycc422_split(const uint8_t* px, ptrdiff_t step, int16_t* b);
+void quad_to_ycc4_block(const uint8_t* px, ptrdiff_t step, int16_t* b);
+void quad_to_ycc4_h2v1(const uint8_t* px, ptrdiff_t step, int16_t* b);
+void quad_to_ycc4_h2v2(const uint8_t* px, ptrdiff_t step, int16_t* b);
+void split4_block(const uint8_t* px, ptrdiff_t step, int16_t* b);
+void install_encode_kernels(JPEG_DISPATCH_TABLE* t);
+
+// The pixel layout an edge twin reads, and its twin: the valid_w x valid_h pixels of an MCU of
+// 8h x 8v converted one by one, the last valid column and row repeated, chroma averaged after
+// conversion. Always generic, whatever the class.
+enum class EncodeKind { Gray, Rgb, Bgr, Ycc, Ycc422, Quad, Split4 };
+void encode_edge(EncodeKind kind, int32_t h, int32_t v, const uint8_t* px, ptrdiff_t step, int32_t valid_w,
+                 int32_t valid_h, int16_t* blocks);
+
+// Chooses encode_mcu_current and fast_path_code from the state's switches, counts and colours:
+// 0, or -14 for a component count of 0 or above 255 with both switches on. A layout that no
+// routine serves (and one component per scan) gets a routine that fails with -8.
+int32_t select_encode_mcu(JPEG_PROPERTIES* st);
+// The general routines, for any sampling: average then convert, average bytes, or copy.
+int32_t encode_mcu_general(JPEG_PROPERTIES* st, int32_t col, int32_t row);
+int32_t encode_mcu_refused(JPEG_PROPERTIES* st, int32_t col, int32_t row);
+
+// The write road after the entry checks, the file open and the field copy: tables, switches,
+// geometry, output reset, headers and scans. 0, 1 (interrupted) or an error.
+int32_t encode_image(JPEG_PROPERTIES* st, int32_t mode);
+
 // ---- processor class ------------------------------------------------------------------------------
 
 int32_t JpegSelectKernels(JPEG_DISPATCH_TABLE* t);

@@ -379,4 +379,14 @@ struct JPEG_PROPERTIES {
   JpegPlanar* planar;
   JpegRegionRecord* region_index;
   int64_t region_index_start;
+
+  // writer
+  int32_t progressive_switch;  // 1: the progressive scan script
+  int32_t enc_resume;          // a sequential write stopped on the interrupt request
+  int32_t enc_tables_ready;    // quantisation tables prepared by an earlier write
+  int64_t enc_restart_count;   // MCUs since the last restart marker
+  int64_t enc_next_mcu;        // where a stopped write resumes
+  int32_t enc_pred[4];         // DC predictors of the stopped write
+  JpegOutput output;
+  int16_t enc_recip[4][80];  // forward quantiser tables, natural order
 };

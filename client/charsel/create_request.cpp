@@ -14,16 +14,15 @@ std::string create_name_cut(const char* text) {
 }
 
 std::vector<uint8_t> create_request_bytes(int32_t model, const std::string& name) {
-  // Field by field in the character record's order.
+  // The character record's own field list; the name always NUL-terminated.
+  CHAR_RECORD r{};
+  r.id = CREATE_NEW_ID;
+  const std::string cut = create_name_cut(name.c_str());
+  std::memcpy(r.name, cut.data(), cut.size() < CHAR_NAME_SIZE - 1 ? cut.size() : CHAR_NAME_SIZE - 1);
+  r.race = static_cast<uint8_t>(model / 2);
+  r.look = static_cast<int16_t>(model % 2);
   plat::ByteWriter w;
-  w.u32(CREATE_NEW_ID);
-  w.fixedString(create_name_cut(name.c_str()), CHAR_NAME_SIZE);  // always NUL-terminated
-  w.u8(static_cast<uint8_t>(model / 2));  // race
-  w.u8(static_cast<uint8_t>(model % 2));  // look
-  w.u8(0);
-  w.i16(0);  // rebirth
-  w.i16(0);  // level
-  w.zeros(2);
+  plat::writeFields(w, r, CHAR_RECORD_WALK);
   return w.take();
 }
 

@@ -46,13 +46,7 @@ class Payload {
     const size_t nul = s.find('\0');
     if (nul != std::string_view::npos) s = s.substr(0, nul);
     // A double-byte character whose trail byte was cut off goes with it.
-    size_t keep = 0;
-    while (keep < s.size()) {
-      const size_t step = plat::cp936::isLead(static_cast<uint8_t>(s[keep])) ? 2 : 1;
-      if (keep + step > s.size()) break;
-      keep += step;
-    }
-    return std::string(s.substr(0, keep));
+    return std::string(s.substr(0, plat::cp936::wholeLength(s, s.size())));
   }
 
   // A reader positioned at at (at most the length).

@@ -10,44 +10,6 @@
 
 // X(name): a handler; V(name, id): a handler without arguments, called for that one id.
 #define NET_MSG_PENDING(X, V) \
-  X(login_on_result) \
-  X(scene_on_positions) \
-  X(scene_on_positions_reset) \
-  X(chat_server_on_address) \
-  X(char_list_on_list) \
-  X(char_on_select) \
-  X(scene_on_chars_entered) \
-  X(scene_on_enter) \
-  X(nickname_on_check) \
-  X(scene_on_chars_removed) \
-  X(scene_on_leave) \
-  X(scene_on_chars_added) \
-  X(login_on_other_char_in_game) \
-  X(login_on_account_in_use) \
-  X(weather_on_flags) \
-  X(friend_on_list) \
-  X(friend_on_add_result) \
-  X(friend_on_record_msg) \
-  X(friend_on_online) \
-  X(friend_on_offline) \
-  X(options_on_request) \
-  X(friend_on_kind_msg) \
-  X(player_on_search_result) \
-  X(friend_on_points_msg) \
-  X(party_on_leader) \
-  X(party_on_apply_result) \
-  X(party_on_applicant_removed) \
-  X(party_on_member_flag) \
-  X(party_on_member_left) \
-  X(party_on_member_joined) \
-  X(party_on_applicants) \
-  X(party_on_members) \
-  X(party_on_applicants_cleared) \
-  X(party_on_member_value) \
-  X(party_on_rejected) \
-  X(scene_on_own_char) \
-  X(nickname_on_set) \
-  X(scene_on_map_change) \
   X(npc_on_macro_command) \
   X(quest_on_added) \
   X(quest_on_text) \
@@ -120,7 +82,6 @@
   X(player_on_value_a) \
   X(player_on_value_c) \
   X(battle_on_unit_flag) \
-  X(login_on_wait) \
   X(macro_on_state) \
   X(auto_fight_on_mode) \
   X(scene_on_animation) \

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "plat/bytes.h"
+
 class CEditBox;
 
 // Zero at program start; the account screen resets the words it uses.
@@ -28,6 +30,23 @@ struct CHAR_RECORD {
   int16_t level;
   // two bytes of alignment on the wire
 };
+
+// The wire form, shared by the character list reply and the create request.
+constexpr plat::FieldSpec CHAR_RECORD_FIELDS[] = {
+    {"id", 0, 4},      {"name", 4, 15},     {"race", 19, 1}, {"look", 20, 2},
+    {"rebirth", 22, 2}, {"level", 24, 2},   {"pad", 26, 2},
+};
+static_assert(plat::checkLayout(CHAR_RECORD_FIELDS, CHAR_RECORD_SIZE));
+constexpr auto CHAR_RECORD_WALK = [](auto& r, auto& v) {
+  v.u32(r.id);
+  v.bytes(r.name, CHAR_NAME_SIZE);
+  v.u8(r.race);
+  v.i16(r.look);
+  v.i16(r.rebirth);
+  v.i16(r.level);
+  v.zeros(2);
+};
+static_assert(plat::walkMatchesLayout<CHAR_RECORD>(CHAR_RECORD_FIELDS, CHAR_RECORD_WALK));
 
 // The account's characters as the last character list reply gave them (count = size).
 extern std::vector<CHAR_RECORD> char_list;

@@ -269,4 +269,15 @@ size_t fitLength(std::string_view bytes, size_t max) {
   return i;
 }
 
+size_t wholeLength(std::string_view bytes, size_t max) {
+  const size_t end = bytes.size() < max ? bytes.size() : max;
+  size_t i = 0;
+  while (i < end) {
+    const size_t step = isLead(static_cast<uint8_t>(bytes[i])) ? 2 : 1;
+    if (i + step > end) break;
+    i += step;
+  }
+  return i;
+}
+
 }  // namespace plat::cp936

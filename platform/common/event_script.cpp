@@ -159,9 +159,17 @@ EventScript EventScript::parse(std::string_view text) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     std::vector<std::string_view> t = tokens(line);
     if (t.empty()) continue;
+    if (sameWord(t[0], "AFTER")) {
+      std::string text(restAfter(line, t[0]));
+      while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.pop_back();
+      if (text.empty()) fail(lineNo, "AFTER needs the text of a debugger-output line", t[0]);
+      script.gates.push_back(std::move(text));
+      continue;
+    }
     if (t.size() < 2) fail(lineNo, "expected '<ms> <message> [wParam] [lParam]', got", line);
 
     ScriptEvent e;
+    e.gate = static_cast<uint32_t>(script.gates.size());
     int64_t n = 0;
     std::string_view when = t[0];
     if (when[0] == '@') {  // "@<n>": at the n-th pump instead of a time

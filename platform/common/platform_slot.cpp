@@ -53,6 +53,11 @@ Environment readEnvironment() {
   e.testPattern = envText("VELDRA_TEST_PATTERN") == "1";
   e.debugOut = envText("VELDRA_DEBUG_OUT") == "1";
   e.keepTmp = envText("VELDRA_KEEP_TMP") == "1";
+  e.testDump = envText("VELDRA_TEST_DUMP");
+  const std::string clock = envText("VELDRA_HEADLESS_CLOCK");
+  e.headlessRealClock = clock == "real";
+  if (!clock.empty() && clock != "real" && clock != "fake")
+    std::fprintf(stderr, "VELDRA_HEADLESS_CLOCK: \"%s\" is neither real nor fake, using fake\n", clock.c_str());
   e.netConnectTimeoutMs = envCount("VELDRA_NET_CONNECT_TIMEOUT_MS", e.netConnectTimeoutMs);
   e.netMaxPayload = envCount("VELDRA_NET_MAX_PAYLOAD", e.netMaxPayload);
   std::string limit = envText("VELDRA_FRAME_LIMIT");
@@ -141,6 +146,8 @@ void installFromEnvironment(int argc, char** argv) {
   if (env.platform == "headless") {
     HeadlessOptions o;  // the backend resolves the game folder
     o.frameLimit = env.frameLimit;
+    o.realClock = env.headlessRealClock;
+    o.dumpDir = env.testDump;
     if (!env.eventScript.empty()) o.script = loadEventScript(env.eventScript);
     install(makeHeadlessPlatform(std::move(o)));
     return;

@@ -1,6 +1,8 @@
 // Fake time for tests and batch runs.
 #include "headless/headless_clock.h"
 
+#include <thread>
+
 namespace plat::headless_impl {
 
 void attachTicks(HeadlessClock& clock, HeadlessTicks& ticks) {
@@ -8,7 +10,29 @@ void attachTicks(HeadlessClock& clock, HeadlessTicks& ticks) {
   ticks.clock_ = &clock;
 }
 
+uint64_t HeadlessClock::move(uint32_t ms) {
+  ms_.fetch_add(ms);  // wraps modulo 2^32 as the real clock does
+  mono_.fetch_add(ms);
+  wallMs_.fetch_add(ms);
+  return elapsed_.fetch_add(ms) + ms;
+}
+
+void HeadlessClock::catchUp() {
+  if (!real_) return;
+  std::lock_guard<std::mutex> lock(mutex_);
+  const auto wall = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - realStart_);
+  const uint64_t now = static_cast<uint64_t>(wall.count());
+  const uint64_t counted = elapsed_.load();
+  if (now > counted) move(static_cast<uint32_t>(now - counted));
+}
+
 void HeadlessClock::advance(uint32_t ms) {
+  if (real_) {
+    // The wait happens; the counts then follow the wall.
+    if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    catchUp();
+    ms = 0;
+  }
   uint64_t to;
   uint64_t count = 0;
   void (*tick)(void*) = nullptr;
@@ -16,10 +40,7 @@ void HeadlessClock::advance(uint32_t ms) {
   uint64_t gen = 0;
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    ms_.fetch_add(ms);  // wraps modulo 2^32 as the real clock does
-    mono_.fetch_add(ms);
-    wallMs_.fetch_add(ms);
-    to = elapsed_.fetch_add(ms) + ms;
+    to = move(ms);
     if (ticks_) {
       count = ticks_->due(to, &tick, &ctx);
       gen = ticks_->generation();

@@ -1,6 +1,7 @@
 // The headless backend's fake clock and the tick source driven by it.
 #pragma once
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -11,23 +12,39 @@ namespace plat::headless_impl {
 
 class HeadlessTicks;
 
-// Time moves only when code sleeps or a test advances it.
+// Time moves only when code sleeps or a test advances it. On the real clock (runs against a
+// real server) time is the wall's: a sleep or an advance waits that long, and every reading
+// catches up with the time that passed.
 class HeadlessClock final : public FakeClock {
  public:
   static constexpr int64_t kWallStart = 1767225600;  // 2026-01-01 00:00 UTC
 
-  explicit HeadlessClock(uint32_t start) : ms_(start), mono_(start) {}
+  HeadlessClock(uint32_t start, bool real)
+      : ms_(start), mono_(start), real_(real), realStart_(std::chrono::steady_clock::now()) {}
 
-  uint32_t ms() override { return ms_.load(); }
-  double seconds() override { return static_cast<double>(mono_.load()) / 1000.0; }
-  int64_t wallTime() override { return wallMs_.load() / 1000; }
+  uint32_t ms() override {
+    catchUp();
+    return ms_.load();
+  }
+  double seconds() override {
+    catchUp();
+    return static_cast<double>(mono_.load()) / 1000.0;
+  }
+  int64_t wallTime() override {
+    catchUp();
+    return wallMs_.load() / 1000;
+  }
   void sleepMs(uint32_t ms) override;
   void advance(uint32_t ms) override;
   void set(uint32_t ms) override { ms_.store(ms); }
   void setWallTime(int64_t seconds) override { wallMs_.store(seconds * 1000); }
 
-  // Fake milliseconds passed since the platform started (never wraps).
-  uint64_t elapsed() const { return elapsed_.load(); }
+  // Milliseconds passed since the platform started (never wraps).
+  uint64_t elapsed() {
+    catchUp();
+    return elapsed_.load();
+  }
+  bool real() const { return real_; }
   void attach(HeadlessTicks* ticks) { ticks_ = ticks; }
   // Called after every sleep (activity for the watchdog, the frame budget).
   void onSleep(std::function<void()> f) { onSleep_ = std::move(f); }
@@ -41,6 +58,13 @@ class HeadlessClock final : public FakeClock {
   std::atomic<int64_t> wallMs_{kWallStart * 1000};
   HeadlessTicks* ticks_ = nullptr;
   std::function<void()> onSleep_, onAdvance_;
+  const bool real_;
+  const std::chrono::steady_clock::time_point realStart_;
+
+  // Real clock: moves every count by the wall time not yet counted (no ticks fired).
+  void catchUp();
+  // Moves every count by ms under the lock; the elapsed time reached.
+  uint64_t move(uint32_t ms);
 };
 
 // Fires once per period of fake time crossed, on the thread that advances the clock.

@@ -85,12 +85,17 @@ class HeadlessPump final : public IEventPump {
   DropList& drops() override;
 
   void schedule(const ScriptEvent& e);
+  // Schedules the ungated records and keeps the others until their gate opens.
+  void loadScript(const EventScript& s);
+  // Any thread: a debugger-output line, which may open the next gate.
+  void onDebugLine(std::string_view text);
   uint64_t drains() const { return drains_; }
   // Fake time and drains against the budget; throws or ends the program when past it.
   void checkBudget();
 
  private:
   void takeInbox();
+  void releaseGates();
   void deliverDue();
   bool dueScript() const;
   void remember(const Msg& m);
@@ -102,6 +107,13 @@ class HeadlessPump final : public IEventPump {
   std::deque<ScriptEvent> byTime_;   // sorted by atMs
   std::deque<ScriptEvent> byFrame_;  // sorted by atFrame
   std::deque<Msg> last_;            // the last 20 records taken
+  // AFTER gates: texts and held records (owner thread once loaded); the times at which the
+  // debugger-output lines opened them (any thread, under gateMutex_).
+  std::mutex gateMutex_;
+  std::vector<std::string> gates_;
+  std::vector<std::vector<ScriptEvent>> held_;
+  std::vector<uint64_t> openedAt_;
+  size_t released_ = 0;
   uint64_t drains_ = 0;
   bool failing_ = false;
 };
@@ -172,6 +184,7 @@ class HeadlessPlatformImpl final : public HeadlessPlatform, public common::Trans
   std::deque<int>& boxAnswers() override { return boxAnswers_; }
   std::vector<std::string>& debugLines() override { return debugLines_; }
   void schedule(const ScriptEvent& e) override { pump_.schedule(e); }
+  void scheduleScript(const EventScript& s) override { pump_.loadScript(s); }
   void inject(const Msg& m) override;
   void input(const ScriptInput& in) override { feedInput(kNoWindow, in); }
   CursorRecord& cursorRecord() override { return cursors_.record(); }
@@ -243,6 +256,12 @@ class HeadlessPlatformImpl final : public HeadlessPlatform, public common::Trans
   std::atomic<int> openUrlResult_{42};
   std::atomic<int> winExecResult_{33};
   std::atomic<bool> anotherCopy_{false};
+  // Screen dumps: the next one's name and the elapsed time of the present to dump (under
+  // recordMutex_).
+  std::string dumpName_;
+  uint64_t dumpAt_ = 0;
+  int dumps_ = 0;
+  void dumpScreen();
 
   // Watchdog: aborts when nothing pumped or slept for 60 s of wall time after the first pump.
   std::thread watchdog_;

@@ -90,7 +90,7 @@ class HeadlessProcess final : public IProcess {
 HeadlessPlatformImpl::HeadlessPlatformImpl(HeadlessOptions options)
     : options_(std::move(options)),
       owner_(std::this_thread::get_id()),
-      clock_(options_.clockStart),
+      clock_(options_.clockStart, options_.realClock),
       windows_(*this),
       translator_(*this),
       pump_(*this),
@@ -104,7 +104,8 @@ HeadlessPlatformImpl::HeadlessPlatformImpl(HeadlessOptions options)
     if (onOwnerThread()) pump_.checkBudget();
   });
   translator_.setFrameLimit(options_.frameLimit);
-  for (const ScriptEvent& e : options_.script.events) pump_.schedule(e);
+  pump_.loadScript(options_.script);
+  if (!options_.dumpDir.empty()) display_.onPresent([this] { dumpScreen(); });
 
   box_ = std::make_unique<RecordingMessageBox>(*this);
   process_ = std::make_unique<HeadlessProcess>(*this, common::makePosixProcess([this] { display_.setFullscreen(false); }));
@@ -153,8 +154,30 @@ void HeadlessPlatformImpl::debugOut(std::string_view text) {
   {
     std::lock_guard<std::mutex> lock(recordMutex_);
     debugLines_.emplace_back(text);
+    static constexpr std::string_view kTaskEnter = "task enter ";
+    const size_t at = text.find(kTaskEnter);
+    if (!options_.dumpDir.empty() && at != std::string_view::npos) {
+      std::string id;
+      for (char c : text.substr(at + kTaskEnter.size()))
+        if (c >= '0' && c <= '9') id += c;
+        else break;
+      dumpName_ = "task" + id;
+      dumpAt_ = clock_.elapsed() + 1500;
+    }
   }
+  pump_.onDebugLine(text);
   common::debugOutToStderr(text);
+}
+
+void HeadlessPlatformImpl::dumpScreen() {
+  std::string name;
+  {
+    std::lock_guard<std::mutex> lock(recordMutex_);
+    if (dumpName_.empty() || clock_.elapsed() < dumpAt_) return;
+    name = std::to_string(++dumps_) + "-" + dumpName_ + ".ppm";
+    dumpName_.clear();
+  }
+  display_.dumpPpm(options_.dumpDir + "/" + name);
 }
 
 void HeadlessPlatformImpl::inject(const Msg& m) {

@@ -26,6 +26,49 @@ void HeadlessPump::schedule(const ScriptEvent& e) {
   }
 }
 
+void HeadlessPump::loadScript(const EventScript& s) {
+  {
+    std::lock_guard<std::mutex> lock(gateMutex_);
+    gates_ = s.gates;
+    held_.assign(s.gates.size(), {});
+    openedAt_.clear();
+    released_ = 0;
+  }
+  for (const ScriptEvent& e : s.events) {
+    if (e.gate == 0 || e.gate > held_.size())
+      schedule(e);
+    else
+      held_[e.gate - 1].push_back(e);
+  }
+}
+
+void HeadlessPump::onDebugLine(std::string_view text) {
+  std::lock_guard<std::mutex> lock(gateMutex_);
+  // One line opens at most one gate, the next one in order.
+  const size_t next = openedAt_.size();
+  if (next < gates_.size() && text.find(gates_[next]) != std::string_view::npos)
+    openedAt_.push_back(p_.fake().elapsed());
+}
+
+// Owner thread: the records of the gates opened since the last call, timed from the opening
+// (pump counts from now).
+void HeadlessPump::releaseGates() {
+  std::vector<ScriptEvent> ready;
+  {
+    std::lock_guard<std::mutex> lock(gateMutex_);
+    for (; released_ < openedAt_.size(); ++released_) {
+      for (ScriptEvent e : held_[released_]) {
+        e.atMs = static_cast<uint32_t>(openedAt_[released_] + e.atMs);
+        if (e.atFrame) e.atFrame = static_cast<uint32_t>(p_.translator().pumps() + *e.atFrame);
+        e.gate = 0;
+        ready.push_back(e);
+      }
+      held_[released_].clear();
+    }
+  }
+  for (const ScriptEvent& e : ready) schedule(e);
+}
+
 bool HeadlessPump::dueScript() const {
   return (!byTime_.empty() && p_.fake().elapsed() >= byTime_.front().atMs) ||
          (!byFrame_.empty() && p_.translator().pumps() >= *byFrame_.front().atFrame);
@@ -101,6 +144,7 @@ void HeadlessPump::remember(const Msg& m) {
 
 bool HeadlessPump::peek(Msg& out) {
   p_.activity();
+  releaseGates();
   takeInbox();
   deliverDue();
   p_.translator().endBatch();
@@ -159,6 +203,7 @@ int32_t HeadlessPump::dispatch(const Msg& m) {
 
 bool HeadlessPump::wait(uint32_t ms) {
   p_.activity();
+  releaseGates();
   auto pendingNow = [this] {
     std::lock_guard<std::mutex> lock(inboxMutex_);
     return !inbox_.empty() || p_.translator().pending() || dueScript();
@@ -166,7 +211,10 @@ bool HeadlessPump::wait(uint32_t ms) {
   if (pendingNow()) return true;
   // Sleep in fake time, but wake for a scripted record due earlier.
   uint64_t step = ms;
-  if (!byTime_.empty()) step = std::min<uint64_t>(step, byTime_.front().atMs - p_.fake().elapsed());
+  if (!byTime_.empty()) {
+    const uint64_t now = p_.fake().elapsed();  // the real clock may have passed the record already
+    step = byTime_.front().atMs > now ? std::min<uint64_t>(step, byTime_.front().atMs - now) : 0;
+  }
   p_.fake().advance(static_cast<uint32_t>(step));
   return pendingNow();
 }

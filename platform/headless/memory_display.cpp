@@ -51,6 +51,7 @@ bool MemoryDisplayImpl::present(const uint16_t* px, int pitchBytes, int firstRow
   }
   hashValid_ = false;
   ++presents_;
+  if (onPresent_) onPresent_();
   return true;
 }
 

@@ -30,6 +30,8 @@ class MemoryDisplayImpl final : public MemoryDisplay {
   bool dumpPpm(const std::string& hostPath) const override;
 
   WindowId window() const { return window_; }
+  // Called after each present that drew.
+  void onPresent(std::function<void()> f) { onPresent_ = std::move(f); }
 
  private:
   std::function<bool(WindowId)> isMinimised_;
@@ -42,6 +44,7 @@ class MemoryDisplayImpl final : public MemoryDisplay {
   mutable uint64_t hash_ = 0;
   mutable bool hashValid_ = false;
   uint64_t presents_ = 0;
+  std::function<void()> onPresent_;
 };
 
 // FNV-1a 64 over the pixels' bytes, low byte first.

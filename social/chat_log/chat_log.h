@@ -33,3 +33,7 @@ extern CHAT_CHANNEL_VIEW chat_channel_view;
 
 // The ring empty and the view at its start.
 void chat_log_reset();
+// Appends a line at head (the oldest goes when the ring is full) and writes it to the debugger
+// output as "chat <channel>: <text>". name may be null (stored empty); texts are cut to their
+// fields on a character boundary. The channel filters come with the chat panel.
+void chat_log_add(int32_t channel, uint32_t sender_id, const char* name, const char* text, int32_t extra);

@@ -5,3 +5,5 @@
 // Creates the window hidden at start-up: 0, or 0x80004005 when it cannot be made (the game then
 // runs on without it).
 int32_t chat_window_create(uintptr_t instance, int32_t language);
+// Shows (non-zero) or hides the separate chat window; nothing until that window is built.
+void chat_window_show(int32_t shown);

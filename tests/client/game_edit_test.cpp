@@ -205,7 +205,9 @@ std::vector<uint8_t> le32(uint32_t v) {
 }
 
 TEST_F(GameEdit, Sends) {
-  pet_table[2] = {77, "Rex"};
+  pet_table[2] = {};
+  pet_table[2].id = 77;
+  std::strcpy(pet_table[2].name, "Rex");
   pet_current_index = 2;
   window_slots.ids[WINDOW_TITLE] = 12;
   window_slots.title_window_stored = 12;

@@ -94,7 +94,7 @@ TEST_F(NetMsgRecording, WhichMessagesAreRecordedAndMirrored) {
 
 TEST_F(NetMsgRecording, MirrorSwitchAndTheMessagesAfterIt) {
   start(true, false);
-  dispatch(0x20001, 1, kPayload);  // not recorded ...
+  dispatch(0x20001, 9, kPayload);  // not recorded (a status that shows nothing) ...
   EXPECT_EQ(record_state.first_message_recorded, 0);
   dispatch(0x30003, 2, kPayload);  // ... but the next one is
   EXPECT_EQ(entries(), entryBytes(0x30003, 2));

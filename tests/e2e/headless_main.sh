@@ -10,7 +10,7 @@ run_headless() {
 
 # The placeholder lines of the walk from the account input through Enter, Backspace, Enter and
 # Enter: server select and back, then server select again, whose Enter opens the character
-# select, which finds no art in the empty game folder and ends the game.
+# screens (real ones, on the sample folder's art).
 placeholder_walk_lines() {
   cat <<'LINES'
 placeholder task TASK_ACCOUNT_INPUT

@@ -71,6 +71,52 @@ const Image& source(int w, int h, int ch) {
 
 Bytes encode(int w, int h, const jpegref::EncodeOpts& o, int ch) { return jpegref::encode(source(w, h, ch), o); }
 
+Bytes dib_bytes(const Image& img, const WriteOpts& s) {
+  const size_t n = size_t(img.w) * img.h;
+  Bytes out(n * size_t(s.dib_channels));
+  for (size_t i = 0; i < n; ++i) {
+    const uint8_t* p = &img.px[i * img.ch];
+    uint8_t* o = &out[i * size_t(s.dib_channels)];
+    for (int c = 0; c < s.dib_channels; ++c) o[c] = c < img.ch ? p[c] : uint8_t(40 + c);
+    if (s.dib_color == JPEG_COLOR_BGR && img.ch >= 3) std::swap(o[0], o[2]);
+  }
+  return out;
+}
+
+Written write(const Image& img, const WriteOpts& s) {
+  Bytes px = dib_bytes(img, s);
+  const size_t line = size_t(img.w) * size_t(s.dib_channels);
+  if (s.bottom_up)
+    for (int y = 0; y < img.h / 2; ++y)
+      std::swap_ranges(px.begin() + ptrdiff_t(y * line), px.begin() + ptrdiff_t((y + 1) * line),
+                       px.begin() + ptrdiff_t((img.h - 1 - y) * line));
+  JPEG_IMAGE_PROPS p{};
+  Written w;
+  EXPECT_EQ(JpegCodecInit(&p), 0);
+  Bytes out(s.out_size ? s.out_size : size_t(img.w) * img.h * 8 + 100000);
+  p.dib_bytes = px.data();
+  p.dib_width = img.w;
+  p.dib_height = s.bottom_up ? -img.h : img.h;
+  p.dib_channels = s.dib_channels;
+  p.dib_color = s.dib_color;
+  p.jpg_bytes = out.data();
+  p.jpg_size_bytes = int32_t(out.size());
+  p.jpg_width = img.w;
+  p.jpg_height = img.h;
+  p.jpg_channels = s.jpg_channels;
+  p.jpg_color = s.jpg_color;
+  p.jpg_subsampling = s.sampling;
+  p.quality = s.quality;
+  p.state.dct_method = s.dct;
+  p.state.progressive_switch = s.progressive;
+  p.state.restart_interval = s.restart;
+  w.rc = JpegCodecWrite(&p, s.mode);
+  if (w.rc == 0) out.resize(size_t(p.jpg_size_bytes));
+  JpegCodecFree(&p);
+  if (w.rc == 0) w.jpeg = std::move(out);
+  return w;
+}
+
 Dib::Dib(int w_, int h_, const DibSpec& s) : spec(s), w(w_), h(h_) {
   line = size_t(w) * bpp() + size_t(s.pad);
   bytes.assign(kGuard * 2 + line * size_t(h), kCanary);
@@ -241,6 +287,7 @@ struct OpenFile {
   MemFiles* owner;
   const Bytes* data;
   int64_t pos;
+  Bytes* out = nullptr;  // files opened for writing
 };
 
 void* mf_open(const char* name, void* ctx) {
@@ -250,7 +297,14 @@ void* mf_open(const char* name, void* ctx) {
   ++m->opens;
   return new OpenFile{m, &it->second, 0};
 }
-void* mf_open_write(const char*, void*) { return nullptr; }
+void* mf_open_write(const char* name, void* ctx) {
+  auto* m = static_cast<MemFiles*>(ctx);
+  if (m->fail_open_write) return nullptr;
+  Bytes& b = m->files[name];
+  b.clear();
+  ++m->opens;
+  return new OpenFile{m, &b, 0, &b};
+}
 int64_t mf_read(void* f, void* dst, size_t n, void*) {
   auto* o = static_cast<OpenFile*>(f);
   int64_t end = int64_t(o->data->size());
@@ -261,7 +315,19 @@ int64_t mf_read(void* f, void* dst, size_t n, void*) {
   o->pos += int64_t(k);
   return int64_t(k);
 }
-int64_t mf_write(void*, const void*, size_t, void*) { return -1; }
+int64_t mf_write(void* f, const void* src, size_t n, void*) {
+  auto* o = static_cast<OpenFile*>(f);
+  if (!o->out) return -1;
+  MemFiles* m = o->owner;
+  ++m->writes;
+  size_t k = n;
+  // a short write once the file would pass write_limit bytes
+  if (m->write_limit >= 0 && int64_t(o->out->size() + n) > m->write_limit)
+    k = m->write_limit > int64_t(o->out->size()) ? size_t(m->write_limit - int64_t(o->out->size())) : 0;
+  const auto* b = static_cast<const uint8_t*>(src);
+  o->out->insert(o->out->end(), b, b + k);
+  return int64_t(k);
+}
 int64_t mf_seek(void* f, int64_t off, int whence, void*) {
   auto* o = static_cast<OpenFile*>(f);
   if (o->owner->fail_seek) return -1;

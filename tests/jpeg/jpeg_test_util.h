@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,26 @@ struct Decoded {
 // init, mode 1, set the buffer (size ceil(dim / scale) or the region), read `mode`, free.
 Decoded decode(const Bytes& jpeg, int mode = 3, const DibSpec& spec = {}, JpegRect roi = {}, int dct_method = 1);
 
+// One write through our encoder from a picture laid out as the buffer colour wants it: R,G,B
+// and grey pictures as they are, B,G,R with bytes 0 and 2 swapped, a fourth byte added (or kept)
+// for four-byte buffers; YCbCr and "other" buffers take the picture's bytes unchanged.
+struct WriteOpts {
+  int dib_color = JPEG_COLOR_BGR, dib_channels = 3;
+  int jpg_color = JPEG_COLOR_YCBCR, jpg_channels = 3, sampling = 1;
+  int quality = 75, dct = 1, restart = 0;
+  bool progressive = false;
+  int mode = JPEG_WRITE_IMAGE_MEM;
+  bool bottom_up = false;
+  size_t out_size = 0;  // 0: room enough
+};
+struct Written {
+  int rc = 0;
+  Bytes jpeg;
+};
+// The buffer bytes of a picture for a write (rows top-down, no padding).
+Bytes dib_bytes(const Image& img, const WriteOpts& s);
+Written write(const Image& img, const WriteOpts& s);
+
 // Largest channel difference and PSNR of two images of the same shape.
 struct Diff {
   int max = 0;
@@ -90,18 +111,37 @@ struct Segment {
 std::vector<Segment> split(const Bytes& jpeg);
 Bytes join(const std::vector<Segment>& segs);
 
+// Fails the n-th allocation (counting from 0) and counts the live blocks.
+struct FailingAlloc {
+  int fail_at = -1;
+  int count = 0;
+  int live = 0;
+  static void* alloc(size_t size, size_t align, void* ctx) {
+    auto* f = static_cast<FailingAlloc*>(ctx);
+    if (f->count++ == f->fail_at) return nullptr;
+    ++f->live;
+    return ::operator new(size, std::align_val_t(align), std::nothrow);
+  }
+  static void release(void* p, void* ctx) {
+    --static_cast<FailingAlloc*>(ctx)->live;
+    ::operator delete(p, std::align_val_t(32));
+  }
+};
+
 }  // namespace jt
 
 namespace jt {
 
-// In-memory files for the codec's file modes, with injected failures.
+// In-memory files for the codec's file modes (reads and writes), with injected failures.
 struct MemFiles {
   std::map<std::string, Bytes> files;
   size_t max_read = 4096;     // short reads: at most this many bytes per read
   int64_t eof_at = -1;        // reads at or past this offset return 0 bytes
   bool fail_seek = false;
   bool fail_close = false;
-  int opens = 0, closes = 0;
+  bool fail_open_write = false;
+  int64_t write_limit = -1;  // writes stop short once a written file would pass this size
+  int opens = 0, closes = 0, writes = 0;
   JpegFileOps ops();
 };
 

@@ -95,4 +95,14 @@ TEST(Cp936, FitLengthNeverCutsACharacter) {
   EXPECT_EQ(cp::fitLength(s, 0), 0u);
 }
 
+// A field's last byte may be a lead byte whose trail was cut off by the sender: it goes too.
+TEST(Cp936, WholeLengthDropsALoneFinalLeadByte) {
+  const std::string s = "ab\xD6\xD0\xCE";
+  EXPECT_EQ(cp::wholeLength(s, 10), 4u);
+  EXPECT_EQ(cp::wholeLength(s, 5), 4u);
+  EXPECT_EQ(cp::wholeLength(s, 3), 2u);
+  EXPECT_EQ(cp::wholeLength("ab", 2), 2u);
+  EXPECT_EQ(cp::wholeLength(s, 0), 0u);
+}
+
 }  // namespace

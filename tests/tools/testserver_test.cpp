@@ -24,6 +24,7 @@
 #include "plat/sockets.h"
 #include "plat/winmsg.h"
 #include "tests/client/message_box_fixture.h"
+#include "tests/tools/raw_client.h"
 #include "tests/tools/running_server.h"
 #include "tools/testserver/server.h"
 
@@ -62,46 +63,7 @@ class InProcessServer : public veldra_test::RunningServer {
   }
 };
 
-// A plain client end: frames out and in, without the client module.
-struct RawClient {
-  net::Socket s;
-  nf::Decoder d;
-
-  explicit RawClient(uint16_t port) { s = net::connect(net::inetAddr("127.0.0.1"), port, 2000); }
-  void send(const Bytes& b) {
-    size_t done = 0;
-    ASSERT_EQ(net::send(s, b.data(), b.size(), done), net::Io::Ok);
-    ASSERT_EQ(done, b.size());
-  }
-  void send(uint32_t id, int32_t arg, const Bytes& payload = {}) {
-    Bytes b;
-    nf::append(b, id, arg, payload.data(), static_cast<uint32_t>(payload.size()));
-    send(b);
-  }
-  // The next frame within 5 s; false when the server closed or nothing came.
-  bool next(uint32_t& id, int32_t& arg, Bytes& payload) {
-    const auto end = Clock::now() + std::chrono::seconds(5);
-    while (Clock::now() < end) {
-      nf::Frame f;
-      if (d.next(f) == nf::Decoder::Result::Frame) {
-        id = f.id, arg = f.arg, payload.assign(f.payload, f.payload + f.length);
-        return true;
-      }
-      std::span<uint8_t> room = d.space(4096);
-      size_t got = 0;
-      net::Io r = net::recv(s, room.data(), room.size(), got);
-      if (r == net::Io::Ok) {
-        d.commit(got);
-      } else if (r == net::Io::WouldBlock) {
-        net::WaitEntry w{&s};
-        net::wait({&w, 1}, 20);
-      } else {
-        return false;
-      }
-    }
-    return false;
-  }
-};
+using veldra_test::RawClient;
 
 // One fixture for the whole suite: a headless platform with SYSTEM and the real message box (the
 // box_test fixture); the program's scratch folder is the game folder; the client tests bind the

@@ -164,4 +164,14 @@ plat::CursorFrame arrowPicture(int32_t size, uint32_t colour) {
   return f;
 }
 
+std::vector<uint8_t> cursorSetFile(int n) {
+  // Shape 0 is static; the others animate in 2 to 4 frames, each set in its own colours.
+  const int count = n == 0 ? 1 : 2 + n % 3;
+  const uint32_t seed = static_cast<uint32_t>(n + 1);
+  std::vector<plat::CursorFrame> frames;
+  for (int i = 0; i < count; ++i)
+    frames.push_back(arrowPicture(32, (seed * 0x2F1B3D + static_cast<uint32_t>(i) * 0x3050A0u) & 0xFFFFFF));
+  return writeAni(frames);
+}
+
 }  // namespace curwrite

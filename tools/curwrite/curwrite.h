@@ -27,4 +27,8 @@ std::vector<uint8_t> writeAni(const std::vector<plat::CursorFrame>& frames, cons
 // given colour (0xRRGGBB) with a black outline; the rest transparent.
 plat::CursorFrame arrowPicture(int32_t size, uint32_t colour);
 
+// The sample game folder's cursor set: MOUSE0.ani (one frame) to MOUSE12.ani (2 to 4 frames).
+constexpr int kCursorSetSize = 13;
+std::vector<uint8_t> cursorSetFile(int n);
+
 }  // namespace curwrite

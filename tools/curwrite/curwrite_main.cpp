@@ -31,11 +31,8 @@ std::vector<plat::CursorFrame> arrows(int frames, int size, uint32_t seed) {
 
 int main(int argc, char** argv) {
   if (argc == 3 && std::string(argv[1]) == "--set") {
-    for (int n = 0; n <= 12; ++n) {
-      // Shape 0 is static; the others animate in 2 to 4 frames.
-      std::vector<plat::CursorFrame> frames = arrows(n == 0 ? 1 : 2 + n % 3, 32, static_cast<uint32_t>(n + 1));
-      if (!save(std::string(argv[2]) + "/MOUSE" + std::to_string(n) + ".ani", curwrite::writeAni(frames))) return 1;
-    }
+    for (int n = 0; n < curwrite::kCursorSetSize; ++n)
+      if (!save(std::string(argv[2]) + "/MOUSE" + std::to_string(n) + ".ani", curwrite::cursorSetFile(n))) return 1;
     return 0;
   }
   if (argc < 2 || argc > 5) {

@@ -195,6 +195,74 @@ Image decode(const std::vector<uint8_t>& jpeg, const DecodeOpts& o) {
   return img;
 }
 
+Coefficients read_coefficients(const std::vector<uint8_t>& jpeg) {
+  jpeg_decompress_struct d{};
+  ErrorMgr e{};
+  d.err = jpeg_std_error(&e.pub);
+  e.pub.error_exit = on_error;
+  e.pub.output_message = on_message;
+  if (setjmp(e.jump)) {
+    jpeg_destroy_decompress(&d);
+    throw std::runtime_error(std::string("read_coefficients: ") + e.message);
+  }
+  jpeg_create_decompress(&d);
+  jpeg_mem_src(&d, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
+  jpeg_read_header(&d, TRUE);
+  jvirt_barray_ptr* arrays = jpeg_read_coefficients(&d);
+  Coefficients out;
+  for (int c = 0; c < d.num_components; ++c) {
+    const jpeg_component_info& ci = d.comp_info[c];
+    Coefficients::Plane p;
+    p.blocks_w = static_cast<int>(ci.width_in_blocks);
+    p.blocks_h = static_cast<int>(ci.height_in_blocks);
+    p.h = ci.h_samp_factor;
+    p.v = ci.v_samp_factor;
+    p.coef.resize(size_t(p.blocks_w) * p.blocks_h * 64);
+    for (int by = 0; by < p.blocks_h; ++by) {
+      JBLOCKARRAY row = (*d.mem->access_virt_barray)(reinterpret_cast<j_common_ptr>(&d), arrays[c],
+                                                      static_cast<JDIMENSION>(by), 1, FALSE);
+      for (int bx = 0; bx < p.blocks_w; ++bx)
+        for (int k = 0; k < 64; ++k) p.coef[(size_t(by) * p.blocks_w + bx) * 64 + k] = row[0][bx][k];
+    }
+    out.planes.push_back(std::move(p));
+  }
+  jpeg_finish_decompress(&d);
+  jpeg_destroy_decompress(&d);
+  return out;
+}
+
+Image decode_with_tables(const std::vector<uint8_t>& tables, const std::vector<uint8_t>& image, const DecodeOpts& o) {
+  jpeg_decompress_struct d{};
+  ErrorMgr e{};
+  d.err = jpeg_std_error(&e.pub);
+  e.pub.error_exit = on_error;
+  e.pub.output_message = on_message;
+  if (setjmp(e.jump)) {
+    jpeg_destroy_decompress(&d);
+    throw std::runtime_error(std::string("decode_with_tables: ") + e.message);
+  }
+  jpeg_create_decompress(&d);
+  jpeg_mem_src(&d, tables.data(), static_cast<unsigned long>(tables.size()));
+  if (jpeg_read_header(&d, FALSE) != JPEG_HEADER_TABLES_ONLY) {
+    jpeg_destroy_decompress(&d);
+    throw std::runtime_error("decode_with_tables: not a tables-only stream");
+  }
+  jpeg_mem_src(&d, image.data(), static_cast<unsigned long>(image.size()));
+  jpeg_read_header(&d, TRUE);
+  d.do_fancy_upsampling = o.fancy ? TRUE : FALSE;
+  d.dct_method = JDCT_ISLOW;
+  jpeg_start_decompress(&d);
+  Image img{static_cast<int>(d.output_width), static_cast<int>(d.output_height), d.output_components, {}};
+  img.px.resize(size_t(img.w) * img.h * img.ch);
+  while (d.output_scanline < d.output_height) {
+    JSAMPROW row = &img.px[size_t(d.output_scanline) * img.w * img.ch];
+    jpeg_read_scanlines(&d, &row, 1);
+  }
+  jpeg_finish_decompress(&d);
+  jpeg_destroy_decompress(&d);
+  return img;
+}
+
 std::string to_pnm(const Image& img) {
   std::string s;
   if (img.ch == 1 || img.ch == 3) {

@@ -56,6 +56,22 @@ struct DecodeOpts {
 // Throws std::runtime_error on a refused stream.
 Image decode(const std::vector<uint8_t>& jpeg, const DecodeOpts& o = {});
 
+// The quantised coefficients of every component as libjpeg reads them (jpeg_read_coefficients):
+// blocks_w x blocks_h blocks of 64 values in natural order, row by row.
+struct Coefficients {
+  struct Plane {
+    int blocks_w = 0, blocks_h = 0;
+    int h = 1, v = 1;  // sampling factors
+    std::vector<int16_t> coef;
+  };
+  std::vector<Plane> planes;
+};
+Coefficients read_coefficients(const std::vector<uint8_t>& jpeg);
+// A tables-only stream read first (jpeg_read_header on it gives the tables), then an
+// abbreviated image decoded with those tables.
+Image decode_with_tables(const std::vector<uint8_t>& tables, const std::vector<uint8_t>& image,
+                         const DecodeOpts& o = {});
+
 // P5/P6 for 1 or 3 channels, P7 otherwise.
 std::string to_pnm(const Image& img);
 // Reads a P5 or P6 picture with maxval 255 (as djpeg writes them); throws std::runtime_error.

@@ -13,9 +13,18 @@ struct Entry {
   ResponderFn fn;
 };
 
-// A function-local table, filled by static registrations in any order.
+// Function-local tables, filled by static registrations in any order.
 std::vector<Entry>& table() {
   static std::vector<Entry> entries;
+  return entries;
+}
+
+struct TickEntry {
+  std::string profile;
+  TickFn fn;
+};
+std::vector<TickEntry>& ticks() {
+  static std::vector<TickEntry> entries;
   return entries;
 }
 
@@ -24,6 +33,8 @@ std::vector<Entry>& table() {
 ResponderRegistration::ResponderRegistration(const char* profile, uint32_t id, ResponderFn fn) {
   table().push_back({profile, id, fn});
 }
+
+TickRegistration::TickRegistration(const char* profile, TickFn fn) { ticks().push_back({profile, fn}); }
 
 bool profileExists(const std::string& profile) {
   return std::any_of(table().begin(), table().end(), [&](const Entry& e) { return e.profile == profile; });
@@ -41,6 +52,17 @@ std::vector<ResponderFn> respondersFor(const std::string& profile, uint32_t id) 
   std::vector<ResponderFn> out;
   for (const Entry& e : table())
     if (e.profile == profile && (e.id == id || e.id == kAnyId)) out.push_back(e.fn);
+  return out;
+}
+
+}  // namespace testserver
+
+namespace testserver {
+
+std::vector<TickFn> ticksFor(const std::string& profile) {
+  std::vector<TickFn> out;
+  for (const TickEntry& e : ticks())
+    if (e.profile == profile) out.push_back(e.fn);
   return out;
 }
 

@@ -1,6 +1,7 @@
 // Script parsing.
 #include "tools/testserver/script.h"
 
+#include <cstdint>
 #include <cstdlib>
 
 #include "plat/text_lines.h"
@@ -77,6 +78,36 @@ int hexDigit(char c) {
   return -1;
 }
 
+// The bytes of a quoted text (quotes included in t), its escapes decoded.
+std::string unquote(const std::string& t, int lineNo) {
+  const std::string body = t.substr(1, t.size() - 2);
+  std::string out;
+  for (size_t i = 0; i < body.size(); ++i) {
+    if (body[i] != '\\') {
+      out.push_back(body[i]);
+      continue;
+    }
+    if (++i >= body.size()) throw ScriptError(lineNo, "bad escape");
+    switch (body[i]) {
+      case 'x': {
+        int hi = i + 1 < body.size() ? hexDigit(body[i + 1]) : -1;
+        int lo = i + 2 < body.size() ? hexDigit(body[i + 2]) : -1;
+        if (hi < 0 || lo < 0) throw ScriptError(lineNo, "bad \\x escape");
+        out.push_back(static_cast<char>(hi * 16 + lo));
+        i += 2;
+        break;
+      }
+      case 'n': out.push_back('\n'); break;
+      case 'r': out.push_back('\r'); break;
+      case 't': out.push_back('\t'); break;
+      case '\\': out.push_back('\\'); break;
+      case '"': out.push_back('"'); break;
+      default: throw ScriptError(lineNo, std::string("unknown escape \\") + body[i]);
+    }
+  }
+  return out;
+}
+
 PayloadItem item(const std::string& t, int lineNo) {
   const size_t colon = t.find(':');
   if (colon == std::string::npos) throw ScriptError(lineNo, "bad payload item \"" + t + "\"");
@@ -101,30 +132,8 @@ PayloadItem item(const std::string& t, int lineNo) {
     }
   } else if (kind == "str") {
     if (value.size() < 2 || value.front() != '"' || value.back() != '"') throw ScriptError(lineNo, "str needs quotes");
-    const std::string body = value.substr(1, value.size() - 2);
-    for (size_t i = 0; i < body.size(); ++i) {
-      if (body[i] != '\\') {
-        it.bytes.push_back(static_cast<uint8_t>(body[i]));
-        continue;
-      }
-      if (++i >= body.size()) throw ScriptError(lineNo, "bad escape");
-      switch (body[i]) {
-        case 'x': {
-          int hi = i + 1 < body.size() ? hexDigit(body[i + 1]) : -1;
-          int lo = i + 2 < body.size() ? hexDigit(body[i + 2]) : -1;
-          if (hi < 0 || lo < 0) throw ScriptError(lineNo, "bad \\x escape");
-          it.bytes.push_back(static_cast<uint8_t>(hi * 16 + lo));
-          i += 2;
-          break;
-        }
-        case 'n': it.bytes.push_back('\n'); break;
-        case 'r': it.bytes.push_back('\r'); break;
-        case 't': it.bytes.push_back('\t'); break;
-        case '\\': it.bytes.push_back('\\'); break;
-        case '"': it.bytes.push_back('"'); break;
-        default: throw ScriptError(lineNo, std::string("unknown escape \\") + body[i]);
-      }
-    }
+    const std::string body = unquote(value, lineNo);
+    it.bytes.assign(body.begin(), body.end());
   } else if (kind == "addr") {
     if (value == "world")
       it.kind = PayloadItem::AddrWorld;
@@ -149,12 +158,91 @@ FrameSpec frame(const std::vector<std::string>& t, size_t at, int lineNo) {
   return f;
 }
 
+// A name: a bare word or a quoted text; never empty, at most max bytes.
+std::string name(const std::string& t, int lineNo, size_t max, const char* what) {
+  std::string v = t.size() >= 2 && t.front() == '"' && t.back() == '"' ? unquote(t, lineNo) : t;
+  if (v.empty() || v.size() > max || v.find('\0') != std::string::npos)
+    throw ScriptError(lineNo, std::string(what) + " must be 1 to " + std::to_string(max) + " bytes");
+  return v;
+}
+
+// "key=value" options after the fixed fields.
+bool option(const std::string& t, const char* key, std::string& value) {
+  const std::string prefix = std::string(key) + "=";
+  if (t.rfind(prefix, 0) != 0) return false;
+  value = t.substr(prefix.size());
+  return true;
+}
+
+void worldLine(World& w, const std::vector<std::string>& t, int lineNo) {
+  if (t.size() < 2) throw ScriptError(lineNo, "world account|character|scene ...");
+  const std::string& what = t[1];
+  if (what == "account") {
+    if (t.size() < 4) throw ScriptError(lineNo, "world account NAME PASSWORD [result=N] [queue=SECONDS,POSITION]");
+    WorldAccount a;
+    a.name = name(t[2], lineNo, kWorldLoginFieldMax, "an account name");
+    a.password = name(t[3], lineNo, kWorldLoginFieldMax, "a password");
+    if (w.account(a.name)) throw ScriptError(lineNo, "account \"" + a.name + "\" declared twice");
+    for (size_t i = 4; i < t.size(); ++i) {
+      std::string v;
+      if (option(t[i], "result", v)) {
+        a.result = static_cast<int32_t>(number(v, lineNo, INT32_MIN, INT32_MAX));
+      } else if (option(t[i], "queue", v)) {
+        const size_t comma = v.find(',');
+        if (comma == std::string::npos) throw ScriptError(lineNo, "queue=SECONDS,POSITION");
+        a.queueSeconds = static_cast<uint32_t>(number(v.substr(0, comma), lineNo, 0, 3600));
+        a.queuePosition = static_cast<uint32_t>(number(v.substr(comma + 1), lineNo, 0, 1000000));
+      } else {
+        throw ScriptError(lineNo, "unexpected \"" + t[i] + "\"");
+      }
+    }
+    w.accounts.push_back(std::move(a));
+  } else if (what == "character") {
+    if (t.size() != 9) throw ScriptError(lineNo, "world character ACCOUNT ID NAME RACE LOOK REBIRTH LEVEL");
+    WorldCharacter c;
+    c.account = name(t[2], lineNo, kWorldLoginFieldMax, "an account name");
+    if (!w.account(c.account)) throw ScriptError(lineNo, "character of an undeclared account \"" + c.account + "\"");
+    c.id = u32(t[3], lineNo);
+    c.name = name(t[4], lineNo, kWorldNameMax, "a character name");
+    c.race = static_cast<uint8_t>(number(t[5], lineNo, 0, 255));
+    c.look = static_cast<int16_t>(number(t[6], lineNo, INT16_MIN, INT16_MAX));
+    c.rebirth = static_cast<int16_t>(number(t[7], lineNo, INT16_MIN, INT16_MAX));
+    c.level = static_cast<int16_t>(number(t[8], lineNo, INT16_MIN, INT16_MAX));
+    for (const WorldCharacter& o : w.characters)
+      if (o.id == c.id) throw ScriptError(lineNo, "character id " + std::to_string(c.id) + " declared twice");
+    w.characters.push_back(std::move(c));
+  } else if (what == "scene") {
+    if (t.size() < 6 || t.size() > 7) throw ScriptError(lineNo, "world scene MAP NAME X Y [music=N]");
+    if (w.hasScene) throw ScriptError(lineNo, "one world scene only");
+    WorldScene sc;
+    sc.map = static_cast<int32_t>(number(t[2], lineNo, INT32_MIN, INT32_MAX));
+    sc.name = name(t[3], lineNo, kWorldSceneNameMax, "a scene name");
+    sc.x = static_cast<uint16_t>(number(t[4], lineNo, 0, 0xFFFF));
+    sc.y = static_cast<uint16_t>(number(t[5], lineNo, 0, 0xFFFF));
+    std::string v;
+    if (t.size() == 7) {
+      if (!option(t[6], "music", v)) throw ScriptError(lineNo, "unexpected \"" + t[6] + "\"");
+      sc.music = static_cast<int32_t>(number(v, lineNo, INT32_MIN, INT32_MAX));
+    }
+    w.scene = std::move(sc);
+    w.hasScene = true;
+  } else {
+    throw ScriptError(lineNo, "world account, character or scene, not \"" + what + "\"");
+  }
+}
+
 }  // namespace
 
 ScriptError::ScriptError(int lineNo, const std::string& what)
     : std::runtime_error("line " + std::to_string(lineNo) + ": " + what), line(lineNo) {}
 
 const char* linkName(Link l) { return l == Link::World ? "world" : "chat"; }
+
+const WorldAccount* World::account(std::string_view name) const {
+  for (const WorldAccount& a : accounts)
+    if (a.name == name) return &a;
+  return nullptr;
+}
 
 Script Script::parse(std::string_view text) {
   Script s;
@@ -167,6 +255,10 @@ Script Script::parse(std::string_view text) {
     Step st;
     st.line = lineNo;
     const std::string& verb = t[0];
+    if (verb == "world") {
+      worldLine(s.world, t, lineNo);
+      continue;
+    }
     if (verb == "expect") {
       if (t.size() < 3) throw ScriptError(lineNo, "expect needs LINK and ID or hello");
       st.link = link(t[1], lineNo);

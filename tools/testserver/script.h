@@ -5,6 +5,11 @@
 //   raw LINK ITEM [ITEM ...]        the items' bytes with no frame around them
 //   on LINK ID reply LINK ID ARG [ITEM ...]
 //   wait MS | close LINK | end
+//   world account NAME PASSWORD [result=N] [queue=SECONDS,POSITION]
+//   world character ACCOUNT ID NAME RACE LOOK REBIRTH LEVEL
+//   world scene MAP NAME X Y [music=N]
+// `world` lines are declarations for the responders, read before the script runs; names may be
+// quoted like str: items.
 // Items: u8:N u16:N u32:N i32:N zero:N hex:0A0B.. str:"..." (\xNN escapes) addr:world addr:chat
 #pragma once
 #include <cstdint>
@@ -48,8 +53,48 @@ struct ScriptError : std::runtime_error {
   int line;
 };
 
+// What the `world` lines declare.
+struct WorldAccount {
+  std::string name;
+  std::string password;
+  int32_t result = 0;          // the login status it gets
+  uint32_t queueSeconds = 0;   // queue=SECONDS,POSITION: counted down before the login is taken
+  uint32_t queuePosition = 0;
+};
+
+struct WorldCharacter {
+  std::string account;
+  uint32_t id = 0;
+  std::string name;  // at most 14 bytes
+  uint8_t race = 0;
+  int16_t look = 0;
+  int16_t rebirth = 0;
+  int16_t level = 0;
+};
+
+struct WorldScene {
+  int32_t map = 1;
+  std::string name;  // at most 15 bytes
+  uint16_t x = 0, y = 0;
+  int32_t music = 1;
+};
+
+struct World {
+  std::vector<WorldAccount> accounts;
+  std::vector<WorldCharacter> characters;
+  WorldScene scene;
+  bool hasScene = false;
+
+  const WorldAccount* account(std::string_view name) const;
+};
+
+constexpr size_t kWorldNameMax = 14;      // a character name, as the client sends it
+constexpr size_t kWorldSceneNameMax = 15;  // the scene's display name field holds 16 with its NUL
+constexpr size_t kWorldLoginFieldMax = 31;
+
 struct Script {
   std::vector<Step> steps;
+  World world;
   // Throws ScriptError naming the line.
   static Script parse(std::string_view text);
 };

@@ -73,6 +73,7 @@ struct Server::Impl final : Replies {
   std::ofstream transcriptOut;
   uint32_t connections = 0;
   bool tooMany = false;
+  RunState run;
 
   LinkState& at(Link l) { return links[static_cast<int>(l)]; }
 
@@ -84,6 +85,20 @@ struct Server::Impl final : Replies {
     if (transcriptOut.is_open()) transcriptOut << line << '\n' << std::flush;
     std::lock_guard lock(transcriptMutex);
     lines.push_back(std::move(line));
+  }
+
+  const World& world() override { return script.world; }
+  RunState& state() override { return run; }
+  uint64_t nowMs() override {
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+  }
+  void note(const std::string& text) override { log(text); }
+  bool connected(Link l) override { return at(l).conn != nullptr; }
+
+  // A link's client changed: what the run knew of the old one goes.
+  void forget(Link l) {
+    run.loggedIn[static_cast<int>(l)].clear();
+    run.queue[static_cast<int>(l)] = {};
   }
 
   std::vector<uint8_t> address(Link l) override {
@@ -177,6 +192,7 @@ struct Server::Impl final : Replies {
       ls.conn = std::make_unique<Conn>();
       ls.conn->sock = std::move(s);
       ls.conn->decoder.setMaxPayload(opt.maxPayload);
+      forget(l);
       log(std::string(linkName(l)) + " CONNECT");
     }
   }
@@ -236,6 +252,11 @@ struct Server::Impl final : Replies {
     if (opt.profile.empty()) return;
     Incoming msg{l, in.id, in.arg, in.payload};
     for (ResponderFn fn : respondersFor(opt.profile, in.id)) fn(msg, *this);
+  }
+
+  void tick() {
+    if (opt.profile.empty()) return;
+    for (TickFn fn : ticksFor(opt.profile)) fn(*this);
   }
 
   void io(int timeoutMs) {
@@ -436,6 +457,7 @@ int Server::run() {
       }
     }
     m.io(lingering ? 5 : 2);
+    m.tick();
     if (m.tooMany) {
       stopReason = "too many connections";
       failed = true;

@@ -115,7 +115,7 @@ constexpr size_t fieldOffset(const FieldSpec (&fields)[N], std::string_view name
 
 // One field list for both directions. A record's walk, a generic lambda
 // `constexpr auto walk = [](auto& record, auto& v) {...}`, visits its fields in file order:
-// v.u8, v.u16, v.u32, v.i32 or v.f32 with a member of that type, v.i32s(p, n) for an array of n i32 as
+// v.u8, v.u16, v.i16, v.u32, v.i32 or v.f32 with a member of that type, v.i32s(p, n) for an array of n i32 as
 // one field, v.bytes(p, n) for n raw bytes at p, v.zeros(n) for bytes written as zero and skipped when read. FieldReader and FieldWriter run the
 // walk over a ByteReader or a ByteWriter; walkMatchesLayout proves at compile time that it steps
 // through a field table.
@@ -126,6 +126,7 @@ class FieldReader {
   FieldReader(ByteReader& r, std::span<const FieldSpec> fields) : r_(r), fields_(fields) {}
   void u8(uint8_t& v) { v = r_.u8(next()); }
   void u16(uint16_t& v) { v = r_.u16(next()); }
+  void i16(int16_t& v) { v = r_.i16(next()); }
   void u32(uint32_t& v) { v = r_.u32(next()); }
   void i32(int32_t& v) { v = r_.i32(next()); }
   void f32(float& v) { v = r_.f32(next()); }
@@ -148,6 +149,7 @@ class FieldWriter {
   explicit FieldWriter(ByteWriter& w) : w_(w) {}
   void u8(const uint8_t& v) { w_.u8(v); }
   void u16(const uint16_t& v) { w_.u16(v); }
+  void i16(const int16_t& v) { w_.i16(v); }
   void u32(const uint32_t& v) { w_.u32(v); }
   void i32(const int32_t& v) { w_.i32(v); }
   void f32(const float& v) { w_.f32(v); }
@@ -180,6 +182,7 @@ class FieldLayoutCheck {
   constexpr explicit FieldLayoutCheck(const FieldSpec (&fields)[N]) : fields_(fields) {}
   constexpr void u8(const uint8_t&) { step(1); }
   constexpr void u16(const uint16_t&) { step(2); }
+  constexpr void i16(const int16_t&) { step(2); }
   constexpr void u32(const uint32_t&) { step(4); }
   constexpr void i32(const int32_t&) { step(4); }
   constexpr void f32(const float&) { step(4); }

@@ -29,5 +29,8 @@ std::string asciiLower(std::string_view bytes);  // never touches a trail byte
 std::string asciiUpper(std::string_view bytes);
 // Largest length <= max that does not cut a double-byte character.
 size_t fitLength(std::string_view bytes, size_t max);
+// As fitLength, and a lead byte whose trail byte is missing at the end is left out too: the
+// length of whole characters, for texts cut from fixed fields.
+size_t wholeLength(std::string_view bytes, size_t max);
 
 }  // namespace plat::cp936

@@ -24,7 +24,8 @@ struct ScriptInput {
 };
 
 // One scripted record: delivered through the translator when fake time reaches atMs (counted
-// from the clock's start) or, with atFrame set, at that pump count.
+// from the clock's start) or, with atFrame set, at that pump count. A record behind an AFTER
+// line (gate n > 0) counts both from the moment the debugger-output line of that gate came.
 struct ScriptEvent {
   uint32_t atMs = 0;
   std::optional<uint32_t> atFrame;
@@ -33,15 +34,21 @@ struct ScriptEvent {
   uint32_t wParam = 0;
   int32_t lParam = 0;
   ScriptInput input{};  // kind None: the message record above
+  uint32_t gate = 0;    // 0: counted from the start; n: from the opening of gates[n - 1]
 };
 
 struct EventScript {
   std::vector<ScriptEvent> events;
+  // The texts of the AFTER lines in order. Gate n opens when, after gate n - 1 opened, a
+  // debugger-output line containing gates[n - 1] is written.
+  std::vector<std::string> gates;
   // One record per line: "<ms> <message name or number> [wParam] [lParam]", decimal or 0x hex,
   // '#' starts a comment; "@<n>" in place of the time means the n-th pump. lParam may be
   // negative. Raw input in place of a message: "KEYDOWN <key>", "KEYUP <key>" (SDL scan-code
   // names such as A, RETURN, KP_4, LSHIFT), "TEXT <utf-8>", "COMPOSE [<utf-8>]" (empty ends the
   // composition), "MOVE x y", "BUTTON down|up left|right|middle x y", "WHEEL <notches>", "LEAVE".
+  // "AFTER <text>" on a line of its own times the records below it from the moment a debugger-
+  // output line containing the text is written (so a script waits for a screen's line).
   // Throws std::invalid_argument naming the line on an unknown name or a bad number.
   static EventScript parse(std::string_view text);
 };
@@ -57,6 +64,10 @@ struct HeadlessOptions {
   EventScript script;
   uint32_t frameLimit = 0;             // VELDRA_FRAME_LIMIT
   bool watchdog = true;                // 60 s wall-clock watchdog
+  bool realClock = false;              // VELDRA_HEADLESS_CLOCK=real: time is the wall's
+  // VELDRA_TEST_DUMP: each screen's first settled frame (the one presented 1.5 s after its
+  // "task enter" debugger-output line) goes there as <n>-task<id>.ppm.
+  std::string dumpDir;
 };
 
 // What a test can reach inside the headless backend.
@@ -105,6 +116,8 @@ class HeadlessPlatform : public Platform {
   virtual std::deque<int>& boxAnswers() = 0;           // IDOK when empty
   virtual std::vector<std::string>& debugLines() = 0;
   virtual void schedule(const ScriptEvent& e) = 0;
+  // A whole script, its AFTER gates included.
+  virtual void scheduleScript(const EventScript& s) = 0;
   // Feeds one message straight into the queue, as if translated now.
   virtual void inject(const Msg& m) = 0;
   // Feeds one raw input event through the translator now.

@@ -254,6 +254,8 @@ struct Environment {
   std::string gameDir;        // VELDRA_GAME_DIR
   std::string eventScript;    // VELDRA_EVENT_SCRIPT
   uint32_t frameLimit = 0;    // VELDRA_FRAME_LIMIT, 0 = none
+  bool headlessRealClock = false;  // VELDRA_HEADLESS_CLOCK=real
+  std::string testDump;            // VELDRA_TEST_DUMP: a folder for pictures of a run
   bool debugOut = false;      // VELDRA_DEBUG_OUT=1
   std::string registryFile;   // VELDRA_REGISTRY
   bool keepTmp = false;       // VELDRA_KEEP_TMP=1

@@ -1,0 +1,320 @@
+// The test server's `world` lines and its "game" profile: login with and without a queue, the
+// character list, the character choice with the scene entry, and the create request.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "plat/bytes.h"
+#include "plat/handover.h"
+#include "plat/netframe.h"
+#include "tests/tools/raw_client.h"
+#include "tests/tools/running_server.h"
+#include "tools/testserver/script.h"
+#include "tools/testserver/world_records.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using veldra_test::RawClient;
+using testserver::Script;
+using testserver::ScriptError;
+
+struct Frame {
+  uint32_t id = 0;
+  int32_t arg = 0;
+  Bytes payload;
+};
+
+const char* const kWorld = R"(
+world account demo demo
+world account solo "so lo" result=5
+world account late late queue=2,1
+world character demo 1001 Aldric 0 0 0 45
+world character demo 1002 "Bren\xB0\xA1" 3 1 2 45
+world character solo 1003 Corwin 2 0 0 12
+world scene 76 map001 320 240 music=9
+wait 20000
+)";
+
+testserver::Options gameOptions() {
+  testserver::Options o;
+  o.profile = "game";
+  o.maxSeconds = 20;
+  return o;
+}
+
+Bytes loginBlock(const char* account, const char* password) {
+  Bytes b(plat::netframe::kLoginBlockSize);
+  plat::netframe::loginBlock(account, password, b.data());
+  return b;
+}
+
+Bytes createRequest(const std::string& nameField, uint8_t race, uint8_t look) {
+  Bytes b(28, 0);
+  std::memset(b.data(), 0xFF, 4);
+  std::memcpy(b.data() + 4, nameField.data(), std::min<size_t>(nameField.size(), 15));
+  b[19] = race;
+  b[20] = look;
+  return b;
+}
+
+class GameProfile : public ::testing::Test {
+ protected:
+  void start(const char* script = kWorld) {
+    server = std::make_unique<veldra_test::RunningServer>(script, gameOptions());
+    ASSERT_TRUE(server->listening());
+    client = std::make_unique<RawClient>(server->world());
+    ASSERT_TRUE(client->s.valid());
+  }
+  Frame next() {
+    Frame f;
+    EXPECT_TRUE(client->next(f.id, f.arg, f.payload)) << "no frame from the server";
+    return f;
+  }
+  void login(const char* account, const char* password) {
+    client->send(0x20000, 0, loginBlock(account, password));
+  }
+  std::unique_ptr<veldra_test::RunningServer> server;
+  std::unique_ptr<RawClient> client;
+};
+
+TEST(GameWorld, DeclarationsAreReadBeforeTheSteps) {
+  const Script s = Script::parse(kWorld);
+  ASSERT_EQ(s.world.accounts.size(), 3u);
+  EXPECT_EQ(s.world.accounts[1].password, "so lo");
+  EXPECT_EQ(s.world.accounts[1].result, 5);
+  EXPECT_EQ(s.world.accounts[2].queueSeconds, 2u);
+  EXPECT_EQ(s.world.accounts[2].queuePosition, 1u);
+  ASSERT_EQ(s.world.characters.size(), 3u);
+  EXPECT_EQ(s.world.characters[1].name, "Bren\xB0\xA1");
+  EXPECT_EQ(s.world.characters[1].race, 3);
+  EXPECT_EQ(s.world.characters[1].rebirth, 2);
+  ASSERT_TRUE(s.world.hasScene);
+  EXPECT_EQ(s.world.scene.map, 76);
+  EXPECT_EQ(s.world.scene.music, 9);
+  EXPECT_EQ(s.world.scene.x, 320);
+  ASSERT_EQ(s.steps.size(), 1u);  // only the wait is a step
+}
+
+TEST(GameWorld, BadDeclarationsNameTheirLine) {
+  const struct {
+    const char* text;
+    const char* why;
+  } cases[] = {
+      {"world character nobody 1 A 0 0 0 1", "undeclared account"},
+      {"world account a a\nworld account a b", "declared twice"},
+      {"world account a a\nworld character a 1 A 0 0 0 1\nworld character a 1 B 0 0 0 1", "declared twice"},
+      {"world account a a\nworld character a 1 ABCDEFGHIJKLMNO 0 0 0 1", "1 to 14 bytes"},
+      {"world scene 1 m 0 0\nworld scene 2 n 0 0", "one world scene"},
+      {"world scene 1 m 0 70000", "out of range"},
+      {"world account a a queue=5", "queue=SECONDS,POSITION"},
+      {"world account a a colour=red", "unexpected"},
+      {"world weather rain", "account, character or scene"},
+      {"world account \"\" a", "1 to 31 bytes"},
+  };
+  for (const auto& c : cases) {
+    try {
+      Script::parse(c.text);
+      ADD_FAILURE() << "accepted: " << c.text;
+    } catch (const ScriptError& e) {
+      EXPECT_NE(std::string(e.what()).find(c.why), std::string::npos) << c.text << " -> " << e.what();
+    }
+  }
+}
+
+TEST(GameWorld, ShippedScriptsParse) {
+  for (const char* name : {"login.txt", "queue.txt", "empty.txt"}) {
+    std::ifstream in(std::string(VELDRA_TESTSERVER_SCRIPTS) + "/" + name, std::ios::binary);
+    ASSERT_TRUE(in) << name;
+    std::ostringstream text;
+    text << in.rdbuf();
+    const Script s = Script::parse(text.str());
+    EXPECT_TRUE(s.world.hasScene) << name;
+    EXPECT_NE(s.world.account("demo"), nullptr) << name;
+  }
+}
+
+TEST(GameRecords, SceneEntryLayout) {
+  testserver::WorldScene scene;
+  scene.map = 3;
+  scene.name = "Fifteen-chars-x";
+  scene.x = 0x1234;
+  scene.y = 0x0567;
+  scene.music = 7;
+  testserver::WorldCharacter c;
+  c.id = 0x01020304;
+  c.name = "Aldric";
+  c.race = 2;
+  c.look = 1;
+  const Bytes b = testserver::sceneEntry(scene, c);
+  ASSERT_EQ(b.size(), 172u);
+  plat::ByteReader r(b);
+  EXPECT_EQ(r.fixedString(16), "Fifteen-chars-x");
+  EXPECT_EQ(b[15], 0);
+  EXPECT_EQ(r.i32(), 3);                      // map
+  for (int at : {20, 28, 36}) {               // the three music numbers
+    r.seek(at);
+    EXPECT_EQ(r.i32(), 7) << at;
+  }
+  r.seek(60);
+  EXPECT_EQ(r.u32(), 0u);  // no weather
+  r.seek(88);
+  EXPECT_EQ(r.u32(), 0x01020304u);
+  EXPECT_EQ(r.fixedString(21), "Aldric");
+  r.seek(88 + 52);
+  EXPECT_EQ(r.i32(), 5);  // race * 2 + look
+  r.seek(88 + 58);
+  EXPECT_EQ(r.u16(), 0x1234);
+  EXPECT_EQ(r.u16(), 0x0567);
+  EXPECT_EQ(r.u16(), 0x1234);  // walk target = position
+  EXPECT_EQ(r.u16(), 0x0567);
+  r.seek(88 + 80);
+  EXPECT_EQ(r.i32(), -1);
+}
+
+TEST_F(GameProfile, LoginByAccount) {
+  start();
+  const struct {
+    const char* account;
+    const char* password;
+    int32_t status;
+  } cases[] = {{"demo", "nope", 1}, {"ghost", "demo", 1}, {"solo", "so lo", 5}, {"demo", "demo", 0}};
+  for (const auto& c : cases) {
+    login(c.account, c.password);
+    const Frame f = next();
+    EXPECT_EQ(f.id, 0x20001u) << c.account;
+    EXPECT_EQ(f.arg, c.status) << c.account;
+    EXPECT_EQ(f.payload.size(), c.status == 0 ? 8u : 0u) << c.account;
+  }
+}
+
+TEST_F(GameProfile, QueueCountsDownThenTakesTheNextLogin) {
+  start();
+  login("late", "late");
+  login("late", "late");  // while queued: ignored
+  std::vector<std::pair<int32_t, uint32_t>> notices;
+  for (int i = 0; i < 3; ++i) {
+    const Frame f = next();
+    ASSERT_EQ(f.id, 0x130005u);
+    ASSERT_EQ(f.payload.size(), 4u);
+    plat::ByteReader r(f.payload);
+    notices.emplace_back(f.arg, r.u32());
+  }
+  EXPECT_EQ(notices, (std::vector<std::pair<int32_t, uint32_t>>{{2, 1}, {1, 0}, {0, 0}}));
+  login("late", "late");
+  const Frame f = next();
+  EXPECT_EQ(f.id, 0x20001u);
+  EXPECT_EQ(f.arg, 0);
+}
+
+TEST_F(GameProfile, CharacterListOfTheLoggedInAccount) {
+  start();
+  client->send(0x30007, 0);
+  Frame f = next();
+  EXPECT_EQ(f.arg, -1);  // nobody logged in
+  login("demo", "demo");
+  next();
+  client->send(0x30007, 0);
+  f = next();
+  ASSERT_EQ(f.id, 0x30007u);
+  ASSERT_EQ(f.arg, 2);
+  ASSERT_EQ(f.payload.size(), 56u);
+  plat::ByteReader r(f.payload);
+  r.seek(28);
+  EXPECT_EQ(r.u32(), 1002u);
+  EXPECT_EQ(r.fixedString(15), "Bren\xB0\xA1");
+  EXPECT_EQ(r.u8(), 3);   // race at 19
+  EXPECT_EQ(r.i16(), 1);  // look
+  EXPECT_EQ(r.i16(), 2);  // rebirth
+  EXPECT_EQ(r.i16(), 45);
+  EXPECT_EQ(r.u16(), 0);
+}
+
+TEST_F(GameProfile, ChosenCharacterEntersTheScene) {
+  start();
+  login("demo", "demo");
+  next();
+  client->send(0x30008, 1003);  // another account's character
+  Frame f = next();
+  EXPECT_EQ(f.id, 0x30008u);
+  EXPECT_EQ(f.arg, 1);
+  client->send(0x30008, 1001);
+  f = next();
+  EXPECT_EQ(f.id, 0x30008u);
+  EXPECT_EQ(f.arg, 0);
+  f = next();
+  ASSERT_EQ(f.id, 0x30004u);
+  ASSERT_EQ(f.payload.size(), 8u);
+  plat::ByteReader addr(f.payload);
+  EXPECT_EQ(addr.u32(), plat::ipv4NetworkOrder(127, 0, 0, 1));
+  EXPECT_EQ(addr.u32(), server->chat());
+  f = next();
+  ASSERT_EQ(f.id, 0x30100u);
+  ASSERT_EQ(f.payload.size(), 172u);
+  plat::ByteReader entry(f.payload);
+  EXPECT_EQ(entry.fixedString(16), "map001");
+  EXPECT_EQ(entry.i32(), 76);
+  entry.seek(88);
+  EXPECT_EQ(entry.u32(), 1001u);
+  EXPECT_EQ(entry.fixedString(21), "Aldric");
+  f = next();
+  EXPECT_EQ(f.id, 0x3000cu);
+  EXPECT_EQ(f.arg, 0);
+}
+
+TEST_F(GameProfile, CreateStoresTheCharacter) {
+  start("world account demo demo\nworld character demo 7 Taken 0 0 0 1\nworld scene 1 m 0 0\nwait 20000\n");
+  client->send(0x3000e, 1, createRequest("Nobody", 0, 0));
+  EXPECT_EQ(next().arg, -1);  // nobody logged in
+  login("demo", "demo");
+  next();
+  const struct {
+    Bytes payload;
+    int32_t status;
+  } refused[] = {
+      {createRequest("Taken", 0, 0), -2},
+      {createRequest("", 0, 0), -1},
+      {createRequest("ABCDEFGHIJKLMNO", 0, 0), -1},  // 15 bytes: no NUL in the field
+      {Bytes(27, 0), -1},
+  };
+  for (const auto& c : refused) {
+    client->send(0x3000e, 1, c.payload);
+    const Frame f = next();
+    EXPECT_EQ(f.id, 0x3000eu);
+    EXPECT_EQ(f.arg, c.status);
+  }
+  client->send(0x3000e, 1, createRequest("Newcomer", 3, 1));
+  Frame f = next();
+  EXPECT_EQ(f.id, 0x3000eu);
+  EXPECT_EQ(f.arg, 0);
+  EXPECT_EQ(next().id, 0x30004u);
+  f = next();
+  ASSERT_EQ(f.id, 0x30100u);
+  plat::ByteReader entry(f.payload);
+  entry.seek(88);
+  EXPECT_EQ(entry.u32(), 8u);  // one above the highest declared id
+  entry.seek(88 + 52);
+  EXPECT_EQ(entry.i32(), 7);
+  EXPECT_EQ(next().id, 0x3000cu);
+
+  client->send(0x30007, 0);
+  f = next();
+  EXPECT_EQ(f.arg, 2);
+  client->send(0x3000e, 1, createRequest("Newcomer", 0, 0));
+  EXPECT_EQ(next().arg, -2);
+}
+
+TEST_F(GameProfile, NewConnectionLogsInAgain) {
+  start();
+  login("demo", "demo");
+  next();
+  client = std::make_unique<RawClient>(server->world());
+  client->send(0x30007, 0);
+  EXPECT_EQ(next().arg, -1);
+}
+
+}  // namespace

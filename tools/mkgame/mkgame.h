@@ -1,0 +1,50 @@
+// mkgame: the sample game folder, as files in memory or written to a folder. This first form
+// holds the start-up files (the res tables and media of the start-up manifests), the cursor set
+// and the art of the front-end screens: account input, server select, character select and
+// character create. Test-only; never linked into the programs.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/mdawriter/mda_writer.h"
+
+namespace mkgame {
+
+struct GameFile {
+  std::string path;  // relative, '/' separators, lower-case folders
+  std::vector<uint8_t> bytes;
+};
+
+// The start-up manifests' folder (tools/startup of the source tree) as the build knew it.
+std::string defaultStartupDir();
+
+// The front-end screens' art alone (media files, pictures, texts and the menu music).
+std::vector<GameFile> frontEndArt();
+// The start-up files from the manifests under startupDir (media/<folder>/<name>.txt and
+// res/<name>.txt).
+std::vector<GameFile> startupFiles(const std::string& startupDir);
+// system/MOUSE0.ani to MOUSE12.ani.
+std::vector<GameFile> cursorFiles();
+
+// Everything of this form. Where two sets hold one file under two spellings (case differs) it
+// is one file: media files with the commands of both (the front end's where a name is in
+// both), under the start-up set's spelling. Throws std::runtime_error on a bad manifest.
+std::vector<GameFile> gameFiles(const std::string& startupDir);
+
+// Writes the files under a host folder (made as needed); throws std::runtime_error.
+void writeFiles(const std::string& hostDir, const std::vector<GameFile>& files);
+
+// The one media file of two: b's commands replace a's of the same name (case ignored), a's
+// others stay; the frames of both are kept. Throws std::runtime_error when a frame name is in
+// both.
+mdaw::MdaFile mergeMedia(const mdaw::MdaFile& a, const mdaw::MdaFile& b);
+
+// The front end's media files before they are built, by path.
+struct MediaFile {
+  std::string path;
+  mdaw::MdaFile file;
+};
+std::vector<MediaFile> frontEndMedia();
+
+}  // namespace mkgame

@@ -1,0 +1,3 @@
+#include "world/battle/battle_effects.h"
+
+void battle_free_effects() {}

@@ -1,0 +1,117 @@
+#include "world/scene/scene_chars.h"
+
+#include <cstring>
+#include <string_view>
+#include <unordered_map>
+
+#include "client/game/frame_input.h"
+#include "core/reset/module_resets.h"
+#include "graphics/bitmap/bitmap16.h"
+#include "plat/cp936.h"
+
+int32_t scene_zoom_level = 0;
+int32_t scene_in_scene = 0;
+uint32_t scene_player_id = 0;
+int32_t scene_map_hold = 0;
+int32_t scene_draw_hold = 0;
+std::vector<SCENE_CHAR> scene_chars;
+SCENE_SEAM_CALLS scene_seam_calls = {};
+
+namespace {
+
+constexpr uint32_t kIdleDelayMs = 15000;
+
+// id -> index, so that a burst of position messages does not walk the table per record.
+std::unordered_map<uint32_t, int32_t> g_index;
+
+void reindex() {
+  g_index.clear();
+  for (size_t i = 0; i < scene_chars.size(); ++i) g_index[scene_chars[i].id] = static_cast<int32_t>(i);
+}
+
+template <size_t N>
+void copy_text(char (&out)[N], const char* in, size_t in_size) {
+  const size_t n = in_size < N - 1 ? in_size : N - 1;
+  size_t len = 0;
+  while (len < n && in[len] != '\0') ++len;
+  // A name that fills its field is cut on a character boundary.
+  len = plat::cp936::wholeLength(std::string_view(in, len), N - 1);
+  std::memcpy(out, in, len);
+  std::memset(out + len, 0, N - len);
+}
+
+void scene_reset() {
+  scene_zoom_level = scene_in_scene = 0;
+  scene_player_id = 0;
+  scene_map_hold = scene_draw_hold = 0;
+  scene_chars.clear();
+  g_index.clear();
+  scene_seam_calls = {};
+}
+
+}  // namespace
+
+int32_t scene_find_char(uint32_t id) {
+  const auto it = g_index.find(id);
+  return it == g_index.end() ? -2 : it->second;
+}
+
+int32_t scene_add_char(const SCENE_CHAR_RECORD& r) {
+  if (scene_find_char(r.id) != -2) return -2;
+  SCENE_CHAR c{};
+  c.id = r.id;
+  copy_text(c.name, r.name, sizeof r.name);
+  copy_text(c.title, r.title, sizeof r.title);
+  c.x = r.x;
+  c.y = r.y;
+  c.target_x = r.target_x;
+  c.target_y = r.target_y;
+  c.walking = r.walking;
+  c.time_stamp = frame_input.frame_time + kIdleDelayMs;
+  c.posture = static_cast<int8_t>(r.posture);
+  c.flags = r.status;
+  scene_chars.push_back(c);
+  const int32_t index = static_cast<int32_t>(scene_chars.size() - 1);
+  g_index[r.id] = index;
+  return index;
+}
+
+void scene_remove_char(uint32_t id) {
+  const int32_t i = scene_find_char(id);
+  if (i < 0) return;
+  scene_chars.erase(scene_chars.begin() + i);
+  reindex();
+}
+
+void scene_clear_chars() {
+  scene_chars.clear();
+  g_index.clear();
+}
+
+void scene_update_char_position(const SCENE_POSITION_RECORD& r) {
+  const int32_t i = scene_find_char(r.id);
+  if (i < 0) return;
+  SCENE_CHAR& c = scene_chars[static_cast<size_t>(i)];
+  c.target_x = r.target_x;
+  c.target_y = r.target_y;
+  c.walking = r.walking;
+}
+
+void scene_set_char_posture(int32_t index, int8_t posture) {
+  if (index < 0 || static_cast<size_t>(index) >= scene_chars.size()) return;
+  scene_chars[static_cast<size_t>(index)].posture = posture;
+}
+
+void scene_load_char_display(int32_t index) {
+  ++scene_seam_calls.load_display;
+  scene_seam_calls.last_load_index = index;
+}
+
+void map_change() { ++scene_seam_calls.map_change; }
+
+void scene_draw_frame(BITMAP16* target) {
+  ++scene_seam_calls.draw_frame;
+  if (target) bitmap16_clear_pixels(target);
+}
+
+static const ModuleReset k_reset("scene characters", scene_reset);
