@@ -53,6 +53,13 @@ std::mutex g_mutex;
 
 int pinned_class() { return class_from_arguments(); }
 
+bool vector_class() { return pinned_class() >= 3 && pinned_class() <= 6; }
+
+bool whole_mcu(int x, int y, int mw, int mh, const JpegRect& area) {
+  const int x0 = x / mw * mw, y0 = y / mh * mh;
+  return x0 >= area.left && y0 >= area.top && x0 + mw <= area.right && y0 + mh <= area.bottom;
+}
+
 const Image& source(int w, int h, int ch) {
   static std::map<std::tuple<int, int, int>, Image> cache;
   std::lock_guard<std::mutex> lock(g_mutex);

@@ -21,6 +21,12 @@ using Bytes = std::vector<uint8_t>;
 
 // The processor class every codec test runs with (0 unless the program was given --jpeg-class).
 int pinned_class();
+// The vector classes (3 to 6), whose colour kernels floor the red and blue terms.
+bool vector_class();
+// The MCU of pixel (x, y), MCUs of mw x mh counted from the image origin, lies wholly inside
+// area. Only such MCUs reach the colour kernels of the slots; clipped ones keep the generic
+// arithmetic in every class.
+bool whole_mcu(int x, int y, int mw, int mh, const JpegRect& area);
 
 // Source picture of the given size as 3-channel RGB (or 1 or 4 channels), cached.
 const Image& source(int w, int h, int ch = 3);

@@ -13,6 +13,8 @@ using jt::Image;
 struct Input {
   const char* name;
   Bytes jpeg;
+  int mcu_w = 16, mcu_h = 16;
+  bool fixed_kernels = true;  // colour MCUs go through the slots' kernels (not the in-place pass)
 };
 
 // Sequential, restart-7B, progressive, grey and one-component-per-scan fixtures, 37x29.
@@ -20,11 +22,36 @@ std::vector<Input> inputs() {
   const jpegfix::Size sz{37, 29};
   return {
       {"seq2x2", jpegfix::jpeg("s2x2", sz)},
-      {"restart7B", jpegfix::transcoded("s2x1", sz, "restart7B")},
+      {"restart7B", jpegfix::transcoded("s2x1", sz, "restart7B"), 16, 8},
       {"progressive", jpegfix::transcoded("s2x2", sz, "progressive")},
-      {"gray", jpegfix::jpeg("gray", sz)},
-      {"per_component", jpegfix::transcoded("s2x2", sz, "percomp")},
+      {"gray", jpegfix::jpeg("gray", sz), 8, 8, false},
+      {"per_component", jpegfix::transcoded("s2x2", sz, "percomp"), 16, 16, false},
   };
+}
+
+// A region decode r of a colour picture against the crop of its full decode: identical, except
+// in the vector classes where an MCU whole in the picture (red and blue floored) is clipped by
+// the region (generic rounding): there red and blue may be one higher, green is the same.
+// Returns the pixels that break this, reporting the first.
+int region_mismatches(const Image& region, const Image& full, const JpegRect& r, const Input& in, bool colour) {
+  const JpegRect picture{0, 0, full.w, full.h};
+  const JpegRect visible{r.left, r.top, std::min(r.right, full.w), std::min(r.bottom, full.h)};
+  if (region.w != visible.right - visible.left || region.h != visible.bottom - visible.top) return -1;
+  int bad = 0;
+  for (int y = 0; y < region.h; ++y)
+    for (int x = 0; x < region.w; ++x) {
+      const int fx = x + r.left, fy = y + r.top;
+      const bool may_be_higher = jt::vector_class() && colour && in.fixed_kernels &&
+                                 jt::whole_mcu(fx, fy, in.mcu_w, in.mcu_h, picture) &&
+                                 !jt::whole_mcu(fx, fy, in.mcu_w, in.mcu_h, visible);
+      for (int c = 0; c < region.ch; ++c) {
+        const int d = int(region.px[(size_t(y) * region.w + x) * region.ch + c]) -
+                      int(full.px[(size_t(fy) * full.w + fx) * full.ch + c]);
+        const bool ok = d == 0 || (d == 1 && may_be_higher && c != 1);
+        if (!ok && bad++ == 0) ADD_FAILURE() << "pixel " << fx << "," << fy << " channel " << c << " differs by " << d;
+      }
+    }
+  return bad;
 }
 
 TEST(JpegRegion, RegionsEqualTheCropOfTheFullDecode) {
@@ -49,15 +76,7 @@ TEST(JpegRegion, RegionsEqualTheCropOfTheFullDecode) {
         jt::Decoded d = jt::decode(in.jpeg, 7, spec, r);
         EXPECT_EQ(d.rc, JPEG_ROI_SUCCESS);
         EXPECT_TRUE(d.guards);
-        int w = std::min(r.right, 37) - r.left, h = std::min(r.bottom, 29) - r.top;
-        const Image crop = jt::crop(full.img, r.left, r.top, w, h);
-        if (jt::pinned_class() >= 3 && color != JPEG_COLOR_GRAY) {
-          // MCUs the region clips keep the generic colour rounding; whole ones floor red and blue
-          ASSERT_EQ(d.img.px.size(), crop.px.size());
-          EXPECT_LE(jt::compare(d.img, crop).max, 1);
-        } else {
-          EXPECT_TRUE(d.img.px == crop.px);
-        }
+        EXPECT_EQ(region_mismatches(d.img, full.img, r, in, color != JPEG_COLOR_GRAY), 0);
       }
       jt::Decoded whole = jt::decode(in.jpeg, 7, spec, JpegRect{0, 0, 37, 29});
       EXPECT_EQ(whole.rc, 0);
@@ -66,12 +85,14 @@ TEST(JpegRegion, RegionsEqualTheCropOfTheFullDecode) {
 }
 
 TEST(JpegRegion, BottomUpBuffersHoldTheRegionRowsReversed) {
-  const Bytes jpeg = jpegfix::jpeg("s2x2", {37, 29});
-  jt::Decoded full = jt::decode(jpeg, 7);
-  jt::Decoded d = jt::decode(jpeg, 7, {3, JPEG_COLOR_BGR, 1, true}, JpegRect{3, 4, 33, 21});
+  const Input in{"seq2x2", jpegfix::jpeg("s2x2", {37, 29})};
+  jt::Decoded full = jt::decode(in.jpeg, 7);
+  const JpegRect r{3, 4, 33, 21};
+  jt::Decoded d = jt::decode(in.jpeg, 7, {3, JPEG_COLOR_BGR, 1, true}, r);
   EXPECT_EQ(d.rc, JPEG_ROI_SUCCESS);
   EXPECT_TRUE(d.guards);
-  EXPECT_TRUE(d.img.px == jt::crop(full.img, 3, 4, 30, 17).px);
+  // rows in the wrong order would differ by far more than the clipped MCUs' rounding
+  EXPECT_EQ(region_mismatches(d.img, full.img, r, in, true), 0);
 }
 
 TEST(JpegRegion, SeventeenWideTwoByTwoWritesOnlyInsideTheBuffer) {
