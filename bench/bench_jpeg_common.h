@@ -13,22 +13,11 @@
 
 namespace bench_jpeg {
 
-// A registry whose only value is USECPU = cls.
-struct ClassRegistry : plat::IRegistry {
-  uint32_t cls = 0;
-  std::optional<std::string> readString(plat::Hive, std::string_view, std::string_view) override { return {}; }
-  std::optional<uint32_t> readDword(plat::Hive, std::string_view, std::string_view v) override {
-    return v == "USECPU" ? std::optional<uint32_t>(cls) : std::nullopt;
-  }
-  bool keyExists(plat::Hive, std::string_view) override { return true; }
-};
 
 // Every later JpegCodecInit selects the kernels of processor class cls; sse2_only keeps the
 // vector classes off their AVX2 members.
 inline void pin_class(int cls, bool sse2_only = false) {
-  static ClassRegistry reg;
-  reg.cls = uint32_t(cls);
-  jpeg_set_registry_override(&reg);
+  jpeg_pin_class(uint32_t(cls));
   jpeg_force_sse2(sse2_only);
 }
 

@@ -23,15 +23,6 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// A registry whose USECPU is the given class.
-struct ClassRegistry : plat::IRegistry {
-  uint32_t cls = 0;
-  std::optional<std::string> readString(plat::Hive, std::string_view, std::string_view) override { return {}; }
-  std::optional<uint32_t> readDword(plat::Hive, std::string_view, std::string_view v) override {
-    return v == "USECPU" ? std::optional<uint32_t>(cls) : std::nullopt;
-  }
-  bool keyExists(plat::Hive, std::string_view) override { return true; }
-};
 
 const Bytes& bgr_page() {
   static const Bytes b = [] {
@@ -48,9 +39,7 @@ const Bytes& bgr_page() {
 }
 
 void ours(benchmark::State& state, int cls, bool progressive) {
-  static ClassRegistry reg;
-  reg.cls = uint32_t(cls);
-  jpeg_set_registry_override(&reg);
+  bench_jpeg::pin_class(cls);
   Bytes px = bgr_page();
   Bytes out(2 << 20);
   JPEG_IMAGE_PROPS p{};

@@ -24,15 +24,6 @@ struct Format {
 const Format kFormats[] = {{3, JPEG_COLOR_BGR}, {3, JPEG_COLOR_RGB}, {1, JPEG_COLOR_GRAY}, {4, JPEG_COLOR_QUAD},
                            {3, JPEG_COLOR_YCBCR}, {3, JPEG_COLOR_OTHER}, {5, JPEG_COLOR_OTHER}, {4, JPEG_COLOR_BGR}};
 
-// The class the next init selects, through the registry value it reads.
-struct ClassRegistry : plat::IRegistry {
-  uint32_t cls = 0;
-  std::optional<std::string> readString(plat::Hive, std::string_view, std::string_view) override { return {}; }
-  std::optional<uint32_t> readDword(plat::Hive, std::string_view, std::string_view v) override {
-    return v == "USECPU" ? std::optional<uint32_t>(cls) : std::nullopt;
-  }
-  bool keyExists(plat::Hive, std::string_view) override { return true; }
-};
 const uint32_t kClasses[] = {0, 3, 5, 6};
 
 struct MemFile {
@@ -81,9 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t jsize = size - 8;
   const int mode = kModes[(h[0] & 15) % 10];
   const bool pair = h[0] & 0x80, interrupt = h[0] & 0x40;
-  static ClassRegistry reg;
-  reg.cls = kClasses[(h[0] >> 4) & 3];
-  jpeg_set_registry_override(&reg);
+  jpeg_pin_class(kClasses[(h[0] >> 4) & 3]);
   jpeg_force_sse2(h[1] & 0x08);
   const Format fmt = kFormats[h[1] & 7];
   const bool fast = h[1] & 0x10;

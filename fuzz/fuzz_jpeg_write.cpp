@@ -17,15 +17,6 @@
 
 namespace {
 
-// Processor class 0 for every record (the class choice comes with the vector kernels).
-struct Class0Registry : plat::IRegistry {
-  std::optional<std::string> readString(plat::Hive, std::string_view, std::string_view) override { return {}; }
-  std::optional<uint32_t> readDword(plat::Hive, std::string_view, std::string_view v) override {
-    return v == "USECPU" ? std::optional<uint32_t>(0) : std::nullopt;
-  }
-  bool keyExists(plat::Hive, std::string_view) override { return true; }
-};
-
 struct Pair {
   int dib_color, dib_channels, jpg_color, jpg_channels;
 };
@@ -93,9 +84,6 @@ void must_decode(const std::vector<uint8_t>& jpeg, const Pair& pr, int w, int h)
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static Class0Registry registry;
-  static const bool pinned = (jpeg_set_registry_override(&registry), true);
-  (void)pinned;
   if (size < 13) return 0;
   const uint8_t* h = data;
   const uint8_t* rest = data + 12;
@@ -112,6 +100,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int pad = h[8] & 3;
   const bool bottom_up = h[8] & 4;
   const bool plane_samples = h[8] & 8;
+  // the processor class of this write and of the read that checks it, and the instruction set
+  static const uint32_t kClasses[] = {0, 3, 5, 6};
+  jpeg_pin_class(kClasses[(h[8] >> 4) & 3]);
+  jpeg_force_sse2(h[8] & 0x40);
 
   // pixels (or coefficient planes) from the rest of the input, repeated as needed
   const int bpp = pr.dib_channels;

@@ -19,6 +19,9 @@ const JpegProcessorRecord& jpeg_processor_record();
 // wide; tests only. jpeg_clear_registry_override() returns to the platform's registry.
 void jpeg_set_registry_override(plat::IRegistry* reg);
 void jpeg_clear_registry_override();
+// Tests, benchmarks and fuzzers: every later JpegCodecInit selects processor class cls, through
+// an override registry whose only value is USECPU = cls.
+void jpeg_pin_class(uint32_t cls);
 
 // Instruction set of the vector kernels: AVX2 where the processor has it (checked once), unless
 // forced to the SSE2 members. Tests and benchmarks only.

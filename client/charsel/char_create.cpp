@@ -31,7 +31,6 @@ constexpr int32_t kFadeStep = 16;
 constexpr uint32_t kPreviewStepMs = 30;
 constexpr int32_t kOffScreen = -9999;
 constexpr CTL_RECT kNameBox = {407, 517, 690, 541};
-constexpr int32_t kNameBytes = 14;
 constexpr size_t kNameRead = 128;  // the box's text is read up to 127 bytes
 
 // Boxes: four races, two looks, back, create, then the two texts' up and down arrows.
