@@ -274,7 +274,6 @@ TEST_F(AccountScreen, LongFieldsAreCut) {
 }
 
 TEST_F(AccountScreen, QueueNoticeTextsAndAnswers) {
-  ASSERT_EQ(screen_buffers_create(), 0);
   struct Case {
     int32_t wait, queue;
     const char* text;
