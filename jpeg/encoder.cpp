@@ -54,8 +54,10 @@ int32_t write_com(JPEG_PROPERTIES* st) {
   }
   // the banner, with its terminating zero byte; formatted per call, nothing shared
   char text[80] = {};
-  const int n = std::snprintf(text, sizeof text, "Vorn JPEG Codec, version %s", JpegCodecGetVersion()->internal_version);
-  if (n <= 0) return 0;
+  const int formatted =
+      std::snprintf(text, sizeof text, "Vorn JPEG Codec, version %s", JpegCodecGetVersion()->internal_version);
+  if (formatted <= 0) return 0;
+  const int n = std::min(formatted, static_cast<int>(sizeof text) - 1);  // what snprintf kept
   put16(head + 2, static_cast<uint32_t>(n) + 3);
   int32_t rc = out_bytes(st, head, 4);
   return rc ? rc : out_bytes(st, reinterpret_cast<const uint8_t*>(text), static_cast<size_t>(n) + 1);

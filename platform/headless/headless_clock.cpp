@@ -61,11 +61,14 @@ void HeadlessClock::sleepMs(uint32_t ms) {
 
 bool HeadlessTicks::start(uint32_t periodMs, void (*tick)(void*), void* ctx) {
   if (periodMs < minPeriod() || periodMs > maxPeriod() || !tick) return false;
+  // Read before the lock: the real clock takes its own lock there, and advance() takes the two
+  // in the other order.
+  const uint64_t now = clock_ ? clock_->elapsed() : 0;
   std::lock_guard<std::mutex> lock(mutex_);
   period_ = periodMs;
   tick_ = tick;
   ctx_ = ctx;
-  next_ = (clock_ ? clock_->elapsed() : 0) + periodMs;
+  next_ = now + periodMs;
   generation_.fetch_add(1);
   running_.store(true);
   return true;
