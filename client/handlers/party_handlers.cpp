@@ -112,7 +112,7 @@ void party_on_member_left(uint32_t, int32_t arg, net_msg::Payload) {
     const uint32_t flags = scene_chars[static_cast<size_t>(i)].flags;
     const std::string name = scene_chars[static_cast<size_t>(i)].name;
     if (flags & SCENE_FLAG_PARTY_LEADER) chat_log_add(7, 0, "", "Note! You disband the party.", 0);
-    if (flags & SCENE_FLAG_PARTY_MEMBER) chat_line("Note! %s left the party.", name.c_str());
+    if (flags & SCENE_FLAG_PARTY_MEMBER) chat_line(PARTY_LEFT_TEXT, name.c_str());
     change_flags(id, 0, both);
   }
   party_members_reset();

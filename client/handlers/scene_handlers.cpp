@@ -22,7 +22,6 @@
 
 namespace {
 
-constexpr uint32_t kIdleDelayMs = 15000;
 constexpr int32_t kNicknameRecordSize = 20;
 
 SCENE_CHAR_RECORD read_char(plat::ByteReader& r) {
@@ -74,7 +73,7 @@ void scene_on_positions_reset(uint32_t, int32_t count, net_msg::Payload payload)
     SCENE_CHAR& c = scene_chars[static_cast<size_t>(i)];
     c.x = c.target_x = p.target_x;
     c.y = c.target_y = p.target_y;
-    c.time_stamp = frame_input.frame_time + kIdleDelayMs;
+    c.time_stamp = frame_input.frame_time + SCENE_IDLE_DELAY_MS;
     scene_set_char_posture(i, 0);
   }
 }

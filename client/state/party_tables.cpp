@@ -76,7 +76,7 @@ void party_member_remove(uint32_t id) {
   const std::string name = party_record_name(party_tables.members[i]);
   free_record(party_tables.members[i]);
   char line[96];
-  std::snprintf(line, sizeof line, "Note! %s left the party.", name.c_str());
+  std::snprintf(line, sizeof line, PARTY_LEFT_TEXT, name.c_str());
   chat_log_add(7, 0, "", line, 0);
   compact(party_tables.members, PARTY_MEMBERS);
 }

@@ -48,7 +48,9 @@ inline bool party_record_free(const PARTY_RECORD& r) { return static_cast<int32_
 void party_members_reset();
 // Into the first free member record; nothing when all five are used.
 void party_member_add(const PARTY_RECORD& record);
-// Frees the member, tells the chat log "Note! %s left the party." and compacts; nothing for an
+// The chat line for a member who left (printf form, one %s: the name).
+constexpr const char* PARTY_LEFT_TEXT = "Note! %s left the party.";
+// Frees the member, tells the chat log PARTY_LEFT_TEXT and compacts; nothing for an
 // id not in the table.
 void party_member_remove(uint32_t id);
 void party_applicants_reset();

@@ -19,8 +19,6 @@ SCENE_SEAM_CALLS scene_seam_calls = {};
 
 namespace {
 
-constexpr uint32_t kIdleDelayMs = 15000;
-
 // id -> index, so that a burst of position messages does not walk the table per record.
 std::unordered_map<uint32_t, int32_t> g_index;
 
@@ -67,7 +65,7 @@ int32_t scene_add_char(const SCENE_CHAR_RECORD& r) {
   c.target_x = r.target_x;
   c.target_y = r.target_y;
   c.walking = r.walking;
-  c.time_stamp = frame_input.frame_time + kIdleDelayMs;
+  c.time_stamp = frame_input.frame_time + SCENE_IDLE_DELAY_MS;
   c.posture = static_cast<int8_t>(r.posture);
   c.flags = r.status;
   scene_chars.push_back(c);

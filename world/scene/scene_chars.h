@@ -25,6 +25,9 @@ constexpr int32_t SCENE_CHAR_TITLE_SIZE = 27;
 constexpr int32_t SCENE_CHAR_NICKNAME_SIZE = 16;  // 15 characters and a NUL
 
 // Status bits of the flags word.
+// A character placed by the server stands still this long before it may idle.
+constexpr uint32_t SCENE_IDLE_DELAY_MS = 15000;
+
 constexpr uint32_t SCENE_FLAG_PARTY_LEADER = 0x01;
 constexpr uint32_t SCENE_FLAG_IN_BATTLE = 0x02;
 constexpr uint32_t SCENE_FLAG_LEVEL_UP = 0x04;
