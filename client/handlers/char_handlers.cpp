@@ -30,12 +30,8 @@ void terminate_name(char (&name)[CHAR_NAME_SIZE]) {
 void char_list_on_list(uint32_t, int32_t count, net_msg::Payload payload) {
   std::vector<CHAR_RECORD> list;
   if (count > 0) {
-    plat::ByteReader r = payload.records(count, CHAR_RECORD_SIZE);
-    list.resize(static_cast<size_t>(count));
-    for (CHAR_RECORD& c : list) {
-      plat::readFields(r, CHAR_RECORD_FIELDS, c, CHAR_RECORD_WALK);
-      terminate_name(c.name);
-    }
+    list = payload.fieldRecords<CHAR_RECORD>(count, CHAR_RECORD_FIELDS, CHAR_RECORD_WALK);
+    for (CHAR_RECORD& c : list) terminate_name(c.name);
   }
   // The previous list goes with the assignment; a -1 leaves none.
   char_list = std::move(list);

@@ -23,10 +23,7 @@ PARTY_RECORD read_record(plat::ByteReader& r) {
 }
 
 std::vector<PARTY_RECORD> read_records(net_msg::Payload payload, int32_t count) {
-  plat::ByteReader r = payload.records(count, PARTY_RECORD_SIZE);
-  std::vector<PARTY_RECORD> out(static_cast<size_t>(count));
-  for (PARTY_RECORD& rec : out) rec = read_record(r);
-  return out;
+  return payload.fieldRecords<PARTY_RECORD>(count, PARTY_RECORD_FIELDS, PARTY_RECORD_WALK);
 }
 
 bool is_own(uint32_t id) { return id == frame_input.own_char_id; }

@@ -31,10 +31,7 @@ SCENE_CHAR_RECORD read_char(plat::ByteReader& r) {
 }
 
 std::vector<SCENE_CHAR_RECORD> read_chars(net_msg::Payload payload, int32_t count) {
-  plat::ByteReader r = payload.records(count, SCENE_CHAR_RECORD_SIZE);
-  std::vector<SCENE_CHAR_RECORD> out(static_cast<size_t>(count));
-  for (SCENE_CHAR_RECORD& c : out) c = read_char(r);
-  return out;
+  return payload.fieldRecords<SCENE_CHAR_RECORD>(count, SCENE_CHAR_RECORD_FIELDS, SCENE_CHAR_RECORD_WALK);
 }
 
 std::vector<SCENE_POSITION_RECORD> read_positions(net_msg::Payload payload, int32_t count) {

@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "plat/bytes.h"
 #include "plat/cp936.h"
@@ -62,6 +63,15 @@ class Payload {
     plat::ByteReader r = reader(at);
     if (count < 0) throw plat::MalformedInput("record count", at, 0, r.remaining());
     return r.records(static_cast<uint64_t>(count), size, "records");
+  }
+
+  // count records of a field-listed type from at, each read by its walk.
+  template <class R, size_t N, class Walk>
+  std::vector<R> fieldRecords(int64_t count, const plat::FieldSpec (&fields)[N], Walk walk, size_t at = 0) const {
+    plat::ByteReader r = records(count, fields[N - 1].offset + fields[N - 1].width, at);
+    std::vector<R> out(static_cast<size_t>(count));
+    for (R& record : out) plat::readFields(r, fields, record, walk);
+    return out;
   }
 
  private:
