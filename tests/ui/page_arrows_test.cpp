@@ -105,7 +105,10 @@ TEST_F(Pager, HighestPageSource) {
     player_record_loaded = c.loaded;
     player_record.page_count = static_cast<uint8_t>(c.record_pages);
     in_battle_flag = c.in_battle;
-    fight_units[4] = {static_cast<uint8_t>(c.unit_in_use), 77, static_cast<uint8_t>(c.unit_pages)};
+    fight_units[4] = FIGHT_UNIT{};
+    fight_units[4].in_use = static_cast<uint8_t>(c.unit_in_use);
+    fight_units[4].id = 77;
+    fight_units[4].page_count = static_cast<uint8_t>(c.unit_pages);
     // Click next until it stops moving: the page ends at the highest page (or stays at 2).
     bag_page = 0;
     for (int i = 0; i < 8; ++i) run(145, 55, 245);

@@ -11,4 +11,9 @@ extern int32_t battle_leave_word;
 extern int32_t pick_char_id;
 extern int32_t pick_hover_id;
 
+// Set by message 0xc0016; the game main task enters the battle and clears it.
+extern uint8_t battle_start_byte;
+// Set by message 0xc0008; the game main task leaves the battle when it is set.
+extern uint8_t battle_round_end_byte;
+
 void battle_words_reset();
