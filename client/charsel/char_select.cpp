@@ -8,6 +8,7 @@
 #include "client/front/front_buttons.h"
 #include "client/game/frame_input.h"
 #include "client/game/frame_step.h"
+#include "client/game/game_login.h"
 #include "client/game/replay_state.h"
 #include "client/game/task_table.h"
 #include "client/net/net_link.h"
@@ -312,6 +313,7 @@ int32_t task_select_character() {
   s.next_blink = frame_input.frame_time;
   emote_reset();
   char_selected_flag = 0;
+  map_already_loaded = 0;  // the chosen character's scene loads its own map
 
   run_frames(s);
 

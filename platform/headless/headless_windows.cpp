@@ -55,7 +55,10 @@ void HeadlessWindows::destroy(WindowId w) {
 
 void HeadlessWindows::setTitle(WindowId w, std::string_view titleCp936) {
   auto it = recs_.find(w);
-  if (it != recs_.end()) it->second.desc.titleCp936 = std::string(titleCp936);
+  if (it == recs_.end()) return;
+  it->second.desc.titleCp936 = std::string(titleCp936);
+  // A run without a display shows its title where VELDRA_DEBUG_OUT=1 shows the debugger's lines.
+  common::debugOutToStderr("headless: window title " + std::string(titleCp936));
 }
 
 void HeadlessWindows::show(WindowId w, ShowMode mode) {

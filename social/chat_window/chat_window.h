@@ -7,3 +7,5 @@
 int32_t chat_window_create(uintptr_t instance, int32_t language);
 // Shows (non-zero) or hides the separate chat window; nothing until that window is built.
 void chat_window_show(int32_t shown);
+// Shows or hides the window by the chat-window setting (at each game entry).
+void chat_window_mode_apply();

@@ -173,7 +173,9 @@ TEST_F(StartupTask, SuccessBuildsTheResourcesAndASecondRunOnlyResets) {
   friend_table[3].bytes[0] = 1;
   notice_lines().count = 2;
   std::strcpy(chat_log.lines[5].text, "old");
-  msg_history.count = 4;
+  msg_history.head = 4;
+  msg_history.tail = 2;
+  msg_history.records[1].sender_id = 9;
   const uint64_t frames_before = frame_counter();
 
   ASSERT_EQ(task_system_initialize(), 0) << errorTxt();
@@ -185,7 +187,9 @@ TEST_F(StartupTask, SuccessBuildsTheResourcesAndASecondRunOnlyResets) {
   EXPECT_EQ(friend_table[3].bytes[0], 0);
   EXPECT_EQ(notice_lines().count, 0);
   EXPECT_EQ(chat_log.lines[5].text[0], 0);
-  EXPECT_EQ(msg_history.count, 0);
+  EXPECT_EQ(msg_history.head, 0);
+  EXPECT_EQ(msg_history.tail, 0);
+  EXPECT_EQ(msg_history.records[1].sender_id, 0u);
   ASSERT_EQ(view_frames.size(), 1u);
   for (const EXTRA_MEDIA_SLOT& s : extra_media_slots) {
     EXPECT_EQ(s.handles[0], -1);

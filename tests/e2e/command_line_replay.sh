@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # A record file of Enter and Backspace presses made by the recorder, given to main on its command
 # line: the account input, the server select and the character select give way to the replay at
-# once, the recorded presses step on through the placeholder screens after them and the replay
-# ends the process with 0 after its last entry. A name that does not open replays nothing.
+# once, the game login waits for a scene entry that the record does not hold, and the replay ends
+# the process with 0 after its last entry. A name that does not open replays nothing.
 set -u
 make_record=$1
 main=$2
@@ -23,7 +23,7 @@ if [ "$code" -ne 0 ]; then
 fi
 task_enter_lines "$game_dir/stderr.txt" > "$game_dir/tasks.txt"
 printf 'task enter %s\n' '0 TASK_SYSTEM_INITIALIZE' '5 TASK_ACCOUNT_INPUT' '4 TASK_SERVER_SELECT' \
-  '7 TASK_SELECT_CHARACTER_IN' '6 TASK_SELECT_CHARACTER' '10 TASK_GAME_LOGIN' '100 TASK_GAME_MAIN' \
+  '7 TASK_SELECT_CHARACTER_IN' '6 TASK_SELECT_CHARACTER' '10 TASK_GAME_LOGIN' \
   > "$game_dir/expected_tasks.txt"
 same_lines "$game_dir/expected_tasks.txt" "$game_dir/tasks.txt" "the replay's tasks differ:" || exit 1
 # The replay ends the process itself: no shutdown line.

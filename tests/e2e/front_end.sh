@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # front_end.sh ROAD BIN: main on the headless backend with the real clock against testserver's
 # "game" profile, handed three server lines (ids 100101 to 100103) on the server's world port by
-# tools/handover, driven by an event script that waits for each screen's "task enter" line.
-# Checks the order of the task switches, error.txt, the server's transcript and the exit code.
-# Exit 77 (skipped) only when the build lacks what the road needs: the "task enter" lines or a
-# real screen in place of a placeholder.
+# tools/handover, driven by an event script that waits for each screen's "task enter" line. The
+# roads of the front end end at the game's entry; the game roads go on into the game.
+# Checks the order of the task switches, error.txt, the server's transcript, the debugger output
+# and the exit code. Exit 77 (skipped) only when the build lacks what the road needs: the "task
+# enter" lines or a real screen in place of a placeholder.
 set -u
 road=$1
 bin=$2
@@ -23,9 +24,12 @@ stop_server() {
 }
 trap 'stop_server; cleanup' EXIT
 
-# The server, bounded in time; its ports file names the world port.
+# The server, bounded in time; its ports file names the world port. The script is a file of
+# tools/testserver/scripts or a path.
 start_server() {
-  "$bin/testserver" --script "$scripts/$1" --profile game --ports-file "$game_dir/ports" \
+  local script=$1
+  [ -f "$script" ] || script=$scripts/$1
+  "$bin/testserver" --script "$script" --profile game --ports-file "$game_dir/ports" \
     --transcript "$game_dir/transcript.txt" --max-seconds 120 --idle-seconds 60 > "$game_dir/server.out" 2>&1 &
   server_pid=$!
   for _ in $(seq 100); do
@@ -68,6 +72,17 @@ need_handlers() {
 }
 road_handlers='login_on_result char_list_on_list char_on_select chat_server_on_address scene_on_map_change scene_on_enter'
 
+# The way into the game as demo: the first line, then the first character.
+enter_game() {
+  login demo demo
+  echo 'AFTER task enter 4'
+  click 1500 260 154
+  key 2200 RETURN
+  echo 'AFTER task enter 6'
+  key 2500 RETURN
+}
+in_game=0
+
 lines=3
 case $road in
   LoginRoad)
@@ -80,9 +95,9 @@ case $road in
       key 2200 RETURN
       echo 'AFTER task enter 6'
       key 2500 RETURN      # the first character
-      close_after 'task enter 10'
+      close_after 'task enter 100'
     } > "$game_dir/road.script"
-    want_tasks='0 5 4 7 6 10'
+    want_tasks='0 5 4 7 6 10 100'
     want_transcript='world RECV 0x20000|world SEND 0x20001 arg=0|world RECV 0x30007|world RECV 0x30008 arg=1001|world SEND 0x30100 arg=0 len=172|world SEND 0x3000c arg=0|chat RECV 0x3001c|chat RECV 0x40246'
     want_stderr='CHECK OK'
     ;;
@@ -110,9 +125,9 @@ case $road in
       click 2500 64 157    # the first race button
       printf '3000 TEXT Newcomer\n'
       click 3500 676 499   # create
-      close_after 'task enter 10'
+      close_after 'task enter 100'
     } > "$game_dir/road.script"
-    want_tasks='0 5 4 7 6 8 10'
+    want_tasks='0 5 4 7 6 8 10 100'
     want_transcript='world RECV 0x3000e arg=1 len=28|game: created Newcomer id 1|world SEND 0x3000e arg=0|world SEND 0x3000c arg=0'
     want_stderr='CHECK OK'
     ;;
@@ -141,6 +156,49 @@ case $road in
     want_stderr=''
     want_error='Unable to connect to the designated server, please run update.exe'
     ;;
+  EnterAndQuit)
+    # In the game: the start requests, the title, and closing the window quits cleanly.
+    in_game=1
+    need_handlers $road_handlers
+    start_server login.txt
+    {
+      enter_game
+      close_after 'task enter 100' 3000
+    } > "$game_dir/road.script"
+    want_tasks='0 5 4 7 6 10 100'
+    want_transcript='world RECV 0x30008 arg=1001|world SEND 0x3000c|world RECV 0x50005|world SEND 0x50005 arg=0 len=60|world RECV 0xe0002|world SEND 0xe0002 arg=3 len=210|world RECV 0x190007|game: online|world RECV 0x19000b arg=0 len=18|game: mac "02-00-00-00-00-01" len=18'
+    want_stderr='headless: window title Veldra Saga II Online( ENGLISH version 1.0.3 - 6137 ) [ Line 1: Aldric ID 1001 ]'
+    ;;
+  LinkLossRetry)
+    # game.txt closes the world link once in the game: the login retry logs in again, the
+    # character list re-selects Hero, the chat link's echo ends the wait and the game starts again.
+    in_game=1
+    need_handlers $road_handlers
+    start_server game.txt
+    {
+      enter_game
+      echo 'AFTER task enter 100'
+      echo 'AFTER task enter 100'
+      printf '3000 WM_CLOSE\n'
+    } > "$game_dir/road.script"
+    want_tasks='0 5 4 7 6 10 100 100'
+    want_transcript='world RECV 0x19000b|world SEND 0xc0008|world CLOSE|world CONNECT|world RECV 0x20000|world RECV 0x30007|world RECV 0x30008 arg=1001|chat RECV 0x40246|chat SEND 0x40280|world RECV 0xf0004 arg=23130 len=0|world RECV 0x19000b'
+    want_stderr=''
+    ;;
+  BattleResume)
+    # A battle to resume at the entry: the game asks for it and waits for the server's 0xf0006.
+    in_game=1
+    need_handlers $road_handlers
+    { echo 'world battle-resume 500'; cat "$scripts/login.txt"; } > "$game_dir/resume.txt"
+    start_server "$game_dir/resume.txt"
+    {
+      enter_game
+      close_after 'task enter 100' 3000
+    } > "$game_dir/road.script"
+    want_tasks='0 5 4 7 6 10 100'
+    want_transcript='world SEND 0xf0005 arg=0 len=0|world SEND 0x3000c|world RECV 0xf0005 arg=0 len=0|game: battle resume in 500 ms|world SEND 0xf0006|world RECV 0x190007|world RECV 0x19000b'
+    want_stderr=''
+    ;;
   *)
     echo "unknown road $road"
     exit 2
@@ -164,9 +222,14 @@ if [ -z "$tasks" ]; then
   echo "SKIPPED: main writes no \"task enter\" lines yet (task_run_current)"
   exit 77
 fi
-if grep -q '^placeholder task TASK_\(ACCOUNT_INPUT\|SERVER_SELECT\|SELECT_CHARACTER\|SELECT_CHARACTER_IN\|CREATE_CHARACTER\)$' \
-  "$game_dir/error.txt" 2>/dev/null; then
+# error.txt ends its lines with CR LF.
+if tr -d '\r' < "$game_dir/error.txt" 2>/dev/null |
+  grep -q '^placeholder task TASK_\(ACCOUNT_INPUT\|SERVER_SELECT\|SELECT_CHARACTER\|SELECT_CHARACTER_IN\|CREATE_CHARACTER\)$'; then
   echo "SKIPPED: the front-end screens are still placeholders in this build"
+  exit 77
+fi
+if [ "$in_game" = 1 ] && tr -d '\r' < "$game_dir/error.txt" 2>/dev/null | grep -q '^placeholder task TASK_GAME_MAIN$'; then
+  echo "SKIPPED: the game main task is still a placeholder in this build"
   exit 77
 fi
 

@@ -2,6 +2,7 @@
 // character list, the character choice with the scene entry, and the create request.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -113,7 +114,10 @@ TEST(GameWorld, BadDeclarationsNameTheirLine) {
       {"world scene 1 m 0 70000", "out of range"},
       {"world account a a queue=5", "queue=SECONDS,POSITION"},
       {"world account a a colour=red", "unexpected"},
-      {"world weather rain", "account, character or scene"},
+      {"world weather rain", "account, character, scene or battle-resume"},
+      {"world battle-resume soon", "bad number"},
+      {"world battle-resume 5 10", "world battle-resume MS|never"},
+      {"world battle-resume 5\nworld battle-resume never", "one world battle-resume"},
       {"world account \"\" a", "1 to 31 bytes"},
   };
   for (const auto& c : cases) {
@@ -127,7 +131,7 @@ TEST(GameWorld, BadDeclarationsNameTheirLine) {
 }
 
 TEST(GameWorld, ShippedScriptsParse) {
-  for (const char* name : {"login.txt", "queue.txt", "empty.txt"}) {
+  for (const char* name : {"login.txt", "queue.txt", "empty.txt", "game.txt"}) {
     std::ifstream in(std::string(VELDRA_TESTSERVER_SCRIPTS) + "/" + name, std::ios::binary);
     ASSERT_TRUE(in) << name;
     std::ostringstream text;
@@ -136,6 +140,16 @@ TEST(GameWorld, ShippedScriptsParse) {
     EXPECT_TRUE(s.world.hasScene) << name;
     EXPECT_NE(s.world.account("demo"), nullptr) << name;
   }
+}
+
+TEST(GameWorld, BattleResumeDelayOrNever) {
+  EXPECT_FALSE(Script::parse("wait 1").world.battleResume);
+  const Script delayed = Script::parse("world battle-resume 250");
+  EXPECT_TRUE(delayed.world.battleResume);
+  EXPECT_EQ(delayed.world.battleResumeMs, 250u);
+  const Script never = Script::parse("world battle-resume never");
+  EXPECT_TRUE(never.world.battleResume);
+  EXPECT_FALSE(never.world.battleResumeMs.has_value());
 }
 
 TEST(GameRecords, SceneEntryLayout) {
@@ -306,6 +320,96 @@ TEST_F(GameProfile, CreateStoresTheCharacter) {
   EXPECT_EQ(f.arg, 2);
   client->send(0x3000e, 1, createRequest("Newcomer", 0, 0));
   EXPECT_EQ(next().arg, -2);
+}
+
+// The game main task's requests: details and titles answered, the online notice and the adapter
+// address written down, the battle resume held without `world battle-resume`.
+TEST_F(GameProfile, GameRequests) {
+  start();
+  login("demo", "demo");
+  next();
+  client->send(0x50005, 0);
+  Frame f = next();
+  EXPECT_EQ(f.id, 0x50005u);
+  EXPECT_EQ(f.arg, 0);
+  EXPECT_EQ(f.payload.size(), 60u);
+  client->send(0xe0002, 0);
+  f = next();
+  EXPECT_EQ(f.id, 0xe0002u);
+  ASSERT_EQ(f.arg, 3);
+  ASSERT_EQ(f.payload.size(), 210u);
+  plat::ByteReader titles(f.payload);
+  EXPECT_EQ(titles.fixedString(27), "Wayfarer");
+  for (uint16_t id = 1; id <= 3; ++id) {
+    titles.seek(70u * (id - 1u) + 68u);
+    EXPECT_EQ(titles.u16(), id);
+  }
+  client->send(0xf0005, 0);
+  client->send(0x190007, 0);
+  const std::string mac = std::string("02-00-00-00-00-01") + '\0';
+  client->send(0x19000b, 0, Bytes(mac.begin(), mac.end()));
+  client->send(0x19000b, 0, Bytes{0});
+  client->send(0x19000b, 0, Bytes{'a', '"', 0xB0, 0});
+  // A frame the server answers shows that the ones before it were read.
+  client->send(0x50005, 0);
+  EXPECT_EQ(next().id, 0x50005u);
+  const std::vector<std::string> lines = server->server().transcript();
+  auto has = [&](const std::string& text) {
+    for (const std::string& l : lines)
+      if (l.find(text) != std::string::npos) return true;
+    return false;
+  };
+  EXPECT_TRUE(has("game: battle resume held"));
+  EXPECT_TRUE(has("game: online"));
+  EXPECT_TRUE(has("game: mac \"02-00-00-00-00-01\" len=18"));
+  EXPECT_TRUE(has("game: mac \"\" len=1"));
+  EXPECT_TRUE(has("game: mac \"a\\x22\\xb0\" len=4"));
+  EXPECT_FALSE(has("SEND 0xf0006"));
+}
+
+TEST_F(GameProfile, ChatHelloGetsTheValueEcho) {
+  start();
+  RawClient chat(server->chat());
+  ASSERT_TRUE(chat.s.valid());
+  chat.send(0x40246, 0);
+  uint32_t id = 0;
+  int32_t arg = 0;
+  Bytes payload;
+  ASSERT_TRUE(chat.next(id, arg, payload));
+  EXPECT_EQ(id, 0x40280u);
+  EXPECT_NE(arg, 0);
+  EXPECT_TRUE(payload.empty());
+  // On the world link the same id is not the chat hello.
+  client->send(0x40246, 0);
+  client->send(0x30007, 0);
+  EXPECT_EQ(next().id, 0x30007u);
+}
+
+// With `world battle-resume MS` the entering character has a battle to resume: 0xf0005 comes
+// before the enter reply, and the client's 0xf0005 is answered with 0xf0006 after MS.
+TEST_F(GameProfile, BattleResumeAfterItsDelay) {
+  start("world account demo demo\nworld character demo 1001 Hero 0 0 0 1\nworld scene 1 m 0 0\n"
+        "world battle-resume 300\nwait 20000\n");
+  login("demo", "demo");
+  next();
+  client->send(0x30008, 1001);
+  std::vector<uint32_t> ids;
+  for (int i = 0; i < 5; ++i) ids.push_back(next().id);
+  EXPECT_EQ(ids, (std::vector<uint32_t>{0x30008, 0x30004, 0x30100, 0xf0005, 0x3000c}));
+  const auto sent = std::chrono::steady_clock::now();
+  client->send(0xf0005, 0);
+  const Frame f = next();
+  EXPECT_EQ(f.id, 0xf0006u);
+  EXPECT_GE(std::chrono::steady_clock::now() - sent, std::chrono::milliseconds(250));
+}
+
+TEST_F(GameProfile, BattleResumeNever) {
+  start("world account demo demo\nworld scene 1 m 0 0\nworld battle-resume never\nwait 20000\n");
+  login("demo", "demo");
+  next();
+  client->send(0xf0005, 0);
+  client->send(0x50005, 0);
+  EXPECT_EQ(next().id, 0x50005u);  // and nothing before it
 }
 
 TEST_F(GameProfile, NewConnectionLogsInAgain) {

@@ -127,6 +127,7 @@ std::vector<GameFile> gameFiles(const std::string& startupDir) {
   add(startupTables(startupDir));
   add(cursorFiles());
   add(frontEndArt());
+  add(gameSceneFiles());
   return out;
 }
 

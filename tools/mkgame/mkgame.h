@@ -1,7 +1,7 @@
-// mkgame: the sample game folder, as files in memory or written to a folder. This first form
-// holds the start-up files (the res tables and media of the start-up manifests), the cursor set
-// and the art of the front-end screens: account input, server select, character select and
-// character create. Test-only; never linked into the programs.
+// mkgame: the sample game folder, as files in memory or written to a folder. It holds the
+// start-up files (the res tables and media of the start-up manifests), the cursor set, the art
+// of the front-end screens (account input, server select, character select and character
+// create) and the sample scene's music. Test-only; never linked into the programs.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -26,6 +26,8 @@ std::vector<GameFile> frontEndArt();
 std::vector<GameFile> startupFiles(const std::string& startupDir);
 // system/MOUSE0.ani to MOUSE12.ani.
 std::vector<GameFile> cursorFiles();
+// The sample scene's files: its music, music/MUS001.MP3.
+std::vector<GameFile> gameSceneFiles();
 
 // Everything of this form. Where two sets hold one file under two spellings (case differs) it
 // is one file: media files with the commands of both (the front end's where a name is in

@@ -40,6 +40,8 @@ struct RunState {
   std::vector<std::string> admitted;            // queued accounts whose wait has ended
   std::vector<WorldCharacter> created;          // characters the create request stored
   uint32_t nextCharacterId = 0;                 // 0: one above the highest declared id
+  bool resumePending = false;                   // 0xf0006 is due at resumeAtMs
+  uint64_t resumeAtMs = 0;
 };
 
 // What a responder can do: send frames, read the listeners' addresses, the world and the run.

@@ -175,7 +175,7 @@ bool option(const std::string& t, const char* key, std::string& value) {
 }
 
 void worldLine(World& w, const std::vector<std::string>& t, int lineNo) {
-  if (t.size() < 2) throw ScriptError(lineNo, "world account|character|scene ...");
+  if (t.size() < 2) throw ScriptError(lineNo, "world account|character|scene|battle-resume ...");
   const std::string& what = t[1];
   if (what == "account") {
     if (t.size() < 4) throw ScriptError(lineNo, "world account NAME PASSWORD [result=N] [queue=SECONDS,POSITION]");
@@ -226,8 +226,13 @@ void worldLine(World& w, const std::vector<std::string>& t, int lineNo) {
     }
     w.scene = std::move(sc);
     w.hasScene = true;
+  } else if (what == "battle-resume") {
+    if (t.size() != 3) throw ScriptError(lineNo, "world battle-resume MS|never");
+    if (w.battleResume) throw ScriptError(lineNo, "one world battle-resume only");
+    w.battleResume = true;
+    if (t[2] != "never") w.battleResumeMs = static_cast<uint32_t>(number(t[2], lineNo, 0, 600000));
   } else {
-    throw ScriptError(lineNo, "world account, character or scene, not \"" + what + "\"");
+    throw ScriptError(lineNo, "world account, character, scene or battle-resume, not \"" + what + "\"");
   }
 }
 

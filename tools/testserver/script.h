@@ -8,6 +8,7 @@
 //   world account NAME PASSWORD [result=N] [queue=SECONDS,POSITION]
 //   world character ACCOUNT ID NAME RACE LOOK REBIRTH LEVEL
 //   world scene MAP NAME X Y [music=N]
+//   world battle-resume MS|never
 // `world` lines are declarations for the responders, read before the script runs; names may be
 // quoted like str: items.
 // Items: u8:N u16:N u32:N i32:N zero:N hex:0A0B.. str:"..." (\xNN escapes) addr:world addr:chat
@@ -84,6 +85,10 @@ struct World {
   std::vector<WorldCharacter> characters;
   WorldScene scene;
   bool hasScene = false;
+  // A character entering the scene is in a battle to resume (0xf0005 comes before the enter
+  // reply); the client's 0xf0005 is answered with 0xf0006 after battleResumeMs, or never.
+  bool battleResume = false;
+  std::optional<uint32_t> battleResumeMs;
 
   const WorldAccount* account(std::string_view name) const;
 };

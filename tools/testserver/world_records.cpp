@@ -57,6 +57,13 @@ constexpr auto walkSceneEntry = [](auto& r, auto& v) {
 };
 static_assert(plat::walkMatchesLayout<SceneEntryWire>(kSceneEntryFields, walkSceneEntry));
 
+constexpr auto walkTitle = [](auto& r, auto& v) {
+  v.bytes(r.name, kTitleNameSize);
+  v.bytes(r.words, sizeof r.words);
+  v.u16(r.id);
+};
+static_assert(plat::walkMatchesLayout<TitleWire>(kTitleFields, walkTitle));
+
 // Cut to fit with room for the NUL the fields keep.
 void copyText(char* dst, size_t size, const std::string& text) {
   std::memcpy(dst, text.data(), std::min(text.size(), size - 1));
@@ -96,6 +103,15 @@ std::vector<uint8_t> sceneEntry(const WorldScene& scene, const WorldCharacter& c
   std::memcpy(w.self, selfBytes.data().data(), kSceneCharSize);
   plat::ByteWriter out;
   plat::writeFields(out, w, walkSceneEntry);
+  return out.take();
+}
+
+std::vector<uint8_t> titleRecord(uint16_t id, const std::string& name) {
+  TitleWire w{};
+  copyText(w.name, sizeof w.name, name);
+  w.id = id;
+  plat::ByteWriter out;
+  plat::writeFields(out, w, walkTitle);
   return out.take();
 }
 

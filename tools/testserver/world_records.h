@@ -1,5 +1,5 @@
 // The game profile's records on the wire, written field by field from one field list each: a
-// character list entry, the scene character record and the scene entry that carries it.
+// character list entry, the scene character record, the scene entry that carries it and a title.
 #pragma once
 #include <cstdint>
 #include <span>
@@ -69,7 +69,20 @@ constexpr plat::FieldSpec kSceneEntryFields[] = {
 };
 static_assert(plat::checkLayout(kSceneEntryFields, kSceneEntrySize));
 
+// A title of the title list (0xe0002): seventeen words, the first bytes holding its name, then
+// the title id.
+constexpr size_t kTitleSize = 70;
+constexpr size_t kTitleNameSize = 27;
+struct TitleWire {
+  char name[kTitleNameSize];
+  uint8_t words[68 - kTitleNameSize];  // the rest of the seventeen words
+  uint16_t id;
+};
+constexpr plat::FieldSpec kTitleFields[] = {{"name", 0, 27}, {"words", 27, 41}, {"id", 68, 2}};
+static_assert(plat::checkLayout(kTitleFields, kTitleSize));
+
 std::vector<uint8_t> charEntry(const WorldCharacter& c);
+std::vector<uint8_t> titleRecord(uint16_t id, const std::string& name);
 // The scene entry for a character entering the world's scene.
 std::vector<uint8_t> sceneEntry(const WorldScene& scene, const WorldCharacter& c);
 // The create request's name field: the text up to its NUL; false when the field has none.

@@ -60,7 +60,8 @@ struct HeadlessOptions {
   uint64_t maxDrains = 10000;
   uint64_t maxFakeMs = 10 * 60 * 1000;
   Size screen{1024, 768};
-  SystemInfo systemInfo{"HeadlessTest", 1000, true, 1024ull << 20, 512ull << 20, "headless", "player", ""};
+  SystemInfo systemInfo{"HeadlessTest", 1000, true, 1024ull << 20, 512ull << 20, "headless", "player",
+                        "02-00-00-00-00-01"};  // a locally administered address; "" for none
   EventScript script;
   uint32_t frameLimit = 0;             // VELDRA_FRAME_LIMIT
   bool watchdog = true;                // 60 s wall-clock watchdog

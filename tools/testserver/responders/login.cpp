@@ -1,7 +1,9 @@
 // Profile "game": the front end's road from the script's `world` lines. The login (0x20000,
 // with a queue counted down by 0x130005 once a second), the character list (0x30007), the
 // character choice (0x30008) and the create request (0x3000e); a chosen or created character
-// gets the chat address (0x30004), the scene entry (0x30100) and the enter-scene reply (0x3000c).
+// gets the chat address (0x30004), the scene entry (0x30100), the battle to resume (0xf0005, with
+// `world battle-resume`) and the enter-scene reply (0x3000c). The game's own requests are in
+// game.cpp.
 #include <algorithm>
 #include <ctime>
 
@@ -22,6 +24,7 @@ constexpr uint32_t kCharSelect = 0x30008;
 constexpr uint32_t kEnterScene = 0x3000c;
 constexpr uint32_t kCreate = 0x3000e;
 constexpr uint32_t kSceneEntry = 0x30100;
+constexpr uint32_t kBattleReturn = 0xf0005;
 
 constexpr int kWorld = static_cast<int>(Link::World);
 constexpr uint64_t kQueueStepMs = 1000;
@@ -134,11 +137,13 @@ void onCharList(const Incoming& in, Replies& out) {
 }
 
 // The character enters the world's scene: chat address, scene entry, then the enter reply (in
-// that order: the scene entry clears the in-scene word that the reply sets).
+// that order: the scene entry clears the in-scene word that the reply sets). A battle to resume
+// is told between the two.
 void enterScene(Replies& out, const WorldCharacter& c) {
   out.note("game: " + c.name + " enters " + out.world().scene.name);
   out.send(Link::World, kChatAddress, 0, out.address(Link::Chat));
   out.send(Link::World, kSceneEntry, 0, sceneEntry(out.world().scene, c));
+  if (out.world().battleResume) out.send(Link::World, kBattleReturn, 0, {});
   out.send(Link::World, kEnterScene, 0, {});
 }
 
