@@ -5,6 +5,7 @@
 
 #include "client/charsel/char_select.h"
 #include "client/charsel/race_names.h"
+#include "client/game/game_login.h"
 
 namespace {
 
@@ -70,6 +71,7 @@ class CharacterSelect : public CharScreenTest {
 
 TEST_F(CharacterSelect, EnterSendsTheChosenCharacterAndWaitsForTheReply) {
   setCharacters(3);
+  map_already_loaded = 1;  // a map of an earlier entry
   key(kScanDown);
   key(kScanEnter);
   then([this] {
@@ -86,6 +88,7 @@ TEST_F(CharacterSelect, EnterSendsTheChosenCharacterAndWaitsForTheReply) {
   EXPECT_TRUE(select[0].payload.empty());
   EXPECT_EQ(selected_char_id, 101u);
   EXPECT_EQ(char_selected_flag, 0);  // taken by the screen
+  EXPECT_EQ(map_already_loaded, 0);  // the chosen character's entry loads its map
 }
 
 TEST_F(CharacterSelect, EnterButtonAndAClickOnASlot) {

@@ -205,6 +205,11 @@ case $road in
     ;;
 esac
 
+if [ "$in_game" = 1 ] && grep -q 'task_game_main_placeholder' "$(dirname "$0")/../../client/game/task_table.cpp"; then
+  echo "SKIPPED: the game main task is still a placeholder in this build"
+  exit 77
+fi
+
 # A road that stalls still ends, well inside the test's time.
 printf '# the road ends by itself after 45 s\n45000 WM_CLOSE\n' | cat - "$game_dir/road.script" > "$game_dir/road.tmp"
 mv "$game_dir/road.tmp" "$game_dir/road.script"

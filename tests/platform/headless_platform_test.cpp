@@ -501,6 +501,15 @@ TEST_F(HeadlessPlatform, ShellRecordsAndAnotherCopyIsTheTestsAnswer) {
   EXPECT_EQ(hp().systemInfo().query().cpuVendor, "HeadlessTest");
 }
 
+// The fixed system information has an adapter address, as a machine with a network card; a test
+// can take it away.
+TEST(HeadlessSystemInfo, AdapterAddressByDefaultAndNone) {
+  EXPECT_EQ(plat::makeHeadlessPlatform()->systemInfo().query().macAddress, "02-00-00-00-00-01");
+  plat::HeadlessOptions none;
+  none.systemInfo.macAddress.clear();
+  EXPECT_EQ(plat::makeHeadlessPlatform(none)->systemInfo().query().macAddress, "");
+}
+
 TEST_F(HeadlessPlatform, ExitThrowsAfterTheHooksInTests) {
   std::vector<int> order;
   plat::get().process().onExit([&] { order.push_back(1); });

@@ -97,10 +97,15 @@ TEST_F(MkGame, OneFilePerNameAndTheStartUpSetWhole) {
     EXPECT_NE(find(f.path), nullptr) << f.path;
   for (const char* path : {"system/MOUSE0.ani", "system/MOUSE12.ani", "download/role7.txt", "download/merit0.txt"})
     EXPECT_NE(find(path), nullptr) << path;
-  const mkgame::GameFile* music = find("music/menu02.mp3");
-  ASSERT_NE(music, nullptr);
-  EXPECT_EQ(std::string(music->bytes.begin(), music->bytes.begin() + 4), "RIFF");
-  EXPECT_EQ(std::string(music->bytes.begin() + 8, music->bytes.begin() + 12), "WAVE");
+  // The menu's music and the sample scene's (the game login plays MUSIC\MUS001.MP3).
+  for (const char* path : {"music/menu02.mp3", "MUSIC\\MUS001.MP3"}) {
+    std::string folded = path;
+    std::replace(folded.begin(), folded.end(), '\\', '/');
+    const mkgame::GameFile* music = find(folded);
+    ASSERT_NE(music, nullptr) << path;
+    EXPECT_EQ(std::string(music->bytes.begin(), music->bytes.begin() + 4), "RIFF") << path;
+    EXPECT_EQ(std::string(music->bytes.begin() + 8, music->bytes.begin() + 12), "WAVE") << path;
+  }
 }
 
 TEST(MkGameMerge, FrontEndCommandsReplaceAndTheOthersStay) {
