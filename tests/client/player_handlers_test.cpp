@@ -340,19 +340,7 @@ TEST_F(CoreHandlers, Titles) {
 }
 
 TEST_F(CoreHandlers, Quests) {
-  resw::Table t;
-  t.types = {3201, 3201, 6404, 3201, 30004, 6404, 3201, 3201};
-  for (int i = 0; i < 9; ++i) t.types.push_back(3201);
-  t.names.assign(t.types.size(), "q");
-  std::vector<resw::Cell> row(t.types.size(), resw::Cell{int64_t{0}});
-  row[0] = int64_t{1};
-  row[1] = int64_t{100};
-  row[2] = row[4] = row[5] = std::string("q");
-  row[7] = int64_t{1};
-  t.rows.push_back(row);
-  const std::vector<uint8_t> res = resw::write_table(t);
-  dir.write("res/task_mission.res", std::string(res.begin(), res.end()));
-  ASSERT_EQ(res_load_task_mission(), 0);
+  loadQuestRanges({{1, 100, 1}});
 
   auto added = [](uint32_t id, uint8_t length, const std::string& text) {
     Bytes b;
@@ -518,9 +506,7 @@ TEST_F(CoreHandlers, Truncated) {
     for (size_t len = 0; len < c.full.size(); ++len) {
       SCOPED_TRACE(testing::Message() << std::hex << c.id << std::dec << " length " << len);
       const size_t lines = logLines("Except code").size();
-      // A copy on the heap of exactly len bytes, so that a read past it is seen by ASan.
-      std::vector<uint8_t> bytes(c.full.begin(), c.full.begin() + static_cast<long>(len));
-      net_dispatch_message(c.id, c.arg, bytes.empty() ? nullptr : bytes.data(), static_cast<uint32_t>(len), false);
+      dispatchCut(c.id, c.arg, c.full, len);
       EXPECT_EQ(logLines("Except code").size(), lines + (c.silent ? 0 : 1));
       unchanged();
     }

@@ -15,36 +15,12 @@
 #include "client/state/title_table.h"
 #include "client/ui/message_box.h"
 #include "social/chat_log/msg_history.h"
-#include "tests/client/net_msg_fixture.h"
-#include "tools/reswrite/reswrite.h"
+#include "tests/client/core_handlers_fixture.h"
 
 namespace {
 
-struct Range {
-  uint32_t first, last, type;
-};
-
-class StateTables : public net_msg_test::NetMsgTest {
+class StateTables : public CoreHandlers {
  protected:
-  // res/task_mission.res with these definition ranges, in this order, loaded.
-  void loadRanges(const std::vector<Range>& ranges) {
-    resw::Table t;
-    t.types = {3201, 3201, 6404, 3201, 30004, 6404, 3201, 3201};
-    for (int i = 0; i < 9; ++i) t.types.push_back(3201);
-    t.names.assign(t.types.size(), "q");
-    for (const Range& r : ranges) {
-      std::vector<resw::Cell> row(t.types.size(), resw::Cell{int64_t{0}});
-      row[0] = int64_t{r.first};
-      row[1] = int64_t{r.last};
-      row[2] = row[4] = row[5] = std::string("q");
-      row[7] = int64_t{r.type};
-      t.rows.push_back(row);
-    }
-    const std::vector<uint8_t> bytes = resw::write_table(t);
-    dir.write("res/task_mission.res", std::string(bytes.begin(), bytes.end()));
-    ASSERT_EQ(res_load_task_mission(), 0);
-  }
-
   static QUEST_MESSAGE quest(uint32_t id, const std::string& text = "", uint32_t progress = 0) {
     QUEST_MESSAGE q{};
     q.id = id;
@@ -60,17 +36,11 @@ class StateTables : public net_msg_test::NetMsgTest {
     return out;
   }
 
-  std::vector<std::string> popups() const {
-    std::vector<std::string> out;
-    for (const MESSAGE_SLOT& s : message_slots)
-      if (s.in_use) out.emplace_back(s.text);
-    return out;
-  }
 };
 
 TEST_F(StateTables, QuestStore) {
   // Ranges overlap: the first in file order wins. Range 1 has type 0 and goes to the second table.
-  loadRanges({{10, 19, 2}, {5, 30, 0}, {40, 49, 0}});
+  loadQuestRanges({{10, 19, 2}, {5, 30, 0}, {40, 49, 0}});
   struct Case {
     const char* what;
     QUEST_MESSAGE q;
@@ -129,7 +99,7 @@ TEST_F(StateTables, QuestStoreWithoutDefinitions) {
 }
 
 TEST_F(StateTables, QuestFindPrefersTheSecondTable) {
-  loadRanges({{1, 10, 1}, {1, 20, 0}});
+  loadQuestRanges({{1, 10, 1}, {1, 20, 0}});
   quest_store(quest(5));   // table 0
   quest_store(quest(15));  // table 1
   quest_state.tables[1][0].quest.id = 5;  // the same id in both
@@ -143,7 +113,7 @@ TEST_F(StateTables, QuestFindPrefersTheSecondTable) {
 }
 
 TEST_F(StateTables, QuestRemoval) {
-  loadRanges({{1, 100, 1}});
+  loadQuestRanges({{1, 100, 1}});
   struct Case {
     const char* what;
     int count;
