@@ -13,7 +13,7 @@ void text_field_set(char (&field)[N], std::string_view text) {
   const size_t nul = text.find('\0');
   if (nul != std::string_view::npos) text = text.substr(0, nul);
   const size_t n = plat::cp936::wholeLength(text, N - 1);
-  std::memcpy(field, text.data(), n);
+  if (n != 0) std::memcpy(field, text.data(), n);
   std::memset(field + n, 0, N - n);
 }
 
