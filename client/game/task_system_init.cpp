@@ -8,6 +8,7 @@
 #include "client/sound/music_state.h"
 #include "client/sound/sound_front.h"
 #include "client/state/start_up_state.h"
+#include "client/state/title_table.h"
 #include "client/ui/message_box.h"
 #include "core/log/log.h"
 #include "core/reset/module_resets.h"

@@ -10,20 +10,6 @@
 
 // X(name): a handler; V(name, id): a handler without arguments, called for that one id.
 #define NET_MSG_PENDING(X, V) \
-  X(npc_on_macro_command) \
-  X(quest_on_added) \
-  X(quest_on_text) \
-  X(quest_on_progress) \
-  X(quest_on_new) \
-  X(char_on_full_details) \
-  X(points_on_allocated) \
-  X(exp_on_level) \
-  X(exp_on_change) \
-  X(char_on_details) \
-  X(char_on_values) \
-  X(timed_on_kind1) \
-  X(timed_on_kind23) \
-  X(timed_on_kind) \
   X(pet_on_list) \
   X(pet_on_rename) \
   X(pet_on_points_allocated) \
@@ -41,12 +27,6 @@
   X(pet_on_level_bits) \
   X(pet_on_all_details) \
   X(pulse_on_reply) \
-  X(skill_on_list) \
-  X(skill_on_one) \
-  X(pet_skill_on_list) \
-  X(pet_skill_on_one) \
-  X(skill_on_level) \
-  X(stats_points_on_change) \
   X(battle_on_unit_ready) \
   X(battle_on_all_ready) \
   X(battle_on_action) \
@@ -61,16 +41,9 @@
   X(battle_on_spectators) \
   X(battle_on_start) \
   X(battle_on_unit_tag) \
-  X(restore_on_player_hp) \
-  X(restore_on_player_mp) \
   X(restore_on_pet_hp) \
   X(restore_on_pet_mp) \
   X(pet_on_value24) \
-  X(title_on_base) \
-  X(title_on_list) \
-  X(title_on_set) \
-  X(title_on_clear) \
-  X(title_on_block) \
   X(prize_on_text) \
   X(version_on_mismatch) \
   X(scene_on_reenter) \
@@ -79,14 +52,9 @@
   X(char_state_on_pair) \
   X(char_state_on_npc_look) \
   X(char_on_speech) \
-  X(player_on_value_a) \
-  X(player_on_value_c) \
   X(battle_on_unit_flag) \
   X(macro_on_state) \
-  X(auto_fight_on_mode) \
   X(scene_on_animation) \
-  X(auto_fight_on_block) \
-  X(auto_fight_on_bout) \
   X(line_on_population) \
   X(event_on_exp_release) \
   X(line_on_loads) \
@@ -94,7 +62,6 @@
   X(ranking_on_records) \
   X(relation_on_master_removed) \
   X(relation_on_brother_removed) \
-  X(quest_on_removed) \
   X(char_title_remove) \
   V(game_leave_quit, 0x190005) \
   V(give_on_open, 0x40012) \

@@ -1,9 +1,9 @@
 #include "client/state/chat_input_state.h"
+
 #include "core/reset/module_resets.h"
 
-CHAT_INPUT_STATE chat_input_state = {-1, 0};
+CHAT_INPUT_STATE chat_input_state = {CHAT_CHANNEL_NONE, 0, -1, {}, 0};
 
-namespace {
-void chat_input_state_reset_all() { chat_input_state = {-1, 0}; }
-const ModuleReset k_reset("chat input state", chat_input_state_reset_all);
-}  // namespace
+void chat_input_state_reset() { chat_input_state = CHAT_INPUT_STATE{CHAT_CHANNEL_NONE, 0, -1, {}, 0}; }
+
+static const ModuleReset k_reset("chat input state", chat_input_state_reset);

@@ -33,7 +33,12 @@ extern QUEST_STATE quest_state;
 // All 40 records empty, both counts 0, selection -1, scroll 0.
 void quest_tables_reset();
 // The index of the quest with that id in the second table (*table = 1), else the first (0), else
-// -1 with *table = -1.
+// -1 with *table = -1. Only the used records of each table are searched.
 int32_t quest_find(uint32_t id, int32_t* table);
-// Stores a received quest in the table its definition range chooses.
+// Stores a received quest in the table its definition range chooses: into the first empty
+// record, or over the record that already has its id. A quest in no range is stored by the
+// first range unless its text is empty; with no definitions loaded it is not stored.
 void quest_store(const QUEST_MESSAGE& quest);
+// Removes the quest with that id: the later records move up, the count drops, and the quest
+// window's selection and scroll stay inside the shortened table. Nothing when it is not there.
+void quest_remove(uint32_t id);

@@ -4,7 +4,6 @@
 #include "graphics/bitmap/bitmap16.h"
 
 START_UP_DATA start_up_data = {};
-TITLE_RECORD title_records[TITLE_RECORDS] = {};
 
 int32_t start_up_data_init() {
   bitmap16_free(&start_up_data.bitmap);
@@ -13,17 +12,7 @@ int32_t start_up_data_init() {
   return start_up_data.bitmap ? 0 : -1;
 }
 
-void title_records_reset() {
-  for (TITLE_RECORD& r : title_records) {
-    r.bytes[TITLE_NAME_AT] = 0;
-    r.bytes[TITLE_TEXT_AT] = 0;
-    r.bytes[TITLE_ID_AT] = 0;
-    r.bytes[TITLE_ID_AT + 1] = 0;
-  }
-}
-
 static const ModuleReset k_reset("start-up state", [] {
   bitmap16_free(&start_up_data.bitmap);
   start_up_data = START_UP_DATA{};
-  for (TITLE_RECORD& r : title_records) r = TITLE_RECORD{};
 });

@@ -45,6 +45,13 @@ class NetMsgTest : public box_test::BoxTest {
                                 static_cast<uint32_t>(payload.size()), doNotRecord);
   }
 
+  // Dispatches the first len bytes of payload from a heap copy of exactly len bytes, so that a
+  // read past them is seen by ASan.
+  static void dispatchCut(uint32_t id, int32_t arg, const std::string& payload, size_t len) {
+    std::vector<uint8_t> bytes(payload.begin(), payload.begin() + static_cast<long>(len));
+    net_dispatch_message(id, arg, bytes.empty() ? nullptr : bytes.data(), static_cast<uint32_t>(len), false);
+  }
+
   // error.txt's lines that contain the text.
   std::vector<std::string> logLines(const std::string& text) const {
     std::vector<std::string> out;

@@ -12,9 +12,10 @@ struct AUTO_FIGHT_DATA {
   uint8_t mode;                              // 0x130007 kinds 0 and 1
   uint32_t block[AUTO_FIGHT_BLOCK_WORDS];    // 0x130009
   uint8_t block_valid;
-  int32_t bout;                              // 0x130010
-  uint32_t skill_word;                       // skill id in the upper half
-  uint16_t pre;                              // hp (low byte) and mp (high byte) thresholds
+  uint32_t object_id;                        // 0x130010: the object to fight
+  int32_t bout;                              // the bouts left
+  uint32_t skill_word;                       // bouts in the low half, skill id in the upper half
+  uint16_t pre;                              // hp (low byte) and mp (high byte) thresholds, %
   int32_t request;                           // 1: the next round fights by itself
   uint32_t skill_id;
 };

@@ -1,0 +1,5 @@
+// Emptying the private-message history when the main menu starts a new session.
+#pragma once
+
+// Each record's sender, name and text emptied, and the ring's head and count 0.
+void private_message_ring_clear();
