@@ -171,15 +171,16 @@ TEST_F(StateTables, ChatInputAndPrivateMessages) {
   EXPECT_STREQ(chat_input_state.target_name, "");
   EXPECT_EQ(chat_input_state.attachment, 0u);
 
-  for (MSG_HISTORY_RECORD& r : msg_history.records) r = {5, "Bob", "hello", 1234};
+  for (MSG_HISTORY_RECORD& r : msg_history.records) r = {5, 6, 1234, "Bob", "hello"};
   msg_history.head = 17;
-  msg_history.count = 300;
+  msg_history.tail = 300;
   private_message_ring_clear();
   EXPECT_EQ(msg_history.head, 0);
-  EXPECT_EQ(msg_history.count, 0);
+  EXPECT_EQ(msg_history.tail, 0);
   for (const MSG_HISTORY_RECORD* r : {&msg_history.records[0], &msg_history.records[MSG_HISTORY_RECORDS - 1]}) {
     EXPECT_EQ(r->sender_id, 0u);
-    EXPECT_STREQ(r->sender, "");
+    EXPECT_EQ(r->recipient_id, 0u);
+    EXPECT_STREQ(r->name, "");
     EXPECT_STREQ(r->text, "");
   }
 }
