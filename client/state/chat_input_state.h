@@ -9,3 +9,5 @@ struct CHAT_INPUT_STATE {
 };
 
 extern CHAT_INPUT_STATE chat_input_state;
+// The chat input back to its start: no addressee, no attachment.
+void chat_input_state_reset();
