@@ -203,31 +203,26 @@ IFS='|'
 for want in $want_stderr; do
   grep -qF "$want" "$game_dir/stderr.txt" || report "no \"$want\" in the debugger output"
 done
-# error.txt's lines in the order given.
+# in_order FILE NAME GREP-OPTION WANT: the '|'-separated items of WANT are in FILE in that order.
+in_order() {
+  local at=0 n want
+  for want in $4; do
+    n=$(tail -n +$((at + 1)) "$1" | grep -n"$3" -m1 -- "$want" | cut -d: -f1)
+    if [ -z "$n" ]; then
+      report "$2 lacks \"$want\" after line $at"
+      return
+    fi
+    at=$((at + n))
+  done
+}
+# error.txt's whole lines, then the transcript's events (time stamps cut).
 if [ -n "$want_log" ]; then
   tr -d '\r' < "$game_dir/error.txt" > "$game_dir/log.txt" 2>/dev/null
-  at=0
-  for want in $want_log; do
-    n=$(tail -n +$((at + 1)) "$game_dir/log.txt" | grep -nxF -m1 "$want" | cut -d: -f1)
-    if [ -z "$n" ]; then
-      report "error.txt lacks \"$want\" after line $at"
-      break
-    fi
-    at=$((at + n))
-  done
+  in_order "$game_dir/log.txt" error.txt xF "$want_log"
 fi
-# The transcript's events in the order given (time stamps cut).
 if [ -n "$want_transcript" ]; then
   cut -d' ' -f2- "$game_dir/transcript.txt" > "$game_dir/events.txt"
-  at=0
-  for want in $want_transcript; do
-    n=$(tail -n +$((at + 1)) "$game_dir/events.txt" | grep -nF -m1 "$want" | cut -d: -f1)
-    if [ -z "$n" ]; then
-      report "transcript lacks \"$want\" after line $at"
-      break
-    fi
-    at=$((at + n))
-  done
+  in_order "$game_dir/events.txt" transcript F "$want_transcript"
 fi
 unset IFS
 if [ "$fail" -ne 0 ]; then
