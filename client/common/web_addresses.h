@@ -1,6 +1,7 @@
 // The deployment's web addresses: values of HKEY_LOCAL_MACHINE "Software\Veldra\Web" in the
 // registry, each with a built-in default for a folder that sets none.
 #pragma once
+#include <string>
 
 struct WEB_ADDRESS {
   const char* value;     // the registry value's name
@@ -18,6 +19,6 @@ constexpr WEB_ADDRESS WEB_FORUM{"Forum", "https://example.invalid/forum"};
 constexpr WEB_ADDRESS WEB_FAQ{"Faq", "https://example.invalid/faq"};
 
 // The address the registry gives, or the default.
-const char* web_address(const WEB_ADDRESS& address);
+std::string web_address(const WEB_ADDRESS& address);
 // open_web_page of that address: 1 on success, 0 on failure.
 int open_web_address(const WEB_ADDRESS& address);

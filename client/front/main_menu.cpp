@@ -1,7 +1,5 @@
 #include "client/front/main_menu.h"
 
-#include <cstdio>
-#include <string>
 
 #include "client/common/web_addresses.h"
 #include "client/front/front_buttons.h"
@@ -45,6 +43,8 @@ constexpr int32_t kReplayRow = 9;  // written as the screen always did; the disp
 
 enum Button { START = 0, QUIT, OFFICIAL, UPDATER_MAKER, PUBLISHER, REGISTER, UPDATER_MAKER_2 };
 constexpr int32_t kSchemeButtons = 6;  // buttons 0-5 have markers and captions; 6 has none
+constexpr const char* kCommands[MAIN_MENU_BUTTONS] = {"MainCommand0", "MainCommand1", "MainCommand2", "MainCommand3",
+                                                      "MainCommand4", "MainCommand5", "MainCommand6"};
 
 // Caption set 1 and set 0 of the button file.
 constexpr const char* kSet1Hover = "MainCommand0";
@@ -84,12 +84,6 @@ struct MenuGuard {
   ~MenuGuard() { release_menu(); }
 };
 
-const char* command_name(int32_t n) {
-  static char name[24];
-  std::snprintf(name, sizeof name, "MainCommand%d", n);
-  return name;
-}
-
 void set_window_title() {
   const plat::WindowId window = sys_main_window();
   if (window != plat::kNoWindow) plat::get().windows().setTitle(window, client_window_title());
@@ -119,8 +113,8 @@ bool load_art() {
 bool prepare_background() {
   front_copy_screen(screen_front_copy, screen_new);
   for (int32_t i = 0; i < MAIN_MENU_BUTTONS; ++i) {
-    if (front_command_box(g.screen_file, command_name(i), screen_work, &g.buttons[i]) != 0) return false;
-    mda_run_command(g.screen_file, command_name(i), g.buttons[i].x, g.buttons[i].y, screen_new, FRONT_BLINK, 0, 0, 0);
+    if (front_command_box(g.screen_file, kCommands[i], screen_work, &g.buttons[i]) != 0) return false;
+    mda_run_command(g.screen_file, kCommands[i], g.buttons[i].x, g.buttons[i].y, screen_new, FRONT_BLINK, 0, 0, 0);
   }
   if (front_command_box(g.button_file, kLogo, screen_work, &g.logo) != 0) return false;
   mda_run_command(g.button_file, kLogo, g.logo.x, g.logo.y, screen_new, FRONT_FIRST, 0, 0, 0);
@@ -171,10 +165,10 @@ bool release_button(int32_t* result) {
 
 void draw_buttons(uint32_t blink) {
   for (int32_t i = 0; i < kSchemeButtons; ++i) {
-    front_main_button_draw(g.button_file, kLooks[i], g.screen_file, command_name(i), g.buttons[i], blink, screen_back);
+    front_main_button_draw(g.button_file, kLooks[i], g.screen_file, kCommands[i], g.buttons[i], blink, screen_back);
   }
   const FRONT_BOX& last = g.buttons[UPDATER_MAKER_2];
-  mda_run_command(g.screen_file, command_name(UPDATER_MAKER_2), last.x, last.y, screen_back, blink, 0, 0, 0);
+  mda_run_command(g.screen_file, kCommands[UPDATER_MAKER_2], last.x, last.y, screen_back, blink, 0, 0, 0);
 }
 
 int32_t run_menu() {
