@@ -59,6 +59,9 @@ std::vector<uint8_t> media(const std::vector<Solid>& loose, const std::vector<So
 
 constexpr uint32_t kDecorationColours[7] = {0xF80000, 0x00FC00, 0x0000F8, 0xF8FC00, 0xF800F8, 0x00FCF8, 0x808080};
 constexpr uint32_t kLogoColour = 0xF8F8F8;
+// The button file's captions (0 to 3) and markers (4 to 7), far apart in colour.
+constexpr uint32_t kButtonFileColours[8] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00,
+                                            0xFF00FF, 0x00FFFF, 0x000000, 0xFFFFFF};
 constexpr Box kLogoBox{300, 60, 200, 50};
 Box decoration_box(int i) { return {40 + 70 * i, 530, 50, 40}; }
 
@@ -92,7 +95,7 @@ class FrontTitle : public char_test::CharScreenTest {
 
   void writeButtonFile() {
     std::vector<Solid> commands;
-    for (int n = 0; n < 8; ++n) commands.push_back({{300, 300, 20, 20}, 0x404040});
+    for (int n = 0; n < 8; ++n) commands.push_back({{0, 0, 8, 8}, kButtonFileColours[n]});
     commands.push_back({kLogoBox, kLogoColour});
     writeFile("system/Button.mda", media({}, commands));
   }
@@ -250,6 +253,52 @@ TEST_F(MainMenu, StartAndLeave) {
                       "menu end"});
   // Work buffer 1 holds the clean background again: no button drawn into it.
   EXPECT_NE(pixel(screen_new, kButtons[0]), drawn(0x304050, kButtons[0]));
+}
+
+// Whether a screen pixel shows the colour, each channel within two steps (drawing blends a trace
+// of what lies below).
+bool shows(uint16_t pixel, uint32_t rgb) {
+  const plat::PixelMasks m = plat::get().display().masks();
+  const uint16_t want = plat::videoPack16(rgb, m);
+  for (uint32_t mask : {m.red, m.green, m.blue}) {
+    const int shift = __builtin_ctz(mask);
+    const int a = static_cast<int>((pixel & mask) >> shift), b = static_cast<int>((want & mask) >> shift);
+    if (a - b > 2 || b - a > 2) return false;
+  }
+  return true;
+}
+
+// The anchor table: under the pointer a button shows the caption of its set and the hover marker
+// of its kind (enabled or not); the others show the idle marker of theirs.
+TEST_F(MainMenu, MarkersAndCaptionsFollowTheTable) {
+  struct Look {
+    int idle_x, idle_y, hover_x, hover_y, caption_x, caption_y;
+    bool enabled;
+    int set;
+  };
+  const Look looks[6] = {{752, 263, 741, 252, 468, 271, true, 1},  {752, 498, 741, 487, 609, 513, true, 0},
+                         {758, 447, 749, 439, 620, 456, false, 0}, {758, 405, 749, 397, 470, 408, false, 1},
+                         {758, 363, 749, 355, 468, 364, false, 1}, {758, 321, 749, 313, 470, 324, false, 1}};
+  // The bottom row of each 8 x 8 frame: clear of the buttons that a caption slips under.
+  auto at = [](int x, int y) { return screen_back->rows[y + 7][x + 4]; };
+  int checks = 0;
+  for (int i = 0; i < 6; ++i) {
+    then([i] { input_on_mouse_message(plat::WM_MOUSEMOVE, 0, ((kButtons[i].y + 10) << 16) | (kButtons[i].x + 10)); });
+    then([&, i] {
+      SCOPED_TRACE(i);
+      ++checks;
+      const Look& l = looks[i];
+      EXPECT_TRUE(shows(at(l.caption_x, l.caption_y), kButtonFileColours[l.set == 1 ? 0 : 2]));
+      EXPECT_TRUE(shows(at(l.hover_x, l.hover_y), kButtonFileColours[l.enabled ? 5 : 7]));
+      for (int j = 0; j < 6; ++j) {
+        if (j == i) continue;
+        EXPECT_TRUE(shows(at(looks[j].idle_x, looks[j].idle_y), kButtonFileColours[looks[j].enabled ? 4 : 6])) << j;
+      }
+    });
+  }
+  enter();
+  EXPECT_EQ(task_select_mainfunction(), 0);
+  EXPECT_EQ(checks, 6);
 }
 
 // Start and quit end the menu; the web buttons open their addresses (the registry's where it
