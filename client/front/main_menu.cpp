@@ -1,6 +1,5 @@
 #include "client/front/main_menu.h"
 
-
 #include "client/common/web_addresses.h"
 #include "client/front/front_buttons.h"
 #include "client/game/frame_input.h"
