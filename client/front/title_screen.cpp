@@ -3,11 +3,11 @@
 #include <string>
 
 #include "client/front/front_buttons.h"
+#include "client/game/replay_state.h"
 #include "client/record/record.h"
 #include "client/screen_fx/play_video_fullscreen.h"
 #include "client/screen_fx/screen_transitions.h"
 #include "client/startup/client_hooks.h"
-#include "client/game/replay_state.h"
 #include "core/log/log.h"
 #include "core/reset/module_resets.h"
 #include "engine/input/input_cursor.h"
