@@ -49,7 +49,13 @@ struct FRONT_MAIN_BUTTON {
   int32_t caption_x, caption_y;  // the caption
   const char* hover_caption;     // the button file's caption on hover
   const char* press_caption;     // and while pressed
+  // The button file's markers: these of an enabled button; a disabled one shows
+  // FRONT_DISABLED_IDLE and FRONT_DISABLED_HOVER.
+  const char* idle_marker = "MainCommand4";
+  const char* hover_marker = "MainCommand5";
 };
+constexpr const char* FRONT_DISABLED_IDLE = "MainCommand6";
+constexpr const char* FRONT_DISABLED_HOVER = "MainCommand7";
 // The two main buttons at the lower right of every front-end screen (the lower one 49 pixels down).
 constexpr FRONT_MAIN_BUTTON FRONT_MAIN_UPPER = {752, 449, 741, 438, 609, 464, "MainCommand2", "MainCommand3"};
 constexpr FRONT_MAIN_BUTTON FRONT_MAIN_LOWER = {752, 498, 741, 487, 609, 513, "MainCommand2", "MainCommand3"};

@@ -6,7 +6,9 @@
 #include "client/charsel/char_create.h"
 #include "client/charsel/char_select.h"
 #include "client/front/account_input.h"
+#include "client/front/main_menu.h"
 #include "client/front/server_select.h"
+#include "client/front/title_screen.h"
 #include "client/game/frame_input.h"
 #include "client/game/game_login.h"
 #include "client/game/task_system_init.h"
@@ -20,8 +22,8 @@ namespace {
 // Rows 6 and 7 hold ids 7 and 6: always go through task_find_row.
 constexpr TASK_ENTRY kTable[TASK_ROWS] = {
     {0, "TASK_SYSTEM_INITIALIZE", task_system_initialize, 0, 5, 9999, 9999},
-    {1, "TASK_SHOW_TITLE", task_show_title_placeholder, 0, 2, 9999, 9999},
-    {2, "TASK_SELECT_MAINFUNCTION", task_select_mainfunction_placeholder, 0, 3, 9999, 9999},
+    {1, "TASK_SHOW_TITLE", task_show_title, 0, 2, 9999, 9999},
+    {2, "TASK_SELECT_MAINFUNCTION", task_select_mainfunction, 0, 3, 9999, 9999},
     {3, "TASK_SYSTEM_BROADCAST", task_system_broadcast_placeholder, 0, 4, 9999, 9999},
     {4, "TASK_SERVER_SELECT", task_server_select, 0, 7, 5, 9999},
     {5, "TASK_ACCOUNT_INPUT", task_account_input, 0, 4, 5, 9999},
@@ -53,6 +55,18 @@ int (*task_login_retry)() = login_retry;
 void task_table_reset() {
   for (int i = 0; i < TASK_ROWS; ++i) task_table[i] = kTable[i];
   task_login_retry = login_retry;
+}
+
+void task_table_first_task(int32_t id) {
+  if (id < 0) return;
+  for (const TASK_ENTRY& row : task_table) {
+    if (row.id != id) continue;
+    task_table[0].next_on_0 = id;
+    return;
+  }
+  char line[64];
+  std::snprintf(line, sizeof line, "VELDRA_FIRST_TASK: no task %d, ignored", id);
+  plat::get().debugOut(line);
 }
 
 int32_t task_current_id() {

@@ -36,8 +36,10 @@ int login_retry();
 // task_state.h have their own reset).
 void task_table_reset();
 
+// The start-up task's success goes to the task of that id instead (VELDRA_FIRST_TASK); an id no
+// row has is ignored with a debug line, a negative one means unset.
+void task_table_first_task(int32_t id);
+
 // The placeholder tasks of the screens not built yet.
-int32_t task_show_title_placeholder();
-int32_t task_select_mainfunction_placeholder();
 int32_t task_system_broadcast_placeholder();
 int32_t task_game_main_placeholder();

@@ -31,14 +31,18 @@ CLIENT_START_CALLS client_start_calls = PROGRAM_CALLS;
 
 void client_start_calls_reset() { client_start_calls = PROGRAM_CALLS; }
 
-int client_pre_init() {
-  client_install_media_services();
-  jpeg_register_module();  // before any screen loads a picture
+std::string client_window_title() {
   char version[VERSION_TEXT_SIZE];
   version_text_format(version, 1, 0, 3);
   char title[APP_TITLE_SIZE];
   std::snprintf(title, sizeof title, "%s( ENGLISH version %s )", GAME_TITLE, version);
-  sys_set_app_title(title);
+  return title;
+}
+
+int client_pre_init() {
+  client_install_media_services();
+  jpeg_register_module();  // before any screen loads a picture
+  sys_set_app_title(client_window_title().c_str());
   // No icon resource: the window keeps the desktop's default.
   sys_set_icons(0, 0);
   sys_set_single_instance(1);

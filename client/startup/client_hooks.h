@@ -29,6 +29,8 @@ inline ClientHooks client_hooks() {
 
 // The game's name in the window title.
 constexpr const char* GAME_TITLE = "Veldra Saga II Online";
+// The main window's title: the game's name and the version text, "%s( ENGLISH version %s )".
+std::string client_window_title();
 
 // Process start, before engine_main: keeps the command line, clears the server line count and
 // starts the hand-over reader when the updater passed a pipe.

@@ -60,6 +60,16 @@ Environment readEnvironment() {
     std::fprintf(stderr, "VELDRA_HEADLESS_CLOCK: \"%s\" is neither real nor fake, using fake\n", clock.c_str());
   e.netConnectTimeoutMs = envCount("VELDRA_NET_CONNECT_TIMEOUT_MS", e.netConnectTimeoutMs);
   e.netMaxPayload = envCount("VELDRA_NET_MAX_PAYLOAD", e.netMaxPayload);
+  const std::string first = envText("VELDRA_FIRST_TASK");
+  if (!first.empty()) {
+    char* end = nullptr;
+    const long v = std::strtol(first.c_str(), &end, 10);
+    if (end == first.c_str() || *end != '\0' || v < 0 || v > 0x7FFFFFFFL) {
+      std::fprintf(stderr, "VELDRA_FIRST_TASK: not a task id, ignored\n");
+    } else {
+      e.firstTask = static_cast<int32_t>(v);
+    }
+  }
   std::string limit = envText("VELDRA_FRAME_LIMIT");
   if (!limit.empty()) {
     char* end = nullptr;

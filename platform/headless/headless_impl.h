@@ -194,6 +194,7 @@ class HeadlessPlatformImpl final : public HeadlessPlatform, public common::Trans
   void setRegistryValue(Hive hive, const std::string& key, const std::string& value,
                         const std::string& data) override;
   std::vector<std::string>& openedUrls() override { return urls_; }
+  std::string windowTitle(WindowId w) override { return windows_.title(w); }
   std::vector<std::vector<std::string>>& execs() override { return execs_; }
   void setShellResult(int openUrlResult, int winExecResult) override;
   void setWindowCreateFails(bool fails) override { windows_.setCreateFails(fails); }

@@ -170,6 +170,40 @@ TEST_F(TaskTable, GameRunRunsTheTableToItsEnd) {
   EXPECT_TRUE(stopped);
 }
 
+// VELDRA_FIRST_TASK: read with the other variables; a row's id replaces the start-up task's
+// success, any other value leaves the table as it is.
+TEST_F(TaskTable, FirstTaskOption) {
+  const struct {
+    const char* value;
+    int32_t read;
+    int32_t next;
+    const char* debug;
+  } cases[] = {
+      {"1", 1, 1, nullptr},
+      {"3", 3, 3, nullptr},
+      {"42", 42, 5, "VELDRA_FIRST_TASK: no task 42, ignored"},
+      {"-1", -1, 5, nullptr},
+      {"one", -1, 5, nullptr},
+      {"", -1, 5, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value);
+    task_table_reset();
+    hp().debugLines().clear();
+    setenv("VELDRA_FIRST_TASK", c.value, 1);
+    plat::reloadEnvironment();
+    EXPECT_EQ(plat::environment().firstTask, c.read);
+    task_table_first_task(plat::environment().firstTask);
+    EXPECT_EQ(task_table[0].next_on_0, c.next);
+    const std::vector<std::string> want = c.debug ? std::vector<std::string>{c.debug} : std::vector<std::string>{};
+    EXPECT_EQ(hp().debugLines(), want);
+    EXPECT_EQ(logged("TASK Not define"), 0);
+  }
+  unsetenv("VELDRA_FIRST_TASK");
+  plat::reloadEnvironment();
+  task_table_reset();
+}
+
 // ---- login retry ----------------------------------------------------------------------------
 
 class LoginRetry : public TaskTest {

@@ -84,6 +84,8 @@ enter_game() {
 in_game=0
 
 lines=3
+first_task=
+want_log=
 case $road in
   LoginRoad)
     need_handlers $road_handlers
@@ -143,6 +145,22 @@ case $road in
     want_transcript='game: login demo refused|world SEND 0x20001 arg=1 len=0'
     want_stderr=''
     want_error='Invalid account name or password, please enter again'
+    ;;
+  TitleRoad)
+    # The title, the menu and the announcements before the server select (VELDRA_FIRST_TASK).
+    start_server login.txt
+    first_task=1
+    {
+      echo 'AFTER task enter 2'
+      key 2500 RETURN      # the menu's Enter
+      echo 'AFTER task enter 3'
+      key 2000 RETURN      # on past the announcements
+      close_after 'task enter 4'
+    } > "$game_dir/road.script"
+    want_tasks='0 1 2 3 4'
+    want_transcript=''
+    want_stderr=''
+    want_log='show_title begin|show_title at processing|show_title at processing2|show_title at end|menu begin|menu begin play mp3|menu begin end mp3|menu begin changeeffect|menu end changeeffect|menu begin init record|menu begin loop|menu end loop|menu end'
     ;;
   NoServerLines)
     lines=0
@@ -216,7 +234,7 @@ mv "$game_dir/road.tmp" "$game_dir/road.script"
 dump=()
 [ -n "${VELDRA_TEST_DUMP:-}" ] && mkdir -p "$VELDRA_TEST_DUMP/$road"
 [ -n "${VELDRA_TEST_DUMP:-}" ] && dump=(VELDRA_TEST_DUMP="$VELDRA_TEST_DUMP/$road")
-run_headless VELDRA_HEADLESS_CLOCK=real VELDRA_DEBUG_OUT=1 VELDRA_EVENT_SCRIPT="$game_dir/road.script" "${dump[@]}" \
+run_headless VELDRA_HEADLESS_CLOCK=real VELDRA_DEBUG_OUT=1 VELDRA_FIRST_TASK="$first_task" VELDRA_EVENT_SCRIPT="$game_dir/road.script" "${dump[@]}" \
   timeout 120 "$bin/handover" --lines "$lines" --group 100100 --port "$world_port" -- "$main" \
   2> "$game_dir/stderr.txt"
 code=$?
@@ -253,18 +271,26 @@ IFS='|'
 for want in $want_stderr; do
   grep -qF "$want" "$game_dir/stderr.txt" || report "no \"$want\" in the debugger output"
 done
-# The transcript's events in the order given (time stamps cut).
-if [ -n "$want_transcript" ]; then
-  cut -d' ' -f2- "$game_dir/transcript.txt" > "$game_dir/events.txt"
-  at=0
-  for want in $want_transcript; do
-    n=$(tail -n +$((at + 1)) "$game_dir/events.txt" | grep -nF -m1 "$want" | cut -d: -f1)
+# in_order FILE NAME GREP-OPTION WANT: the '|'-separated items of WANT are in FILE in that order.
+in_order() {
+  local at=0 n want
+  for want in $4; do
+    n=$(tail -n +$((at + 1)) "$1" | grep -n"$3" -m1 -- "$want" | cut -d: -f1)
     if [ -z "$n" ]; then
-      report "transcript lacks \"$want\" after line $at"
-      break
+      report "$2 lacks \"$want\" after line $at"
+      return
     fi
     at=$((at + n))
   done
+}
+# error.txt's whole lines, then the transcript's events (time stamps cut).
+if [ -n "$want_log" ]; then
+  tr -d '\r' < "$game_dir/error.txt" > "$game_dir/log.txt" 2>/dev/null
+  in_order "$game_dir/log.txt" error.txt xF "$want_log"
+fi
+if [ -n "$want_transcript" ]; then
+  cut -d' ' -f2- "$game_dir/transcript.txt" > "$game_dir/events.txt"
+  in_order "$game_dir/events.txt" transcript F "$want_transcript"
 fi
 unset IFS
 if [ "$fail" -ne 0 ]; then

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "graphics/img256/img256.h"
+#include "graphics/mda/mda.h"
 #include "tests/support/headless_fixture.h"
 #include "tools/jpegbaseline/jpeg_baseline.h"
 #include "tools/mdawriter/mdapack.h"
@@ -60,6 +62,7 @@ TEST_F(MkGame, ScreensFindTheirCommandsUnderEverySpelling) {
       {"system\\Button.mda", range(0, 9)},
       {"system\\button.mda", range(0, 9)},
       {"system\\c1meu008.MDA", range(0, 6)},
+      {"system\\c1meu005b.MDA", range(0, 8)},
       {"system\\MapButton.MDA", {0, 1, 11}},
       {"system\\mapbutton.mda", {0, 1, 11}},
       {"system\\c1meu005c.MDA", range(0, 14)},
@@ -97,14 +100,34 @@ TEST_F(MkGame, OneFilePerNameAndTheStartUpSetWhole) {
     EXPECT_NE(find(f.path), nullptr) << f.path;
   for (const char* path : {"system/MOUSE0.ani", "system/MOUSE12.ani", "download/role7.txt", "download/merit0.txt"})
     EXPECT_NE(find(path), nullptr) << path;
-  // The menu's music and the sample scene's (the game login plays MUSIC\MUS001.MP3).
-  for (const char* path : {"music/menu02.mp3", "MUSIC\\MUS001.MP3"}) {
+  // The menus' music, the title film and the sample scene's music (the game login plays
+  // MUSIC\MUS001.MP3).
+  for (const char* path : {"music/menu02.mp3", "music/menu01.MP3", "system/title.avi", "MUSIC\\MUS001.MP3"}) {
     std::string folded = path;
     std::replace(folded.begin(), folded.end(), '\\', '/');
-    const mkgame::GameFile* music = find(folded);
-    ASSERT_NE(music, nullptr) << path;
-    EXPECT_EQ(std::string(music->bytes.begin(), music->bytes.begin() + 4), "RIFF") << path;
-    EXPECT_EQ(std::string(music->bytes.begin() + 8, music->bytes.begin() + 12), "WAVE") << path;
+    const mkgame::GameFile* riff = find(folded);
+    ASSERT_NE(riff, nullptr) << path;
+    EXPECT_EQ(std::string(riff->bytes.begin(), riff->bytes.begin() + 4), "RIFF") << path;
+    EXPECT_EQ(std::string(riff->bytes.begin() + 8, riff->bytes.begin() + 12),
+              lower(path).ends_with(".avi") ? "AVI " : "WAVE")
+        << path;
+  }
+}
+
+// The title reads the menu file's first seven frames by number: seven pictures, apart.
+TEST_F(MkGame, TitleDecorationsAreTheFirstSevenFrames) {
+  std::vector<IMG256_RECT> boxes;
+  for (int i = 0; i < 7; ++i) {
+    uint8_t* data = nullptr;
+    uint32_t size = 0;
+    ASSERT_EQ(mda_read_frame_sized("SYSTEM\\c1meu005b.MDA", i, &data, &size), 0) << i;
+    Img256Frame frame;
+    EXPECT_EQ(img256_open(data, size, &frame), 0) << i;
+    IMG256_RECT r;
+    img256_get_rect(&frame, &r);
+    for (const IMG256_RECT& b : boxes) EXPECT_TRUE(r.left >= b.right || r.right <= b.left) << i;
+    boxes.push_back(r);
+    mda_frame_buffer_free(&data);
   }
 }
 

@@ -5,6 +5,8 @@
 // ("Line 1".., line ids G+1.., 127.0.0.1, ports 7001.. or all P, load 100 or the i-th L,
 // available unless its number I (1..N) is listed) before starting PROGRAM with the read end,
 // writes each 4-byte command a moment later, closes its end and returns PROGRAM's exit code.
+// PROGRAM gets this environment with the two hand-over variables set over it, so the client's
+// start options (VELDRA_FIRST_TASK, VELDRA_PLATFORM ...) pass through.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>

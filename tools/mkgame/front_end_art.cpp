@@ -6,6 +6,7 @@
 #include <string>
 
 #include "jpeg/jcodec.h"
+#include "tools/aviwrite/aviwrite.h"
 #include "tools/mkgame/mkgame.h"
 #include "tools/mkgame/panels.h"
 
@@ -243,6 +244,48 @@ Picture accountBackground() {
 
 std::vector<uint8_t> text(const std::string& t) { return std::vector<uint8_t>(t.begin(), t.end()); }
 
+// ---- the title and the main menu ----
+
+// Where the title draws the menu's seven decorations: a row of emblems along the bottom.
+constexpr int kDecorationY = 530;
+int decorationX(int i) { return 40 + 70 * i; }
+
+// The menu's media: the seven decorations first (the title reads frames 0 to 6 by number), then
+// the buttons beside the menu's markers (start, quit, official site, update program maker,
+// publisher, registration, and the maker's link without markers) and two flourishes.
+MdaFile menuMda() {
+  Media m;
+  const uint32_t colours[7] = {0xC04040, 0xC08040, 0xC0C040, 0x40C040, 0x40C0C0, 0x4060C0, 0x8040C0};
+  for (int i = 0; i < 7; ++i) {
+    FrameGeometry g;
+    g.box_x = static_cast<uint16_t>(decorationX(i));
+    g.box_y = kDecorationY;
+    m.file.frame("deco" + std::to_string(i),
+                 mdaw::img256_encode(panel(56, 40, rgb(colours[i]), rgb(0xF0E6C8), std::to_string(i + 1)), g));
+  }
+  m.command(0, at(button("START"), 612, 256));
+  m.command(1, at(button("QUIT"), 612, 485));
+  m.command(2, at(button("OFFICIAL"), 612, 434));
+  m.command(3, at(button("UPDATER"), 612, 398));
+  m.command(4, at(button("PUBLISHER"), 612, 356));
+  m.command(5, at(button("REGISTER"), 612, 314));
+  m.command(6, at(panel(160, 24, rgb(0x202838), rgb(0xA0B0D0), "UPDATE SITE"), 40, 470));
+  m.command(7, {at(panel(16, 16, rgb(0xF0D060), rgb(0xFFFFFF), ""), 520, 150),
+                at(panel(16, 16, rgb(0x806010), rgb(0xFFFFFF), ""), 520, 150)});
+  m.command(8, at(panel(240, 8, rgb(0xC0A050), rgb(0xC0A050), ""), 280, 150));
+  return m.file;
+}
+
+// The title film: a short uncompressed pattern, scaled to the screen by the player.
+std::vector<uint8_t> titleFilm() {
+  aviwrite::Options o;
+  o.width = 160;
+  o.height = 120;
+  o.fps = 10;
+  o.frames = 20;
+  return aviwrite::write(o);
+}
+
 }  // namespace
 
 std::vector<MediaFile> frontEndMedia() {
@@ -258,6 +301,7 @@ std::vector<MediaFile> frontEndMedia() {
     std::snprintf(name, sizeof name, "npc/NPC%03da.MDA", model);
     out.push_back({name, npcMda(model)});
   }
+  for (MediaFile& m : titleMedia()) out.push_back(std::move(m));
   return out;
 }
 
@@ -277,7 +321,18 @@ std::vector<GameFile> frontEndArt() {
                    text("Merits of the " + race + ":\r\nStamina +1\r\nIntellect +1\r\nStrength +1\r\nSpeed +1\r\n")});
   }
   out.push_back({"music/menu02.MP3", mdaw::wave_tone(330, 2000)});
+  for (GameFile& f : titleArt()) out.push_back(std::move(f));
   return out;
+}
+
+std::vector<MediaFile> titleMedia() { return {{"system/c1meu005b.MDA", menuMda()}}; }
+
+std::vector<GameFile> titleArt() {
+  return {
+      {"system/c1meu005b.JPG", jpeg(background(0x102040, 0x040810, "VELDRA SAGA II"))},
+      {"music/menu01.MP3", mdaw::wave_tone(262, 2000)},
+      {"system/title.avi", titleFilm()},
+  };
 }
 
 }  // namespace mkgame

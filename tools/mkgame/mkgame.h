@@ -49,4 +49,10 @@ struct MediaFile {
 };
 std::vector<MediaFile> frontEndMedia();
 
+// The title's and the main menu's share of the front end: the menu's media file (seven
+// decorations as frames 0 to 6, then the buttons' commands 0 to 8), and the menu picture, the
+// menu music and the title film.
+std::vector<MediaFile> titleMedia();
+std::vector<GameFile> titleArt();
+
 }  // namespace mkgame

@@ -133,6 +133,7 @@ class HeadlessPlatform : public Platform {
   virtual void setRegistryValue(Hive hive, const std::string& key, const std::string& value,
                                 const std::string& data) = 0;
   virtual std::vector<std::string>& openedUrls() = 0;   // IShell::openUrl calls
+  virtual std::string windowTitle(WindowId w) = 0;      // the last setTitle, code page 936
   virtual std::vector<std::vector<std::string>>& execs() = 0;  // winExec argument vectors
   virtual void setShellResult(int openUrlResult, int winExecResult) = 0;
   virtual void setWindowCreateFails(bool fails) = 0;

@@ -263,6 +263,7 @@ struct Environment {
   bool testPattern = false;   // VELDRA_TEST_PATTERN=1: the frame loop shows the colour bars
   uint32_t netConnectTimeoutMs = 5000;  // VELDRA_NET_CONNECT_TIMEOUT_MS
   uint32_t netMaxPayload = 1u << 20;    // VELDRA_NET_MAX_PAYLOAD, bytes
+  int32_t firstTask = -1;               // VELDRA_FIRST_TASK: the task after start-up, -1 = unset
 };
 const Environment& environment();
 void reloadEnvironment();  // tests only
