@@ -71,29 +71,14 @@
   X(title_on_set) \
   X(title_on_clear) \
   X(title_on_block) \
-  X(prize_on_text) \
-  X(version_on_mismatch) \
-  X(scene_on_reenter) \
-  X(event_on_notice) \
-  X(event_on_notice_removed) \
-  X(char_state_on_pair) \
   X(char_state_on_npc_look) \
-  X(char_on_speech) \
   X(player_on_value_a) \
   X(player_on_value_c) \
   X(battle_on_unit_flag) \
-  X(macro_on_state) \
   X(auto_fight_on_mode) \
   X(scene_on_animation) \
   X(auto_fight_on_block) \
   X(auto_fight_on_bout) \
-  X(line_on_population) \
-  X(event_on_exp_release) \
-  X(line_on_loads) \
-  X(clock_on_server_time) \
-  X(ranking_on_records) \
-  X(relation_on_master_removed) \
-  X(relation_on_brother_removed) \
   X(quest_on_removed) \
   X(char_title_remove) \
   V(game_leave_quit, 0x190005) \
