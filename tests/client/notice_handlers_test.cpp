@@ -57,20 +57,9 @@ class CoreHandlersNotices : public net_msg_test::NetMsgTest {
   // A click a little later ends the modal box the next dispatch opens.
   void dismissNextBox() { scheduleMessage(elapsedMs() + 200, plat::WM_LBUTTONUP, 0, (10 << 16) | 10); }
 
-  std::vector<std::pair<int32_t, std::string>> chatLines() const {
+  std::vector<std::pair<int32_t, std::string>> chatChannelLines() const {
     std::vector<std::pair<int32_t, std::string>> out;
-    const int32_t start = (chat_log.head - chat_log.count + CHAT_LOG_LINES) % CHAT_LOG_LINES;
-    for (int32_t i = 0; i < chat_log.count; ++i) {
-      const CHAT_LINE& l = chat_log.lines[(start + i) % CHAT_LOG_LINES];
-      out.emplace_back(l.channel, l.text);
-    }
-    return out;
-  }
-
-  std::vector<std::string> popups() const {
-    std::vector<std::string> out;
-    for (const MESSAGE_SLOT& s : message_slots)
-      if (s.in_use) out.emplace_back(s.text);
+    for (const CHAT_LINE& l : chatLog()) out.emplace_back(l.channel, l.text);
     return out;
   }
 
@@ -151,9 +140,9 @@ TEST_F(CoreHandlersNotices, LineLoadsUnderTheLock) {
 
 TEST_F(CoreHandlersNotices, PopulationLineInTheGameCodePage) {
   dispatch(0x150001, 57);
-  ASSERT_EQ(chatLines().size(), 1u);
-  EXPECT_EQ(chatLines()[0].first, 7);
-  EXPECT_EQ(chatLines()[0].second, "\xB5\xB1\xC7\xB0\xCF\xDF\xC8\xCB\xCA\xFD" "57");
+  ASSERT_EQ(chatChannelLines().size(), 1u);
+  EXPECT_EQ(chatChannelLines()[0].first, 7);
+  EXPECT_EQ(chatChannelLines()[0].second, "\xB5\xB1\xC7\xB0\xCF\xDF\xC8\xCB\xCA\xFD" "57");
 }
 
 TEST_F(CoreHandlersNotices, NoticesReplaceAppendAndRemove) {
@@ -196,8 +185,8 @@ TEST_F(CoreHandlersNotices, PrizeTexts) {
   dispatch(0xf0001, 2, "A chat prize");
   dispatch(0xf0001, 3, "ignored");
   dispatch(0xf0001, 2);  // no text
-  ASSERT_EQ(chatLines().size(), 1u);
-  EXPECT_EQ(chatLines()[0], (std::pair<int32_t, std::string>{6, "A chat prize"}));
+  ASSERT_EQ(chatChannelLines().size(), 1u);
+  EXPECT_EQ(chatChannelLines()[0], (std::pair<int32_t, std::string>{6, "A chat prize"}));
   // At most 1023 characters reach the pop-up.
   dispatch(0xf0001, 1, std::string(1500, 'x'));
   EXPECT_EQ(popups().back(), std::string(1023, 'x'));
@@ -240,7 +229,7 @@ TEST_F(CoreHandlersNotices, SmallMessages) {
 
   dispatch(0x1a0001, 0);
   dispatch(0x1a0002, 0);
-  EXPECT_EQ(chatLines(), (std::vector<std::pair<int32_t, std::string>>{
+  EXPECT_EQ(chatChannelLines(), (std::vector<std::pair<int32_t, std::string>>{
                              {7, "#G remove master and apprentice relationship"}, {7, "#G remove brotherhood"}}));
   EXPECT_TRUE(logLines("Except code").empty());
 }
@@ -280,9 +269,7 @@ TEST_F(CoreHandlersNotices, Truncated) {
     for (size_t len = 0; len < c.full.size(); ++len) {
       SCOPED_TRACE(testing::Message() << std::hex << c.id << std::dec << " length " << len);
       const size_t lines = logLines("Except code").size();
-      // A copy on the heap of exactly len bytes, so that a read past it is seen by ASan.
-      std::vector<uint8_t> bytes(c.full.begin(), c.full.begin() + static_cast<long>(len));
-      net_dispatch_message(c.id, c.arg, bytes.empty() ? nullptr : bytes.data(), static_cast<uint32_t>(len), false);
+      dispatchPrefix(c.id, c.arg, c.full, len);
       EXPECT_EQ(logLines("Except code").size(), lines + 1);
       EXPECT_EQ(notices(), (std::vector<std::pair<uint32_t, std::string>>{{5, "old"}}));
       EXPECT_EQ(macro_state_block.valid, 0);
