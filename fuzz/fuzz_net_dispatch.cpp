@@ -1,79 +1,20 @@
 // World messages through the real dispatcher and table: every handler built so far, and the
 // placeholders for the rest, must take any payload without a sanitizer report.
 //
-// Input: one switch byte (bit 0 recording, bit 1 mirroring), then up to 64 messages, each
-//   u8 form: bit 7 a raw u32 id follows, else a u8 table index follows; bit 6 do_not_record;
-//            bit 5 an empty payload is passed as a null pointer
-//   id or index, i32 argument, u16 length (cut to what is left), the payload bytes.
-// Each payload is copied into a block of exactly its length, so that a read one byte past it is
-// a report.
-#include <algorithm>
+// Input: as fuzz/fuzz_dispatch.h gives it, the row index taken over the whole table.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <memory>
-#include <string>
+#include <vector>
 
-#include "client/net/net_link.h"
-#include "client/net_msg/net_dispatch.h"
 #include "client/net_msg/net_msg_table.h"
-#include "client/record/record.h"
-#include "core/reset/module_resets.h"
-#include "fuzz/fuzz_support.h"
-#include "plat/bytes.h"
-#include "plat/headless.h"
-#include "plat/test.h"
-
-namespace {
-
-constexpr int kMaxMessages = 64;
-void setUp() {
-  plat::HeadlessOptions o;
-  o.maxDrains = 200;  // a nested modal loop ends quickly with FrameBudgetExceeded
-  fuzz_support::installHeadlessGameDir("dispatch", o);
-  plat::test::setExitHandler(true);
-}
-
-// Every module back to its start, so that no input sees what an earlier one wrote.
-void resetAll() {
-  module_resets_run_all();
-  plat::headless()->debugLines().clear();  // each run tells its unknown ids again
-}
-
-void run(plat::ByteReader& in) {
-  const uint8_t switches = in.u8();
-  if (switches & 1) record_start();
-  if (switches & 2) record_state.mirror = 1;
-  const auto table = net_msg_table();
-  for (int i = 0; i < kMaxMessages && !in.empty(); ++i) {
-    const uint8_t form = in.u8();
-    const uint32_t id = (form & 0x80) ? in.u32() : table[in.u8() % table.size()].id;
-    const int32_t arg = in.i32();
-    const size_t len = std::min<size_t>(in.u16(), in.remaining());
-    const auto bytes = in.bytes(len);
-    std::unique_ptr<uint8_t[]> exact(len ? new uint8_t[len] : nullptr);
-    if (len) std::copy(bytes.begin(), bytes.end(), exact.get());
-    const uint8_t* payload = exact.get();
-    uint8_t none = 0;
-    if (len == 0 && !(form & 0x20)) payload = &none;  // a pointer with nothing behind it
-    net_dispatch_message(id, arg, payload, static_cast<uint32_t>(len), (form & 0x40) != 0);
-    if (net_link.world_dispatching != 0) std::abort();  // the flag must come back
-  }
-}
-
-}  // namespace
+#include "fuzz/fuzz_dispatch.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const bool ready = (setUp(), true);
-  (void)ready;
-  plat::ByteReader in(data, size);
-  try {
-    run(in);
-  } catch (const plat::MalformedInput&) {
-    // The input ended inside a message head: the messages before it ran.
-  } catch (const plat::test::ExitCalled&) {
-  } catch (const plat::test::FrameBudgetExceeded&) {
-  }
-  resetAll();
-  return 0;
+  static const std::vector<uint32_t> rows = [] {
+    fuzz_dispatch::setUp("dispatch");
+    std::vector<uint32_t> ids;
+    for (const NET_MSG_ROW& row : net_msg_table()) ids.push_back(static_cast<uint32_t>(row.id));
+    return ids;
+  }();
+  return fuzz_dispatch::runInput(data, size, rows);
 }

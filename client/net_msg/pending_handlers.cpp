@@ -44,24 +44,9 @@
   X(restore_on_pet_hp) \
   X(restore_on_pet_mp) \
   X(pet_on_value24) \
-  X(prize_on_text) \
-  X(version_on_mismatch) \
-  X(scene_on_reenter) \
-  X(event_on_notice) \
-  X(event_on_notice_removed) \
-  X(char_state_on_pair) \
   X(char_state_on_npc_look) \
-  X(char_on_speech) \
   X(battle_on_unit_flag) \
-  X(macro_on_state) \
   X(scene_on_animation) \
-  X(line_on_population) \
-  X(event_on_exp_release) \
-  X(line_on_loads) \
-  X(clock_on_server_time) \
-  X(ranking_on_records) \
-  X(relation_on_master_removed) \
-  X(relation_on_brother_removed) \
   X(char_title_remove) \
   V(game_leave_quit, 0x190005) \
   V(give_on_open, 0x40012) \

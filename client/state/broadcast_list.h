@@ -18,3 +18,8 @@ struct BROADCAST_ENTRY {
 static_assert(sizeof(BROADCAST_ENTRY) == BROADCAST_ENTRY_SIZE);
 
 extern GrowArray<BROADCAST_ENTRY> broadcast_list;
+
+// Replaces the entry with the same id, or appends it.
+void broadcast_list_store(const BROADCAST_ENTRY& entry);
+// Removes the entry with that id; nothing when none has it.
+void broadcast_list_remove(uint32_t id);

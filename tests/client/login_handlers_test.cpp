@@ -45,20 +45,6 @@ class LoginHandlers : public net_msg_test::NetMsgTest {
     return ids;
   }
 
-  std::vector<std::string> popups() const {
-    std::vector<std::string> out;
-    for (const MESSAGE_SLOT& s : message_slots)
-      if (s.in_use) out.emplace_back(s.text);
-    return out;
-  }
-
-  std::vector<std::string> chatLines() const {
-    std::vector<std::string> out;
-    const int32_t start = (chat_log.head - chat_log.count + CHAT_LOG_LINES) % CHAT_LOG_LINES;
-    for (int32_t i = 0; i < chat_log.count; ++i) out.emplace_back(chat_log.lines[(start + i) % CHAT_LOG_LINES].text);
-    return out;
-  }
-
   bool debugLine(const std::string& text) {
     for (const std::string& l : hp().debugLines())
       if (l.find(text) != std::string::npos) return true;
@@ -546,7 +532,7 @@ TEST_F(LoginHandlers, Truncated) {
     for (size_t len = 0; len < c.full.size(); ++len) {
       SCOPED_TRACE(testing::Message() << std::hex << c.id << std::dec << " length " << len);
       const size_t lines = logLines("Except code").size();
-      dispatchCut(c.id, c.arg, c.full, len);
+      dispatchPrefix(c.id, c.arg, c.full, len);
       const bool silent = c.silent || (len == 0 && empty_ignored(c.id));
       EXPECT_EQ(logLines("Except code").size(), lines + (silent ? 0 : 1));
       EXPECT_EQ(scene_chars.size(), scene_before.size());

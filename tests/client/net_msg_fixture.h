@@ -15,6 +15,7 @@
 #include "client/net_msg/pending_handlers.h"
 #include "client/record/record.h"
 #include "items/shop/shop_flags.h"
+#include "social/chat_log/chat_log.h"
 #include "tests/client/message_box_fixture.h"
 #include "tests/support/fake_net_client.h"
 #include "ui/status_bars/player_status_bars.h"
@@ -45,11 +46,11 @@ class NetMsgTest : public box_test::BoxTest {
                                 static_cast<uint32_t>(payload.size()), doNotRecord);
   }
 
-  // Dispatches the first len bytes of payload from a heap copy of exactly len bytes, so that a
-  // read past them is seen by ASan.
-  static void dispatchCut(uint32_t id, int32_t arg, const std::string& payload, size_t len) {
+  // The first len bytes of payload, copied into a heap block of exactly that size so that a
+  // read past them is seen by ASan (none: a null pointer).
+  static int dispatchPrefix(uint32_t id, int32_t arg, const std::string& payload, size_t len) {
     std::vector<uint8_t> bytes(payload.begin(), payload.begin() + static_cast<long>(len));
-    net_dispatch_message(id, arg, bytes.empty() ? nullptr : bytes.data(), static_cast<uint32_t>(len), false);
+    return net_dispatch_message(id, arg, bytes.empty() ? nullptr : bytes.data(), static_cast<uint32_t>(len), false);
   }
 
   // error.txt's lines that contain the text.
@@ -65,6 +66,28 @@ class NetMsgTest : public box_test::BoxTest {
       if (line.find(text) != std::string::npos) out.push_back(line);
       at = end + 1;
     }
+    return out;
+  }
+
+  // The open pop-up windows' texts, by slot.
+  std::vector<std::string> popups() const {
+    std::vector<std::string> out;
+    for (const MESSAGE_SLOT& s : message_slots)
+      if (s.in_use) out.emplace_back(s.text);
+    return out;
+  }
+
+  // The chat log's lines, oldest first.
+  std::vector<CHAT_LINE> chatLog() const {
+    std::vector<CHAT_LINE> out;
+    const int32_t start = (chat_log.head - chat_log.count + CHAT_LOG_LINES) % CHAT_LOG_LINES;
+    for (int32_t i = 0; i < chat_log.count; ++i) out.push_back(chat_log.lines[(start + i) % CHAT_LOG_LINES]);
+    return out;
+  }
+  // Their texts.
+  std::vector<std::string> chatLines() const {
+    std::vector<std::string> out;
+    for (const CHAT_LINE& l : chatLog()) out.emplace_back(l.text);
     return out;
   }
 

@@ -506,7 +506,7 @@ TEST_F(CoreHandlers, Truncated) {
     for (size_t len = 0; len < c.full.size(); ++len) {
       SCOPED_TRACE(testing::Message() << std::hex << c.id << std::dec << " length " << len);
       const size_t lines = logLines("Except code").size();
-      dispatchCut(c.id, c.arg, c.full, len);
+      dispatchPrefix(c.id, c.arg, c.full, len);
       EXPECT_EQ(logLines("Except code").size(), lines + (c.silent ? 0 : 1));
       unchanged();
     }
