@@ -1,4 +1,5 @@
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "client/common/registry_read.h"
@@ -8,6 +9,8 @@
 #include "plat/winmsg.h"
 
 namespace {
+
+constexpr const char* kWebKey = "Software\\Veldra\\Web";
 
 // Quotes one argument so that Windows command-line splitting gives it back unchanged. Walks
 // whole characters: a trail byte 0x5C is not a backslash.
@@ -71,4 +74,10 @@ void open_html_page(const char* url) {
   char command[REGISTRY_VALUE_SIZE];
   if (registry_read_default(plat::Hive::ClassesRoot, "htmlfile\\shell\\open\\command", command) != 0) return;
   plat::get().shell().winExec(build_open_command(command, url), plat::SW_SHOW);
+}
+
+int open_site_page(const WEB_PAGE& page) {
+  const std::optional<std::string> url =
+      plat::get().registry().readString(plat::Hive::LocalMachine, kWebKey, page.value);
+  return open_web_page(url && !url->empty() ? url->c_str() : page.fallback);
 }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <optional>
 #include <string>
 
 #include "client/front/account_edits.h"
@@ -54,7 +53,6 @@ constexpr const char* kBackground = "SYSTEM/c1meu008.jpg";
 constexpr const char* kButtonFile = "system\\Button.mda";
 constexpr const char* kScreenFile = "system\\c1meu008.MDA";
 constexpr const char* kMapButtonFile = "system\\MapButton.MDA";
-constexpr const char* kWebKey = "Software\\Veldra\\Web";
 constexpr uint32_t kStartPauseMs = 500;
 constexpr int32_t kFadeStep = 8;
 constexpr int32_t kTextBufferSize = 1024;
@@ -67,13 +65,6 @@ constexpr FRONT_BOX kRememberBox{476, 211, 499, 234, 476, 211, FRONT_IDLE, false
 
 enum Box { BOX_QUIT = 0, BOX_SUBMIT = 1, BOX_LOST_PASSWORD = 2, BOX_REGISTER = 3, BOX_REMEMBER = 4, BOXES = 5 };
 constexpr const char* kBoxCommands[4] = {"MainCommand0", "MainCommand1", "MainCommand2", "MainCommand5"};
-
-struct WebPage {
-  const char* value;
-  const char* fallback;
-};
-constexpr WebPage kLostPassword{"LostPassword", "https://example.invalid/lost"};
-constexpr WebPage kRegister{"Register", "https://example.invalid/register"};
 
 // The screen's state for one run; the fields live only while it runs.
 struct ACCOUNT_SCREEN {
@@ -154,12 +145,6 @@ void take_boxes() {
   g.boxes[BOX_REMEMBER] = kRememberBox;
 }
 
-void open_page(const WebPage& page) {
-  const std::optional<std::string> url =
-      plat::get().registry().readString(plat::Hive::LocalMachine, kWebKey, page.value);
-  open_web_page(url && !url->empty() ? url->c_str() : page.fallback);
-}
-
 bool typeable(uint8_t c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
 }
@@ -208,10 +193,10 @@ void release_box() {
       login_state.result_code = 0;
       break;
     case BOX_LOST_PASSWORD:
-      open_page(kLostPassword);
+      open_site_page(WEB_LOST_PASSWORD);
       break;
     case BOX_REGISTER:
-      open_page(kRegister);
+      open_site_page(WEB_REGISTER);
       break;
     case BOX_REMEMBER:
       settings.remember_account = settings.remember_account ? 0 : 1;

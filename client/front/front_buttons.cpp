@@ -79,17 +79,17 @@ void front_main_button_draw(int32_t button_media, const FRONT_MAIN_BUTTON& butto
   switch (box.state) {
     case FRONT_IDLE:
       mda_run_command(own_media, own_command, box.x, box.y, target, FRONT_BLINK, 0, 0, 0);
-      mda_run_command(button_media, "MainCommand4", button.idle_x, button.idle_y, target, blink, 0, 0, 0);
+      mda_run_command(button_media, button.idle_marker, button.idle_x, button.idle_y, target, blink, 0, 0, 0);
       break;
     case FRONT_HOVER:
       mda_run_command(button_media, button.hover_caption, button.caption_x, button.caption_y, target, blink, 0, 0, 0);
-      mda_run_command(button_media, "MainCommand5", button.hover_x, button.hover_y, target, blink, 0, 0, 0);
+      mda_run_command(button_media, button.hover_marker, button.hover_x, button.hover_y, target, blink, 0, 0, 0);
       mda_run_command(own_media, own_command, box.x, box.y, target, blink, 0, 0, 0);
       break;
     default:
       mda_run_command(button_media, button.press_caption, button.caption_x, button.caption_y, target, FRONT_ONCE, 0, 0,
                       0);
-      mda_run_command(button_media, "MainCommand5", button.hover_x, button.hover_y, target, blink, 0, 0, 0);
+      mda_run_command(button_media, button.hover_marker, button.hover_x, button.hover_y, target, blink, 0, 0, 0);
       mda_run_command(own_media, own_command, box.x, box.y, target, blink, 0, 0, 0);
       break;
   }

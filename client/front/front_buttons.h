@@ -49,6 +49,8 @@ struct FRONT_MAIN_BUTTON {
   int32_t caption_x, caption_y;  // the caption
   const char* hover_caption;     // the button file's caption on hover
   const char* press_caption;     // and while pressed
+  const char* idle_marker = "MainCommand4";   // the button file's markers; a button that takes
+  const char* hover_marker = "MainCommand5";  // no action shows "MainCommand6" and "7"
 };
 // The two main buttons at the lower right of every front-end screen (the lower one 49 pixels down).
 constexpr FRONT_MAIN_BUTTON FRONT_MAIN_UPPER = {752, 449, 741, 438, 609, 464, "MainCommand2", "MainCommand3"};
