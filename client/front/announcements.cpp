@@ -123,26 +123,9 @@ bool load_page(int32_t page) {
   return true;
 }
 
-// The lines from the first shown one, each below the last, until one passes the box's foot.
 void lay_out() {
   g.layout_needed = false;
-  g.lines = g.page.data ? count_line_separators(&g.page) + 1 : 0;
-  if (!emote_text) return;
-  emote_text->emote_text_clear();
-  static char line[TEXT_LINE_SIZE];
-  int32_t top = kBoxTop;
-  for (int32_t i = g.first_line; i < g.lines; ++i) {
-    get_text_line(i, &g.page, line);
-    plat::Rect r{kBoxLeft, top, kBoxRight, kBoxBottom};
-    emote_text->emote_text_layout(line, &r, 1, nullptr, 0);
-    if (r.bottom > kBoxLast) {
-      g.overflowed = true;
-      break;
-    }
-    // An empty line lays out nothing (its box is empty): the next one goes on from here, not
-    // from the top of the screen.
-    if (r.bottom > top) top = r.bottom;
-  }
+  g.lines = announcements_lay_out(g.page, g.first_line, &g.overflowed);
 }
 
 // The step counters of the arrow looks now shown start again.
@@ -211,6 +194,27 @@ void draw(uint32_t blink) {
 }
 
 }  // namespace
+
+int32_t announcements_lay_out(const FILE_BUFFER& page, int32_t first_line, bool* overflowed) {
+  const int32_t lines = page.data ? count_line_separators(&page) + 1 : 0;
+  if (!emote_text) return lines;
+  emote_text->emote_text_clear();
+  static char line[TEXT_LINE_SIZE];
+  int32_t top = kBoxTop;
+  for (int32_t i = first_line; i < lines; ++i) {
+    get_text_line(i, &page, line);
+    plat::Rect r{kBoxLeft, top, kBoxRight, kBoxBottom};
+    emote_text->emote_text_layout(line, &r, 1, nullptr, 0);
+    if (r.bottom > kBoxLast) {
+      *overflowed = true;
+      break;
+    }
+    // An empty line lays out nothing (its box is empty): the next one goes on from here, not
+    // from the top of the screen.
+    if (r.bottom > top) top = r.bottom;
+  }
+  return lines;
+}
 
 ANNOUNCEMENT_VIEW announcements_view() { return {g.current, g.first_line, g.lines, g.overflowed}; }
 
