@@ -10,6 +10,7 @@
 #include "client/front/announcements.h"
 #include "tests/client/char_screens_fixture.h"
 #include "tests/client/fake_emote.h"
+#include "tests/support/ppm_dump.h"
 #include "tools/mkgame/mkgame.h"
 
 // Failures show the scroll state.
@@ -65,6 +66,24 @@ class Announcements : public char_test::CharScreenTest {
     std::vector<int32_t> tops;
     for (const auto& l : fake->layouts) tops.push_back(l.rect.top);
     return tops;
+  }
+
+  // The real renderer in place of the fake, over mkgame's emote media.
+  void useRenderer() {
+    for (const mkgame::GameFile& f : mkgame::startupFiles(mkgame::defaultStartupDir())) {
+      if (f.path == "system/phiz.mda" || f.path == "system/c1meu030.mda") writeFile(f.path, f.bytes);
+    }
+    emote_text = new IEmoteText;  // the fixture's resets free it, and the fake with it
+    delete fake;
+    fake = nullptr;
+    ASSERT_EQ(emote_text->emote_text_init("system\\Phiz.MDA"), 0);
+  }
+  // Pixels of the back bitmap that differ from the clean background inside a rectangle.
+  static int changed(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    int n = 0;
+    for (int32_t y = top; y < bottom; ++y)
+      for (int32_t x = left; x < right; ++x) n += screen_back->rows[y][x] != screen_new->rows[y][x];
+    return n;
   }
 
   std::vector<ANNOUNCEMENT_VIEW> views;
@@ -152,6 +171,35 @@ TEST_F(Announcements, WebButtonsAndWaysOut) {
   key(kScanEnter);
   EXPECT_EQ(task_system_broadcast(), 0);
   EXPECT_EQ(fake->clears, 4);  // each start's layout and each leaving
+}
+
+// With the real renderer the sample pages fit (page 1) and overflow (page 2) the box, and the
+// text is drawn inside the box only (left of the buttons).
+TEST_F(Announcements, SamplePagesWithTheRenderer) {
+  useRenderer();
+  std::vector<int> inside, outside;
+  auto measure = [&] {
+    inside.push_back(changed(140, 120, 420, 440));
+    outside.push_back(changed(0, 120, 140, 600) + changed(140, 440, 430, 600));
+  };
+  idle();
+  then(measure);
+  look();
+  then([] { veldra_test::dumpPpm("announcements_page1.ppm", screen_back); });
+  press(button(1));
+  then(measure);
+  look();
+  then([] { veldra_test::dumpPpm("announcements_page2.ppm", screen_back); });
+  key(kScanEnter);
+  EXPECT_EQ(task_system_broadcast(), 0);
+  ASSERT_EQ(views.size(), 2u);
+  EXPECT_FALSE(views[0].overflowed);
+  EXPECT_EQ(views[1].lines, 41);
+  EXPECT_TRUE(views[1].overflowed);
+  ASSERT_EQ(inside.size(), 2u);
+  EXPECT_GT(inside[0], 100);
+  EXPECT_GT(inside[1], inside[0]);
+  EXPECT_EQ(outside, (std::vector<int>{0, 0}));
 }
 
 TEST_F(Announcements, MissingArtEndsWithMinusOneAndAMissingPageShowsNothing) {

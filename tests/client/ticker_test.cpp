@@ -11,6 +11,7 @@
 #include "client/state/broadcast_list.h"
 #include "tests/client/fake_emote.h"
 #include "tests/client/task_fixture.h"
+#include "tools/mkgame/mkgame.h"
 
 namespace {
 
@@ -181,6 +182,43 @@ TEST_F(Ticker, LongTextIsCutAtACharacter) {
   broadcast_ticker = {0, {}, TICKER_START_OFFSET, 0, false};
   broadcast_ticker_run();
   EXPECT_EQ(std::string(broadcast_ticker.text), text.substr(0, 298));
+}
+
+// With the real renderer: the text moves through the strip frame by frame, outlined, nothing
+// outside the strip changes, and once it has left the strip it enters again at the right.
+TEST_F(Ticker, RealRendererScrollsThroughTheStrip) {
+  for (const mkgame::GameFile& f : mkgame::startupFiles(mkgame::defaultStartupDir())) {
+    if (f.path == "system/phiz.mda" || f.path == "system/c1meu030.mda")
+      dir.write(f.path, {reinterpret_cast<const char*>(f.bytes.data()), f.bytes.size()});
+  }
+  emote_text = new IEmoteText;  // the fixture's resets free it
+  delete fake;
+  ASSERT_EQ(emote_text->emote_text_init("system\\Phiz.MDA"), 0);
+  fill({{"#YBroadcast#N: the castle gates open tonight", -1, 0}});
+  const plat::Rect& s = ticker_strip.strip;
+  std::vector<uint16_t> last;
+  int moved = 0, reentered = 0, outside = 0;
+  for (int frame = 0; frame < 600; ++frame) {
+    hp().fakeClock().advance(31);
+    paintPattern();
+    const int32_t before = broadcast_ticker.offset;
+    broadcast_ticker_run();
+    if (broadcast_ticker.offset > before) ++reentered;
+    std::vector<uint16_t> strip;
+    for (int32_t y = 0; y < SCREEN_HEIGHT; ++y) {
+      for (int32_t x = 0; x < SCREEN_WIDTH; ++x) {
+        const bool in = x >= s.left && x < s.right && y >= s.top && y < s.bottom;
+        if (in) strip.push_back(screen_back->rows[y][x]);
+        else outside += screen_back->rows[y][x] != patternAt(x, y);
+      }
+    }
+    moved += !last.empty() && strip != last;
+    last = std::move(strip);
+  }
+  EXPECT_EQ(outside, 0);
+  EXPECT_GT(moved, 300);  // 2 pixels a frame while the text is in the strip
+  EXPECT_EQ(reentered, 1);  // 1200 pixels: the text's one pass through and out
+  EXPECT_EQ(emote_outline, 0);
 }
 
 }  // namespace

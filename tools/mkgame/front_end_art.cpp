@@ -289,7 +289,7 @@ std::vector<GameFile> frontEndArt() {
   std::vector<GameFile> out;
   for (const MediaFile& m : frontEndMedia()) out.push_back({m.path, mdaw::mda_build(m.file)});
   out.push_back({"system/c1meu008.jpg", jpeg(accountBackground())});
-  out.push_back({"system/c1meu005c.JPG", jpeg(background(0x202818, 0x0C1008, "CHOOSE A SERVER LINE"))});
+  out.push_back({"system/c1meu005c.JPG", jpeg(background(0x202818, 0x0C1008, "VELDRA SAGA II"))});
   out.push_back({"system/c1meu011.JPG", jpeg(background(0x281820, 0x100810, ""))});
   out.push_back({"system/c1meu012.JPG", jpeg(background(0x182028, 0x080C10, ""))});
   for (int model = 0; model < 8; ++model) {
