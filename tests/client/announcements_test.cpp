@@ -31,6 +31,11 @@ constexpr uint8_t kScanEnter = 0x1C;
 
 class Announcements : public char_test::CharScreenTest {
  protected:
+  // The forum's address is a deployment value; the other pages keep their defaults.
+  void configure(plat::HeadlessOptions& o) override {
+    CharScreenTest::configure(o);
+    dir.write("registry.ini", "[HKLM\\Software\\Veldra\\Web]\nForum=https://forum.example.test/board\n");
+  }
   void SetUp() override {
     CharScreenTest::SetUp();
     fake = emote_fake::install_fake_emote();
@@ -159,13 +164,14 @@ TEST_F(Announcements, EmptyLineKeepsTheTop) {
   EXPECT_EQ(layoutTops(), (std::vector<int32_t>{120, 140, 140}));
 }
 
-// The three web buttons open their pages and keep the screen; Enter and the go-on button leave.
+// The three web buttons open their pages (the registry's address, else the default) and keep the
+// screen; Enter and the go-on button leave.
 TEST_F(Announcements, WebButtonsAndWaysOut) {
   for (int i : {4, 5, 6}) press(button(i));
   look();
   press(button(7));
   EXPECT_EQ(task_system_broadcast(), 0);
-  EXPECT_EQ(hp().openedUrls(), (std::vector<std::string>{"https://example.invalid/", "https://example.invalid/forum",
+  EXPECT_EQ(hp().openedUrls(), (std::vector<std::string>{"https://example.invalid/", "https://forum.example.test/board",
                                                          "https://example.invalid/faq"}));
   EXPECT_EQ(views.size(), 1u);
   key(kScanEnter);
