@@ -16,7 +16,7 @@
 #include "plat/tier0.h"
 
 TICKER_STRIP ticker_strip = TICKER_STRIP_DEFAULT;
-BROADCAST_TICKER broadcast_ticker = {0, {}, TICKER_START_OFFSET, 0, false};
+BROADCAST_TICKER broadcast_ticker;
 
 namespace {
 
@@ -136,5 +136,5 @@ void broadcast_ticker_run() {
 static const ModuleReset k_reset("broadcast ticker", [] {
   broadcast_ticker_free_strip();
   ticker_strip = TICKER_STRIP_DEFAULT;
-  broadcast_ticker = {0, {}, TICKER_START_OFFSET, 0, false};
+  broadcast_ticker = BROADCAST_TICKER{};
 });

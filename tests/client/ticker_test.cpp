@@ -130,7 +130,7 @@ TEST_F(Ticker, EntriesPaceAndRemovals) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     // As at program start, then the case's strip (the pause rectangle elsewhere).
-    broadcast_ticker = {0, {}, TICKER_START_OFFSET, 0, false};
+    broadcast_ticker = BROADCAST_TICKER{};
     ticker_strip = TICKER_STRIP_DEFAULT;
     ticker_strip.strip = c.strip;
     if (c.strip.left != TICKER_STRIP_DEFAULT.strip.left) ticker_strip.pause = {0, 0, 0, 0};
@@ -179,7 +179,7 @@ TEST_F(Ticker, LongTextIsCutAtACharacter) {
   EXPECT_EQ(std::string(broadcast_ticker.text), text.substr(0, 299));
   text = std::string(298, 'a') + "\xd6\xd0";  // a character on bytes 298 and 299: the cut backs off one byte
   std::memcpy(broadcast_list[0].text, text.c_str(), text.size() + 1);
-  broadcast_ticker = {0, {}, TICKER_START_OFFSET, 0, false};
+  broadcast_ticker = BROADCAST_TICKER{};
   broadcast_ticker_run();
   EXPECT_EQ(std::string(broadcast_ticker.text), text.substr(0, 298));
 }
