@@ -1,6 +1,7 @@
 #include "client/front/announcements.h"
 
 #include <cstdio>
+#include <string>
 
 #include "client/common/web_pages.h"
 #include "client/front/front_buttons.h"
@@ -78,12 +79,6 @@ struct ScreenGuard {
   ~ScreenGuard() { release_screen(); }
 };
 
-char command_name[24];
-const char* command(int32_t n) {
-  std::snprintf(command_name, sizeof command_name, "MainCommand%d", n);
-  return command_name;
-}
-
 // The box's own command: buttons 1-8, then the two arrows.
 int32_t box_command(int32_t box) {
   if (box == UP) return kUpCommand;
@@ -98,11 +93,12 @@ bool load_art() {
   front_copy_screen(screen_front_copy, screen_new);
   if (front_command_box(g.screen_file, "MainCommand0", screen_work, &g.title) != 0) return false;
   for (int32_t i = 0; i < BOXES; ++i) {
-    if (front_command_box(g.screen_file, command(box_command(i)), screen_work, &g.boxes[i]) != 0) return false;
+    const std::string command = front_command_name(box_command(i));
+    if (front_command_box(g.screen_file, command.c_str(), screen_work, &g.boxes[i]) != 0) return false;
   }
   for (int32_t i = 0; i < BOXES; ++i) {
-    mda_run_command(g.screen_file, command(box_command(i)), g.boxes[i].x, g.boxes[i].y, screen_new, FRONT_BLINK, 0, 0,
-                    0);
+    mda_run_command(g.screen_file, front_command_name(box_command(i)).c_str(), g.boxes[i].x, g.boxes[i].y, screen_new,
+                    FRONT_BLINK, 0, 0, 0);
   }
   mda_run_command(g.screen_file, "MainCommand0", g.title.x, g.title.y, screen_new, FRONT_BLINK, 0, 0, 0);
   return true;
@@ -130,12 +126,13 @@ void lay_out() {
 
 // The step counters of the arrow looks now shown start again.
 void restart_arrows() {
-  front_restart_command(g.screen_file, command(kUpCommand + g.boxes[UP].state));
-  front_restart_command(g.screen_file, command(kDownCommand + g.boxes[DOWN].state));
+  front_restart_command(g.screen_file, front_command_name(kUpCommand + g.boxes[UP].state).c_str());
+  front_restart_command(g.screen_file, front_command_name(kDownCommand + g.boxes[DOWN].state).c_str());
 }
 
 void hit_test() {
-  const int32_t under = front_hit_test(g.boxes, BOXES, frame_input.mouse_x, frame_input.mouse_y, frame_input.event_code);
+  const int32_t under =
+      front_hit_test(g.boxes, BOXES, frame_input.mouse_x, frame_input.mouse_y, frame_input.event_code);
   if (under != g.entered) {
     front_restart_steps(g.button_file);
     restart_arrows();
@@ -182,12 +179,13 @@ void draw(uint32_t blink) {
   front_copy_screen(back, screen_new);
   mda_run_command(g.screen_file, "MainCommand0", g.title.x, g.title.y, back, FRONT_BLINK, 0, 0, 0);
   for (int32_t i = 0; i < kButtons; ++i) {
-    front_main_button_draw(g.button_file, kAnchors[i], g.screen_file, command(box_command(i)), g.boxes[i], blink, back);
+    front_main_button_draw(g.button_file, kAnchors[i], g.screen_file, front_command_name(box_command(i)).c_str(),
+                           g.boxes[i], blink, back);
   }
-  mda_run_command(g.screen_file, command(kUpCommand + g.boxes[UP].state), g.boxes[UP].x, g.boxes[UP].y, back, FRONT_ONCE,
-                  0, 0, 0);
-  mda_run_command(g.screen_file, command(kDownCommand + g.boxes[DOWN].state), g.boxes[DOWN].x, g.boxes[DOWN].y, back,
-                  FRONT_ONCE, 0, 0, 0);
+  mda_run_command(g.screen_file, front_command_name(kUpCommand + g.boxes[UP].state).c_str(), g.boxes[UP].x,
+                  g.boxes[UP].y, back, FRONT_ONCE, 0, 0, 0);
+  mda_run_command(g.screen_file, front_command_name(kDownCommand + g.boxes[DOWN].state).c_str(), g.boxes[DOWN].x,
+                  g.boxes[DOWN].y, back, FRONT_ONCE, 0, 0, 0);
   if (emote_text) {
     emote_text->emote_text_flush(frame_input.mouse_x, frame_input.mouse_y, kEmoteSpeed, back, blink == FRONT_BLINK);
   }

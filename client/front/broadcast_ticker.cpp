@@ -82,7 +82,8 @@ bool inside(const plat::Rect& r, int32_t x, int32_t y) {
 // copied. Null when there is no bitmap.
 BITMAP16* take_strip(const plat::Rect& strip) {
   const int32_t w = strip.right - strip.left, h = strip.bottom - strip.top;
-  if (strip_bitmap && (static_cast<int32_t>(strip_bitmap->width) != w || static_cast<int32_t>(strip_bitmap->height) != h)) {
+  if (strip_bitmap &&
+      (static_cast<int32_t>(strip_bitmap->width) != w || static_cast<int32_t>(strip_bitmap->height) != h)) {
     bitmap16_free(&strip_bitmap);
   }
   if (!strip_bitmap) strip_bitmap = bitmap16_create(w, h);

@@ -25,10 +25,10 @@ extern TICKER_STRIP ticker_strip;
 
 // The ticker's own state.
 struct BROADCAST_TICKER {
-  int32_t index = 0;                   // the entry shown
-  char text[TICKER_TEXT_SIZE] = {};    // its text, cut at a character boundary
+  int32_t index = 0;                     // the entry shown
+  char text[TICKER_TEXT_SIZE] = {};      // its text, cut at a character boundary
   int32_t offset = TICKER_START_OFFSET;  // the text's left edge in the strip
-  uint32_t last_step = 0;              // ms
+  uint32_t last_step = 0;                // ms
   bool started = false;
 };
 extern BROADCAST_TICKER broadcast_ticker;

@@ -50,8 +50,10 @@ class Announcements : public char_test::CharScreenTest {
       }
     };
     for (const mkgame::GameFile& f : art()) {
-      if (f.path.starts_with("download/Affiche") || f.path == "system/Button.mda" || f.path.starts_with("system/c1meu005c"))
+      if (f.path.starts_with("download/Affiche") || f.path == "system/Button.mda" ||
+          f.path.starts_with("system/c1meu005c")) {
         writeFile(f.path, f.bytes);
+      }
     }
   }
 
@@ -120,11 +122,11 @@ TEST_F(Announcements, PagesAndScroll) {
   key(kScanEnter);
   EXPECT_EQ(task_system_broadcast(), 0);
   const std::vector<ANNOUNCEMENT_VIEW> expected = {
-      {0, 0, 3, false},  {0, 0, 3, false},  // a page that fits does not scroll
-      {1, 0, 41, true},  {1, 3, 41, true},  // the long page scrolls
-      {1, 3, 41, true},                     // its own button: not loaded again
-      {1, 3, 41, true},                     // a missing page keeps page and scroll
-      {1, 2, 41, true},  {0, 0, 3, false},
+      {0, 0, 3, false}, {0, 0, 3, false},  // a page that fits does not scroll
+      {1, 0, 41, true}, {1, 3, 41, true},  // the long page scrolls
+      {1, 3, 41, true},                    // its own button: not loaded again
+      {1, 3, 41, true},                    // a missing page keeps page and scroll
+      {1, 2, 41, true}, {0, 0, 3, false},
   };
   EXPECT_EQ(views, expected);
   EXPECT_FALSE(worldLink()->connected);

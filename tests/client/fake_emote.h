@@ -45,7 +45,8 @@ class FakeEmote : public IEmoteText {
     for (const Call& c : pending_) {
       const int32_t right = c.rect.left + kCharWidth * static_cast<int32_t>(c.text.size());
       for (int32_t y = std::max(c.rect.top, 0); y < std::min<int32_t>(c.rect.bottom, target->height); ++y)
-        for (int32_t x = std::max(c.rect.left, 0); x < std::min<int32_t>(right, target->width); ++x) target->rows[y][x] = kInk;
+        for (int32_t x = std::max(c.rect.left, 0); x < std::min<int32_t>(right, target->width); ++x)
+          target->rows[y][x] = kInk;
     }
     pending_.clear();
     return 0;

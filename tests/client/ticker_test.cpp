@@ -67,7 +67,8 @@ class Ticker : public task_test::TaskTest {
   int wrongPixels(const plat::Rect& strip, const char* drawn, int32_t x) {
     int wrong = 0;
     const int32_t from = strip.left + x;
-    const int32_t to = drawn ? from + emote_fake::FakeEmote::kCharWidth * static_cast<int32_t>(std::strlen(drawn)) : from;
+    const int32_t width = drawn ? emote_fake::FakeEmote::kCharWidth * static_cast<int32_t>(std::strlen(drawn)) : 0;
+    const int32_t to = from + width;
     for (int32_t py = 0; py < SCREEN_HEIGHT; ++py) {
       for (int32_t px = 0; px < SCREEN_WIDTH; ++px) {
         const bool ink = py >= strip.top && py < strip.bottom && px >= std::max(from, strip.left) &&
@@ -208,8 +209,11 @@ TEST_F(Ticker, RealRendererScrollsThroughTheStrip) {
     for (int32_t y = 0; y < SCREEN_HEIGHT; ++y) {
       for (int32_t x = 0; x < SCREEN_WIDTH; ++x) {
         const bool in = x >= s.left && x < s.right && y >= s.top && y < s.bottom;
-        if (in) strip.push_back(screen_back->rows[y][x]);
-        else outside += screen_back->rows[y][x] != patternAt(x, y);
+        if (in) {
+          strip.push_back(screen_back->rows[y][x]);
+        } else {
+          outside += screen_back->rows[y][x] != patternAt(x, y);
+        }
       }
     }
     moved += !last.empty() && strip != last;
