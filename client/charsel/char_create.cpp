@@ -69,12 +69,6 @@ struct CreateScreen {
   uint32_t next_preview = 0;
 };
 
-std::string command_name(int32_t n) {
-  char text[24];
-  std::snprintf(text, sizeof text, "MainCommand%d", n);
-  return text;
-}
-
 void release_media() {
   CHAR_CREATE_STATE& st = char_create_state;
   for (int32_t* h : {&st.leader, &st.head, &st.screen, &st.button, &st.arrows}) mda_object_release(h);
@@ -110,7 +104,7 @@ bool place_buttons(CreateScreen& s) {
   for (int32_t i = 0; i < CREATE_BOXES; ++i) {
     FRONT_BOX& b = s.boxes[i];
     if (i == kBack || i == kCreate) {
-      const std::string command = command_name(i == kBack ? 1 : 2);
+      const std::string command = front_command_name(i == kBack ? 1 : 2);
       if (front_command_box(st.screen, command.c_str(), screen_front_copy, &b) != 0) return false;
       mda_run_command(st.screen, command.c_str(), b.x, b.y, screen_new, FRONT_BLINK, 0, 0, 0);
     } else {
@@ -180,8 +174,8 @@ void start_turn(int32_t look) {
   CHAR_CREATE_STATE& st = char_create_state;
   st.look = look;
   st.turn_step = 0;
-  st.turn_steps =
-      front_command_steps(st.screen, command_name(look == 0 ? CREATE_LOOK_0_TURN : CREATE_LOOK_1_TURN).c_str());
+  const std::string turn = front_command_name(look == 0 ? CREATE_LOOK_0_TURN : CREATE_LOOK_1_TURN);
+  st.turn_steps = front_command_steps(st.screen, turn.c_str());
   st.turn_next = frame_input.frame_time + CREATE_TURN_MS;
 }
 
@@ -243,8 +237,8 @@ void draw_frame(CreateScreen& s, uint32_t blink, int32_t tick) {
   front_copy_screen(screen_back, screen_new);
   for (int32_t j = 0; j < 4; ++j) {
     const FRONT_BOX& b = s.boxes[j];
-    mda_run_command(st.head, command_name(st.look + kRaceBase[j]).c_str(), b.x + kHeadDx, b.y + kHeadDy, screen_back,
-                    FRONT_FIRST, 0, 0, 0);
+    mda_run_command(st.head, front_command_name(st.look + kRaceBase[j]).c_str(), b.x + kHeadDx, b.y + kHeadDy,
+                    screen_back, FRONT_FIRST, 0, 0, 0);
     const int32_t mark_x = b.x + kMarkDx, mark_y = b.y + kMarkDy;
     if (st.model >= 0 && st.race_base == kRaceBase[j]) {
       mda_run_command(st.screen, "MainCommand7", mark_x, mark_y, screen_back, FRONT_FIRST, 0, 0, 0);
@@ -264,9 +258,9 @@ void draw_frame(CreateScreen& s, uint32_t blink, int32_t tick) {
     const FRONT_BOX& b = s.boxes[kLook0 + j];
     const bool chosen = st.look == j;
     if (b.state == FRONT_PRESSED) {
-      mda_run_command(st.screen, command_name(4 + 2 * j).c_str(), b.x, b.y, screen_back, FRONT_FIRST, 0, 0, 0);
+      mda_run_command(st.screen, front_command_name(4 + 2 * j).c_str(), b.x, b.y, screen_back, FRONT_FIRST, 0, 0, 0);
     } else if (chosen || b.state == FRONT_HOVER) {
-      mda_run_command(st.screen, command_name(3 + 2 * j).c_str(), b.x, b.y, screen_back, FRONT_FIRST, 0, 0, 0);
+      mda_run_command(st.screen, front_command_name(3 + 2 * j).c_str(), b.x, b.y, screen_back, FRONT_FIRST, 0, 0, 0);
     }
   }
   front_main_button_draw(st.button, FRONT_MAIN_UPPER, st.screen, "MainCommand1", s.boxes[kBack], blink, screen_back);
@@ -280,8 +274,8 @@ void draw_frame(CreateScreen& s, uint32_t blink, int32_t tick) {
     mda_run_command(st.arrows, up ? "MainCommand1" : "MainCommand2", b.x, b.y, screen_back, FRONT_FIRST, 0, 0, 0);
   }
   if (st.model >= 0) {
-    mda_run_command(st.leader, command_name(st.model).c_str(), s.figure.x, s.figure.y, screen_back, FRONT_BLINK, 0, 0,
-                    0);
+    mda_run_command(st.leader, front_command_name(st.model).c_str(), s.figure.x, s.figure.y, screen_back, FRONT_BLINK,
+                    0, 0, 0);
   }
   s.name_box.draw(screen_back);
   if (emote_text) {

@@ -72,12 +72,6 @@ struct SelectScreen {
   }
 };
 
-std::string command_name(int32_t n) {
-  char text[24];
-  std::snprintf(text, sizeof text, "MainCommand%d", n);
-  return text;
-}
-
 void emote_reset() {
   if (emote_text) emote_text->emote_text_clear();
 }
@@ -92,7 +86,7 @@ bool place_buttons(SelectScreen& s) {
   if (front_command_box(s.screen, "MainCommand0", screen_front_copy, &s.title) != 0) return false;
   if (front_command_box(s.leader, "MainCommand2", screen_front_copy, &s.figure) != 0) return false;
   for (int32_t i = 0; i < kBoxes; ++i) {
-    const std::string command = i < CHAR_SELECT_SLOTS ? command_name(3 * i + 1) : kActionCommands[i - kCreate];
+    const std::string command = i < CHAR_SELECT_SLOTS ? front_command_name(3 * i + 1) : kActionCommands[i - kCreate];
     FRONT_BOX& b = s.boxes[i];
     if (front_command_box(s.screen, command.c_str(), screen_front_copy, &b) != 0) return false;
     mda_run_command(s.screen, command.c_str(), b.x, b.y, screen_new, FRONT_BLINK, 0, 0, 0);
@@ -102,7 +96,9 @@ bool place_buttons(SelectScreen& s) {
 
 // The five slot hover animations start again.
 void restart_slot_animations(const SelectScreen& s) {
-  for (int32_t i = 0; i < CHAR_SELECT_SLOTS; ++i) front_restart_command(s.screen, command_name(3 * i + 2).c_str());
+  for (int32_t i = 0; i < CHAR_SELECT_SLOTS; ++i) {
+    front_restart_command(s.screen, front_command_name(3 * i + 2).c_str());
+  }
 }
 
 void enter_game(SelectScreen& s) {
@@ -178,7 +174,7 @@ void draw_characters(const SelectScreen& s) {
     draw_text(kRaceX, kRaceY + dy, race_name(c.race), race_colour);
     draw_text(kLevelX, kLevelY + dy, char_select_level_text(c), id_colour);
     const FRONT_BOX& slot = s.boxes[i];
-    mda_run_command(s.head, command_name(char_select_picture(c)).c_str(), slot.x + kHeadDx, slot.y + kHeadDy,
+    mda_run_command(s.head, front_command_name(char_select_picture(c)).c_str(), slot.x + kHeadDx, slot.y + kHeadDy,
                     screen_back, FRONT_BLINK, 0, 0, 0);
   }
   font_set_color(before);
@@ -191,14 +187,14 @@ void draw_frame(SelectScreen& s, uint32_t blink) {
     const FRONT_BOX& b = s.boxes[i];
     const int32_t base = 3 * i;
     if (b.state == FRONT_IDLE) {
-      mda_run_command(s.screen, command_name(base + 1).c_str(), b.x, b.y, screen_back, blink, 0, 0, 0);
+      mda_run_command(s.screen, front_command_name(base + 1).c_str(), b.x, b.y, screen_back, blink, 0, 0, 0);
     } else if (b.state == FRONT_HOVER) {
-      mda_run_command(s.screen, command_name(base + 2).c_str(), b.x, b.y, screen_back, blink, 0, 0, 0);
+      mda_run_command(s.screen, front_command_name(base + 2).c_str(), b.x, b.y, screen_back, blink, 0, 0, 0);
     } else {
-      mda_run_command(s.screen, command_name(base + 3).c_str(), b.x, b.y, screen_back, FRONT_ONCE, 0, 0, 0);
+      mda_run_command(s.screen, front_command_name(base + 3).c_str(), b.x, b.y, screen_back, FRONT_ONCE, 0, 0, 0);
     }
     if (i == s.selection) {
-      mda_run_command(s.screen, command_name(base + 3).c_str(), b.x, b.y, screen_back, FRONT_LAST, 0, 0, 0);
+      mda_run_command(s.screen, front_command_name(base + 3).c_str(), b.x, b.y, screen_back, FRONT_LAST, 0, 0, 0);
     }
   }
   for (int32_t a = 0; a < 3; ++a) {
@@ -208,7 +204,7 @@ void draw_frame(SelectScreen& s, uint32_t blink) {
   draw_characters(s);
   if (s.selection >= 0 && s.selection < char_select_shown()) {
     const CHAR_RECORD& c = char_list[static_cast<size_t>(s.selection)];
-    mda_run_command(s.leader, command_name(char_select_picture(c)).c_str(), s.figure.x, s.figure.y, screen_back,
+    mda_run_command(s.leader, front_command_name(char_select_picture(c)).c_str(), s.figure.x, s.figure.y, screen_back,
                     FRONT_BLINK, 0, 0, 0);
   }
   front_windows_present();

@@ -18,6 +18,8 @@ constexpr int32_t kOffScreen = -9999;
 
 }  // namespace
 
+std::string front_command_name(int32_t n) { return "MainCommand" + std::to_string(n); }
+
 int front_command_box(int32_t media, const char* command, BITMAP16* scratch, FRONT_BOX* out) {
   if (!out) return -1;
   if (mda_run_command(media, command, kOffScreen, kOffScreen, scratch, FRONT_FIRST, 0, 0, 0) == 0) return -1;

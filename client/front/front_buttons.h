@@ -3,6 +3,7 @@
 // animated buttons, the look of the main buttons and the frame's present.
 #pragma once
 #include <cstdint>
+#include <string>
 
 struct BITMAP16;
 
@@ -25,6 +26,8 @@ struct FRONT_BOX {
   bool off;                          // takes no pointer (a slot without a character)
 };
 
+// "MainCommand<n>", the name of a media file's command n.
+std::string front_command_name(int32_t n);
 // The box and draw point of the command's first frame: the command runs once off screen with
 // the first-step flag into scratch; the frame's box is the hit box and box + hot spot the draw
 // point. 0, or -1 when the command draws no picture.

@@ -50,6 +50,5 @@ int32_t placeholder_run(int row) {
 
 }  // namespace
 
-int32_t task_system_broadcast_placeholder() { return placeholder_run(3); }
 
 int32_t task_game_main_placeholder() { return placeholder_run(10); }

@@ -6,6 +6,7 @@
 #include "client/charsel/char_create.h"
 #include "client/charsel/char_select.h"
 #include "client/front/account_input.h"
+#include "client/front/announcements.h"
 #include "client/front/main_menu.h"
 #include "client/front/server_select.h"
 #include "client/front/title_screen.h"
@@ -24,7 +25,7 @@ constexpr TASK_ENTRY kTable[TASK_ROWS] = {
     {0, "TASK_SYSTEM_INITIALIZE", task_system_initialize, 0, 5, 9999, 9999},
     {1, "TASK_SHOW_TITLE", task_show_title, 0, 2, 9999, 9999},
     {2, "TASK_SELECT_MAINFUNCTION", task_select_mainfunction, 0, 3, 9999, 9999},
-    {3, "TASK_SYSTEM_BROADCAST", task_system_broadcast_placeholder, 0, 4, 9999, 9999},
+    {3, "TASK_SYSTEM_BROADCAST", task_system_broadcast, 0, 4, 9999, 9999},
     {4, "TASK_SERVER_SELECT", task_server_select, 0, 7, 5, 9999},
     {5, "TASK_ACCOUNT_INPUT", task_account_input, 0, 4, 5, 9999},
     {7, "TASK_SELECT_CHARACTER_IN", task_select_character_in, 0, 6, 4, 9999},

@@ -41,5 +41,4 @@ void task_table_reset();
 void task_table_first_task(int32_t id);
 
 // The placeholder tasks of the screens not built yet.
-int32_t task_system_broadcast_placeholder();
 int32_t task_game_main_placeholder();

@@ -300,7 +300,7 @@ TEST_F(WindowManager, PlaceholderScreensRunBothLists) {
     if (presented.size() == 1) draws_at_first_present = g_draws.size();
   };
   scheduleMessage(elapsedMs() + 4000, plat::WM_KEYDOWN, 0x0D, 0x001C0001);
-  EXPECT_EQ(task_system_broadcast_placeholder(), 0);
+  EXPECT_EQ(task_game_main_placeholder(), 0);
   onPresent = nullptr;
   EXPECT_EQ(draws_at_first_present, 1u);
   ASSERT_FALSE(g_draws.empty());

@@ -114,16 +114,42 @@ MdaFile serverMda() {
   return m.file;
 }
 
-// The create screen's scroll arrows: odd commands point up, even ones down, each at one of
-// the four arrow boxes.
-MdaFile arrowsMda() {
+std::vector<uint8_t> text(const std::string& t) { return std::vector<uint8_t>(t.begin(), t.end()); }
+
+// The announcements' art (the create screen draws two of its commands as its arrows): the
+// title, the eight buttons beside their markers (the go-on button where every screen has its
+// lower main button), and the scroll arrows' idle, hover and pressed looks (9 to 11 up, 12 to 14
+// down) at the text box's edge.
+MdaFile announcementsMda() {
   Media m;
-  const int points[4][2] = {{769, 158}, {769, 185}, {769, 379}, {769, 406}};
-  for (int n = 0; n <= 14; ++n) {
-    const int* p = points[n % 4];
-    m.command(n, at(panel(21, 21, rgb(n % 4 % 2 ? 0x405070 : 0x506080), rgb(0xE0E0F0), n % 2 ? "A" : "V", 2), p[0], p[1]));
+  m.command(0, at(panel(280, 36, rgb(0x203050), rgb(0xF0E6C8), "ANNOUNCEMENTS"), 140, 70));
+  const char* const labels[7] = {"PAGE 1", "PAGE 2", "PAGE 3", "PAGE 4", "OFFICIAL", "FORUM", "FAQ"};
+  const int markerY[7] = {148, 189, 235, 278, 321, 363, 405};
+  for (int i = 0; i < 7; ++i) m.command(1 + i, at(button(labels[i]), 612, markerY[i] - 2));
+  m.command(8, at(button("GO ON"), 612, 485));
+  const uint32_t looks[3] = {0x405070, 0x506890, 0x8090C0};
+  for (int s = 0; s < 3; ++s) {
+    m.command(9 + s, at(panel(21, 21, rgb(looks[s]), rgb(0xE0E0F0), "A", 2), 430, 120));
+    m.command(12 + s, at(panel(21, 21, rgb(looks[s]), rgb(0xE0E0F0), "V", 2), 430, 419));
   }
   return m.file;
+}
+
+// The announcement pages: "#L" ends a line, "#E" breaks one, colours by "#Y" and "#N". The
+// second page is longer than the text box.
+std::vector<GameFile> announcementPages() {
+  std::vector<std::string> pages = {
+      "#YWelcome to the sample world#N#LThe servers are open.#LPress GO ON to choose a server line.",
+      "#YRelease notes#N",
+      "#YEvents#N#LNo event is running this week.#E Look in again soon.",
+      "#YHelp#N#LThe FORUM and FAQ buttons open the web pages.",
+  };
+  for (int i = 1; i <= 40; ++i) pages[1] += "#LNote " + std::to_string(i) + ": the sample folder has no real news.";
+  std::vector<GameFile> out;
+  for (size_t i = 0; i < pages.size(); ++i) {
+    out.push_back({"download/Affiche0" + std::to_string(i + 1) + ".txt", text(pages[i])});
+  }
+  return out;
 }
 
 // Character select: title, five slots with idle, hover and pressed looks, create, back, enter.
@@ -242,8 +268,6 @@ Picture accountBackground() {
   return p;
 }
 
-std::vector<uint8_t> text(const std::string& t) { return std::vector<uint8_t>(t.begin(), t.end()); }
-
 // ---- the title and the main menu ----
 
 // Where the title draws the menu's seven decorations: a row of emblems along the bottom.
@@ -292,7 +316,7 @@ std::vector<MediaFile> frontEndMedia() {
   std::vector<MediaFile> out = {
       {"system/Button.mda", buttonMda()},     {"system/c1meu008.MDA", accountMda()},
       {"system/MapButton.MDA", mapButtonMda()}, {"system/c1meu010.MDA", serverMda()},
-      {"system/c1meu005c.MDA", arrowsMda()},  {"system/c1meu011.MDA", selectMda()},
+      {"system/c1meu005c.MDA", announcementsMda()},  {"system/c1meu011.MDA", selectMda()},
       {"system/c1meu012.MDA", createMda()},   {"system/Leader.mda", figuresMda(false)},
       {"system/Head.MDA", figuresMda(true)},
   };
@@ -309,7 +333,7 @@ std::vector<GameFile> frontEndArt() {
   std::vector<GameFile> out;
   for (const MediaFile& m : frontEndMedia()) out.push_back({m.path, mdaw::mda_build(m.file)});
   out.push_back({"system/c1meu008.jpg", jpeg(accountBackground())});
-  out.push_back({"system/c1meu005c.JPG", jpeg(background(0x202818, 0x0C1008, "CHOOSE A SERVER LINE"))});
+  out.push_back({"system/c1meu005c.JPG", jpeg(background(0x202818, 0x0C1008, "VELDRA SAGA II"))});
   out.push_back({"system/c1meu011.JPG", jpeg(background(0x281820, 0x100810, ""))});
   out.push_back({"system/c1meu012.JPG", jpeg(background(0x182028, 0x080C10, ""))});
   for (int model = 0; model < 8; ++model) {
@@ -322,6 +346,7 @@ std::vector<GameFile> frontEndArt() {
   }
   out.push_back({"music/menu02.MP3", mdaw::wave_tone(330, 2000)});
   for (GameFile& f : titleArt()) out.push_back(std::move(f));
+  for (GameFile& f : announcementPages()) out.push_back(std::move(f));
   return out;
 }
 
