@@ -10,51 +10,14 @@
 
 // X(name): a handler; V(name, id): a handler without arguments, called for that one id.
 #define NET_MSG_PENDING(X, V) \
-  X(pet_on_list) \
-  X(pet_on_rename) \
-  X(pet_on_points_allocated) \
-  X(pet_on_level) \
-  X(pet_on_exp) \
-  X(pet_on_follow) \
-  X(pet_on_unfollow) \
-  X(pet_on_active) \
-  X(pet_on_inactive) \
-  X(pet_on_new) \
-  X(pet_on_removed) \
-  X(pet_on_details) \
-  X(pet_on_block) \
-  X(pet_on_values) \
-  X(pet_on_level_bits) \
-  X(pet_on_all_details) \
-  X(pulse_on_reply) \
-  X(battle_on_unit_ready) \
-  X(battle_on_all_ready) \
-  X(battle_on_action) \
-  X(battle_on_round_end) \
-  X(battle_on_command_ack) \
-  X(battle_on_status) \
-  X(battle_on_stats) \
-  X(scene_on_battle_flag_set) \
-  X(scene_on_battle_flag_clear) \
-  X(battle_on_spectator_left) \
-  X(battle_on_unit_bytes) \
-  X(battle_on_spectators) \
-  X(battle_on_start) \
-  X(battle_on_unit_tag) \
-  X(restore_on_pet_hp) \
-  X(restore_on_pet_mp) \
-  X(pet_on_value24) \
   X(prize_on_text) \
   X(version_on_mismatch) \
   X(scene_on_reenter) \
   X(event_on_notice) \
   X(event_on_notice_removed) \
   X(char_state_on_pair) \
-  X(char_state_on_npc_look) \
   X(char_on_speech) \
-  X(battle_on_unit_flag) \
   X(macro_on_state) \
-  X(scene_on_animation) \
   X(line_on_population) \
   X(event_on_exp_release) \
   X(line_on_loads) \
