@@ -10,6 +10,7 @@
 #include "client/state/player_state.h"
 #include "client/ui/message_box.h"
 #include "tests/client/battle_payloads.h"
+#include "tests/client/handler_views.h"
 #include "tests/client/net_msg_fixture.h"
 #include "world/battle/battle_state.h"
 #include "world/battle/fight_units.h"
@@ -32,12 +33,6 @@ class CoreHandlersBattleAction : public net_msg_test::NetMsgTest {
     seam_calls_clear();
   }
 
-  std::vector<std::string> popups() const {
-    std::vector<std::string> out;
-    for (const MESSAGE_SLOT& s : message_slots)
-      if (s.in_use) out.emplace_back(s.text);
-    return out;
-  }
 };
 
 struct ActionCase {
@@ -96,7 +91,7 @@ TEST_F(CoreHandlersBattleAction, EachKindFillsItsData) {
   EXPECT_EQ(d.list_b[1], 40u);
   EXPECT_EQ(d.target_count, 3);
   EXPECT_EQ(d.target_ids[2], 5u);
-  EXPECT_EQ(popups(), (std::vector<std::string>{"Capture succeeded, obtained a pet.", "Capture failed!"}));
+  EXPECT_EQ(handler_test::popupTexts(), (std::vector<std::string>{"Capture succeeded, obtained a pet.", "Capture failed!"}));
 }
 
 TEST_F(CoreHandlersBattleAction, KindOneListsAndKindTwoTargets) {
@@ -128,7 +123,7 @@ TEST_F(CoreHandlersBattleAction, TruncatedAtEveryBoundary) {
       EXPECT_EQ(battle_action_data.new_unit.id, 0u);
       EXPECT_EQ(player_state.battle_values[2], 0);
       EXPECT_EQ(fight_units[0].server_byte, 0);
-      EXPECT_TRUE(popups().empty());
+      EXPECT_TRUE(handler_test::popupTexts().empty());
     }
   }
   // No payload at all is ignored without a line.

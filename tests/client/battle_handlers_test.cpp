@@ -16,6 +16,7 @@
 #include "plat/test.h"
 #include "social/chat_log/chat_log.h"
 #include "tests/client/battle_payloads.h"
+#include "tests/client/handler_views.h"
 #include "tests/client/net_msg_fixture.h"
 #include "ui/auto_fight/auto_fight.h"
 #include "ui/game_screen/game_screen_state.h"
@@ -44,19 +45,7 @@ class CoreHandlersBattle : public net_msg_test::NetMsgTest {
     frame_input.own_char_id = kOwn;
   }
 
-  std::vector<std::string> popups() const {
-    std::vector<std::string> out;
-    for (const MESSAGE_SLOT& s : message_slots)
-      if (s.in_use) out.emplace_back(s.text);
-    return out;
-  }
 
-  std::vector<std::string> chatLines() const {
-    std::vector<std::string> out;
-    const int32_t start = (chat_log.head - chat_log.count + CHAT_LOG_LINES) % CHAT_LOG_LINES;
-    for (int32_t i = 0; i < chat_log.count; ++i) out.emplace_back(chat_log.lines[(start + i) % CHAT_LOG_LINES].text);
-    return out;
-  }
 
   // Units in slots 0 (the player), 1 and 10 through a battle start.
   void startBattle(int32_t own_hp = 100) {
@@ -254,8 +243,8 @@ TEST_F(CoreHandlersBattle, SixOnlookersFillFiveSlots) {
   EXPECT_EQ(battle_core_state.spectating, 1);
   EXPECT_EQ(game_screen_state.spectator_news, 1);
   for (int i = 0; i < 10; ++i) EXPECT_EQ(fight_units[i].ready, 1);
-  EXPECT_EQ(chatLines().size(), 6u);
-  EXPECT_EQ(chatLines()[5], " Fan5 enters to spectate!");
+  EXPECT_EQ(handler_test::chatLineTexts().size(), 6u);
+  EXPECT_EQ(handler_test::chatLineTexts()[5], " Fan5 enters to spectate!");
 
   // One leaves: its slot and its effect are free again.
   const int32_t effect = spectator_slots[2].effect_slot;
@@ -267,7 +256,7 @@ TEST_F(CoreHandlersBattle, SixOnlookersFillFiveSlots) {
 TEST_F(CoreHandlersBattle, OnlookersOfAnotherBattleAreNotAnnounced) {
   dispatch(0xc0015, 1, sceneChar(101, "Fan"));
   EXPECT_EQ(battle_core_state.spectating, 0);
-  EXPECT_TRUE(chatLines().empty());
+  EXPECT_TRUE(handler_test::chatLineTexts().empty());
   EXPECT_EQ(spectator_slots[0].id, 101u);
   EXPECT_EQ(game_screen_state.spectator_news, 1);
 }
