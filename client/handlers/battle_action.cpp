@@ -3,6 +3,7 @@
 // the payload and against the list it fills before anything changes.
 #include <vector>
 
+#include "client/common/text_field.h"
 #include "client/handlers/client_handlers.h"
 #include "client/state/player_state.h"
 #include "client/ui/message_box.h"
@@ -102,6 +103,7 @@ void battle_on_action(uint32_t, int32_t, net_msg::Payload payload) {
     case 6:
     case 8:
       plat::readFields(tail, BATTLE_UNIT_RECORD_FIELDS, data.new_unit, BATTLE_UNIT_RECORD_WALK);
+      text_field_terminate(data.new_unit.name);
       read_unit_bytes(tail, unit_bytes);
       break;
     case 100:

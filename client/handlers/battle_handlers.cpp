@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "client/common/screen_state.h"
+#include "client/common/text_field.h"
 #include "client/game/frame_input.h"
 #include "client/handlers/client_handlers.h"
 #include "client/state/battle_timers.h"
@@ -13,7 +14,6 @@
 #include "client/ui/message_box.h"
 #include "engine/system/system.h"
 #include "graphics/mda/mda.h"
-#include "plat/cp936.h"
 #include "plat/tier0.h"
 #include "social/chat_log/chat_log.h"
 #include "ui/auto_fight/auto_fight.h"
@@ -43,12 +43,6 @@ void side_ready(uint8_t value) {
 }
 
 bool player_has_unit() { return battle_find_unit(frame_input.own_char_id) >= 0; }
-
-// A name field's text, at most n bytes, never half a character.
-std::string field_text(const char* field, size_t n) {
-  const std::string_view s(field, strnlen(field, n));
-  return std::string(s.substr(0, plat::cp936::wholeLength(s, s.size())));
-}
 
 void spectator_notice(const std::string& name) {
   char line[96];
@@ -194,11 +188,12 @@ void battle_on_unit_bytes(uint32_t, int32_t count, net_msg::Payload payload) {
 void battle_on_spectators(uint32_t, int32_t count, net_msg::Payload payload) {
   if (static_cast<int64_t>(payload.size()) != static_cast<int64_t>(count) * SCENE_CHAR_RECORD_SIZE)
     plat::tier0::error("receive new player data error, exit !");
-  const std::vector<SCENE_CHAR_RECORD> records =
+  std::vector<SCENE_CHAR_RECORD> records =
       payload.fieldRecords<SCENE_CHAR_RECORD>(count, SCENE_CHAR_RECORD_FIELDS, SCENE_CHAR_RECORD_WALK);
+  for (SCENE_CHAR_RECORD& r : records) text_field_terminate(r.name);
   for (const SCENE_CHAR_RECORD& r : records) scene_add_char(r);
   for (const SCENE_CHAR_RECORD& r : records) {
-    const std::string name = field_text(r.name, sizeof r.name);
+    const std::string name = r.name;
     if (r.id == frame_input.own_char_id || player_has_unit()) {
       battle_core_state.spectating = 1;
       side_ready(1);
@@ -225,8 +220,9 @@ void battle_on_spectators(uint32_t, int32_t count, net_msg::Payload payload) {
 }
 
 void battle_on_start(uint32_t, int32_t count, net_msg::Payload payload) {
-  const std::vector<BATTLE_UNIT_RECORD> records =
+  std::vector<BATTLE_UNIT_RECORD> records =
       payload.fieldRecords<BATTLE_UNIT_RECORD>(count, BATTLE_UNIT_RECORD_FIELDS, BATTLE_UNIT_RECORD_WALK);
+  for (BATTLE_UNIT_RECORD& r : records) text_field_terminate(r.name);
   side_ready(0);
   battle_round_end_byte = 0;
   battle_core_state.skill_usage_gain = 0;

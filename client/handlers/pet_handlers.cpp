@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "client/common/screen_state.h"
+#include "client/common/text_field.h"
 #include "client/edit/game_edit.h"
 #include "client/game/frame_input.h"
 #include "client/handlers/client_handlers.h"
@@ -13,7 +14,6 @@
 #include "client/state/pet_table.h"
 #include "client/state/player_state.h"
 #include "client/ui/message_box.h"
-#include "plat/cp936.h"
 #include "social/macro/macro_system.h"
 #include "world/scene/scene_chars.h"
 #include "world/scene/scene_services.h"
@@ -25,9 +25,7 @@ constexpr int32_t kNewPetSize = PET_RECORD_SIZE + PET_DETAIL_WORDS * 4;  // 200
 PET_RECORD read_pet(plat::ByteReader& r) {
   PET_RECORD p{};
   plat::readFields(r, PET_RECORD_FIELDS, p, PET_RECORD_WALK);
-  // The name field holds 15 characters and a NUL, never half a character.
-  const size_t len = plat::cp936::wholeLength(std::string_view(p.name, strnlen(p.name, PET_NAME_SIZE)), PET_NAME_SIZE - 1);
-  std::memset(p.name + len, 0, PET_NAME_SIZE - len);
+  text_field_terminate(p.name);
   return p;
 }
 

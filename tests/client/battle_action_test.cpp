@@ -109,6 +109,15 @@ TEST_F(CoreHandlersBattleAction, KindOneListsAndKindTwoTargets) {
   EXPECT_EQ(fight_units[10].server_byte, 9);
 }
 
+// The new pet's name fills its 24 bytes: 23 are kept, never half a double-byte character.
+TEST_F(CoreHandlersBattleAction, TheNewUnitsNameEndsOnAWholeCharacter) {
+  const std::string name = std::string(22, 'a') + "\xD6\xD0";
+  dispatch(0xc0006, 0, battleAction(6, 5, 901, {}, {}, battleUnit(1, 901, name) + unitBytes(0, {})));
+  EXPECT_EQ(std::string(battle_action_data.new_unit.name), std::string(22, 'a'));
+  dispatch(0xc0016, 1, battleUnit(2, 77, std::string(23, 'b') + "\xD6"));
+  EXPECT_STREQ(fight_units[2].name, std::string(23, 'b').c_str());
+}
+
 // Every length short of the whole action drops it with one line, before any change.
 TEST_F(CoreHandlersBattleAction, TruncatedAtEveryBoundary) {
   for (const ActionCase& c : actionCases()) {
