@@ -12,6 +12,7 @@
 #include "client/state/pet_table.h"
 #include "client/ui/message_box.h"
 #include "engine/system/system.h"
+#include "graphics/mda/mda.h"
 #include "plat/crt.h"
 #include "plat/test.h"
 #include "social/chat_log/chat_log.h"
@@ -251,6 +252,28 @@ TEST_F(CoreHandlersBattle, SixOnlookersFillFiveSlots) {
   dispatch(0xc0013, 103);
   EXPECT_EQ(spectator_slots[2].in_use, 0);
   EXPECT_EQ(battle_effects[effect].active, 0);
+}
+
+TEST_F(CoreHandlersBattle, AnOnlookersLookAlreadyLoadedTakesAnEffectSlotDirectly) {
+  const int32_t index = mda_table_add_entry();
+  ASSERT_GE(index, 0);
+  std::strcpy(mda_table.entries[index].file_name, "npc\\npc002a.MDA");
+  const int32_t media = mda_table.entries[index].id;
+  battle_effects[0].active = 1;  // taken by a skill effect
+  std::string one = sceneChar(101, "Fan");
+  one[52] = 2;
+  dispatch(0xc0015, 1, one);
+  EXPECT_EQ(seam_call_count("battle_add_effect"), 0);
+  ASSERT_EQ(spectator_slots[0].effect_slot, 1);
+  const BATTLE_EFFECT& e = battle_effects[1];
+  EXPECT_EQ(e.active, 1);
+  EXPECT_EQ(e.media_id, media);
+  EXPECT_EQ(e.x, 500);
+  EXPECT_EQ(e.y, 470);
+  EXPECT_EQ(e.width, 1);  // no frames
+  EXPECT_EQ(e.height, 1);
+  EXPECT_EQ(e.command, 7);
+  mda_table_reset();
 }
 
 TEST_F(CoreHandlersBattle, OnlookersOfAnotherBattleAreNotAnnounced) {
