@@ -10,6 +10,8 @@
 #include "client/edit/game_edit.h"
 #include "client/game/frame_input.h"
 #include "client/handlers/client_handlers.h"
+#include "client/handlers/handler_words.h"
+#include "client/handlers/own_char_flags.h"
 #include "client/requests/requests.h"
 #include "client/state/pet_table.h"
 #include "client/state/player_state.h"
@@ -36,11 +38,6 @@ PET_DETAIL read_detail(plat::ByteReader& r) {
   return d;
 }
 
-void read_words(net_msg::Payload payload, uint32_t* out, int32_t n) {
-  plat::ByteReader r = payload.reader();
-  for (int32_t i = 0; i < n; ++i) out[i] = r.u32("word");
-}
-
 void notice(const char* format, int64_t value) {
   char line[96];
   std::snprintf(line, sizeof line, format, static_cast<long long>(value));
@@ -64,11 +61,6 @@ int32_t active_slot() {
              : -1;
 }
 
-void mark_own_restored() {
-  const int32_t i = scene_find_char(frame_input.own_char_id);
-  if (i >= 0) scene_chars[static_cast<size_t>(i)].flags |= SCENE_FLAG_RESTORED;
-}
-
 // 0xd0003 and 0xd0004: the value at 36 or 44 (values[2] or values[4]).
 void restore_pet(int32_t value_index, int32_t value, net_msg::Payload payload) {
   int32_t slot = -1;
@@ -79,7 +71,7 @@ void restore_pet(int32_t value_index, int32_t value, net_msg::Payload payload) {
   }
   if (slot < 0) return;
   pet_table[slot].values[value_index] = value;
-  mark_own_restored();
+  own_char_flags_set(SCENE_FLAG_RESTORED);
 }
 
 }  // namespace
@@ -127,8 +119,7 @@ void pet_on_points_allocated(uint32_t, int32_t pet_id, net_msg::Payload payload)
   const int32_t slot = pet_index_by_id(static_cast<uint32_t>(pet_id));
   const bool ok = payload.size() == PET_VALUE_COUNT * 4 && slot >= 0;
   if (ok) {
-    uint32_t words[PET_VALUE_COUNT];
-    read_words(payload, words, PET_VALUE_COUNT);
+    const auto words = payload_words<PET_VALUE_COUNT>(payload);
     for (int32_t i = 0; i < PET_VALUE_COUNT; ++i) pet_table[slot].values[i] = static_cast<int32_t>(words[i]);
   }
   if (slot >= 0) {
@@ -143,8 +134,7 @@ void pet_on_points_allocated(uint32_t, int32_t pet_id, net_msg::Payload payload)
 
 void pet_on_level(uint32_t, int32_t pet_id, net_msg::Payload payload) {
   if (payload.empty()) return;
-  uint32_t words[PET_STAT_COUNT + PET_VALUE_COUNT];
-  read_words(payload, words, PET_STAT_COUNT + PET_VALUE_COUNT);
+  const auto words = payload_words<PET_STAT_COUNT + PET_VALUE_COUNT>(payload);
   const int32_t slot = pet_index_by_id(static_cast<uint32_t>(pet_id));
   if (slot < 0) return;
   PET_RECORD& p = pet_table[slot];
@@ -155,8 +145,7 @@ void pet_on_level(uint32_t, int32_t pet_id, net_msg::Payload payload) {
 }
 
 void pet_on_exp(uint32_t, int32_t pet_id, net_msg::Payload payload) {
-  uint32_t words[3];
-  read_words(payload, words, 3);
+  const auto words = payload_words<3>(payload);
   const int32_t slot = pet_index_by_id(static_cast<uint32_t>(pet_id));
   if (slot < 0) return;
   const uint32_t old = static_cast<uint32_t>(pet_table[slot].values[7]);
@@ -241,16 +230,14 @@ void pet_on_details(uint32_t, int32_t pet_id, net_msg::Payload payload) {
 }
 
 void pet_on_block(uint32_t, int32_t pet_id, net_msg::Payload payload) {
-  uint32_t words[PET_STAT_COUNT];
-  read_words(payload, words, PET_STAT_COUNT);
+  const auto words = payload_words<PET_STAT_COUNT>(payload);
   const int32_t slot = pet_index_by_id(static_cast<uint32_t>(pet_id));
   if (slot < 0 || payload.size() != PET_STAT_COUNT * 4) return;
   for (int32_t i = 0; i < PET_STAT_COUNT; ++i) pet_table[slot].stats[i] = static_cast<int32_t>(words[i]);
 }
 
 void pet_on_values(uint32_t, int32_t pet_id, net_msg::Payload payload) {
-  uint32_t words[PET_VALUE_COUNT];
-  read_words(payload, words, PET_VALUE_COUNT);
+  const auto words = payload_words<PET_VALUE_COUNT>(payload);
   const int32_t slot = pet_index_by_id(static_cast<uint32_t>(pet_id));
   if (slot < 0) return;
   for (int32_t i = 0; i < PET_VALUE_COUNT; ++i) pet_table[slot].values[i] = static_cast<int32_t>(words[i]);

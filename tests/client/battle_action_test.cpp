@@ -10,8 +10,7 @@
 #include "client/state/player_state.h"
 #include "client/ui/message_box.h"
 #include "tests/client/battle_payloads.h"
-#include "tests/client/handler_views.h"
-#include "tests/client/net_msg_fixture.h"
+#include "tests/client/core_handlers_fixture.h"
 #include "world/battle/battle_state.h"
 #include "world/battle/fight_units.h"
 
@@ -24,10 +23,10 @@ using handler_test::hit;
 using handler_test::unitBytes;
 using handler_test::unitStats;
 
-class CoreHandlersBattleAction : public net_msg_test::NetMsgTest {
+class CoreHandlersBattleAction : public CoreHandlers {
  protected:
   void SetUp() override {
-    NetMsgTest::SetUp();
+    CoreHandlers::SetUp();
     frame_input.own_char_id = 5;
     dispatch(0xc0016, 2, battleUnit(0, 5, "Me") + battleUnit(10, 900, "Wolf"));
     seam_calls_clear();
@@ -91,7 +90,7 @@ TEST_F(CoreHandlersBattleAction, EachKindFillsItsData) {
   EXPECT_EQ(d.list_b[1], 40u);
   EXPECT_EQ(d.target_count, 3);
   EXPECT_EQ(d.target_ids[2], 5u);
-  EXPECT_EQ(handler_test::popupTexts(), (std::vector<std::string>{"Capture succeeded, obtained a pet.", "Capture failed!"}));
+  EXPECT_EQ(popups(), (std::vector<std::string>{"Capture succeeded, obtained a pet.", "Capture failed!"}));
 }
 
 TEST_F(CoreHandlersBattleAction, KindOneListsAndKindTwoTargets) {
@@ -132,7 +131,7 @@ TEST_F(CoreHandlersBattleAction, TruncatedAtEveryBoundary) {
       EXPECT_EQ(battle_action_data.new_unit.id, 0u);
       EXPECT_EQ(player_state.battle_values[2], 0);
       EXPECT_EQ(fight_units[0].server_byte, 0);
-      EXPECT_TRUE(handler_test::popupTexts().empty());
+      EXPECT_TRUE(popups().empty());
     }
   }
   // No payload at all is ignored without a line.

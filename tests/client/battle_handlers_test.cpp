@@ -17,8 +17,7 @@
 #include "plat/test.h"
 #include "social/chat_log/chat_log.h"
 #include "tests/client/battle_payloads.h"
-#include "tests/client/handler_views.h"
-#include "tests/client/net_msg_fixture.h"
+#include "tests/client/core_handlers_fixture.h"
 #include "ui/auto_fight/auto_fight.h"
 #include "ui/game_screen/game_screen_state.h"
 #include "ui/notices/notice_lines.h"
@@ -39,10 +38,10 @@ using handler_test::sceneChar;
 
 constexpr uint32_t kOwn = 5;
 
-class CoreHandlersBattle : public net_msg_test::NetMsgTest {
+class CoreHandlersBattle : public CoreHandlers {
  protected:
   void SetUp() override {
-    NetMsgTest::SetUp();
+    CoreHandlers::SetUp();
     frame_input.own_char_id = kOwn;
   }
 
@@ -244,8 +243,8 @@ TEST_F(CoreHandlersBattle, SixOnlookersFillFiveSlots) {
   EXPECT_EQ(battle_core_state.spectating, 1);
   EXPECT_EQ(game_screen_state.spectator_news, 1);
   for (int i = 0; i < 10; ++i) EXPECT_EQ(fight_units[i].ready, 1);
-  EXPECT_EQ(handler_test::chatLineTexts().size(), 6u);
-  EXPECT_EQ(handler_test::chatLineTexts()[5], " Fan5 enters to spectate!");
+  EXPECT_EQ(chatLines().size(), 6u);
+  EXPECT_EQ(chatLines()[5], " Fan5 enters to spectate!");
 
   // One leaves: its slot and its effect are free again.
   const int32_t effect = spectator_slots[2].effect_slot;
@@ -279,7 +278,7 @@ TEST_F(CoreHandlersBattle, AnOnlookersLookAlreadyLoadedTakesAnEffectSlotDirectly
 TEST_F(CoreHandlersBattle, OnlookersOfAnotherBattleAreNotAnnounced) {
   dispatch(0xc0015, 1, sceneChar(101, "Fan"));
   EXPECT_EQ(battle_core_state.spectating, 0);
-  EXPECT_TRUE(handler_test::chatLineTexts().empty());
+  EXPECT_TRUE(chatLines().empty());
   EXPECT_EQ(spectator_slots[0].id, 101u);
   EXPECT_EQ(game_screen_state.spectator_news, 1);
 }

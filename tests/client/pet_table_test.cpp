@@ -14,8 +14,7 @@
 #include "plat/winmsg.h"
 #include "social/macro/macro_system.h"
 #include "tests/client/battle_payloads.h"
-#include "tests/client/handler_views.h"
-#include "tests/client/net_msg_fixture.h"
+#include "tests/client/core_handlers_fixture.h"
 #include "ui/notices/notice_lines.h"
 #include "world/scene/scene_chars.h"
 
@@ -26,7 +25,7 @@ using handler_test::petDetails;
 using handler_test::petRecord;
 using handler_test::sceneChar;
 
-class CoreHandlersPets : public net_msg_test::NetMsgTest {
+class CoreHandlersPets : public CoreHandlers {
  protected:
   void dismissNextBox() { scheduleMessage(elapsedMs() + 200, plat::WM_LBUTTONUP, 0, (10 << 16) | 10); }
 
@@ -126,7 +125,7 @@ TEST_F(CoreHandlersPets, NewPetTakesTheFirstFreeSlotWithItsDetails) {
 
   dispatch(0x6000a, 0, petRecord(51, "No") + petDetails(7));
   dispatch(0x6000a, 1, petRecord(52, "Short"));
-  EXPECT_EQ(handler_test::popupTexts(), (std::vector<std::string>{"Pet carry exceeds the upper limit!", "Pet carry exceeds the upper limit!"}));
+  EXPECT_EQ(popups(), (std::vector<std::string>{"Pet carry exceeds the upper limit!", "Pet carry exceeds the upper limit!"}));
   EXPECT_EQ(pet_state.count, 3u);
 }
 
@@ -158,7 +157,7 @@ TEST_F(CoreHandlersPets, FollowOwnAndForeign) {
   EXPECT_EQ(calls[2].a, 900);
 
   dispatch(0x60006, -1);
-  EXPECT_EQ(handler_test::popupTexts(), std::vector<std::string>{"Pet\xA1\xAFs following error"});
+  EXPECT_EQ(popups(), std::vector<std::string>{"Pet\xA1\xAFs following error"});
 
   dispatch(0x60007, 41);
   EXPECT_EQ(pet_state.following[0], 0);
@@ -250,14 +249,14 @@ TEST_F(CoreHandlersPets, PointAllocationAddsOrTakesBack) {
   EXPECT_EQ(pet_table[0].values[0], 0x05050505);
   EXPECT_EQ(pet_state.pending[0][9], 0);
   EXPECT_EQ(player_state.stat_refresh, 1);
-  EXPECT_TRUE(handler_test::popupTexts().empty());
+  EXPECT_TRUE(popups().empty());
 
   std::memcpy(pet_state.pending[0], pending, sizeof pending);
   dispatch(0x60003, 41, std::string(36, '\x06'));
   EXPECT_EQ(pet_table[0].stats[0], 10);
   EXPECT_EQ(pet_table[0].stats[4], 20);
   EXPECT_EQ(pet_table[0].values[0], 0x05050505);
-  EXPECT_EQ(handler_test::popupTexts(), std::vector<std::string>{"Points calculation error! Please reallocate!"});
+  EXPECT_EQ(popups(), std::vector<std::string>{"Points calculation error! Please reallocate!"});
 }
 
 TEST_F(CoreHandlersPets, RenameTakesTheEditBoxTextOrPutsTheNameBack) {
