@@ -22,3 +22,11 @@ template <size_t N>
 std::string_view text_field_view(const char (&field)[N]) {
   return std::string_view(field, strnlen(field, N));
 }
+
+// A field as a server record filled it: its text kept to N - 1 bytes on a character boundary,
+// the rest zeroed (a field without its NUL gets one).
+template <size_t N>
+void text_field_terminate(char (&field)[N]) {
+  const size_t n = plat::cp936::wholeLength(text_field_view(field), N - 1);
+  std::memset(field + n, 0, N - n);
+}

@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "client/common/text_field.h"
 #include "client/game/task_state.h"
 #include "client/handlers/client_handlers.h"
 #include "client/net/net_link.h"
 #include "client/state/login_state.h"
 #include "client/ui/message_box.h"
-#include "plat/cp936.h"
 #include "plat/platform.h"
 #include "ui/nickname/nickname_window.h"
 
@@ -17,21 +17,13 @@ namespace {
 
 constexpr uint32_t kLoginRetryPauseMs = 500;
 
-// A name field holds at most 14 characters and its NUL, never half a character.
-void terminate_name(char (&name)[CHAR_NAME_SIZE]) {
-  size_t end = 0;
-  while (end < CHAR_NAME_SIZE - 1 && name[end] != '\0') ++end;
-  const size_t len = plat::cp936::wholeLength(std::string_view(name, end), CHAR_NAME_SIZE - 1);
-  std::memset(name + len, 0, CHAR_NAME_SIZE - len);
-}
-
 }  // namespace
 
 void char_list_on_list(uint32_t, int32_t count, net_msg::Payload payload) {
   std::vector<CHAR_RECORD> list;
   if (count > 0) {
     list = payload.fieldRecords<CHAR_RECORD>(count, CHAR_RECORD_FIELDS, CHAR_RECORD_WALK);
-    for (CHAR_RECORD& c : list) terminate_name(c.name);
+    for (CHAR_RECORD& c : list) text_field_terminate(c.name);
   }
   // The previous list goes with the assignment; a -1 leaves none.
   char_list = std::move(list);

@@ -15,12 +15,6 @@ namespace {
 
 constexpr size_t kTitleTextMax = 27;
 
-// A field without its NUL keeps whole characters and gets one.
-template <size_t N>
-void terminate(char (&field)[N]) {
-  text_field_set(field, std::string(field, N));
-}
-
 }  // namespace
 
 void title_on_base(uint32_t, int32_t, net_msg::Payload payload) {
@@ -31,8 +25,8 @@ void title_on_base(uint32_t, int32_t, net_msg::Payload payload) {
 void title_on_list(uint32_t, int32_t count, net_msg::Payload payload) {
   std::vector<TITLE_RECORD> records = payload.fieldRecords<TITLE_RECORD>(count, TITLE_RECORD_FIELDS, TITLE_RECORD_WALK);
   for (TITLE_RECORD& r : records) {
-    terminate(r.name);
-    terminate(r.description);
+    text_field_terminate(r.name);
+    text_field_terminate(r.description);
     title_add(r);
   }
   title_table.list_loaded = 1;

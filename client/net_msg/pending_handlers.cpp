@@ -10,43 +10,6 @@
 
 // X(name): a handler; V(name, id): a handler without arguments, called for that one id.
 #define NET_MSG_PENDING(X, V) \
-  X(pet_on_list) \
-  X(pet_on_rename) \
-  X(pet_on_points_allocated) \
-  X(pet_on_level) \
-  X(pet_on_exp) \
-  X(pet_on_follow) \
-  X(pet_on_unfollow) \
-  X(pet_on_active) \
-  X(pet_on_inactive) \
-  X(pet_on_new) \
-  X(pet_on_removed) \
-  X(pet_on_details) \
-  X(pet_on_block) \
-  X(pet_on_values) \
-  X(pet_on_level_bits) \
-  X(pet_on_all_details) \
-  X(pulse_on_reply) \
-  X(battle_on_unit_ready) \
-  X(battle_on_all_ready) \
-  X(battle_on_action) \
-  X(battle_on_round_end) \
-  X(battle_on_command_ack) \
-  X(battle_on_status) \
-  X(battle_on_stats) \
-  X(scene_on_battle_flag_set) \
-  X(scene_on_battle_flag_clear) \
-  X(battle_on_spectator_left) \
-  X(battle_on_unit_bytes) \
-  X(battle_on_spectators) \
-  X(battle_on_start) \
-  X(battle_on_unit_tag) \
-  X(restore_on_pet_hp) \
-  X(restore_on_pet_mp) \
-  X(pet_on_value24) \
-  X(char_state_on_npc_look) \
-  X(battle_on_unit_flag) \
-  X(scene_on_animation) \
   X(char_title_remove) \
   V(game_leave_quit, 0x190005) \
   V(give_on_open, 0x40012) \

@@ -19,11 +19,9 @@ int req_pet_follow(uint32_t pet_id) { return net_send_world(0x60006, static_cast
 
 int req_pet_allocate_points(uint32_t pet_id) {
   if (pet_id == 0) return -1;
-  for (int32_t slot = 0; slot < PET_COUNT; ++slot) {
-    if (pet_table[slot].id != pet_id) continue;
-    return net_send_world(0x60003, static_cast<int32_t>(pet_id), pet_state.pending[slot], sizeof pet_state.pending[slot]);
-  }
-  return -1;
+  const int32_t slot = pet_index_by_id(pet_id);
+  if (slot < 0) return -1;
+  return net_send_world(0x60003, static_cast<int32_t>(pet_id), pet_state.pending[slot], sizeof pet_state.pending[slot]);
 }
 
 int req_pet_details() { return net_send_world(0x6000c, 0, nullptr, 0); }

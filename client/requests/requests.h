@@ -55,6 +55,10 @@ int req_skill_list();
 int req_pet_skill_list();
 
 // Battle.
+// 0xc0005 and 0xc000a: the player's and the pet's battle command, once a round: only a ready
+// command not sent yet goes out (0 otherwise).
+int req_battle_command();
+int req_battle_pet_command();
 // 0xc0002: the player is ready for the round.
 int req_battle_ready();
 // 0xc0007: the round's actions have been played.

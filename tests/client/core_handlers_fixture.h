@@ -7,6 +7,7 @@
 #include "client/game/frame_input.h"
 #include "client/res/res_tables.h"
 #include "client/ui/message_box.h"
+#include "social/chat_log/chat_log.h"
 #include "social/macro/macro_system.h"
 #include "tests/client/handler_payloads.h"
 #include "tests/client/net_msg_fixture.h"
@@ -64,6 +65,14 @@ class CoreHandlers : public net_msg_test::NetMsgTest {
     std::vector<std::string> out;
     for (const MESSAGE_SLOT& s : message_slots)
       if (s.in_use) out.emplace_back(s.text);
+    return out;
+  }
+
+  // The chat log's lines, oldest first.
+  static std::vector<std::string> chatLines() {
+    std::vector<std::string> out;
+    const int32_t start = (chat_log.head - chat_log.count + CHAT_LOG_LINES) % CHAT_LOG_LINES;
+    for (int32_t i = 0; i < chat_log.count; ++i) out.emplace_back(chat_log.lines[(start + i) % CHAT_LOG_LINES].text);
     return out;
   }
 

@@ -6,7 +6,7 @@
 constexpr int FIGHT_UNITS = 20;
 
 constexpr int SPECTATOR_SLOTS = 5;
-constexpr int FIGHT_UNIT_NAME_SIZE = 16;
+constexpr int FIGHT_UNIT_NAME_SIZE = 24;
 
 // Only the fields the client core reads and writes; the battle scene adds its own.
 struct FIGHT_UNIT {

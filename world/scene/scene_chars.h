@@ -24,16 +24,20 @@ constexpr int32_t SCENE_CHAR_NAME_SIZE = 21;
 constexpr int32_t SCENE_CHAR_TITLE_SIZE = 27;
 constexpr int32_t SCENE_CHAR_NICKNAME_SIZE = 16;  // 15 characters and a NUL
 
-// Status bits of the flags word.
 // A character placed by the server stands still this long before it may idle.
 constexpr uint32_t SCENE_IDLE_DELAY_MS = 15000;
 
-constexpr uint32_t SCENE_FLAG_PARTY_LEADER = 0x01;
-constexpr uint32_t SCENE_FLAG_IN_BATTLE = 0x02;
-constexpr uint32_t SCENE_FLAG_LEVEL_UP = 0x04;
-constexpr uint32_t SCENE_FLAG_PARTY_MEMBER = 0x08;
-constexpr uint32_t SCENE_FLAG_RESTORED = 0x10;
-constexpr uint32_t SCENE_FLAG_STALL = 0x20;
+// Status bits of the flags word; the writers and the drawing agree on these.
+enum SCENE_CHAR_FLAG : uint32_t {
+  SCENE_FLAG_PARTY_LEADER = 0x01,
+  SCENE_FLAG_IN_BATTLE = 0x02,
+  SCENE_FLAG_LEVEL_UP = 0x04,
+  SCENE_FLAG_PARTY_MEMBER = 0x08,
+  SCENE_FLAG_RESTORED = 0x10,
+  SCENE_FLAG_STALL = 0x20,
+  SCENE_FLAG_TINT_1 = 0x40,
+  SCENE_FLAG_TINT_2 = 0x80,
+};
 
 // The server's character record.
 struct SCENE_CHAR_RECORD {
