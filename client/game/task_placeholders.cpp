@@ -55,4 +55,3 @@ int32_t task_select_mainfunction_placeholder() { return placeholder_run(2); }
 int32_t task_system_broadcast_placeholder() { return placeholder_run(3); }
 
 int32_t task_game_login_placeholder() { return placeholder_run(9); }
-int32_t task_game_main_placeholder() { return placeholder_run(10); }

@@ -41,4 +41,3 @@ int32_t task_show_title_placeholder();
 int32_t task_select_mainfunction_placeholder();
 int32_t task_system_broadcast_placeholder();
 int32_t task_game_login_placeholder();
-int32_t task_game_main_placeholder();

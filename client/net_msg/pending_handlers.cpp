@@ -96,7 +96,6 @@
   X(relation_on_brother_removed) \
   X(quest_on_removed) \
   X(char_title_remove) \
-  V(game_leave_quit, 0x190005) \
   V(give_on_open, 0x40012) \
   X(item_on_list) \
   X(item_on_slots_update) \

@@ -2,5 +2,7 @@
 #pragma once
 #include <cstdint>
 
+// Loads the 13 shapes; each failure says "init mouse error" and the game goes on.
+void mouse_cursors_load();
 // Selects a shape by index; the shape's handle.
 int32_t set_mouse_cursor(int32_t shape);
