@@ -17,6 +17,7 @@
 #include "client/game/game_running.h"
 #include "client/game/session_state.h"
 #include "client/net_msg/net_dispatch.h"
+#include "plat/bytes.h"
 #include "client/startup/client_hooks.h"
 #include "client/state/login_state.h"
 #include "client/state/map_record.h"
@@ -507,6 +508,15 @@ TEST_F(GameMain, StartBattleResume) {
        },
        1, 5000, false},
       {"ends after 30 s of silence", nullptr, 30000, 30200, true},
+      {"ends on a leave request",
+       [](GameMain&) {
+         game_main_frame_step = stub_step;
+         g_in_step = [](uint32_t n) {
+           if (n == 3) game_leave_mode.flag = 1;
+         };
+       },
+       0, 1000, true},
+      {"ends when the world link is down", [](GameMain&) { net_link.world_connected = 0; }, 0, 1000, true},
       // Last: the link stays lost.
       {"ends on link loss", [](GameMain&) { veldra_test::FakeNetModule::world()->lost = true; }, 0, 1000, true},
   };
@@ -519,6 +529,10 @@ TEST_F(GameMain, StartBattleResume) {
     hp().debugLines().clear();
     battle_return_word = 1;
     first_entry_flag = 0;
+    game_main_frame_step = frame_step;
+    g_in_step = nullptr;
+    game_leave_mode = {0, GAME_LEAVE_NONE};
+    net_link.world_connected = 1;
     if (c.arrange) c.arrange(*this);
     const uint32_t start = now();
     game_main_start(run);
@@ -526,8 +540,10 @@ TEST_F(GameMain, StartBattleResume) {
     EXPECT_GE(waited, c.min_ms);
     EXPECT_LE(waited, c.max_ms);
     const std::vector<uint32_t> ids = sentIds();
-    ASSERT_GE(ids.size(), 3u);
-    EXPECT_EQ(ids[2], 0xf0005u);
+    if (c.name != std::string("ends when the world link is down")) {
+      ASSERT_GE(ids.size(), 3u);
+      EXPECT_EQ(ids[2], 0xf0005u);
+    }
     EXPECT_EQ(seam_call_count("battle_timers_start"), 1);
     for (int i = 0; i < FIGHT_UNITS; ++i) EXPECT_EQ(fight_units[i].ready, i < 10 ? 1 : 0) << i;
     EXPECT_EQ(battle_resume_word, 0);
@@ -594,6 +610,16 @@ TEST_F(GameMain, CloseRequestQuits) {
   EXPECT_FALSE(net_link.world_connected);
 }
 
+// The server's quit message reaches the quit operation: both links down, leave mode 2.
+TEST_F(GameMain, QuitMessage) {
+  frameState();
+  const int disconnects = veldra_test::FakeNetModule::world()->disconnects;
+  net_dispatch_message(0x190005, 0, nullptr, 0, false);
+  EXPECT_EQ(game_leave_mode.mode, GAME_LEAVE_QUIT);
+  EXPECT_EQ(veldra_test::FakeNetModule::world()->disconnects, disconnects + 1);
+  EXPECT_EQ(net_link.own_disconnect, 1);
+}
+
 // ---- guards -------------------------------------------------------------------------------------
 
 // A fault in a step is logged once with the step's own number and the frame goes on.
@@ -638,6 +664,18 @@ TEST_F(GameMain, GuardsKeepTheBookkeeping) {
   ASSERT_TRUE(game_main_frame(run));
   EXPECT_EQ(guardLines(), 3);
   EXPECT_TRUE(presented.empty());
+}
+
+// A malformed read in a step is a fault of that step like any other.
+TEST_F(GameMain, GuardsCatchMalformedReads) {
+  frameState();
+  g_in_step = [](uint32_t) { throw plat::MalformedInput("word", 0, 4, 2); };
+  ASSERT_TRUE(game_main_frame(run));
+  EXPECT_EQ(guardLines(), 1);
+  // The step's counter is lost: no redraw, so no weather and no bubbles.
+  EXPECT_EQ(seam_call_names(), (std::vector<std::string>{"scene_walk_send_next_waypoint", "weather_update",
+                                                         "scene_update_zoom", "hud_draw_notice_lines", "hud_draw",
+                                                         "hud_update_notices", "hud_input"}));
 }
 
 TEST_F(GameMain, GuardsAtStart) {
