@@ -3,11 +3,7 @@
 // without exceptions (target at most 1.2 x).
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
-#include <memory>
-#include <random>
-#include <string>
-
+#include "bench/bench_headless.h"
 #include "bench/bench_ratio.h"
 #include "bench/bench_game_main_frame.h"
 #include "client/common/seam_calls.h"
@@ -33,14 +29,7 @@ void setUp() {
   static bool done = false;
   if (done) return;
   done = true;
-  std::random_device rd;
-  const auto dir = std::filesystem::temp_directory_path() / ("veldra-bench-game-main-" + std::to_string(rd()));
-  std::filesystem::create_directories(dir);
-  plat::HeadlessOptions o;
-  o.gameDir = dir.string();
-  o.watchdog = false;
-  o.maxDrains = ~uint64_t{0};
-  o.maxFakeMs = ~uint64_t{0};
+  const plat::HeadlessOptions o = bench_headless::options("game-main");
   plat::install(plat::makeHeadlessPlatform(o));
   module_resets_run_all();
   game_main_frame_step = stub_frame_step;

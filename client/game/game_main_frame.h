@@ -156,6 +156,18 @@ inline void game_main_pet_refusal() {
   }
 }
 
+// The battle frame's command work, windows and input, minimised or not.
+template <typename Step>
+void game_main_battle_commands(const Step& step) {
+  step(GAME_SITE_BATTLE_COMMAND_TEXT, [] { battle_draw_command_text(); });
+  step(GAME_SITE_BATTLE_COUNTDOWN, [] { battle_update_command_countdown(); });
+  step(GAME_SITE_BATTLE_WINDOWS, [] { window_lists_run(0); });
+  step(GAME_SITE_BATTLE_TOPMOST_WINDOWS, [] { window_lists_run(1); });
+  step(GAME_SITE_BATTLE_DEBUG_HOOKS, [] { debug_hooks_run(); });
+  step(GAME_SITE_BATTLE_HUD_INPUT, [] { hud_input(); });
+  step(GAME_SITE_BATTLE_PLAY_ACTION, [] { battle_play_action(screen_back); });
+}
+
 // One frame; false when the task ends (before anything of the frame ran).
 template <typename Step>
 bool game_main_frame_with(GAME_MAIN_RUN& run, const Step& step) {
@@ -200,13 +212,7 @@ bool game_main_frame_with(GAME_MAIN_RUN& run, const Step& step) {
   const bool battle = in_battle_flag != 0;
   if (battle) {
     if (game_main_minimised() && !replay) {
-      step(GAME_SITE_BATTLE_COMMAND_TEXT, [] { battle_draw_command_text(); });
-      step(GAME_SITE_BATTLE_COUNTDOWN, [] { battle_update_command_countdown(); });
-      step(GAME_SITE_BATTLE_WINDOWS, [] { window_lists_run(0); });
-      step(GAME_SITE_BATTLE_TOPMOST_WINDOWS, [] { window_lists_run(1); });
-      step(GAME_SITE_BATTLE_DEBUG_HOOKS, [] { debug_hooks_run(); });
-      step(GAME_SITE_BATTLE_HUD_INPUT, [] { hud_input(); });
-      step(GAME_SITE_BATTLE_PLAY_ACTION, [] { battle_play_action(screen_back); });
+      game_main_battle_commands(step);
       if (battle_round_end_byte) step(GAME_SITE_BATTLE_LEAVE, [] { battle_leave(); });
     } else {
       step(GAME_SITE_BATTLE_EVENT_16, [] { macro_raise_event(16, 1); });
@@ -215,13 +221,7 @@ bool game_main_frame_with(GAME_MAIN_RUN& run, const Step& step) {
       step(GAME_SITE_BATTLE_BUBBLES, [] { scene_draw_chat_bubbles(screen_back); });
       step(GAME_SITE_BATTLE_HUD_DRAW, [] { hud_draw(screen_back); });
       step(GAME_SITE_BATTLE_NOTICES, [] { hud_update_notices(); });
-      step(GAME_SITE_BATTLE_COMMAND_TEXT, [] { battle_draw_command_text(); });
-      step(GAME_SITE_BATTLE_COUNTDOWN, [] { battle_update_command_countdown(); });
-      step(GAME_SITE_BATTLE_WINDOWS, [] { window_lists_run(0); });
-      step(GAME_SITE_BATTLE_TOPMOST_WINDOWS, [] { window_lists_run(1); });
-      step(GAME_SITE_BATTLE_DEBUG_HOOKS, [] { debug_hooks_run(); });
-      step(GAME_SITE_BATTLE_HUD_INPUT, [] { hud_input(); });
-      step(GAME_SITE_BATTLE_PLAY_ACTION, [] { battle_play_action(screen_back); });
+      game_main_battle_commands(step);
       if (battle_round_end_byte) {
         step(GAME_SITE_BATTLE_LEAVE, [] { battle_leave(); });
         step(GAME_SITE_BATTLE_EVENT_17, [] { macro_raise_event(17, 1); });

@@ -302,7 +302,8 @@ TEST_F(GameMain, Frame) {
   MODAL_BOX_HANDLER = nullptr;
 }
 
-// The lock cursor's flag goes with the cursor; a battle leave moves the refresh deadline.
+// The lock cursor's flag goes with the cursor; entering a battle clears the return word; leaving
+// it moves the refresh deadline.
 TEST_F(GameMain, FrameBookkeeping) {
   frameState();
   item_lock_mode = 1;
@@ -317,7 +318,12 @@ TEST_F(GameMain, FrameBookkeeping) {
   ASSERT_TRUE(game_main_frame(run));
   EXPECT_EQ(scene_refresh_deadline, 17000u);
 
-  in_battle_flag = 1;
+  battle_return_word = 1;
+  battle_start_byte = 1;
+  ASSERT_TRUE(game_main_frame(run));
+  EXPECT_EQ(in_battle_flag, 1);
+  EXPECT_EQ(battle_return_word, 0);
+
   battle_round_end_byte = 1;
   frame_input.frame_time = 9000;
   ASSERT_TRUE(game_main_frame(run));
