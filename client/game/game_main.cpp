@@ -17,6 +17,7 @@
 #include "client/record/record.h"
 #include "client/screen_fx/screen_transitions.h"
 #include "client/sound/sound_front.h"
+#include "client/startup/client_hooks.h"
 #include "client/state/login_state.h"
 #include "client/state/mac_address.h"
 #include "client/state/map_record.h"
@@ -37,7 +38,6 @@ static const ModuleReset k_reset("game main step", [] { game_main_frame_step = f
 
 namespace {
 
-constexpr const char* kGameTitle = "Veldra Saga II Online";
 constexpr size_t kWindowTitleSize = 512;
 constexpr int kReadyUnits = 10;
 
@@ -95,7 +95,7 @@ void set_window_title() {
   version_text_format(version, 1, 0, 3);
   const std::string name = map_state_char_name();
   char title[kWindowTitleSize];
-  std::snprintf(title, sizeof title, "%s( ENGLISH version %s ) [ %s: %s ID %d ]", kGameTitle, version,
+  std::snprintf(title, sizeof title, "%s( ENGLISH version %s ) [ %s: %s ID %d ]", GAME_TITLE, version,
                 current_server_name, name.c_str(), static_cast<int32_t>(map_state_char_id()));
   const plat::WindowId w = sys_main_window();
   if (w != plat::kNoWindow) plat::get().windows().setTitle(w, title);
