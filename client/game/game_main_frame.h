@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "client/common/exception_log.h"
+#include "client/front/front_buttons.h"
 #include "client/game/battle_return.h"
 #include "client/game/frame_input.h"
 #include "client/game/game_main.h"
@@ -135,11 +136,6 @@ struct GameStepGuard {
   }
 };
 
-inline bool game_main_minimised() {
-  const plat::WindowId w = sys_main_window();
-  return w != plat::kNoWindow && plat::get().windows().isMinimised(w);
-}
-
 // At a battle start the player's pet refuses when its level bits are below 60.
 constexpr uint16_t GAME_PET_REFUSE_BELOW = 60;
 constexpr const char* GAME_PET_REFUSAL = "#54NO!NO!";
@@ -211,7 +207,7 @@ bool game_main_frame_with(GAME_MAIN_RUN& run, const Step& step) {
   const bool replay = replaying != 0;
   const bool battle = in_battle_flag != 0;
   if (battle) {
-    if (game_main_minimised() && !replay) {
+    if (front_minimised() && !replay) {
       game_main_battle_commands(step);
       if (battle_round_end_byte) step(GAME_SITE_BATTLE_LEAVE, [] { battle_leave(); });
     } else {
@@ -228,7 +224,7 @@ bool game_main_frame_with(GAME_MAIN_RUN& run, const Step& step) {
       }
     }
   } else {
-    if (!(game_main_minimised() && !replay)) {
+    if (!(front_minimised() && !replay)) {
       step(GAME_SITE_MAP_DRAG, [] { window_drag_update(); });
       step(GAME_SITE_MAP_WALK, [] { scene_walk_send_next_waypoint(); });
       step(GAME_SITE_MAP_DRAW, [] { scene_draw_frame(screen_back); });
