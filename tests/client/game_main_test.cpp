@@ -219,6 +219,8 @@ TEST_F(GameMain, Frame) {
       {"link lost 2 ends at once", [](GameMain&) { link_lost_word = 2; }, nullptr, false, 0, {}, {}, false, false, -1},
       {"link lost 1 keeps running", [](GameMain&) { link_lost_word = 1; }, nullptr, true, 1, kMapFrame, {}, true, true,
        -1},
+      {"link lost 3 keeps running", [](GameMain&) { link_lost_word = 3; }, nullptr, true, 1, kMapFrame, {}, true, true,
+       -1},
       {"replay held: only the step, the leave mode unread",
        [](GameMain&) { replay_running.store(0); }, [] { game_leave_mode.mode = GAME_LEAVE_TO_LOGIN; }, true, 1, {}, {},
        false, true, -1},
@@ -706,6 +708,7 @@ TEST_F(GameMain, GuardsLetTheHarnessThrough) {
 // ---- game run and session reset -----------------------------------------------------------------
 
 TEST_F(GameMain, GameRun) {
+  EXPECT_EQ(task_table[task_find_row(TASK_GAME_MAIN)].function, task_game_main);
   for (TASK_ENTRY& row : task_table)
     if (row.function) row.function = [] { return int32_t{-1}; };  // row 0 quits at once
   debug_flags[DEBUG_FLAG_MODE] = 1;
