@@ -749,4 +749,25 @@ TEST_F(GameMain, SessionReset) {
   EXPECT_EQ(seam_call_count("guild_info_reset"), 1);
 }
 
+// Until the scene draws, its frame is a dark screen with the map's and the character's names.
+TEST_F(GameMain, SceneStandInNamesMapAndCharacter) {
+  auto band_has_text = [](int y0, int y1) {
+    const uint16_t dark = screen_back->rows[0][0];
+    for (int y = y0; y < y1; ++y)
+      for (int x = 40; x < 200; ++x)
+        if (screen_back->rows[y][x] != dark) return true;
+    return false;
+  };
+  scene_draw_frame(screen_back);
+  EXPECT_NE(screen_back->rows[599][799], 0);  // dark, not black
+  EXPECT_TRUE(band_has_text(40, 60));
+  EXPECT_TRUE(band_has_text(70, 90));
+  map_state.display_name[0] = '\0';
+  set_own_record(kOwnId, "");
+  scene_draw_frame(screen_back);
+  EXPECT_FALSE(band_has_text(40, 60));
+  EXPECT_FALSE(band_has_text(70, 90));
+}
+
+
 }  // namespace
