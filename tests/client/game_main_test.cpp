@@ -769,5 +769,4 @@ TEST_F(GameMain, SceneStandInNamesMapAndCharacter) {
   EXPECT_FALSE(band_has_text(70, 90));
 }
 
-
 }  // namespace
