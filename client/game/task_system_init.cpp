@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "client/game/frame_step.h"
+#include "client/game/game_main_state.h"
 #include "client/game/system_media.h"
 #include "client/game/task_state.h"
 #include "client/sound/music_state.h"
@@ -163,6 +164,7 @@ int32_t game_control_init() {
   pick_hover_id = -1;
   hud_hit_code = HUD_HIT_NOTHING;
   window_slots_reset();
+  weather_display_flag = 0;
   return 0;
 }
 

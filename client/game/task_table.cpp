@@ -12,6 +12,7 @@
 #include "client/front/title_screen.h"
 #include "client/game/frame_input.h"
 #include "client/game/game_login.h"
+#include "client/game/game_main.h"
 #include "client/game/task_system_init.h"
 #include "client/ui/message_box.h"
 #include "core/reset/module_resets.h"
@@ -32,7 +33,7 @@ constexpr TASK_ENTRY kTable[TASK_ROWS] = {
     {6, "TASK_SELECT_CHARACTER", task_select_character, 0, 10, 4, 9999},
     {8, "TASK_CREATE_CHARACTER", task_create_character, 0, 10, 6, 9999},
     {10, "TASK_GAME_LOGIN", task_game_login, 0, 100, 4, 9999},
-    {100, "TASK_GAME_MAIN", task_game_main_placeholder, 0, 5, 5, 9999},
+    {100, "TASK_GAME_MAIN", task_game_main, 0, 5, 5, 9999},
     {11, "TASK_SERVER_LINE_SELECT", task_server_select, 0, 5, 4, 9999},
     {9999, "TASK_SYSTEM_QUIT", nullptr, 0, 9999, 9999, 9999},
     {9999, "TASK_SYSTEM_QUIT", nullptr, 0, 9999, 9999, 9999},

@@ -40,5 +40,3 @@ void task_table_reset();
 // row has is ignored with a debug line, a negative one means unset.
 void task_table_first_task(int32_t id);
 
-// The placeholder tasks of the screens not built yet.
-int32_t task_game_main_placeholder();

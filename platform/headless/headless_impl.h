@@ -198,6 +198,7 @@ class HeadlessPlatformImpl final : public HeadlessPlatform, public common::Trans
   std::vector<std::vector<std::string>>& execs() override { return execs_; }
   void setShellResult(int openUrlResult, int winExecResult) override;
   void setWindowCreateFails(bool fails) override { windows_.setCreateFails(fails); }
+  std::string windowTitle(WindowId w) const override { return windows_.title(w); }
   void setAnotherCopyRunning(bool running) override { anotherCopy_.store(running); }
   void setMinimised(WindowId w, bool minimised) override { windows_.setMinimised(w, minimised); }
   void setFocus(WindowId w, bool focus) override { windows_.focus(w, focus); }

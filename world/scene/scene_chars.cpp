@@ -5,8 +5,11 @@
 #include <unordered_map>
 
 #include "client/game/frame_input.h"
+#include "client/state/map_record.h"
 #include "core/reset/module_resets.h"
+#include "engine/winfont/winfont.h"
 #include "graphics/bitmap/bitmap16.h"
+#include "graphics/pixel_ops/pixel_ops.h"
 #include "plat/cp936.h"
 
 int32_t scene_zoom_level = 0;
@@ -18,6 +21,8 @@ std::vector<SCENE_CHAR> scene_chars;
 SCENE_SEAM_CALLS scene_seam_calls = {};
 
 namespace {
+
+constexpr uint32_t kSceneStandInRgb = 0x101828;
 
 // id -> index, so that a burst of position messages does not walk the table per record.
 std::unordered_map<uint32_t, int32_t> g_index;
@@ -109,7 +114,12 @@ void map_change() { ++scene_seam_calls.map_change; }
 
 void scene_draw_frame(BITMAP16* target) {
   ++scene_seam_calls.draw_frame;
-  if (target) bitmap16_clear_pixels(target);
+  if (!target) return;
+  // Until the scene draws: a dark screen naming the map and the own character, so that the game
+  // screen is recognisable.
+  bitmap16_fill(target, pixel_ops.pack_rgb ? pixel_ops.pack_rgb(kSceneStandInRgb) : 0);
+  font_draw_text(40, 40, map_state.display_name, 1, target);
+  font_draw_text(40, 70, map_state_char_name().c_str(), 1, target);
 }
 
 static const ModuleReset k_reset("scene characters", scene_reset);

@@ -128,7 +128,7 @@ void scene_load_char_display(int32_t index);
 
 // Loads the current map, its music, title and weather (a stand-in that counts its calls).
 void map_change();
-// Draws the scene into the bitmap (cleared until the scene draws).
+// Draws the scene into the bitmap (until the scene draws: a dark fill with the map and character names).
 void scene_draw_frame(BITMAP16* target);
 
 // What the stand-ins were asked, for the tests.

@@ -139,6 +139,8 @@ class HeadlessPlatform : public Platform {
   virtual void setWindowCreateFails(bool fails) = 0;
   virtual void setAnotherCopyRunning(bool running) = 0;
   virtual void setMinimised(WindowId w, bool minimised) = 0;
+  // The window's title as last set, code page 936 bytes.
+  virtual std::string windowTitle(WindowId w) const = 0;
   virtual void setFocus(WindowId w, bool focus) = 0;
   virtual uint64_t drains() const = 0;
   virtual HeadlessOptions& options() = 0;
