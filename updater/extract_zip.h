@@ -4,7 +4,7 @@
 
 namespace updater {
 
-// 0 when every entry was written, else a code.
+// 1 when every entry was written, else 0.
 int ExtractZipToFolder(const std::string& zipPath, const std::string& folder);
 
 }  // namespace updater
