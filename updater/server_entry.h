@@ -1,7 +1,9 @@
 // One server group of the launcher's list, and the entry the player chose, shared by the whole
 // program: its id goes back into veldra.cfg, its gateway address feeds the gateway query.
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace updater {
 
@@ -17,6 +19,12 @@ struct SERVER_ENTRY {
   char ver[SERVER_IP_CHARS + 1] = {};
   char name[SERVER_NAME_BYTES + 1] = {};   // code page 936
 };
+
+// Bounded copies into an entry: loginIP and ver keep SERVER_IP_CHARS characters, name keeps
+// SERVER_NAME_BYTES bytes of whole code page 936 characters.
+void SetEntryIP(SERVER_ENTRY& e, std::string_view text);
+void SetEntryVersion(SERVER_ENTRY& e, std::string_view text);
+void SetEntryName(SERVER_ENTRY& e, std::string_view text);
 
 // The program-wide chosen entry. Copied in whole by the launcher, read by the gateway query and
 // the start road.

@@ -25,6 +25,9 @@ constexpr int DOOR_LINE_MAX = 100;
 
 class CUpdateDlg {
  public:
+  // Workers post to the dialog's own queue, which the run reads.
+  CUpdateDlg();
+  // Workers post to `sink` (tests record the posts).
   explicit CUpdateDlg(IStatusSink& sink);
 
   // ---- server list ----
@@ -74,6 +77,7 @@ class CUpdateDlg {
   int32_t doorLineCount = 0;
 
   Timing timing;
+  StatusQueue statusQueue;
   IStatusSink& sink;
 
  private:
