@@ -170,6 +170,7 @@ TEST_F(DoorList, Store) {
       EXPECT_EQ(Bytes(f.begin() + 272, f.end()), concat({line("north", 7, 0x0100000A, 6000, 150, 1), line("south", 8, 0x0100000A, 6000, 150, 1)}));
     }
   }
+  std::remove(dir.hostPath("Door.DAT").c_str());
   dir.mkdir("Door.DAT");
   EXPECT_EQ(dlg().StoreDoorFile(two), updater::DOOR_STORE_NO_FILE);
 }
@@ -225,7 +226,7 @@ TEST_F(DoorSocket, CountOffByOneIsFatal) {
   ASSERT_EQ(hp().boxes().size(), 1u);
   EXPECT_EQ(hp().boxes()[0].text, " Server is busy, might be under maintenance or you are not connected to the internet ");
   EXPECT_EQ(hp().boxes()[0].caption, "Veldra Saga update client");
-  EXPECT_EQ(hp().boxes()[0].style & 0xF0u, static_cast<uint32_t>(MB_ICONHAND));
+  EXPECT_EQ(hp().boxes()[0].style & 0xF0u, plat::MB_ICONHAND);
   EXPECT_EQ(hp().openedUrls().size(), 1u);
   EXPECT_EQ(dlg().endCode(), updater::UPDATE_END_FATAL);
   EXPECT_FALSE(sink.tryTake().has_value());
