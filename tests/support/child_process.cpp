@@ -1,10 +1,10 @@
 #include "tests/support/child_process.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <fcntl.h>  // platform-test-ok
+#include <signal.h>  // platform-test-ok
+#include <spawn.h>  // platform-test-ok
+#include <sys/wait.h>  // platform-test-ok
+#include <unistd.h>  // platform-test-ok
 
 #include <chrono>
 #include <cstdlib>

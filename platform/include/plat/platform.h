@@ -259,6 +259,10 @@ void install(std::unique_ptr<Platform> p);  // nullptr removes the platform (tes
 bool installed();
 // SDL unless VELDRA_PLATFORM=headless. Reads the VELDRA_* variables once.
 void installFromEnvironment(int argc = 0, char** argv = nullptr);
+// A program that starts others in the game folder (the updater): makes the game folder the
+// working folder, which its children inherit, and ignores SIGPIPE, so a write to a pipe whose
+// reader is gone fails instead of ending the program. False when the folder cannot be entered.
+bool enterGameFolder();
 
 // Environment values read once at start (see README).
 struct Environment {
