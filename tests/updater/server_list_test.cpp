@@ -9,6 +9,7 @@
 #include "plat/sockets.h"
 #include "tests/support/headless_fixture.h"
 #include "updater/launcher_config.h"
+#include "updater/module_path.h"
 #include "updater/update_dlg.h"
 
 namespace {
@@ -119,6 +120,14 @@ TEST_F(ServerList, ChosenEntryIsCopiedWholeAndItsPortReachesAConnect) {
   // An empty list chooses nothing.
   dlg.serverCount = 0;
   EXPECT_FALSE(dlg.ChooseServer(100100));
+}
+
+TEST_F(ServerList, ModulePathIsBesideTheProgram) {
+  EXPECT_EQ(updater::ModulePath(""), dir.path() + "/");
+  EXPECT_EQ(updater::ModulePath("server.cfg"), dir.path() + "/server.cfg");
+  // The resolver takes the absolute path as one inside the game folder, any letter case.
+  dir.write("server.cfg", "id1=1\r\n");
+  EXPECT_TRUE(hp().files().isFile(updater::ModulePath("SERVER.CFG")));
 }
 
 class LauncherConfig : public veldra_test::HeadlessTest {};
