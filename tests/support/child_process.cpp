@@ -1,5 +1,6 @@
 #include "tests/support/child_process.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -16,7 +17,7 @@ extern char** environ;
 namespace veldra_test {
 
 int startProcess(const std::string& program, const std::vector<std::string>& args,
-                 const std::vector<std::pair<std::string, std::string>>& env) {
+                 const std::vector<std::pair<std::string, std::string>>& env, const std::string& stderrPath) {
   std::vector<std::string> envText;
   for (char** e = environ; *e; ++e) {
     const std::string entry = *e;
@@ -33,9 +34,14 @@ int startProcess(const std::string& program, const std::vector<std::string>& arg
   std::vector<char*> argv;
   for (auto& a : argText) argv.push_back(a.data());
   argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (!stderrPath.empty())
+    posix_spawn_file_actions_addopen(&actions, 2, stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   pid_t pid = -1;
-  if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) return -1;
-  return static_cast<int>(pid);
+  const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  return rc == 0 ? static_cast<int>(pid) : -1;
 }
 
 std::optional<int> waitProcess(int pid, int timeoutMs) {
