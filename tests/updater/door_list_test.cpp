@@ -1,9 +1,9 @@
 // Door.DAT from the door list text and from the event-driven reply, and the reply's socket events.
 #include <gtest/gtest.h>
 
-#include <sys/socket.h>
-#include <unistd.h>
+#include <algorithm>
 
+#include "plat/sockets.h"
 #include "plat/winmsg.h"
 #include "tests/updater/gateway_fixture.h"
 #include "updater/door_list.h"
@@ -175,34 +175,47 @@ TEST_F(DoorList, Store) {
   EXPECT_EQ(dlg().StoreDoorFile(two), updater::DOOR_STORE_NO_FILE);
 }
 
-// The socket events with a socket pair standing in for the gateway.
+// The socket events, with a loopback connection standing in for the gateway.
 class DoorSocket : public DoorList {
  protected:
   void SetUp() override {
     DoorList::SetUp();
-    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, fds_), 0);
-    dlg().doorSocket = plat::net::Socket(fds_[0]);
+    plat::net::Socket listener = plat::net::listen("127.0.0.1", 0, 1);
+    ASSERT_TRUE(listener.valid());
+    dlg().doorSocket = plat::net::connect(plat::net::inetAddr("127.0.0.1"), plat::net::local(listener)->port, 2000);
+    ASSERT_TRUE(dlg().doorSocket.valid());
+    for (int i = 0; i < 200 && !gateway_.valid(); ++i) {
+      plat::net::WaitEntry w{&listener};
+      plat::net::wait({&w, 1}, 10);
+      gateway_ = plat::net::accept(listener);
+    }
+    ASSERT_TRUE(gateway_.valid());
   }
-  void TearDown() override {
-    if (fds_[1] >= 0) ::close(fds_[1]);
-    DoorList::TearDown();
+  // Reads until the bytes sent so far are all in, as the read events would come.
+  void readEvents(size_t want) {
+    for (int i = 0; i < 500 && dlg().receivedCount < want; ++i) {
+      plat::net::WaitEntry w{&dlg().doorSocket};
+      plat::net::wait({&w, 1}, 10);
+      dlg().OnDoorSocket(1, 0);
+    }
   }
-  // The gateway's side: sends the bytes, closes, and the events follow as the window would get them.
+  // The gateway's side: sends the bytes in pieces, closes, and the events follow as the window
+  // would get them.
   void play(const Bytes& reply) {
     dlg().OnDoorSocket(16, 0);
     size_t at = 0;
     while (at < reply.size()) {
-      const size_t n = std::min<size_t>(1000, reply.size() - at);
-      ASSERT_EQ(::write(fds_[1], reply.data() + at, n), static_cast<ssize_t>(n));
-      at += n;
-      dlg().OnDoorSocket(1, 0);
+      size_t done = 0;
+      ASSERT_EQ(plat::net::send(gateway_, reply.data() + at, std::min<size_t>(1000, reply.size() - at), done),
+                plat::net::Io::Ok);
+      at += done;
+      readEvents(at);
     }
-    ::close(fds_[1]);
-    fds_[1] = -1;
-    dlg().OnDoorSocket(1, 0);
+    ASSERT_EQ(dlg().receivedCount, reply.size());
+    gateway_.close();
     dlg().OnDoorSocket(32, 0);
   }
-  int fds_[2] = {-1, -1};
+  plat::net::Socket gateway_;
 };
 
 TEST_F(DoorSocket, ReplyWritesDoorDatAndPosts) {

@@ -2,10 +2,9 @@
 // road, and the worker's post.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "plat/sockets.h"
@@ -159,10 +158,7 @@ TEST_F(GatewayQuery, Thread) {
 
 int openDescriptors() {
   int n = 0;
-  if (DIR* d = opendir("/proc/self/fd")) {
-    while (readdir(d)) ++n;
-    closedir(d);
-  }
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator("/proc/self/fd")) ++n;
   return n;
 }
 
