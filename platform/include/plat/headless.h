@@ -109,6 +109,7 @@ struct CursorRecord {
 struct RecordedBox {
   std::string text, caption;
   uint32_t style = 0;
+  WindowId owner = kNoWindow;
 };
 
 class HeadlessPlatform : public Platform {
@@ -140,6 +141,9 @@ class HeadlessPlatform : public Platform {
   virtual void setShellResult(int openUrlResult, int winExecResult) = 0;
   virtual void setWindowCreateFails(bool fails) = 0;
   virtual void setAnotherCopyRunning(bool running) = 0;
+  // Replaces the process list (nullopt: the list cannot be built) until useRealProcessList().
+  virtual void setProcessList(std::optional<std::vector<ProcessEntry>> list) = 0;
+  virtual void useRealProcessList() = 0;
   virtual void setMinimised(WindowId w, bool minimised) = 0;
   // The window's title as last set, code page 936 bytes.
   virtual std::string windowTitle(WindowId w) const = 0;
