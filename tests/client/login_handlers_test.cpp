@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "client/common/seam_calls.h"
 #include "client/game/frame_input.h"
 #include "client/game/task_state.h"
 #include "client/settings/settings.h"
@@ -273,7 +274,7 @@ TEST_F(LoginHandlers, SceneEntryNeedsExactly172Bytes) {
   EXPECT_EQ(frame_input.own_scene_index, 0);
   EXPECT_EQ(player_posture, 2);
   EXPECT_EQ(game_screen_words.state_word, 0);
-  EXPECT_EQ(scene_seam_calls.map_change, 0);  // not in the game main task
+  EXPECT_EQ(seam_call_count("map_change"), 0);  // not in the game main task
   dispatch(0x30100, 0, mapRecord("Field", 76, 5));
   const MACRO_EVENT_RECORD* e = macro_raised_events(&events);
   ASSERT_EQ(events, 2);
@@ -380,7 +381,8 @@ TEST_F(LoginHandlers, OwnCharacterAndLeavingTheScene) {
   EXPECT_EQ(frame_input.own_char_id, 5u);
   EXPECT_EQ(frame_input.own_scene_index, 0);
   EXPECT_EQ(player_posture, 3);
-  EXPECT_EQ(scene_seam_calls.last_load_index, 0);
+  ASSERT_GE(seam_call_count("scene_load_char_display"), 1);
+  EXPECT_EQ(seam_calls_named("scene_load_char_display").back().a, 0);
 
   scene_in_scene = 1;
   dispatch(0x30010, 1);
