@@ -7,8 +7,8 @@
 
 #include "client/common/screen_state.h"
 #include "client/common/seam_calls.h"
-#include "client/common/version_text.h"
 #include "client/edit/game_edit.h"
+#include "client/front/broadcast_ticker.h"
 #include "client/front/server_select.h"
 #include "client/game/frame_step.h"
 #include "client/game/game_main_frame.h"
@@ -101,15 +101,13 @@ void resume_battle() {
   battle_resume_word = 0;
 }
 
+// The main window's title with the server, the character's name and id after it.
 void set_window_title() {
-  char version[VERSION_TEXT_SIZE];
-  version_text_format(version, 1, 0, 3);
   const std::string name = map_state_char_name();
-  char title[kWindowTitleSize];
-  std::snprintf(title, sizeof title, "%s( ENGLISH version %s ) [ %s: %s ID %d ]", GAME_TITLE, version,
-                current_server_name, name.c_str(), static_cast<int32_t>(map_state_char_id()));
-  const plat::WindowId w = sys_main_window();
-  if (w != plat::kNoWindow) plat::get().windows().setTitle(w, title);
+  char where[kWindowTitleSize];
+  std::snprintf(where, sizeof where, " [ %s: %s ID %d ]", current_server_name, name.c_str(),
+                static_cast<int32_t>(map_state_char_id()));
+  client_show_window_title(client_window_title() + where);
 }
 
 void announce() {
@@ -197,6 +195,7 @@ int32_t game_main_end(GAME_MAIN_RUN& run) {
   in_battle_flag = 0;
   game_screen_state.pick_target_id = -1;
   game_screen_state.pick_mode = -1;
+  broadcast_ticker_free_strip();
   return run.result;
 }
 

@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "client/common/exception_log.h"
+#include "client/front/broadcast_ticker.h"
 #include "client/front/front_buttons.h"
 #include "client/game/battle_return.h"
 #include "client/game/frame_input.h"
@@ -17,7 +18,6 @@
 #include "client/game/task_system_init.h"
 #include "client/handover/replay_controls.h"
 #include "client/net/net_link.h"
-#include "client/state/broadcast_ticker.h"
 #include "client/state/mouse_cursor.h"
 #include "client/state/pet_table.h"
 #include "client/window/debug_hooks.h"

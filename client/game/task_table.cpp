@@ -61,8 +61,9 @@ void task_table_reset() {
 
 void task_table_first_task(int32_t id) {
   if (id < 0) return;
-  for (const TASK_ENTRY& row : task_table) {
-    if (row.id != id) continue;
+  // Only a row that runs a task, and not the start-up task itself (it would start again).
+  for (int32_t row = 1; row < TASK_ROWS; ++row) {
+    if (task_table[row].id != id || !task_table[row].function) continue;
     task_table[0].next_on_0 = id;
     return;
   }

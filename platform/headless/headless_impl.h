@@ -263,6 +263,7 @@ class HeadlessPlatformImpl final : public HeadlessPlatform, public common::Trans
   std::string dumpName_;
   uint64_t dumpAt_ = 0;
   int dumps_ = 0;
+  uint32_t screenDumps_ = 0;  // of the current screen
   void dumpScreen();
 
   // Watchdog: aborts when nothing pumped or slept for 60 s of wall time after the first pump.

@@ -163,6 +163,7 @@ void HeadlessPlatformImpl::debugOut(std::string_view text) {
         else break;
       dumpName_ = "task" + id;
       dumpAt_ = clock_.elapsed() + 1500;
+      screenDumps_ = 0;
     }
   }
   pump_.onDebugLine(text);
@@ -175,7 +176,7 @@ void HeadlessPlatformImpl::dumpScreen() {
     std::lock_guard<std::mutex> lock(recordMutex_);
     if (dumpName_.empty() || clock_.elapsed() < dumpAt_) return;
     name = std::to_string(++dumps_) + "-" + dumpName_ + ".ppm";
-    dumpName_.clear();
+    if (++screenDumps_ >= options_.dumpFrames) dumpName_.clear();
   }
   display_.dumpPpm(options_.dumpDir + "/" + name);
 }

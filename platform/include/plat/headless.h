@@ -67,8 +67,10 @@ struct HeadlessOptions {
   bool watchdog = true;                // 60 s wall-clock watchdog
   bool realClock = false;              // VELDRA_HEADLESS_CLOCK=real: time is the wall's
   // VELDRA_TEST_DUMP: each screen's first settled frame (the one presented 1.5 s after its
-  // "task enter" debugger-output line) goes there as <n>-task<id>.ppm.
+  // "task enter" debugger-output line) goes there as <n>-task<id>.ppm, n counting every dump.
   std::string dumpDir;
+  // VELDRA_TEST_DUMP_FRAMES: that many frames presented one after another from there.
+  uint32_t dumpFrames = 1;
 };
 
 // What a test can reach inside the headless backend.

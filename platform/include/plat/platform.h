@@ -256,6 +256,7 @@ struct Environment {
   uint32_t frameLimit = 0;    // VELDRA_FRAME_LIMIT, 0 = none
   bool headlessRealClock = false;  // VELDRA_HEADLESS_CLOCK=real
   std::string testDump;            // VELDRA_TEST_DUMP: a folder for pictures of a run
+  uint32_t testDumpFrames = 1;     // VELDRA_TEST_DUMP_FRAMES: frames dumped per screen
   bool debugOut = false;      // VELDRA_DEBUG_OUT=1
   std::string registryFile;   // VELDRA_REGISTRY
   bool keepTmp = false;       // VELDRA_KEEP_TMP=1
