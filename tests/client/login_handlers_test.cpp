@@ -363,14 +363,18 @@ TEST_F(LoginHandlers, PositionsMoveTheWalkTargetAndCount) {
   EXPECT_EQ(scene_find_char(6), -2);
 }
 
-// A name or nickname that fills its field without a NUL keeps whole characters only.
+// A name or nickname that fills its field without a NUL keeps whole characters only; a title
+// that fills its 27 bytes is kept whole.
 TEST_F(LoginHandlers, SceneNamesAreCutOnACharacter) {
   std::string p = sceneChar(1, "abcdefghijklmnopqrs\xD6\xD0");
+  const std::string title = std::string(25, 't') + "\xD6\xD0";
+  p.replace(25, 27, title);
   p += Bytes().u32(1).u32(1).text("abcdefghijklmn\xD6\xD0", 16).u8(0).s;
   dispatch(0x3000a, 1, p);
   ASSERT_EQ(scene_chars.size(), 1u);
   EXPECT_STREQ(scene_chars[0].name, "abcdefghijklmnopqrs");
   EXPECT_STREQ(scene_chars[0].nickname, "abcdefghijklmn");
+  EXPECT_EQ(std::string(scene_chars[0].title), title);
 }
 
 TEST_F(LoginHandlers, OwnCharacterAndLeavingTheScene) {
