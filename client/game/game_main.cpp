@@ -49,27 +49,33 @@ constexpr uint32_t kMsgMacAddress = 0x19000b;
 
 const GameStepGuard guard;
 
+// How the resume wait ended.
+enum class ResumeEnd { Answered, LinkLost, GivenUp, Waiting };
+
 // The resume wait ends on 0xf0006; also, so that a silent server cannot hold the entry, on a lost
 // link, a leave request, a world link gone (not while replaying, when the replay brings the
-// answer) or after GAME_RESUME_WAIT_MS of frame time.
-bool resume_wait_over(uint32_t started) {
-  if (battle_resume_word != 0) return true;
+// answer) or after GAME_RESUME_WAIT_MS of frame time (or as many passes, should every step fault
+// before the clock moves).
+ResumeEnd resume_wait_state(uint32_t started, uint32_t passes) {
+  if (battle_resume_word != 0) return ResumeEnd::Answered;
   const char* why = nullptr;
+  ResumeEnd end = ResumeEnd::GivenUp;
   if (link_lost_word != 0) {
     why = "link lost";
+    end = ResumeEnd::LinkLost;
   } else if (game_leave_mode.flag) {
     why = "leave requested";
   } else if (!replaying && !net_link.world_connected) {
     why = "world link not connected";
-  } else if (plat::get().clock().ms() - started >= GAME_RESUME_WAIT_MS) {
-    // The clock the frame time is read from: the bound holds also while every step faults.
+  } else if (plat::get().clock().ms() - started >= GAME_RESUME_WAIT_MS || passes >= GAME_RESUME_WAIT_PASSES) {
+    // The clock the frame time is read from.
     why = "no answer in 30 s";
   }
-  if (!why) return false;
+  if (!why) return ResumeEnd::Waiting;
   char line[96];
   std::snprintf(line, sizeof line, "game: battle resume given up (%s)", why);
   plat::get().debugOut(line);
-  return true;
+  return end;
 }
 
 void resume_battle() {
@@ -78,7 +84,18 @@ void resume_battle() {
   guard(GAME_SITE_RESUME_SEND, [] { net_send_world(kMsgBattleResume, 0, nullptr, 0); });
   battle_resume_word = 0;
   const uint32_t started = plat::get().clock().ms();
-  while (!resume_wait_over(started)) guard(GAME_SITE_RESUME_STEP, [] { game_main_frame_step(); });
+  ResumeEnd end = resume_wait_state(started, 0);
+  for (uint32_t passes = 1; end == ResumeEnd::Waiting; ++passes) {
+    guard(GAME_SITE_RESUME_STEP, [] { game_main_frame_step(); });
+    end = resume_wait_state(started, passes);
+  }
+  if (end != ResumeEnd::Answered) {
+    // Given up: the entry goes on as a normal one. After a lost link the return word stays, so
+    // that the login retry's entry asks again.
+    in_battle_flag = 0;
+    if (end != ResumeEnd::LinkLost) battle_return_word = 0;
+    return;
+  }
   guard(GAME_SITE_RESUME_TIMERS, [] { battle_timers_start(); });
   for (int i = 0; i < kReadyUnits; ++i) fight_units[i].ready = 1;
   battle_resume_word = 0;
@@ -154,6 +171,9 @@ void game_main_start(GAME_MAIN_RUN& run) {
   guard(GAME_SITE_DOWNLOAD_LOAD, [] { download_state_load(); });
   selected_char_id = frame_input.own_char_id;
   announce();
+  // A leave asked for during the start (a message in the resume wait, say) would be lost to the
+  // first frame's reset of the mode: it is taken now.
+  game_main_take_leave_mode(run, guard);
 }
 
 bool game_main_frame(GAME_MAIN_RUN& run) { return game_main_frame_with(run, guard); }

@@ -4,12 +4,16 @@
 #pragma once
 #include <cstdint>
 
+#include "client/game/frame_step.h"
+
 // 0: back to the account input (leave mode 0); -1: quit (leave mode 2), also the value left
 // after a lost world link, whose login retry the task table runs.
 int32_t task_game_main();
 
 // The bound of the battle-resume wait in frame time: a silent server must not hold the entry.
 constexpr uint32_t GAME_RESUME_WAIT_MS = 30000;
+// The same bound in passes of the wait, for steps that fault before the clock moves.
+constexpr uint32_t GAME_RESUME_WAIT_PASSES = (GAME_RESUME_WAIT_MS + FRAME_PERIOD_MS - 1) / FRAME_PERIOD_MS;
 
 // The locals of one run of the task.
 struct GAME_MAIN_RUN {

@@ -145,11 +145,10 @@ inline void game_main_pet_refusal() {
   if (player < 0 || player + 1 >= FIGHT_UNITS) return;
   const FIGHT_UNIT& pet = fight_units[player + 1];
   if (!pet.in_use) return;
-  for (const PET_RECORD& record : pet_table) {
-    if (record.id == 0 || record.id != pet.id) continue;
-    if ((record.level_bits & 0x7F) < GAME_PET_REFUSE_BELOW) chat_bubble_show(record.id, GAME_PET_REFUSAL);
-    return;
-  }
+  const int32_t slot = pet_index_by_id(pet.id);
+  if (slot < 0) return;
+  const PET_RECORD& record = pet_table[slot];
+  if ((record.level_bits & 0x7F) < GAME_PET_REFUSE_BELOW) chat_bubble_show(record.id, GAME_PET_REFUSAL);
 }
 
 // The battle frame's command work, windows and input, minimised or not.
@@ -162,6 +161,26 @@ void game_main_battle_commands(const Step& step) {
   step(GAME_SITE_BATTLE_DEBUG_HOOKS, [] { debug_hooks_run(); });
   step(GAME_SITE_BATTLE_HUD_INPUT, [] { hud_input(); });
   step(GAME_SITE_BATTLE_PLAY_ACTION, [] { battle_play_action(screen_back); });
+}
+
+// The leave mode: 0 ends the task with 0, 2 with -1; 1 opens the system menu.
+template <typename Step>
+void game_main_take_leave_mode(GAME_MAIN_RUN& run, const Step& step) {
+  switch (game_leave_mode.mode) {
+    case GAME_LEAVE_TO_LOGIN:
+      run.result = 0;
+      run.leave_request = 1;
+      break;
+    case GAME_LEAVE_SYSTEM_MENU:
+      step(GAME_SITE_SYSTEM_MENU, [] { system_menu_window_open(); });
+      break;
+    case GAME_LEAVE_QUIT:
+      run.result = -1;
+      run.leave_request = 1;
+      break;
+    default:
+      break;
+  }
 }
 
 // One frame; false when the task ends (before anything of the frame ran).
@@ -263,21 +282,7 @@ bool game_main_frame_with(GAME_MAIN_RUN& run, const Step& step) {
 
   if (AUTO_FIGHT_STATE > 0) step(GAME_SITE_AUTO_FIGHT, [] { auto_fight_step(); });
 
-  switch (game_leave_mode.mode) {
-    case GAME_LEAVE_TO_LOGIN:
-      run.result = 0;
-      run.leave_request = 1;
-      break;
-    case GAME_LEAVE_SYSTEM_MENU:
-      step(GAME_SITE_SYSTEM_MENU, [] { system_menu_window_open(); });
-      break;
-    case GAME_LEAVE_QUIT:
-      run.result = -1;
-      run.leave_request = 1;
-      break;
-    default:
-      break;
-  }
+  game_main_take_leave_mode(run, step);
 
   step(GAME_SITE_CAPTURE, [] { record_capture_frame(); });
   if (scene_redraw_flag && draw_present_slot && screen_back) {

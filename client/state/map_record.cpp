@@ -62,6 +62,8 @@ std::string map_state_char_name() {
     if (c == '\0') break;
     name.push_back(c);
   }
+  // A name that fills its field ends on a whole character.
+  name.resize(plat::cp936::wholeLength(name, MAP_CHAR_NAME_SIZE - 1));
   return name;
 }
 

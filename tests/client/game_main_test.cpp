@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "client/common/seam_calls.h"
 #include "client/front/server_select.h"
 #include "client/game/battle_return.h"
+#include "client/game/frame_step.h"
 #include "client/game/game_main.h"
 #include "client/game/game_main_state.h"
 #include "client/game/game_run.h"
@@ -181,7 +183,7 @@ class GameMainNoAdapter : public GameMain {
 
 // The map frame's stand-in calls, in order, while nothing picks and no modal box is open.
 const std::vector<std::string> kMapFrame = {
-    "scene_walk_send_next_waypoint", "weather_update", "weather_draw", "scene_draw_chat_bubbles",
+    "scene_walk_send_next_waypoint", "scene_draw_frame", "weather_update", "weather_draw", "scene_draw_chat_bubbles",
     "scene_update_zoom", "hud_draw_notice_lines", "hud_draw", "hud_update_notices", "hud_input"};
 const std::vector<std::string> kBattleFrame = {
     "battle_draw_frame", "scene_draw_chat_bubbles", "hud_draw", "hud_update_notices", "battle_draw_command_text",
@@ -225,13 +227,14 @@ TEST_F(GameMain, Frame) {
        [](GameMain&) { replay_running.store(0); }, [] { game_leave_mode.mode = GAME_LEAVE_TO_LOGIN; }, true, 1, {}, {},
        false, true, -1},
       {"pick mode 0: only the pick update", [](GameMain&) { game_screen_state.pick_mode = 0; }, nullptr, true, 1,
-       {"scene_walk_send_next_waypoint", "weather_update", "weather_draw", "scene_draw_chat_bubbles",
-        "scene_update_zoom", "game_screen_pick_update"},
+       {"scene_walk_send_next_waypoint", "scene_draw_frame", "weather_update", "weather_draw",
+        "scene_draw_chat_bubbles", "scene_update_zoom", "game_screen_pick_update"},
        {}, true, true, -1},
       {"a modal handler runs in place of the HUD input",
        [](GameMain&) { MODAL_BOX_HANDLER = [] { seam_call("modal handler"); }; }, nullptr, true, 1,
-       {"scene_walk_send_next_waypoint", "weather_update", "weather_draw", "scene_draw_chat_bubbles",
-        "scene_update_zoom", "hud_draw_notice_lines", "hud_draw", "hud_update_notices", "modal handler"},
+       {"scene_walk_send_next_waypoint", "scene_draw_frame", "weather_update", "weather_draw",
+        "scene_draw_chat_bubbles", "scene_update_zoom", "hud_draw_notice_lines", "hud_draw", "hud_update_notices",
+        "modal handler"},
        {}, true, true, -1},
       {"minimised map frame: no map work, still presented",
        [](GameMain&) { minimise(); }, nullptr, true, 1, {}, {}, true, true, -1},
@@ -305,7 +308,7 @@ TEST_F(GameMain, Frame) {
 }
 
 // The lock cursor's flag goes with the cursor; entering a battle clears the return word; leaving
-// it moves the refresh deadline.
+// it moves the refresh deadline and takes the round end.
 TEST_F(GameMain, FrameBookkeeping) {
   frameState();
   item_lock_mode = 1;
@@ -329,6 +332,14 @@ TEST_F(GameMain, FrameBookkeeping) {
   ASSERT_TRUE(game_main_frame(run));
   EXPECT_EQ(in_battle_flag, 0);
   EXPECT_EQ(scene_refresh_deadline, 19000u);
+  EXPECT_EQ(battle_round_end_byte, 0);
+
+  // A battle resumed later is not left on the old round end.
+  in_battle_flag = 1;
+  seam_calls_clear();
+  ASSERT_TRUE(game_main_frame(run));
+  EXPECT_EQ(in_battle_flag, 1);
+  EXPECT_EQ(seam_call_count("battle_leave"), 0);
 }
 
 // At divisor 4 every fourth frame presents, and so does a frame in which a message arrived; the
@@ -488,22 +499,25 @@ TEST_F(GameMain, StartFirstEntry) {
     g_in_step = [](uint32_t) { battle_resume_word = 1; };  // the server resumes at once
     first_entry_flag = c.first;
     battle_return_word = c.battle;
-    const int32_t before = scene_seam_calls.draw_frame;
+    const int before = seam_call_count("scene_draw_frame");
     game_main_start(run);
-    EXPECT_EQ(scene_seam_calls.draw_frame - before, c.draws);
+    EXPECT_EQ(seam_call_count("scene_draw_frame") - before, c.draws);
     EXPECT_EQ(first_entry_flag, c.first_after);
     battle_return_word = 0;
   }
 }
 
-// The battle resume: 0xf0005 sent, frames until 0xf0006, a lost link or 30 s, then the timers
-// and the ready bytes; the entry goes on either way.
+// The battle resume: 0xf0005 sent, frames until 0xf0006, then the timers and the ready bytes.
+// Given up (a lost link, a leave, the link gone, 30 s), the entry goes on as one without a battle;
+// after a lost link the return word stays for the login retry's entry.
 TEST_F(GameMain, StartBattleResume) {
   struct Case {
     const char* name;
     std::function<void(GameMain&)> arrange;
     uint32_t min_ms, max_ms;
     bool given_up;
+    int32_t return_word_after;
+    uint32_t steps = 0;  // the stub steps to expect, when it steps
   };
   const Case cases[] = {
       {"ends on 0xf0006",
@@ -512,8 +526,8 @@ TEST_F(GameMain, StartBattleResume) {
          for (int i = 0; i < 40; ++i) w->outcomes.push_back(plat::NetPoll::Idle);
          w->inbound.push_back({0xf0006, 0, {}});
        },
-       1, 5000, false},
-      {"ends after 30 s of silence", nullptr, 30000, 30200, true},
+       1, 5000, false, 1},
+      {"ends after 30 s of silence", nullptr, 30000 - FRAME_PERIOD_MS, 30200, true, 0},
       {"ends on a leave request",
        [](GameMain&) {
          game_main_frame_step = stub_step;
@@ -521,10 +535,16 @@ TEST_F(GameMain, StartBattleResume) {
            if (n == 3) game_leave_mode.flag = 1;
          };
        },
-       0, 1000, true},
-      {"ends when the world link is down", [](GameMain&) { net_link.world_connected = 0; }, 0, 1000, true},
+       0, 1000, true, 0},
+      {"ends when the world link is down", [](GameMain&) { net_link.world_connected = 0; }, 0, 1000, true, 0},
+      {"ends after as many faulting steps as 30 s has frames, the clock standing",
+       [](GameMain&) {
+         game_main_frame_step = stub_step;
+         g_in_step = [](uint32_t) { throw std::runtime_error("step"); };
+       },
+       0, 0, true, 0, GAME_RESUME_WAIT_PASSES},
       // Last: the link stays lost.
-      {"ends on link loss", [](GameMain&) { veldra_test::FakeNetModule::world()->lost = true; }, 0, 1000, true},
+      {"ends on link loss", [](GameMain&) { veldra_test::FakeNetModule::world()->lost = true; }, 0, 1000, true, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -536,6 +556,7 @@ TEST_F(GameMain, StartBattleResume) {
     battle_return_word = 1;
     first_entry_flag = 0;
     game_main_frame_step = frame_step;
+    g_steps = 0;
     g_in_step = nullptr;
     game_leave_mode = {0, GAME_LEAVE_NONE};
     net_link.world_connected = 1;
@@ -550,17 +571,76 @@ TEST_F(GameMain, StartBattleResume) {
       ASSERT_GE(ids.size(), 3u);
       EXPECT_EQ(ids[2], 0xf0005u);
     }
-    EXPECT_EQ(seam_call_count("battle_set_command_timer"), 4);  // the two countdowns started and resumed
-    for (int i = 0; i < FIGHT_UNITS; ++i) EXPECT_EQ(fight_units[i].ready, i < 10 ? 1 : 0) << i;
+    // The two countdowns started and resumed, the player's side ready; or nothing of the battle.
+    EXPECT_EQ(seam_call_count("battle_set_command_timer"), c.given_up ? 0 : 4);
+    for (int i = 0; i < FIGHT_UNITS; ++i) EXPECT_EQ(fight_units[i].ready, i < 10 && !c.given_up ? 1 : 0) << i;
     EXPECT_EQ(battle_resume_word, 0);
-    EXPECT_EQ(in_battle_flag, 1);
+    EXPECT_EQ(in_battle_flag, c.given_up ? 0 : 1);
+    EXPECT_EQ(battle_return_word, c.return_word_after);
+    EXPECT_EQ(game_screen_state.hud_battle_state, -1);
     EXPECT_EQ(game_running, 1);
     bool told = false;
     for (const std::string& l : hp().debugLines()) {
       told |= l.find("battle resume given up") != std::string::npos;
     }
     EXPECT_EQ(told, c.given_up);
+    if (c.steps != 0) {
+      EXPECT_EQ(g_steps, c.steps);
+      EXPECT_EQ(guardLines(), static_cast<int>(c.steps));
+    }
   }
+  g_in_step = nullptr;
+}
+
+// A leave mode set during the start (the quit message in the resume wait, a close request) is
+// taken at its end, before the first frame's reset could lose it.
+TEST_F(GameMain, StartTakesALeaveModeSetOnTheWay) {
+  struct Case {
+    const char* name;
+    int32_t mode;
+    uint8_t leave_request;
+    int32_t result;
+    int menus;
+  } cases[] = {
+      {"back to the login", GAME_LEAVE_TO_LOGIN, 1, 0, 0},
+      {"quit", GAME_LEAVE_QUIT, 1, -1, 0},
+      {"system menu", GAME_LEAVE_SYSTEM_MENU, 0, -1, 1},
+      {"none", GAME_LEAVE_NONE, 0, -1, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    seam_calls_clear();
+    game_leave_mode = {0, GAME_LEAVE_NONE};
+    battle_return_word = 1;
+    game_main_frame_step = stub_step;
+    g_in_step = [&c](uint32_t) {
+      game_leave_mode.mode = c.mode;
+      if (c.mode != GAME_LEAVE_NONE) game_leave_mode.flag = 1;
+    };
+    run = GAME_MAIN_RUN{};
+    game_main_start(run);
+    EXPECT_EQ(run.leave_request, c.leave_request);
+    EXPECT_EQ(run.result, c.result);
+    EXPECT_EQ(seam_call_count("system_menu_window_open"), c.menus);
+    if (c.leave_request) {
+      EXPECT_FALSE(game_main_frame(run));
+    }
+  }
+  g_in_step = nullptr;
+
+  // The quit message itself, through the dispatcher, in the resume wait.
+  game_leave_mode = {0, GAME_LEAVE_NONE};
+  battle_return_word = 1;
+  net_link.world_connected = 1;
+  g_steps = 0;
+  g_in_step = [](uint32_t n) {
+    if (n == 2) net_dispatch_message(0x190005, 0, nullptr, 0, false);
+  };
+  run = GAME_MAIN_RUN{};
+  game_main_start(run);
+  EXPECT_EQ(run.leave_request, 1);
+  EXPECT_EQ(run.result, -1);
+  g_in_step = nullptr;
 }
 
 // ---- end and the whole task ---------------------------------------------------------------------
@@ -649,6 +729,58 @@ TEST_F(GameMain, Guards) {
   }
 }
 
+// The same in a battle frame, at the start and at the end: one line with the step's own number,
+// and the rest of that part runs.
+TEST_F(GameMain, GuardsAcrossTheTask) {
+  std::vector<std::string> seen;
+  auto one_line = [&] {
+    std::vector<std::string> lines;
+    EXPECT_EQ(guardLines(&lines), 1);
+    for (const std::string& l : lines) {
+      for (const std::string& other : seen) EXPECT_NE(l, other);
+      seen.push_back(l);
+    }
+  };
+
+  // A battle frame whose drawing faults still does the rest of its work and presents.
+  frameState();
+  presented.clear();
+  hp().debugLines().clear();
+  in_battle_flag = 1;
+  battle_round_end_byte = 1;
+  seam_call_fail("battle_draw_frame");
+  ASSERT_TRUE(game_main_frame(run));
+  one_line();
+  EXPECT_EQ(seam_call_names(), plus(kBattleFrame, {"battle_leave"}));
+  EXPECT_EQ(in_battle_flag, 0);
+  EXPECT_EQ(presented.size(), 1u);
+  seam_call_fail(nullptr);
+
+  // A start whose weather faults goes on to the requests and the running game.
+  frameState();
+  hp().debugLines().clear();
+  veldra_test::FakeNetModule::world()->sends.clear();
+  seam_call_fail("weather_set");
+  game_main_start(run);
+  one_line();
+  EXPECT_EQ(sentIds(), (std::vector<uint32_t>{0x50005, 0xe0002, 0x190007, 0x19000b}));
+  EXPECT_EQ(weather_display_flag, 1);
+  EXPECT_EQ(game_running, 1);
+
+  // An end whose weather faults still closes everything and returns the result.
+  hp().debugLines().clear();
+  friend_count = 2;
+  notice_lines_push("hello");
+  run.result = 0;
+  EXPECT_EQ(game_main_end(run), 0);
+  one_line();
+  EXPECT_EQ(game_running, 0);
+  EXPECT_EQ(weather_display_flag, 0);
+  EXPECT_EQ(friend_count, 0);
+  EXPECT_EQ(notice_lines().count, 0);
+  seam_call_fail(nullptr);
+}
+
 TEST_F(GameMain, GuardsKeepTheBookkeeping) {
   frameState();
   seam_call_fail("battle_enter");
@@ -673,9 +805,10 @@ TEST_F(GameMain, GuardsCatchMalformedReads) {
   ASSERT_TRUE(game_main_frame(run));
   EXPECT_EQ(guardLines(), 1);
   // The step's counter is lost: no redraw, so no weather and no bubbles.
-  EXPECT_EQ(seam_call_names(), (std::vector<std::string>{"scene_walk_send_next_waypoint", "weather_update",
-                                                         "scene_update_zoom", "hud_draw_notice_lines", "hud_draw",
-                                                         "hud_update_notices", "hud_input"}));
+  EXPECT_EQ(seam_call_names(),
+            (std::vector<std::string>{"scene_walk_send_next_waypoint", "scene_draw_frame", "weather_update",
+                                      "scene_update_zoom", "hud_draw_notice_lines", "hud_draw", "hud_update_notices",
+                                      "hud_input"}));
 }
 
 TEST_F(GameMain, GuardsAtStart) {

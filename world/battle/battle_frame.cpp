@@ -6,6 +6,7 @@
 #include "client/game/battle_return.h"
 #include "client/game/frame_input.h"
 #include "client/game/game_main_state.h"
+#include "world/battle/battle_words.h"
 #include "world/battle/fight_units.h"
 
 void battle_enter() {
@@ -17,6 +18,8 @@ void battle_enter() {
 void battle_leave() {
   seam_call("battle_leave");
   in_battle_flag = 0;
+  // The round end that asked for the leave is done with: a resumed battle must not leave at once.
+  battle_round_end_byte = 0;
   scene_refresh_deadline = frame_input.frame_time + SCENE_REFRESH_NEXT_MS;
 }
 
