@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "bench/bench_headless.h"
 #include "bench/bench_ratio.h"
 #include "client/handlers/client_handlers.h"
 #include "client/net_msg/net_dispatch.h"
@@ -20,16 +21,6 @@ namespace {
 constexpr int kBurst = 1000;
 constexpr int kRecords = 20;
 constexpr uint32_t kChars = 200;
-
-void platform() {
-  static const bool ready = [] {
-    plat::HeadlessOptions o;
-    o.watchdog = false;
-    plat::installHeadless(o);
-    return true;
-  }();
-  (void)ready;
-}
 
 // 1,000 payloads of 20 records, ids walking over the scene's characters.
 const std::vector<std::vector<uint8_t>>& bursts() {
@@ -75,7 +66,7 @@ void runBurst() {
 }
 
 void BM_PositionBurst(benchmark::State& state) {
-  platform();
+  bench_headless::install_once();
   fillScene();
   for (auto _ : state) runBurst();
   benchmark::DoNotOptimize(scene_chars.data());
@@ -83,7 +74,7 @@ void BM_PositionBurst(benchmark::State& state) {
 }
 
 void BM_PositionBurstReadOnly(benchmark::State& state) {
-  platform();
+  bench_headless::install_once();
   fillScene();
   net_msg_swap_handler(0x30001, readOnly);
   for (auto _ : state) runBurst();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bench/bench_game_main_frame.h"
+#include "bench/bench_headless.h"
 #include "bench/bench_ratio.h"
 #include "client/common/seam_calls.h"
 #include "client/net_msg/net_dispatch.h"
@@ -18,16 +19,6 @@
 #include "world/battle/fight_units.h"
 
 namespace {
-
-void platform() {
-  static const bool ready = [] {
-    plat::HeadlessOptions o;
-    o.watchdog = false;
-    plat::installHeadless(o);
-    return true;
-  }();
-  (void)ready;
-}
 
 // ---- battle action ------------------------------------------------------------------------
 
@@ -51,7 +42,7 @@ void fillBattle() {
 }
 
 void BM_BattleActionArea(benchmark::State& state) {
-  platform();
+  bench_headless::install_once();
   fillBattle();
   const std::string p = areaAction();
   const auto* data = reinterpret_cast<const uint8_t*>(p.data());

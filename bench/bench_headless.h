@@ -22,4 +22,15 @@ inline plat::HeadlessOptions options(const std::string& name) {
   return o;
 }
 
+// Installs the headless platform once per program, without a watchdog, in the working folder.
+inline void install_once() {
+  static const bool ready = [] {
+    plat::HeadlessOptions o;
+    o.watchdog = false;
+    plat::installHeadless(o);
+    return true;
+  }();
+  (void)ready;
+}
+
 }  // namespace bench_headless
