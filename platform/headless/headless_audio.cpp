@@ -78,7 +78,7 @@ void HeadlessAudioDevice::mixPeriod() {
   periods_.fetch_add(1);
   {
     std::lock_guard<std::mutex> lock(recordMutex_);
-    if (recording_) record_.insert(record_.end(), out, out + 2 * frames);
+    if (recording_ && record_.size() + 2 * frames <= kRecordLimit) record_.insert(record_.end(), out, out + 2 * frames);
   }
   if (fired > 0) common::waitWokenThreadsIdle(kWokenThreadsWaitMs);
 }

@@ -12,6 +12,7 @@
 #include "plat/event.h"
 #include "plat/headless.h"
 #include "tests/support/headless_fixture.h"
+#include "tests/support/temp_game_dir.h"
 
 namespace {
 
@@ -122,6 +123,29 @@ TEST_F(HeadlessAudio, RefillsLandBeforeTheNextPeriod) {
   ASSERT_EQ(rec.size(), 2u * 22050);
   for (uint32_t i = 0; i < 22050; ++i)
     ASSERT_EQ(rec[2 * i], 1000 * static_cast<int>(i / kHalfFrames + 1)) << "frame " << i;
+}
+
+// With a dump folder (VELDRA_TEST_DUMP in a run), what the device played is left there.
+TEST(HeadlessAudioDump, RunLeavesSoundMix) {
+  veldra_test::TempGameDir dir;
+  plat::HeadlessOptions o;
+  o.gameDir = dir.path();
+  o.dumpDir = dir.path();
+  o.watchdog = false;
+  plat::HeadlessPlatform& hp = plat::installHeadless(o);
+  ASSERT_EQ(hp.headlessAudio()->open(plat::WaveFormat{}), plat::DS_OK);
+  std::unique_ptr<plat::ISoundBuffer> b;
+  ASSERT_EQ(hp.headlessAudio()->createBuffer(mono16(), 2000, 0, b), plat::DS_OK);
+  fillConstant(*b, 0, 2000, -77);
+  ASSERT_EQ(b->play(true), plat::DS_OK);
+  hp.fakeClock().advance(100);
+  plat::installHeadless();  // the run ends
+  const std::string wav = dir.read("sound_mix.wav");
+  ASSERT_EQ(wav.size(), 44u + 2205 * 4);
+  EXPECT_EQ(wav.substr(0, 4), "RIFF");
+  EXPECT_EQ(wav.substr(8, 8), "WAVEfmt ");
+  EXPECT_EQ(static_cast<uint8_t>(wav[44]), 0xB3);  // -77, little-endian
+  EXPECT_EQ(static_cast<uint8_t>(wav[45]), 0xFF);
 }
 
 TEST(AudioEvent, AutoResetAndWaitAny) {
