@@ -21,16 +21,6 @@ namespace {
 constexpr uint32_t kPeriodFrames = 221;
 constexpr int kVoices = 9;
 
-plat::WaveFormat pcm(uint16_t channels, uint32_t rate, uint16_t bits) {
-  plat::WaveFormat f;
-  f.channels = channels;
-  f.samplesPerSec = rate;
-  f.bitsPerSample = bits;
-  f.blockAlign = static_cast<uint16_t>(channels * bits / 8);
-  f.avgBytesPerSec = rate * f.blockAlign;
-  return f;
-}
-
 struct Voices {
   std::shared_ptr<plat::common::Mixer> mixer = plat::common::makeMixer();
   std::vector<std::unique_ptr<plat::ISoundBuffer>> buffers;
@@ -39,11 +29,12 @@ struct Voices {
 Voices& nineVoices() {
   static Voices v = [] {
     Voices out;
+    using plat::pcmFormat;
     const plat::WaveFormat formats[kVoices] = {
-        pcm(1, 22050, 16), pcm(1, 11025, 8), pcm(2, 44100, 16), pcm(2, 22050, 8), pcm(1, 11025, 16),
-        pcm(1, 8000, 8),   pcm(2, 48000, 16),
-        pcm(2, 22050, 16),  // the WAV music channel
-        pcm(2, 44100, 16),  // the music graph's voice
+        pcmFormat(1, 22050, 16), pcmFormat(1, 11025, 8), pcmFormat(2, 44100, 16), pcmFormat(2, 22050, 8),
+        pcmFormat(1, 11025, 16), pcmFormat(1, 8000, 8),  pcmFormat(2, 48000, 16),
+        pcmFormat(2, 22050, 16),  // the WAV music channel
+        pcmFormat(2, 44100, 16),  // the music graph's voice
     };
     for (int i = 0; i < kVoices; ++i) {
       const plat::WaveFormat& f = formats[i];

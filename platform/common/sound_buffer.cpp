@@ -9,14 +9,6 @@
 
 namespace plat {
 
-bool waveFormatUsable(const WaveFormat& f) {
-  if (f.formatTag != kWaveFormatPcm) return false;
-  if (f.channels != 1 && f.channels != 2) return false;
-  if (f.bitsPerSample != 8 && f.bitsPerSample != 16) return false;
-  if (f.blockAlign != f.channels * f.bitsPerSample / 8) return false;
-  return f.samplesPerSec >= 1 && f.samplesPerSec <= 192000;
-}
-
 namespace common {
 
 namespace {

@@ -16,13 +16,7 @@
 
 namespace {
 
-plat::WaveFormat mono16() {
-  plat::WaveFormat f;
-  f.channels = 1;
-  f.blockAlign = 2;
-  f.avgBytesPerSec = 44100;
-  return f;
-}
+plat::WaveFormat mono16() { return plat::pcmFormat(1, 22050, 16); }
 
 void fillConstant(plat::ISoundBuffer& b, uint32_t offset, uint32_t bytes, int16_t value) {
   plat::LockRegion r;

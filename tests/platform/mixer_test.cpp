@@ -13,20 +13,12 @@
 
 namespace {
 
+using plat::pcmFormat;
+
 using plat::common::Mixer;
 
 constexpr uint32_t kAllControls =
     plat::DSBCAPS_CTRLVOLUME | plat::DSBCAPS_CTRLPAN | plat::DSBCAPS_CTRLPOSITIONNOTIFY;
-
-plat::WaveFormat pcm(uint16_t channels, uint32_t rate, uint16_t bits) {
-  plat::WaveFormat f;
-  f.channels = channels;
-  f.samplesPerSec = rate;
-  f.bitsPerSample = bits;
-  f.blockAlign = static_cast<uint16_t>(channels * bits / 8);
-  f.avgBytesPerSec = rate * f.blockAlign;
-  return f;
-}
 
 // 16-bit samples as little-endian bytes.
 std::vector<uint8_t> bytes16(const std::vector<int16_t>& samples) {
@@ -47,7 +39,7 @@ void fill(plat::ISoundBuffer& b, const std::vector<uint8_t>& data) {
 std::unique_ptr<plat::ISoundBuffer> constant(Mixer& m, uint32_t frames, int16_t left, int16_t right,
                                              uint32_t caps = kAllControls) {
   std::unique_ptr<plat::ISoundBuffer> b;
-  EXPECT_EQ(m.createBuffer(pcm(2, 22050, 16), frames * 4, caps, b), plat::DS_OK);
+  EXPECT_EQ(m.createBuffer(pcmFormat(2, 22050, 16), frames * 4, caps, b), plat::DS_OK);
   std::vector<int16_t> s;
   for (uint32_t i = 0; i < frames; ++i) {
     s.push_back(left);
@@ -154,11 +146,11 @@ TEST(Mixer, ResamplesEveryFormatLinearly) {
     std::vector<int16_t> left, right;  // the first output frames
   };
   const std::vector<Case> cases = {
-      {pcm(1, 11025, 8), {128, 138, 148, 158}, {0, 1280, 2560, 3840, 5120, 6400}, {0, 1280, 2560, 3840, 5120, 6400}},
-      {pcm(2, 11025, 8), {128, 118, 138, 108, 148, 98}, {0, 1280, 2560, 3840}, {-2560, -3840, -5120, -6400}},
-      {pcm(1, 22050, 16), bytes16({100, 200, 300}), {100, 200, 300}, {100, 200, 300}},
-      {pcm(2, 44100, 16), bytes16({10, -10, 20, -20, 30, -30, 40, -40, 50, -50}), {10, 30, 50}, {-10, -30, -50}},
-      {pcm(1, 11025, 16), bytes16({0, 1000, -1000}), {0, 500, 1000, 0, -1000}, {0, 500, 1000, 0, -1000}},
+      {pcmFormat(1, 11025, 8), {128, 138, 148, 158}, {0, 1280, 2560, 3840, 5120, 6400}, {0, 1280, 2560, 3840, 5120, 6400}},
+      {pcmFormat(2, 11025, 8), {128, 118, 138, 108, 148, 98}, {0, 1280, 2560, 3840}, {-2560, -3840, -5120, -6400}},
+      {pcmFormat(1, 22050, 16), bytes16({100, 200, 300}), {100, 200, 300}, {100, 200, 300}},
+      {pcmFormat(2, 44100, 16), bytes16({10, -10, 20, -20, 30, -30, 40, -40, 50, -50}), {10, 30, 50}, {-10, -30, -50}},
+      {pcmFormat(1, 11025, 16), bytes16({0, 1000, -1000}), {0, 500, 1000, 0, -1000}, {0, 500, 1000, 0, -1000}},
   };
   for (size_t k = 0; k < cases.size(); ++k) {
     const Case& c = cases[k];
@@ -195,7 +187,7 @@ TEST(Mixer, StaticStopsAtItsEndAndLoopingWraps) {
 
   // A looping ramp of 10 frames: output frame i is sample i mod 10.
   std::unique_ptr<plat::ISoundBuffer> ramp;
-  ASSERT_EQ(m->createBuffer(pcm(1, 22050, 16), 20, kAllControls, ramp), plat::DS_OK);
+  ASSERT_EQ(m->createBuffer(pcmFormat(1, 22050, 16), 20, kAllControls, ramp), plat::DS_OK);
   fill(*ramp, bytes16({0, 100, 200, 300, 400, 500, 600, 700, 800, 900}));
   ASSERT_EQ(ramp->play(true), plat::DS_OK);
   EXPECT_EQ(ramp->status(), plat::DSBSTATUS_PLAYING | plat::DSBSTATUS_LOOPING);
@@ -209,7 +201,7 @@ TEST(Mixer, StaticStopsAtItsEndAndLoopingWraps) {
 TEST(Mixer, LockRegions) {
   auto m = plat::common::makeMixer();
   std::unique_ptr<plat::ISoundBuffer> b;
-  ASSERT_EQ(m->createBuffer(pcm(1, 22050, 8), 100, kAllControls, b), plat::DS_OK);
+  ASSERT_EQ(m->createBuffer(pcmFormat(1, 22050, 8), 100, kAllControls, b), plat::DS_OK);
 
   // A range across the end comes in two pieces, the second at offset 0.
   plat::LockRegion r;
@@ -250,7 +242,7 @@ TEST(Mixer, Notifications) {
   auto m = plat::common::makeMixer();
   std::unique_ptr<plat::ISoundBuffer> b;
   // 2,000 frames of 16-bit mono: notifications at the start, the middle and at stop.
-  ASSERT_EQ(m->createBuffer(pcm(1, 22050, 16), 4000, kAllControls, b), plat::DS_OK);
+  ASSERT_EQ(m->createBuffer(pcmFormat(1, 22050, 16), 4000, kAllControls, b), plat::DS_OK);
   plat::Event start, middle, stopped;
   const plat::Notification list[] = {{0, &start}, {2000, &middle}, {plat::DSBPN_OFFSETSTOP, &stopped}};
   ASSERT_EQ(b->setNotifications(list), plat::DS_OK);
@@ -299,9 +291,9 @@ TEST(Mixer, Notifications) {
 TEST(Mixer, RefusedFormatsAndSizes) {
   auto m = plat::common::makeMixer();
   std::unique_ptr<plat::ISoundBuffer> b;
-  plat::WaveFormat tag = pcm(2, 22050, 16);
+  plat::WaveFormat tag = pcmFormat(2, 22050, 16);
   tag.formatTag = 3;
-  plat::WaveFormat align = pcm(2, 22050, 16);
+  plat::WaveFormat align = pcmFormat(2, 22050, 16);
   align.blockAlign = 2;
   struct Case {
     plat::WaveFormat format;
@@ -309,16 +301,16 @@ TEST(Mixer, RefusedFormatsAndSizes) {
     int32_t result;
   };
   const Case cases[] = {
-      {pcm(2, 22050, 16), 0, plat::DSERR_INVALIDPARAM},
-      {pcm(2, 22050, 16), 3, plat::DSERR_INVALIDPARAM},
-      {pcm(2, 22050, 24), 600, plat::DSERR_BADFORMAT},
-      {pcm(3, 22050, 16), 600, plat::DSERR_BADFORMAT},
-      {pcm(0, 22050, 16), 600, plat::DSERR_BADFORMAT},
-      {pcm(1, 0, 8), 600, plat::DSERR_BADFORMAT},
+      {pcmFormat(2, 22050, 16), 0, plat::DSERR_INVALIDPARAM},
+      {pcmFormat(2, 22050, 16), 3, plat::DSERR_INVALIDPARAM},
+      {pcmFormat(2, 22050, 24), 600, plat::DSERR_BADFORMAT},
+      {pcmFormat(3, 22050, 16), 600, plat::DSERR_BADFORMAT},
+      {pcmFormat(0, 22050, 16), 600, plat::DSERR_BADFORMAT},
+      {pcmFormat(1, 0, 8), 600, plat::DSERR_BADFORMAT},
       {tag, 600, plat::DSERR_BADFORMAT},
       {align, 600, plat::DSERR_BADFORMAT},
-      {pcm(1, 8000, 8), 1, plat::DS_OK},
-      {pcm(2, 48000, 16), 6, plat::DS_OK},  // a partial last block is kept, never played
+      {pcmFormat(1, 8000, 8), 1, plat::DS_OK},
+      {pcmFormat(2, 48000, 16), 6, plat::DS_OK},  // a partial last block is kept, never played
   };
   for (const Case& c : cases) {
     EXPECT_EQ(m->createBuffer(c.format, c.bytes, kAllControls, b), c.result)

@@ -19,17 +19,9 @@
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+using plat::pcmFormat;
 
-plat::WaveFormat pcm(uint16_t channels, uint32_t rate, uint16_t bits) {
-  plat::WaveFormat f;
-  f.channels = channels;
-  f.samplesPerSec = rate;
-  f.bitsPerSample = bits;
-  f.blockAlign = static_cast<uint16_t>(channels * bits / 8);
-  f.avgBytesPerSec = rate * f.blockAlign;
-  return f;
-}
+constexpr double kPi = 3.14159265358979323846;
 
 // A tone of the format's own kind, with 10 ms fades so that nothing clicks.
 std::vector<uint8_t> tone(const plat::WaveFormat& f, double hz, double seconds, double amplitude) {
@@ -67,6 +59,11 @@ std::unique_ptr<plat::ISoundBuffer> effect(plat::IAudioDevice& dev, const plat::
   return b;
 }
 
+std::unique_ptr<plat::ISoundBuffer> effect(plat::IAudioDevice& dev, const plat::WaveFormat& f, double hz,
+                                           double seconds, int32_t volume, int32_t pan) {
+  return effect(dev, f, tone(f, hz, seconds, 0.6), volume, pan);
+}
+
 // Energy of each side over [from, to) seconds of a stereo recording.
 std::pair<double, double> energy(const std::vector<int16_t>& rec, double from, double to) {
   double l = 0, r = 0;
@@ -90,7 +87,7 @@ TEST(Mixer, SampleMix) {
 
   // The tune: a four-bar arpeggio in 16-bit stereo, streamed through a buffer of two 0.25 s
   // halves, as the music player's feeder does.
-  const plat::WaveFormat tuneFormat = pcm(2, 22050, 16);
+  const plat::WaveFormat tuneFormat = pcmFormat(2, 22050, 16);
   std::vector<uint8_t> tune;
   for (double hz : {261.63, 329.63, 392.0, 523.25, 392.0, 329.63, 261.63, 196.0, 220.0, 261.63, 329.63, 440.0})
     for (const uint8_t byte : tone(tuneFormat, hz, 0.25, 0.25)) tune.push_back(byte);
@@ -120,16 +117,16 @@ TEST(Mixer, SampleMix) {
   ASSERT_EQ(stream->play(true), plat::DS_OK);
 
   // A tick every quarter second under everything.
-  std::vector<uint8_t> tick = tone(pcm(1, 22050, 16), 1000, 0.03, 0.5);
+  std::vector<uint8_t> tick = tone(pcmFormat(1, 22050, 16), 1000, 0.03, 0.5);
   tick.resize(5512 * 2, 0);
-  auto ticker = effect(dev, pcm(1, 22050, 16), tick, -1500, 0);
+  auto ticker = effect(dev, pcmFormat(1, 22050, 16), tick, -1500, 0);
   ASSERT_EQ(ticker->play(true), plat::DS_OK);
 
   // Three effects: 16-bit mono to the left, 8-bit mono at 11,025 Hz to the right, 16-bit
   // stereo at 44,100 Hz in the middle, quieter.
-  auto left = effect(dev, pcm(1, 22050, 16), tone(pcm(1, 22050, 16), 440, 0.6, 0.6), 0, -6000);
-  auto right = effect(dev, pcm(1, 11025, 8), tone(pcm(1, 11025, 8), 660, 0.6, 0.6), -300, 6000);
-  auto middle = effect(dev, pcm(2, 44100, 16), tone(pcm(2, 44100, 16), 880, 0.4, 0.6), -1200, 0);
+  auto left = effect(dev, pcmFormat(1, 22050, 16), 440, 0.6, 0, -6000);
+  auto right = effect(dev, pcmFormat(1, 11025, 8), 660, 0.6, -300, 6000);
+  auto middle = effect(dev, pcmFormat(2, 44100, 16), 880, 0.4, -1200, 0);
   plat::FakeClock& clock = hp.fakeClock();
   clock.advance(200);
   left->play(false);

@@ -78,6 +78,8 @@ constexpr uint32_t kMixPeriodMs = 10;  // the headless device mixes one period a
 // PCM, 1 or 2 channels, 8-bit unsigned or 16-bit signed, block align = channels x bits / 8,
 // a rate of 1..192,000 Hz. The average bytes per second is not checked (callers compute it).
 bool waveFormatUsable(const WaveFormat& f);
+// A PCM format with its block align and average bytes per second worked out.
+WaveFormat pcmFormat(uint16_t channels, uint32_t samplesPerSec, uint16_t bitsPerSample);
 
 // ---- buffers --------------------------------------------------------------------------------
 

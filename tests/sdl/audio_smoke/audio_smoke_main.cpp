@@ -34,11 +34,7 @@ int main() {
     if (dev.open(plat::WaveFormat{}) != plat::DS_OK) return fail("the dummy driver's device did not open");
     if (!dev.isOpen()) return fail("open but not isOpen");
     // A quarter second of 16-bit mono at 11,025 Hz, notified at its start and its middle.
-    plat::WaveFormat f;
-    f.channels = 1;
-    f.samplesPerSec = 11025;
-    f.avgBytesPerSec = 22050;
-    f.blockAlign = 2;
+    const plat::WaveFormat f = plat::pcmFormat(1, 11025, 16);
     std::unique_ptr<plat::ISoundBuffer> b;
     if (dev.createBuffer(f, 5512, plat::DSBCAPS_CTRLVOLUME | plat::DSBCAPS_CTRLPOSITIONNOTIFY, b) != plat::DS_OK)
       return fail("createBuffer failed");
