@@ -73,6 +73,12 @@ void EventAccess::markAwaited(Event& e) {
   e.awaited_ = true;
 }
 
+void EventAccess::unmarkAwaited(Event& e) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  e.awaited_ = false;
+  if (e.waiters_ == 0) EventAccessImpl::dropOwed(e);
+}
+
 bool waitWokenThreadsIdle(uint32_t ms) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
   std::unique_lock<std::mutex> lock(g_mutex);

@@ -14,6 +14,9 @@ namespace plat::common {
 struct EventAccess {
   // The event is a notification: its settings are owed even while no thread waits.
   static void markAwaited(Event& e);
+  // No longer a notification (its buffer went or changed its list): a setting no thread waits
+  // for now is no longer owed.
+  static void unmarkAwaited(Event& e);
 };
 
 // Waits (real time, at most ms) until no setting is owed and no woken thread is busy; the

@@ -25,7 +25,10 @@ class MixerBuffer final : public ISoundBuffer {
     mixer_->attach(&v_);
   }
   // Out of the mix before the memory goes.
-  ~MixerBuffer() override { mixer_->detach(&v_); }
+  ~MixerBuffer() override {
+    mixer_->detach(&v_);
+    for (const Notification& n : v_.notes) EventAccess::unmarkAwaited(*n.event);
+  }
 
   int32_t lock(uint32_t offset, uint32_t bytes, LockRegion& out, uint32_t flags) override {
     out = LockRegion{};
@@ -167,9 +170,14 @@ class MixerBuffer final : public ISoundBuffer {
       if (!n.event || (n.offset != DSBPN_OFFSETSTOP && n.offset >= v_.data.size())) return DSERR_INVALIDPARAM;
     std::vector<Notification> notes(list.begin(), list.end());
     for (const Notification& n : notes) EventAccess::markAwaited(*n.event);
-    std::lock_guard<std::mutex> guard(mixer_->lock());
-    v_.notes.swap(notes);
-    return DS_OK;  // the old list goes after the lock
+    {
+      std::lock_guard<std::mutex> guard(mixer_->lock());
+      v_.notes.swap(notes);
+    }
+    for (const Notification& old : notes)
+      if (std::none_of(list.begin(), list.end(), [&](const Notification& n) { return n.event == old.event; }))
+        EventAccess::unmarkAwaited(*old.event);
+    return DS_OK;
   }
 
   int32_t restore() override {

@@ -92,9 +92,13 @@ struct LockRegion {
   uint32_t secondBytes = 0;
 };
 
+// A thread is expected to wait on the event: the headless device holds its next period until
+// that thread has taken the setting and waits again (a setting nobody takes holds it up to a
+// second, once).
 struct Notification {
   uint32_t offset = 0;     // a byte offset in the buffer, or DSBPN_OFFSETSTOP
-  Event* event = nullptr;  // set from the mixing thread; must outlive the buffer's notifications
+  // Set from the mixing thread; it must live until the buffer goes or a new list replaces it.
+  Event* event = nullptr;
 };
 
 // Faults a test can inject into one buffer.
@@ -111,9 +115,9 @@ struct ISoundBuffer {
   virtual ~ISoundBuffer() = default;
 
   // Locks bytes from offset (or from the write cursor, or the whole buffer, by flags): a staging
-  // copy of the range that unlock() copies in under the mixer lock. One lock at a time; a range
-  // longer than the buffer, an offset beyond it, or a second lock is DSERR_INVALIDPARAM /
-  // DSERR_INVALIDCALL; a lost buffer answers DSERR_BUFFERLOST.
+  // copy of the range that unlock() copies in under the mixer lock. A range of 0 bytes or longer
+  // than the buffer, or an offset beyond it, is DSERR_INVALIDPARAM; a second lock before the
+  // unlock DSERR_INVALIDCALL; a lost buffer DSERR_BUFFERLOST.
   virtual int32_t lock(uint32_t offset, uint32_t bytes, LockRegion& out, uint32_t flags = 0) = 0;
   // Copies the pieces in and ends the lock. The record's byte counts say how much was written
   // (at most what was locked; a caller may lower them); the pointers must be the locked ones.
