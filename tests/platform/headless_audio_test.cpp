@@ -119,6 +119,24 @@ TEST_F(HeadlessAudio, RefillsLandBeforeTheNextPeriod) {
     ASSERT_EQ(rec[2 * i], 1000 * static_cast<int>(i / kHalfFrames + 1)) << "frame " << i;
 }
 
+// A notification nobody waits for holds no period once its buffer is gone.
+TEST_F(HeadlessAudio, ASettingNobodyTakesIsWrittenOffWithItsBuffer) {
+  plat::HeadlessAudio* dev = hp().headlessAudio();
+  ASSERT_EQ(dev->open(plat::WaveFormat{}), plat::DS_OK);
+  plat::Event unheard;
+  std::unique_ptr<plat::ISoundBuffer> b;
+  ASSERT_EQ(dev->createBuffer(mono16(), 2000, plat::DSBCAPS_CTRLPOSITIONNOTIFY, b), plat::DS_OK);
+  const plat::Notification note{0, &unheard};
+  ASSERT_EQ(b->setNotifications({&note, 1}), plat::DS_OK);
+  ASSERT_EQ(b->play(true), plat::DS_OK);
+  b.reset();
+  const auto start = std::chrono::steady_clock::now();
+  hp().fakeClock().advance(50);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900));
+  EXPECT_EQ(dev->periods(), 5u);
+  EXPECT_TRUE(unheard.isSet());  // still set for whoever comes
+}
+
 // With a dump folder (VELDRA_TEST_DUMP in a run), what the device played is left there.
 TEST(HeadlessAudioDump, RunLeavesSoundMix) {
   veldra_test::TempGameDir dir;
