@@ -6,12 +6,10 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <filesystem>
 #include <memory>
-#include <random>
-#include <string>
 #include <thread>
 
+#include "bench/bench_headless.h"
 #include "client/game/frame_input.h"
 #include "client/game/frame_step.h"
 #include "client/net/net_link.h"
@@ -78,14 +76,7 @@ void setUp() {
   static bool done = false;
   if (done) return;
   done = true;
-  std::random_device rd;
-  const auto dir = std::filesystem::temp_directory_path() / ("veldra-bench-frame-" + std::to_string(rd()));
-  std::filesystem::create_directories(dir);
-  plat::HeadlessOptions o;
-  o.gameDir = dir.string();
-  o.watchdog = false;
-  o.maxDrains = ~uint64_t{0};
-  o.maxFakeMs = ~uint64_t{0};
+  const plat::HeadlessOptions o = bench_headless::options("frame");
   plat::install(std::make_unique<RealClockPlatform>(plat::makeHeadlessPlatform(o)));
   plat::get().modules().add({plat::kNetClientModule, [](const char*, int* rc) -> void* {
                                if (rc) *rc = 0;

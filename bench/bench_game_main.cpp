@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_game_main_frame.h"
 #include "bench/bench_ratio.h"
 #include "client/common/seam_calls.h"
 #include "client/net_msg/net_dispatch.h"
@@ -68,4 +69,4 @@ BENCHMARK(BM_BattleActionArea)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-int main(int argc, char** argv) { return bench_ratio::run(argc, argv, {}); }
+int main(int argc, char** argv) { return bench_ratio::run(argc, argv, {game_main_frame_pair()}); }

@@ -43,7 +43,7 @@ constexpr uint8_t kKeyEnter = 13, kKeyUp = 72, kKeyDown = 80;
 constexpr int32_t kCreate = 5, kBack = 6, kEnter = 7, kBoxes = 8;
 constexpr const char* kActionCommands[3] = {"MainCommand16", "MainCommand17", "MainCommand18"};
 constexpr FRONT_MAIN_BUTTON kActionLooks[3] = {
-    {14, 498, 3, 487, 15, 508, "MainCommand0", "MainCommand1"},
+    {14, 498, 3, 487, 15, 508, FRONT_SET1_HOVER, FRONT_SET1_PRESS},
     FRONT_MAIN_UPPER,
     FRONT_MAIN_LOWER,
 };

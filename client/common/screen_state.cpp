@@ -1,3 +1,5 @@
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -20,4 +22,14 @@ void notice_lines_push(const char* text) {
   std::memcpy(notices.lines[0], t.data(), n);
   std::memset(notices.lines[0] + n, 0, NOTICE_LINE_SIZE - n);
   if (notices.count < NOTICE_LINE_COUNT) ++notices.count;
+}
+
+void notice_linef(const char* format, ...) {
+  // Longer than an entry, so that the push makes the cut on a character boundary.
+  char line[2 * NOTICE_LINE_SIZE];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(line, sizeof line, format, args);
+  va_end(args);
+  notice_lines_push(line);
 }

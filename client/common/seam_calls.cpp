@@ -1,6 +1,7 @@
 #include "client/common/seam_calls.h"
 
 #include <cstring>
+#include <stdexcept>
 #include <utility>
 
 #include "core/reset/module_resets.h"
@@ -8,13 +9,16 @@
 namespace {
 constexpr size_t k_max_calls = 8192;
 std::vector<SEAM_CALL> g_calls;
+std::string g_failing;
 const ModuleReset k_reset("seam calls", seam_calls_clear);
 }  // namespace
 
 void seam_call(const char* name, int64_t a, int64_t b, int64_t c, std::string text) {
-  if (g_calls.size() >= k_max_calls) return;
-  g_calls.push_back({name, a, b, c, std::move(text)});
+  if (g_calls.size() < k_max_calls) g_calls.push_back({name, a, b, c, std::move(text)});
+  if (!g_failing.empty() && g_failing == name) throw std::runtime_error(std::string("seam failed: ") + name);
 }
+
+void seam_call_fail(const char* name) { g_failing = name ? name : ""; }
 
 const std::vector<SEAM_CALL>& seam_calls() { return g_calls; }
 
@@ -39,4 +43,7 @@ std::vector<std::string> seam_call_names() {
   return out;
 }
 
-void seam_calls_clear() { g_calls.clear(); }
+void seam_calls_clear() {
+  g_calls.clear();
+  g_failing.clear();
+}

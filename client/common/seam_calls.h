@@ -22,5 +22,8 @@ std::vector<SEAM_CALL> seam_calls_named(const char* name);
 int seam_call_count(const char* name);
 // The names of all calls in order (handy for order checks).
 std::vector<std::string> seam_call_names();
-// Forgets every recorded call (also part of the module resets).
+// Forgets every recorded call and the failing operation (also part of the module resets).
 void seam_calls_clear();
+// Tests: every later call of that operation throws std::runtime_error once it is recorded, so
+// that a caller's fault handling can be seen; nullptr: none.
+void seam_call_fail(const char* name);

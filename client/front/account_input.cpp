@@ -50,7 +50,6 @@ constexpr const char* kBusy = "The server is busy, please retry later or use upd
 constexpr const char* kEmptyField = "Please enter right account name and password!";
 constexpr const char* kQueueFull = "The server is full, press Enter to change server";
 constexpr const char* kBackground = "SYSTEM/c1meu008.jpg";
-constexpr const char* kButtonFile = "system\\Button.mda";
 constexpr const char* kScreenFile = "system\\c1meu008.MDA";
 constexpr const char* kMapButtonFile = "system\\MapButton.MDA";
 constexpr uint32_t kStartPauseMs = 500;
@@ -91,11 +90,6 @@ void release_screen() {
   login_state.focused = nullptr;
 }
 
-// Frees the screen on every way out, the platform exit's test exception among them.
-struct ScreenGuard {
-  ~ScreenGuard() { release_screen(); }
-};
-
 void create_fields() {
   release_screen();
   g.account = new CAccountEdit;
@@ -135,7 +129,7 @@ void place_field(CEditBox* box, const CTL_RECT& r) {
 
 bool load_art() {
   if (jpg_load_region(kBackground, screen_new, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT) != 0) return false;
-  if (mda_load_file(kButtonFile, &g.button_file) != 0) return false;
+  if (mda_load_file(FRONT_BUTTON_FILE, &g.button_file) != 0) return false;
   if (mda_load_file(kScreenFile, &g.screen_file) != 0) return false;
   return mda_load_file(kMapButtonFile, &g.map_button_file) == 0;
 }
@@ -328,7 +322,7 @@ int32_t login_queue_notice() {
 }
 
 int32_t account_input_screen() {
-  ScreenGuard guard;
+  FrontReleaseGuard guard{release_screen};
   create_fields();
   start_companion();
   clear_previous_session();

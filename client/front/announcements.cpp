@@ -21,10 +21,10 @@
 
 namespace {
 
-constexpr const char* kButtonFile = "system\\Button.mda";
 constexpr const char* kScreenFile = "system\\c1meu005c.MDA";
 constexpr const char* kBackground = "system\\c1meu005c.JPG";
 constexpr const char* kPageFormat = "download\\Affiche%02d.txt";
+constexpr uint32_t kPageMax = 1u << 20;  // the updater's download: a larger page is refused
 constexpr int32_t kFadeStep = 16;
 constexpr uint8_t kEnter = 13;
 constexpr float kEmoteSpeed = 0.07f;
@@ -39,14 +39,14 @@ constexpr int32_t kUpCommand = 9, kDownCommand = 12;  // + the box state
 // The main-button anchors; only the go-on button takes the enabled markers. Buttons 1-5 show the
 // first caption set, 0, 6 and 7 the second.
 constexpr FRONT_MAIN_BUTTON kAnchors[kButtons] = {
-    {758, 148, 749, 140, 609, 158, "MainCommand2", "MainCommand3", "MainCommand6", "MainCommand7"},
-    {758, 189, 749, 181, 498, 188, "MainCommand0", "MainCommand1", "MainCommand6", "MainCommand7"},
-    {758, 235, 749, 227, 489, 240, "MainCommand0", "MainCommand1", "MainCommand6", "MainCommand7"},
-    {758, 278, 749, 270, 466, 280, "MainCommand0", "MainCommand1", "MainCommand6", "MainCommand7"},
-    {758, 321, 749, 313, 498, 323, "MainCommand0", "MainCommand1", "MainCommand6", "MainCommand7"},
-    {758, 363, 749, 355, 491, 369, "MainCommand0", "MainCommand1", "MainCommand6", "MainCommand7"},
-    {758, 405, 749, 397, 612, 413, "MainCommand2", "MainCommand3", "MainCommand6", "MainCommand7"},
-    {752, 498, 741, 487, 609, 513, "MainCommand2", "MainCommand3", "MainCommand4", "MainCommand5"},
+    {758, 148, 749, 140, 609, 158, FRONT_SET0_HOVER, FRONT_SET0_PRESS, FRONT_DISABLED_IDLE, FRONT_DISABLED_HOVER},
+    {758, 189, 749, 181, 498, 188, FRONT_SET1_HOVER, FRONT_SET1_PRESS, FRONT_DISABLED_IDLE, FRONT_DISABLED_HOVER},
+    {758, 235, 749, 227, 489, 240, FRONT_SET1_HOVER, FRONT_SET1_PRESS, FRONT_DISABLED_IDLE, FRONT_DISABLED_HOVER},
+    {758, 278, 749, 270, 466, 280, FRONT_SET1_HOVER, FRONT_SET1_PRESS, FRONT_DISABLED_IDLE, FRONT_DISABLED_HOVER},
+    {758, 321, 749, 313, 498, 323, FRONT_SET1_HOVER, FRONT_SET1_PRESS, FRONT_DISABLED_IDLE, FRONT_DISABLED_HOVER},
+    {758, 363, 749, 355, 491, 369, FRONT_SET1_HOVER, FRONT_SET1_PRESS, FRONT_DISABLED_IDLE, FRONT_DISABLED_HOVER},
+    {758, 405, 749, 397, 612, 413, FRONT_SET0_HOVER, FRONT_SET0_PRESS, FRONT_DISABLED_IDLE, FRONT_DISABLED_HOVER},
+    FRONT_MAIN_LOWER,
 };
 
 // The screen's state for one run.
@@ -74,11 +74,6 @@ void release_screen() {
   g = ANNOUNCEMENTS{};
 }
 
-// Every way out releases the files and the page, the platform exit's test exception among them.
-struct ScreenGuard {
-  ~ScreenGuard() { release_screen(); }
-};
-
 // The box's own command: buttons 1-8, then the two arrows.
 int32_t box_command(int32_t box) {
   if (box == UP) return kUpCommand;
@@ -87,7 +82,7 @@ int32_t box_command(int32_t box) {
 }
 
 bool load_art() {
-  if (mda_load_file(kButtonFile, &g.button_file) != 0) return false;
+  if (mda_load_file(FRONT_BUTTON_FILE, &g.button_file) != 0) return false;
   if (mda_load_file(kScreenFile, &g.screen_file) != 0) return false;
   if (jpg_load_region(kBackground, screen_new, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT) != 0) return false;
   front_copy_screen(screen_front_copy, screen_new);
@@ -109,7 +104,7 @@ bool load_page(int32_t page) {
   char path[32];
   std::snprintf(path, sizeof path, kPageFormat, page + 1);
   FILE_BUFFER fresh;
-  if (load_whole_file(path, &fresh) != 0) return false;
+  if (load_whole_file(path, &fresh, kPageMax) != 0) return false;
   file_buffer_free(&g.page);
   g.page = fresh;
   g.current = page;
@@ -217,7 +212,7 @@ int32_t announcements_lay_out(const FILE_BUFFER& page, int32_t first_line, bool*
 ANNOUNCEMENT_VIEW announcements_view() { return {g.current, g.first_line, g.lines, g.overflowed}; }
 
 int32_t task_system_broadcast() {
-  ScreenGuard guard;
+  FrontReleaseGuard guard{release_screen};
   release_screen();
   net_disconnect_all(0);
   if (!load_art()) return -1;

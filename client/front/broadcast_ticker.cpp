@@ -27,6 +27,7 @@ constexpr float kEmoteSpeed = 0.07f;
 BITMAP16* strip_bitmap = nullptr;
 
 bool started(const BROADCAST_ENTRY& e, uint32_t now) { return e.start_time < now; }
+bool expired(const BROADCAST_ENTRY& e, uint32_t now) { return e.end_time != 0 && e.end_time < now; }
 
 bool any_started(uint32_t now) {
   for (const BROADCAST_ENTRY& e : broadcast_list) {
@@ -48,12 +49,13 @@ void take_text(const BROADCAST_ENTRY& e) {
   std::memcpy(broadcast_ticker.text, text.data(), n);
 }
 
-// The next started entry after the current one (the current one again when it is the only one).
+// The next entry after the current one that has started and not yet ended (the current one again
+// when it is the only one).
 void advance(uint32_t now) {
   const int32_t count = broadcast_list.count;
   for (int32_t k = 1; k <= count; ++k) {
     const int32_t i = (broadcast_ticker.index + k) % count;
-    if (started(broadcast_list[i], now)) {
+    if (started(broadcast_list[i], now) && !expired(broadcast_list[i], now)) {
       broadcast_ticker.index = i;
       take_text(broadcast_list[i]);
       break;
@@ -63,8 +65,7 @@ void advance(uint32_t now) {
 
 void remove_expired(uint32_t now) {
   for (int32_t i = 0; i < broadcast_list.count;) {
-    const BROADCAST_ENTRY& e = broadcast_list[i];
-    if (e.end_time != 0 && e.end_time < now) {
+    if (expired(broadcast_list[i], now)) {
       broadcast_list.remove(i);
       i = 0;
     } else {

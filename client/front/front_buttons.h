@@ -1,6 +1,7 @@
-// What the front-end screens (account input, server select, character select and create) share:
-// hit boxes taken from a media command's first frame, the pointer's hit test, the blink of the
-// animated buttons, the look of the main buttons and the frame's present.
+// What the front-end screens (title, main menu, announcements, account input, server select,
+// character select and create) share: the button file, hit boxes taken from a media command's
+// first frame, the pointer's hit test, the blink of the animated buttons, the look of the main
+// buttons, the frame's present and the release on every way out.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -16,6 +17,9 @@ constexpr uint32_t FRONT_STILL = 0x10;   // the current step again
 constexpr uint32_t FRONT_BLINK_MS = 40;
 constexpr uint8_t FRONT_MOUSE_PRESS = 244;
 constexpr uint8_t FRONT_MOUSE_RELEASE = 245;
+
+// The button file of every front-end screen: the main buttons' captions and markers, the logo.
+constexpr const char* FRONT_BUTTON_FILE = "system\\Button.mda";
 
 enum FrontBoxState { FRONT_IDLE = 0, FRONT_HOVER = 1, FRONT_PRESSED = 2 };
 
@@ -45,6 +49,17 @@ int32_t front_hit_test(FRONT_BOX* boxes, int32_t count, int32_t x, int32_t y, ui
 // FRONT_BLINK when now reached *next (which moves 40 ms on), else FRONT_STILL.
 uint32_t front_blink(uint32_t* next, uint32_t now);
 
+// The button file's caption sets: set 1 and set 0, each a hover and a pressed caption.
+constexpr const char* FRONT_SET1_HOVER = "MainCommand0";
+constexpr const char* FRONT_SET1_PRESS = "MainCommand1";
+constexpr const char* FRONT_SET0_HOVER = "MainCommand2";
+constexpr const char* FRONT_SET0_PRESS = "MainCommand3";
+// The button file's markers of an enabled button and of a disabled one.
+constexpr const char* FRONT_ENABLED_IDLE = "MainCommand4";
+constexpr const char* FRONT_ENABLED_HOVER = "MainCommand5";
+constexpr const char* FRONT_DISABLED_IDLE = "MainCommand6";
+constexpr const char* FRONT_DISABLED_HOVER = "MainCommand7";
+
 // A main button: its own command, a marker beside it and a caption from the button file.
 struct FRONT_MAIN_BUTTON {
   int32_t idle_x, idle_y;        // the idle marker
@@ -52,16 +67,13 @@ struct FRONT_MAIN_BUTTON {
   int32_t caption_x, caption_y;  // the caption
   const char* hover_caption;     // the button file's caption on hover
   const char* press_caption;     // and while pressed
-  // The button file's markers: these of an enabled button; a disabled one shows
-  // FRONT_DISABLED_IDLE and FRONT_DISABLED_HOVER.
-  const char* idle_marker = "MainCommand4";
-  const char* hover_marker = "MainCommand5";
+  // An enabled button's markers; a disabled one shows FRONT_DISABLED_IDLE and FRONT_DISABLED_HOVER.
+  const char* idle_marker = FRONT_ENABLED_IDLE;
+  const char* hover_marker = FRONT_ENABLED_HOVER;
 };
-constexpr const char* FRONT_DISABLED_IDLE = "MainCommand6";
-constexpr const char* FRONT_DISABLED_HOVER = "MainCommand7";
 // The two main buttons at the lower right of every front-end screen (the lower one 49 pixels down).
-constexpr FRONT_MAIN_BUTTON FRONT_MAIN_UPPER = {752, 449, 741, 438, 609, 464, "MainCommand2", "MainCommand3"};
-constexpr FRONT_MAIN_BUTTON FRONT_MAIN_LOWER = {752, 498, 741, 487, 609, 513, "MainCommand2", "MainCommand3"};
+constexpr FRONT_MAIN_BUTTON FRONT_MAIN_UPPER = {752, 449, 741, 438, 609, 464, FRONT_SET0_HOVER, FRONT_SET0_PRESS};
+constexpr FRONT_MAIN_BUTTON FRONT_MAIN_LOWER = {752, 498, 741, 487, 609, 513, FRONT_SET0_HOVER, FRONT_SET0_PRESS};
 // Idle: the own command still and the idle marker blinking; hover: the caption, the hover marker
 // and the own command blinking; pressed: the caption played once, then as hover.
 void front_main_button_draw(int32_t button_media, const FRONT_MAIN_BUTTON& button, int32_t own_media,
@@ -75,3 +87,10 @@ bool front_minimised();
 void front_present();
 // The in-game windows' drag and both window lists over the back bitmap, then front_present.
 void front_windows_present();
+
+// Runs a screen's release on every way out of its task, the platform exit's test exception among
+// them.
+struct FrontReleaseGuard {
+  void (*release)();
+  ~FrontReleaseGuard() { release(); }
+};

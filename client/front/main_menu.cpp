@@ -17,19 +17,16 @@
 #include "client/state/private_message_ring.h"
 #include "core/log/log.h"
 #include "core/reset/module_resets.h"
-#include "engine/engine_main/engine_main.h"
 #include "engine/input/input.h"
 #include "graphics/bitmap/screen_buffers.h"
 #include "graphics/frame_cmd/frame_cmd.h"
 #include "graphics/jpg/jpg_load.h"
 #include "graphics/mda/mda.h"
-#include "plat/platform.h"
 #include "social/chat_window/chat_window.h"
 #include "social/guild/guild_lists.h"
 
 namespace {
 
-constexpr const char* kButtonFile = "system\\Button.mda";
 constexpr const char* kScreenFile = "system\\c1meu005b.MDA";
 constexpr const char* kBackground = "system\\c1meu005b.JPG";
 constexpr const char* kMusic = "music\\menu01.MP3";
@@ -45,19 +42,13 @@ constexpr int32_t kSchemeButtons = 6;  // buttons 0-5 have markers and captions;
 constexpr const char* kCommands[MAIN_MENU_BUTTONS] = {"MainCommand0", "MainCommand1", "MainCommand2", "MainCommand3",
                                                       "MainCommand4", "MainCommand5", "MainCommand6"};
 
-// Caption set 1 and set 0 of the button file.
-constexpr const char* kSet1Hover = "MainCommand0";
-constexpr const char* kSet1Press = "MainCommand1";
-constexpr const char* kSet0Hover = "MainCommand2";
-constexpr const char* kSet0Press = "MainCommand3";
-
 constexpr FRONT_MAIN_BUTTON kLooks[kSchemeButtons] = {
-    {752, 263, 741, 252, 468, 271, kSet1Hover, kSet1Press},
-    {752, 498, 741, 487, 609, 513, kSet0Hover, kSet0Press},
-    {758, 447, 749, 439, 620, 456, kSet0Hover, kSet0Press, FRONT_DISABLED_IDLE, FRONT_DISABLED_HOVER},
-    {758, 405, 749, 397, 470, 408, kSet1Hover, kSet1Press, FRONT_DISABLED_IDLE, FRONT_DISABLED_HOVER},
-    {758, 363, 749, 355, 468, 364, kSet1Hover, kSet1Press, FRONT_DISABLED_IDLE, FRONT_DISABLED_HOVER},
-    {758, 321, 749, 313, 470, 324, kSet1Hover, kSet1Press, FRONT_DISABLED_IDLE, FRONT_DISABLED_HOVER},
+    {752, 263, 741, 252, 468, 271, FRONT_SET1_HOVER, FRONT_SET1_PRESS},
+    FRONT_MAIN_LOWER,
+    {758, 447, 749, 439, 620, 456, FRONT_SET0_HOVER, FRONT_SET0_PRESS, FRONT_DISABLED_IDLE, FRONT_DISABLED_HOVER},
+    {758, 405, 749, 397, 470, 408, FRONT_SET1_HOVER, FRONT_SET1_PRESS, FRONT_DISABLED_IDLE, FRONT_DISABLED_HOVER},
+    {758, 363, 749, 355, 468, 364, FRONT_SET1_HOVER, FRONT_SET1_PRESS, FRONT_DISABLED_IDLE, FRONT_DISABLED_HOVER},
+    {758, 321, 749, 313, 470, 324, FRONT_SET1_HOVER, FRONT_SET1_PRESS, FRONT_DISABLED_IDLE, FRONT_DISABLED_HOVER},
 };
 
 // The menu's state for one run; the files are released on every way out.
@@ -79,15 +70,6 @@ void release_menu() {
   g = MENU_STATE{};
 }
 
-struct MenuGuard {
-  ~MenuGuard() { release_menu(); }
-};
-
-void set_window_title() {
-  const plat::WindowId window = sys_main_window();
-  if (window != plat::kNoWindow) plat::get().windows().setTitle(window, client_window_title());
-}
-
 // What a previous session left: the lost link, the chat window, both links, the queue counters
 // the account screen would inherit, the chat input, the task state and the private messages.
 void clear_previous_session() {
@@ -102,7 +84,7 @@ void clear_previous_session() {
 }
 
 bool load_art() {
-  if (mda_load_file(kButtonFile, &g.button_file) != 0) return false;
+  if (mda_load_file(FRONT_BUTTON_FILE, &g.button_file) != 0) return false;
   if (mda_load_file(kScreenFile, &g.screen_file) != 0) return false;
   return jpg_load_region(kBackground, screen_new, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT) == 0;
 }
@@ -120,17 +102,12 @@ bool prepare_background() {
   return true;
 }
 
-// Entering another button starts the hover animation again; leaving them all restarts the
-// button file's other animations.
+// Entering another button, or leaving them all, starts the button file's animations again.
 void hit_test() {
   g.under = front_hit_test(g.buttons, MAIN_MENU_BUTTONS, frame_input.mouse_x, frame_input.mouse_y,
                            frame_input.event_code);
   if (g.under == g.entered) return;
-  if (g.under >= 0) {
-    front_restart_command(g.button_file, kLooks[0].hover_marker);
-  } else {
-    front_restart_steps(g.button_file);
-  }
+  front_restart_steps(g.button_file);
   g.entered = g.under;
 }
 
@@ -200,9 +177,9 @@ int32_t run_menu() {
 }  // namespace
 
 int32_t task_select_mainfunction() {
-  MenuGuard guard;
+  FrontReleaseGuard guard{release_menu};
   sys_log(1, "menu begin");
-  set_window_title();
+  client_show_window_title(client_window_title());
   clear_previous_session();
   sys_log(1, "menu begin play mp3");
   game_music_play(kMusic, 1, kMusicVolume);

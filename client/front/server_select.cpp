@@ -36,7 +36,6 @@ constexpr const char* kChoose = "Please choose a server";
 constexpr const char* kMaintained = "Server is being maintained, please try again later!";
 constexpr const char* kConnecting = "Connecting to server.";
 constexpr const char* kRefused = "You have been disconnected from the server";
-constexpr const char* kButtonFile = "system\\Button.mda";
 constexpr const char* kScreenFile = "system\\c1meu010.MDA";
 constexpr const char* kBackground = "system\\c1meu005c.JPG";
 constexpr int32_t kFadeStep = 16;
@@ -76,10 +75,6 @@ void release_files() {
   mda_object_release(&g.screen_file);
 }
 
-struct FilesGuard {
-  ~FilesGuard() { release_files(); }
-};
-
 struct SlotOrigin {
   int32_t x, y;
 };
@@ -95,8 +90,8 @@ void run(int32_t handle, const char* command, int32_t x, int32_t y, uint32_t fla
 }
 
 bool load_art() {
-  if (mda_load_file(kButtonFile, &g.button_file) != 0) return false;
-  if (mda_load_file(kButtonFile, &g.button_file_spare) != 0) return false;
+  if (mda_load_file(FRONT_BUTTON_FILE, &g.button_file) != 0) return false;
+  if (mda_load_file(FRONT_BUTTON_FILE, &g.button_file_spare) != 0) return false;
   if (mda_load_file(kScreenFile, &g.screen_file) != 0) return false;
   return jpg_load_region(kBackground, screen_new, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT) == 0;
 }
@@ -231,7 +226,7 @@ int32_t task_server_select() {
     show_system_message(kNoServer, 0);
     return -1;
   }
-  FilesGuard guard;
+  FrontReleaseGuard guard{release_files};
   server_select_slots(table, g.slots);
   if (!load_art()) return -1;
   prepare_background();

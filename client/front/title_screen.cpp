@@ -20,7 +20,6 @@
 
 namespace {
 
-constexpr const char* kButtonFile = "system\\Button.mda";
 constexpr const char* kLogo = "MainCommand8";
 constexpr const char* kFilm = "system\\title.avi";
 constexpr const char* kBackground = "system\\c1meu005b.JPG";
@@ -43,10 +42,6 @@ void release_title() {
   g = TITLE_STATE{};
 }
 
-struct TitleGuard {
-  ~TitleGuard() { release_title(); }
-};
-
 // Each decoration read from disk into a buffer of its own and drawn where its box lies.
 bool draw_decorations(BITMAP16* target) {
   for (int32_t i = 0; i < kDecorationCount; ++i) {
@@ -64,10 +59,10 @@ bool draw_decorations(BITMAP16* target) {
 }  // namespace
 
 int32_t task_show_title() {
-  TitleGuard guard;
+  FrontReleaseGuard guard{release_title};
   sys_log(1, "show_title begin");
   FRONT_BOX logo;
-  if (mda_load_file(kButtonFile, &g.button_file) != 0) return -1;
+  if (mda_load_file(FRONT_BUTTON_FILE, &g.button_file) != 0) return -1;
   if (front_command_box(g.button_file, kLogo, screen_work, &logo) != 0) return -1;
   input_select_cursor(1);
   record_state_reset();

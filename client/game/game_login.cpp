@@ -23,12 +23,14 @@ constexpr int kOwnXWord = 58 / 4, kOwnYWord = 60 / 4;
 int32_t own_x() { return static_cast<int32_t>((static_cast<uint32_t>(map_state.block_88[kOwnXWord]) >> 16) & 0xFFFF); }
 int32_t own_y() { return static_cast<int32_t>(static_cast<uint32_t>(map_state.block_88[kOwnYWord]) & 0xFFFF); }
 
-// Frames until the scene entry has ended, either way.
+// Frames until the scene entry has ended: an entry draws its last frame, a failed one none.
 void wait_for_scene() {
   for (;;) {
     frame_step();
-    if (scene_in_scene == 1 || scene_in_scene == -1) return;
+    const int32_t in_scene = scene_in_scene;
+    if (in_scene == -1) return;
     front_windows_present();
+    if (in_scene == 1) return;
   }
 }
 

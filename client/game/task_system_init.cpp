@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "client/game/frame_step.h"
+#include "client/game/game_main_state.h"
 #include "client/game/system_media.h"
 #include "client/game/task_state.h"
 #include "client/sound/music_state.h"
@@ -24,6 +25,7 @@
 #include "social/friends/friend_table.h"
 #include "ui/game_leave/game_leave_mode.h"
 #include "ui/game_screen/game_screen_buttons.h"
+#include "ui/game_screen/game_screen_state.h"
 #include "ui/game_screen/window_slots.h"
 #include "ui/notices/notice_lines.h"
 #include "world/battle/battle_words.h"
@@ -161,8 +163,9 @@ int32_t game_control_init() {
   game_leave_mode.mode = GAME_LEAVE_NONE;
   pick_char_id = -1;
   pick_hover_id = -1;
-  hud_hit_code = HUD_HIT_NOTHING;
+  game_screen_state.hit_code = HIT_CODE_NONE;
   window_slots_reset();
+  weather_display_flag = 0;
   return 0;
 }
 

@@ -27,7 +27,7 @@ extern INIT_STEP init_chain[INIT_STEPS];
 int32_t task_system_initialize();
 
 // The game-control state at its start: music words 0, the leave request cleared (mode none),
-// picked and hovered ids -1, the hit code 0xFFFF, every window slot closed. Always 0; the game
+// picked and hovered ids -1, the hit code 0xFFFF, every window slot closed, the weather display off. Always 0; the game
 // main task runs it again at its end.
 int32_t game_control_init();
 

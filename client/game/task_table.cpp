@@ -12,6 +12,7 @@
 #include "client/front/title_screen.h"
 #include "client/game/frame_input.h"
 #include "client/game/game_login.h"
+#include "client/game/game_main.h"
 #include "client/game/task_system_init.h"
 #include "client/ui/message_box.h"
 #include "core/reset/module_resets.h"
@@ -32,7 +33,7 @@ constexpr TASK_ENTRY kTable[TASK_ROWS] = {
     {6, "TASK_SELECT_CHARACTER", task_select_character, 0, 10, 4, 9999},
     {8, "TASK_CREATE_CHARACTER", task_create_character, 0, 10, 6, 9999},
     {10, "TASK_GAME_LOGIN", task_game_login, 0, 100, 4, 9999},
-    {100, "TASK_GAME_MAIN", task_game_main_placeholder, 0, 5, 5, 9999},
+    {100, "TASK_GAME_MAIN", task_game_main, 0, 5, 5, 9999},
     {11, "TASK_SERVER_LINE_SELECT", task_server_select, 0, 5, 4, 9999},
     {9999, "TASK_SYSTEM_QUIT", nullptr, 0, 9999, 9999, 9999},
     {9999, "TASK_SYSTEM_QUIT", nullptr, 0, 9999, 9999, 9999},
@@ -60,8 +61,9 @@ void task_table_reset() {
 
 void task_table_first_task(int32_t id) {
   if (id < 0) return;
-  for (const TASK_ENTRY& row : task_table) {
-    if (row.id != id) continue;
+  // Only a row that runs a task, and not the start-up task itself (it would start again).
+  for (int32_t row = 1; row < TASK_ROWS; ++row) {
+    if (task_table[row].id != id || !task_table[row].function) continue;
     task_table[0].next_on_0 = id;
     return;
   }

@@ -37,8 +37,7 @@ int login_retry();
 void task_table_reset();
 
 // The start-up task's success goes to the task of that id instead (VELDRA_FIRST_TASK); an id no
-// row has is ignored with a debug line, a negative one means unset.
+// row runs a task for (the start-up task's own 0 and the quit rows' 9999 among them) is ignored
+// with a debug line, a negative one means unset.
 void task_table_first_task(int32_t id);
 
-// The placeholder tasks of the screens not built yet.
-int32_t task_game_main_placeholder();

@@ -4,22 +4,17 @@
 #include <vector>
 
 #include "client/common/text_field.h"
+#include "client/handlers/battle_unit_bytes.h"
 #include "client/handlers/client_handlers.h"
 #include "client/state/player_state.h"
 #include "client/ui/message_box.h"
 #include "world/battle/battle_ops.h"
 #include "world/battle/battle_records.h"
 #include "world/battle/battle_state.h"
-#include "world/battle/fight_units.h"
 
 namespace {
 
 constexpr size_t kHeadSize = BATTLE_ACTION_HEAD_WORDS * 4;
-
-struct UnitByte {
-  uint32_t id;
-  uint8_t value;
-};
 
 void check_capacity(int64_t count, size_t at) {
   if (count > BATTLE_LIST_SIZE)
@@ -39,16 +34,11 @@ void read_lists(plat::ByteReader& r, int32_t count, BATTLE_ACTION_DATA& data) {
 }
 
 // A signed count byte and that many {u32 unit id, byte, 3 bytes} pairs; a negative count is none.
-void read_unit_bytes(plat::ByteReader& r, std::vector<UnitByte>& out) {
+void read_unit_bytes(plat::ByteReader& r, std::vector<BATTLE_UNIT_BYTE>& out) {
   const int8_t count = r.i8("pair count");
   if (count <= 0) return;
-  plat::ByteReader pairs = r.records(static_cast<uint64_t>(count), 8, "pairs");
-  out.resize(static_cast<size_t>(count));
-  for (UnitByte& p : out) {
-    p.id = pairs.u32("unit id");
-    p.value = pairs.u8("byte");
-    pairs.skip(3, "pair tail");
-  }
+  plat::ByteReader pairs = r.records(static_cast<uint64_t>(count), BATTLE_UNIT_BYTE_SIZE, "pairs");
+  out = battle_unit_bytes_read(pairs, count);
 }
 
 }  // namespace
@@ -72,7 +62,7 @@ void battle_on_action(uint32_t, int32_t, net_msg::Payload payload) {
   BATTLE_ACTION_DATA data = battle_action_data;
   int32_t values[PLAYER_BATTLE_VALUES];
   for (int32_t i = 0; i < PLAYER_BATTLE_VALUES; ++i) values[i] = player_state.battle_values[i];
-  std::vector<UnitByte> unit_bytes;
+  std::vector<BATTLE_UNIT_BYTE> unit_bytes;
   const char* capture_text = nullptr;
 
   switch (action.kind()) {
@@ -125,9 +115,7 @@ void battle_on_action(uint32_t, int32_t, net_msg::Payload payload) {
 
   battle_action_data = data;
   for (int32_t i = 0; i < PLAYER_BATTLE_VALUES; ++i) player_state.battle_values[i] = values[i];
-  for (const UnitByte& p : unit_bytes)
-    for (FIGHT_UNIT& u : fight_units)
-      if (u.in_use && u.id == p.id) u.server_byte = p.value;
+  battle_unit_bytes_apply(unit_bytes);
   if (capture_text) show_system_message(capture_text, 0);
   battle_queue_action(action);
   for (const BATTLE_UNIT_STATS& u : unit_records) battle_update_unit_stats(u);

@@ -1,13 +1,13 @@
 // The battle messages the client core handles: units ready, round end, command requests,
 // statuses and values, onlookers and the battle start.
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "client/common/screen_state.h"
 #include "client/common/text_field.h"
 #include "client/game/frame_input.h"
+#include "client/handlers/battle_unit_bytes.h"
 #include "client/handlers/client_handlers.h"
 #include "client/state/battle_timers.h"
 #include "client/state/pet_table.h"
@@ -99,9 +99,7 @@ void battle_on_round_end(uint32_t, int32_t, net_msg::Payload) {
   battle_round_end_byte = 1;
   battle_free_effects();
   if (battle_core_state.skill_usage_gain != 0) {
-    char line[96];
-    std::snprintf(line, sizeof line, "~C2\xA1\xAFs skill usage ~C4+%d~C2 points~C0", battle_core_state.skill_usage_gain);
-    notice_lines_push(line);
+    notice_linef("~C2\xA1\xAFs skill usage ~C4+%d~C2 points~C0", battle_core_state.skill_usage_gain);
     battle_core_state.skill_usage_gain = 0;
   }
 }
@@ -126,6 +124,10 @@ void battle_on_command_ack(uint32_t, int32_t unit_id, net_msg::Payload) {
     };
     defend(side);
     if (pet_index_by_id(pet_state.active_id) >= 0) defend(battle_commands.side[BATTLE_WHO_PET]);
+  } else if (who == BATTLE_WHO_PET && side.current.code == 6 && side.current.argument != BATTLE_ARGUMENT_NONE) {
+    // The pet's command 6 is used up: it defends.
+    side.current.code = 4;
+    side.sent = 0;
   }
   battle_set_command_timer(who, BATTLE_TIMER_RESTART);
   battle_timer_player_resume();
@@ -163,26 +165,13 @@ void battle_on_spectator_left(uint32_t, int32_t spectator_id, net_msg::Payload) 
     if (!u.in_use || u.id != static_cast<uint32_t>(spectator_id)) continue;
     if (u.effect_slot >= 0 && u.effect_slot < BATTLE_EFFECT_SLOTS) battle_effects[u.effect_slot].active = 0;
     u = FIGHT_UNIT{};
-    u.effect_slot = -1;
     return;
   }
 }
 
 void battle_on_unit_bytes(uint32_t, int32_t count, net_msg::Payload payload) {
-  plat::ByteReader r = payload.records(count, 8);
-  struct Pair {
-    uint32_t id;
-    uint8_t value;
-  };
-  std::vector<Pair> pairs(static_cast<size_t>(count));
-  for (Pair& p : pairs) {
-    p.id = r.u32("unit id");
-    p.value = r.u8("byte");
-    r.skip(3, "pad");
-  }
-  for (const Pair& p : pairs)
-    for (FIGHT_UNIT& u : fight_units)
-      if (u.in_use && u.id == p.id) u.server_byte = p.value;
+  plat::ByteReader r = payload.records(count, BATTLE_UNIT_BYTE_SIZE);
+  battle_unit_bytes_apply(battle_unit_bytes_read(r, count));
 }
 
 void battle_on_spectators(uint32_t, int32_t count, net_msg::Payload payload) {
@@ -210,7 +199,7 @@ void battle_on_spectators(uint32_t, int32_t count, net_msg::Payload payload) {
     u.in_use = 1;
     u.shown = 1;
     u.id = r.id;
-    std::memcpy(u.name, name.data(), name.size() < sizeof u.name ? name.size() : sizeof u.name - 1);
+    text_field_set(u.name, name);
     u.look = static_cast<uint16_t>(r.look);
     u.join_time = frame_input.frame_time;
     u.x = kSpectatorPlaces[s].x;
@@ -234,10 +223,6 @@ void battle_on_start(uint32_t, int32_t count, net_msg::Payload payload) {
     }
     scene_clear_chars();
     battle_reset_units();
-    for (FIGHT_UNIT& u : spectator_slots) {
-      u = FIGHT_UNIT{};
-      u.effect_slot = -1;
-    }
     for (const BATTLE_UNIT_RECORD& r : records) {
       const int32_t slot = static_cast<int8_t>(r.slot);
       if (slot < 0 || slot >= FIGHT_UNITS) continue;

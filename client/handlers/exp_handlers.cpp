@@ -1,7 +1,6 @@
 // The player's record: the full details, the point allocation reply, experience and levels, the
 // details block and the six values.
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 #include "client/common/screen_state.h"
@@ -31,17 +30,11 @@ constexpr LevelEvent kLevelEvents[] = {
     {35, 36}, {36, 37}, {40, 38}, {42, 39}, {50, 40}, {51, 41}, {56, 42}, {60, 43}, {70, 44},
 };
 
-void notice(const char* format, int32_t value) {
-  char line[64];
-  std::snprintf(line, sizeof line, format, value);
-  notice_lines_push(line);
-}
-
 void experience_notice(uint32_t stored, uint32_t now) {
   if (now >= stored) {
-    notice("~C2 obtained ~C4%d~C2 Exp~C0", static_cast<int32_t>(now - stored));
+    notice_linef("~C2 obtained ~C4%d~C2 Exp~C0", static_cast<int32_t>(now - stored));
   } else {
-    notice("~C2\xA1\xAFs Exp was deducted by~C4%d~C2 ~C0", static_cast<int32_t>(stored - now));
+    notice_linef("~C2\xA1\xAFs Exp was deducted by~C4%d~C2 ~C0", static_cast<int32_t>(stored - now));
   }
 }
 
@@ -53,10 +46,6 @@ uint8_t reputation_level() {
   const double value = reputation < 1 ? level * 0.05 : (reputation + 1) * 3 + level * 0.025;
   const uint32_t whole = static_cast<uint32_t>(value);
   return static_cast<uint8_t>(std::min(whole, kReputationMax));
-}
-
-int16_t pending_value(int i) {
-  return static_cast<int16_t>(player_state.pending[2 * i] | (player_state.pending[2 * i + 1] << 8));
 }
 
 }  // namespace
@@ -88,7 +77,8 @@ void points_on_allocated(uint32_t, int32_t status, net_msg::Payload payload) {
     for (int i = 0; i < PLAYER_BASE_WORDS; ++i) player_base_set(i, words[static_cast<size_t>(i)]);
     for (int i = 0; i < PLAYER_DERIVED_VALUES; ++i) {
       const size_t at = PLAYER_AT_DERIVED[i];
-      player_record_set_i16(at, static_cast<int16_t>(player_record_i16(at) + pending_value(i)));
+      const int16_t added = point_allocation_value(player_state.pending, i);
+      player_record_set_i16(at, static_cast<int16_t>(player_record_i16(at) + added));
     }
   } else {
     show_system_message("Points calculation error! Please reallocate!", 0);
@@ -113,9 +103,9 @@ void exp_on_level(uint32_t, int32_t, net_msg::Payload payload) {
   std::memcpy(player_state.block_e6, words.data(), sizeof player_state.block_e6);
   for (int i = 0; i < PLAYER_BASE_WORDS; ++i) player_base_set(i, base[i]);
   if (level >= stored_level) {
-    notice("~C2 hit level ~C4%d~C2 ~C0", level);
+    notice_linef("~C2 hit level ~C4%d~C2 ~C0", level);
   } else {
-    notice("~C2\xA1\xAFs level was lowered to level ~C4%d~C0", level);
+    notice_linef("~C2\xA1\xAFs level was lowered to level ~C4%d~C0", level);
   }
   own_char_flags_set(SCENE_FLAG_LEVEL_UP);
   macro_raise_event(19, 1);

@@ -1,6 +1,5 @@
 // The player's pets: the list, single pets arriving and leaving, their values, details and
 // followers, and the restores that name a pet.
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -38,20 +37,9 @@ PET_DETAIL read_detail(plat::ByteReader& r) {
   return d;
 }
 
-void notice(const char* format, int64_t value) {
-  char line[96];
-  std::snprintf(line, sizeof line, format, static_cast<long long>(value));
-  notice_lines_push(line);
-}
-
 // The shown pet follows the active one when that is a valid slot.
 void show_active_pet() {
   if (pet_state.active_index < PET_COUNT) pet_current_index = pet_state.active_index;
-}
-
-// Five little-endian u16 of a point allocation.
-uint16_t allocation(const uint8_t* pending, int32_t i) {
-  return static_cast<uint16_t>(pending[2 * i] | (pending[2 * i + 1] << 8));
 }
 
 // The pet a restore or value message without a pet id means: the active one, or -1.
@@ -105,8 +93,7 @@ void pet_on_rename(uint32_t, int32_t status, net_msg::Payload payload) {
   if (status == 0) {
     char name[PET_NAME_SIZE];
     pet_name_edit.get_text(name, sizeof name);
-    std::memset(pet_table[slot].name, 0, PET_NAME_SIZE);
-    std::memcpy(pet_table[slot].name, name, std::strlen(name));
+    text_field_set(pet_table[slot].name, name);
     scene_set_char_name(id, name);
   } else if (status == -1) {
     const std::string name(pet_table[slot].name, strnlen(pet_table[slot].name, PET_NAME_SIZE));
@@ -123,9 +110,13 @@ void pet_on_points_allocated(uint32_t, int32_t pet_id, net_msg::Payload payload)
     for (int32_t i = 0; i < PET_VALUE_COUNT; ++i) pet_table[slot].values[i] = static_cast<int32_t>(words[i]);
   }
   if (slot >= 0) {
-    const uint8_t* pending = pet_state.pending[slot];
-    for (int32_t i = 0; i < PET_DERIVED_VALUES; ++i)
-      pet_table[slot].stats[i] += ok ? allocation(pending, i) : -allocation(pending, i);
+    // Added (or taken back) in 32 bits that wrap: a server's value near the limit cannot overflow.
+    for (int32_t i = 0; i < PET_DERIVED_VALUES; ++i) {
+      const int32_t added = point_allocation_value(pet_state.pending[slot], i);
+      const uint32_t value = static_cast<uint32_t>(added);
+      int32_t& stat = pet_table[slot].stats[i];
+      stat = static_cast<int32_t>(ok ? static_cast<uint32_t>(stat) + value : static_cast<uint32_t>(stat) - value);
+    }
   }
   if (!ok) show_system_message("Points calculation error! Please reallocate!", 0);
   player_state.stat_refresh = 1;
@@ -141,7 +132,7 @@ void pet_on_level(uint32_t, int32_t pet_id, net_msg::Payload payload) {
   for (int32_t i = 0; i < PET_STAT_COUNT; ++i) p.stats[i] = static_cast<int32_t>(words[i]);
   for (int32_t i = 0; i < PET_VALUE_COUNT; ++i) p.values[i] = static_cast<int32_t>(words[PET_STAT_COUNT + i]);
   p.level_bits = static_cast<uint16_t>((p.level_bits & ~0x7Fu) | 100u);
-  notice("~C2\xA1\xAFs pet hit level ~C4%lld~C2 ~C0", p.values[0]);
+  notice_linef("~C2\xA1\xAFs pet hit level ~C4%d~C2 ~C0", p.values[0]);
 }
 
 void pet_on_exp(uint32_t, int32_t pet_id, net_msg::Payload payload) {
@@ -150,7 +141,7 @@ void pet_on_exp(uint32_t, int32_t pet_id, net_msg::Payload payload) {
   if (slot < 0) return;
   const uint32_t old = static_cast<uint32_t>(pet_table[slot].values[7]);
   for (int32_t i = 0; i < 3; ++i) pet_table[slot].values[7 + i] = static_cast<int32_t>(words[i]);
-  if (words[0] > old) notice("~C2\xA1\xAFs pet obtained ~C4%lld~C2 Exp~C0", static_cast<int64_t>(words[0] - old));
+  if (words[0] > old) notice_linef("~C2\xA1\xAFs pet obtained ~C4%d~C2 Exp~C0", static_cast<int32_t>(words[0] - old));
 }
 
 void pet_on_follow(uint32_t, int32_t owner, net_msg::Payload payload) {
@@ -204,7 +195,7 @@ void pet_on_inactive(uint32_t, int32_t pet_id, net_msg::Payload) {
 }
 
 void pet_on_new(uint32_t, int32_t result, net_msg::Payload payload) {
-  if (result != 1 || payload.size() < kNewPetSize) {
+  if (result != 1 || payload.size() != kNewPetSize) {
     show_system_message("Pet carry exceeds the upper limit!", 0);
     return;
   }

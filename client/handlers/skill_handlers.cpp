@@ -1,5 +1,4 @@
 // The player's and the shown pet's skills, and the stats points.
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -64,9 +63,7 @@ void skill_on_level(uint32_t, int32_t, net_msg::Payload payload) {
     const bool rose = skill_word_level(word) > skill_word_level(w);
     w = word;
     if (!rose) continue;
-    char line[96];
-    std::snprintf(line, sizeof line, "~C2%s hit level~C4%d~C2 ~C0", skill_name(id).c_str(), skill_word_level(word));
-    notice_lines_push(line);
+    notice_linef("~C2%s hit level~C4%d~C2 ~C0", skill_name(id).c_str(), skill_word_level(word));
   }
 }
 
@@ -76,11 +73,9 @@ void stats_points_on_change(uint32_t, int32_t value, net_msg::Payload) {
   if (old == 0) return;
   // The difference in 32 bits, as the server's words wrap.
   const auto diff = [](int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b)); };
-  char line[64];
   if (value >= old) {
-    std::snprintf(line, sizeof line, "~C2 obtained ~C4%d~C2 stats points~C0", diff(value, old));
+    notice_linef("~C2 obtained ~C4%d~C2 stats points~C0", diff(value, old));
   } else {
-    std::snprintf(line, sizeof line, "~C2 was deducted by ~C4%d~C2 stats points~C0", diff(old, value));
+    notice_linef("~C2 was deducted by ~C4%d~C2 stats points~C0", diff(old, value));
   }
-  notice_lines_push(line);
 }

@@ -11,7 +11,6 @@
 // X(name): a handler; V(name, id): a handler without arguments, called for that one id.
 #define NET_MSG_PENDING(X, V) \
   X(char_title_remove) \
-  V(game_leave_quit, 0x190005) \
   V(give_on_open, 0x40012) \
   X(item_on_list) \
   X(item_on_slots_update) \

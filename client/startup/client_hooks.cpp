@@ -39,6 +39,11 @@ std::string client_window_title() {
   return title;
 }
 
+void client_show_window_title(const std::string& title) {
+  const plat::WindowId window = sys_main_window();
+  if (window != plat::kNoWindow) plat::get().windows().setTitle(window, title);
+}
+
 int client_pre_init() {
   client_install_media_services();
   jpeg_register_module();  // before any screen loads a picture

@@ -31,6 +31,9 @@ inline ClientHooks client_hooks() {
 constexpr const char* GAME_TITLE = "Veldra Saga II Online";
 // The main window's title: the game's name and the version text, "%s( ENGLISH version %s )".
 std::string client_window_title();
+// The main window, when it exists, shows the title (the menu's, or the game's with the server and
+// the character after it).
+void client_show_window_title(const std::string& title);
 
 // Process start, before engine_main: keeps the command line, clears the server line count and
 // starts the hand-over reader when the updater passed a pipe.

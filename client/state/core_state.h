@@ -19,8 +19,7 @@ extern int8_t player_posture;
 // The seven words of the last player search reply.
 extern uint32_t player_search_result[7];
 
-// The client's debug mode byte; 0 in play.
-extern uint8_t client_debug_mode;
-// Any of the three debug switches: the debug mode byte, the replay hold and the frame capture.
+// Any of the three debug switches: the debug mode byte (debug_flags), the replay hold and the
+// frame capture.
 // While one is set, scene entries keep the weather off and skip their transition.
 bool client_debug_switch_set();

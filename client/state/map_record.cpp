@@ -51,6 +51,22 @@ void map_record_store(const SCENE_MAP_RECORD& record) {
   std::memcpy(map_state.block_88, record.block_88, sizeof map_state.block_88);
 }
 
+uint32_t map_state_char_id() { return static_cast<uint32_t>(map_state.block_88[0]); }
+
+std::string map_state_char_name() {
+  // The block holds the record's bytes as little-endian words.
+  std::string name;
+  for (int32_t i = 0; i < MAP_CHAR_NAME_SIZE; ++i) {
+    const int32_t at = MAP_CHAR_NAME_OFFSET + i;
+    const char c = static_cast<char>((static_cast<uint32_t>(map_state.block_88[at / 4]) >> (8 * (at % 4))) & 0xFF);
+    if (c == '\0') break;
+    name.push_back(c);
+  }
+  // A name that fills its field ends on a whole character.
+  name.resize(plat::cp936::wholeLength(name, MAP_CHAR_NAME_SIZE - 1));
+  return name;
+}
+
 static const ModuleReset k_reset("map state", [] {
   map_state = {};
   map_npcs.clear();

@@ -2,6 +2,7 @@
 // and the in-game title.
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "plat/bytes.h"
@@ -69,3 +70,10 @@ extern std::vector<int32_t> map_npcs;
 // whose load then fails with the normal message); the first music value as received, the
 // second clamped at 0 and kept for the third too.
 void map_record_store(const SCENE_MAP_RECORD& record);
+
+// The own character's id and name as the last scene entry's record gave them (record offsets 88
+// and 92); the name ends at its NUL or at its 21-byte field.
+constexpr int32_t MAP_CHAR_NAME_OFFSET = 4;  // within block_88
+constexpr int32_t MAP_CHAR_NAME_SIZE = 21;
+uint32_t map_state_char_id();
+std::string map_state_char_name();

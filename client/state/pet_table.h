@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 
+#include "client/state/point_allocation.h"
 #include "plat/bytes.h"
 
 constexpr int32_t PET_COUNT = 14;
@@ -62,7 +63,7 @@ struct PET_STATE {
   uint8_t following[PET_COUNT];
   uint8_t some_follows;      // set while some pet follows
   uint32_t count;
-  uint8_t pending[PET_COUNT][10];  // point allocations not sent yet
+  uint8_t pending[PET_COUNT][POINT_ALLOCATION_SIZE];  // point allocations not sent yet
   PET_DETAIL details[PET_COUNT];
 };
 

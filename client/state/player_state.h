@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "client/state/point_allocation.h"
+
 constexpr size_t PLAYER_RECORD_SIZE = 156;
 constexpr int PLAYER_RECORD_WORDS = 39;    // the record as the message carries it
 constexpr int PLAYER_BASE_WORDS = 11;      // level in word 0, experience in 7, still needed in 8
@@ -16,7 +18,6 @@ constexpr int PLAYER_VALUES = 6;           // message 0x50006
 constexpr int PLAYER_BATTLE_VALUES = 4;    // the tail of battle actions of kinds 0 and 1
 constexpr size_t PLAYER_TITLE_SIZE = 28;   // 27 characters and a NUL
 constexpr size_t PLAYER_NAME_SIZE = 16;    // 15 characters and a NUL
-constexpr size_t POINT_ALLOCATION_SIZE = 10;  // five i16: free points, then the four attributes
 
 // Byte offsets of the record's fields.
 constexpr size_t PLAYER_AT_GUILD_NAME = 0;   // 16 bytes

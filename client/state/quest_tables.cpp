@@ -82,7 +82,9 @@ void quest_remove(uint32_t id) {
   table[last] = QUEST_RECORD{};
   table[last].range = -1;
   --count;
-  // The window's selection and first shown row stay inside the shortened table.
+  // The selected record went: the window's selection and first shown row move back inside the
+  // shortened table. Another removal leaves them (the selection may be the other table's).
+  if (quest_state.selected != at) return;
   if (quest_state.selected >= count) quest_state.selected = count - 1;
   if (quest_state.scroll >= count) quest_state.scroll = count > 0 ? count - 1 : 0;
 }

@@ -39,6 +39,7 @@ int32_t quest_find(uint32_t id, int32_t* table);
 // record, or over the record that already has its id. A quest in no range is stored by the
 // first range unless its text is empty; with no definitions loaded it is not stored.
 void quest_store(const QUEST_MESSAGE& quest);
-// Removes the quest with that id: the later records move up, the count drops, and the quest
-// window's selection and scroll stay inside the shortened table. Nothing when it is not there.
+// Removes the quest with that id: the later records move up and the count drops; when it was the
+// selected record, the quest window's selection and scroll move back inside the shortened table.
+// Nothing when it is not there.
 void quest_remove(uint32_t id);

@@ -14,7 +14,7 @@ void title_records_reset() {
 
 int32_t title_add(const TITLE_RECORD& record) {
   for (int32_t i = 0; i < TITLE_RECORDS; ++i) {
-    if (title_table.records[i].id >= 1) continue;
+    if (title_table.records[i].id != 0) continue;
     title_table.records[i] = record;
     return i;
   }
@@ -22,8 +22,9 @@ int32_t title_add(const TITLE_RECORD& record) {
 }
 
 int32_t title_index_by_id(uint16_t id) {
+  if (id == 0) return -1;  // the mark of a free record, not a title
   for (int32_t i = 0; i < TITLE_RECORDS; ++i)
-    if (static_cast<uint16_t>(title_table.records[i].id) == id) return i;
+    if (title_table.records[i].id == id) return i;
   return -1;
 }
 

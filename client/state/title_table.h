@@ -14,7 +14,7 @@ constexpr size_t TITLE_DESCRIPTION_SIZE = 41;  // NUL-terminated within the fiel
 struct TITLE_RECORD {
   char name[TITLE_NAME_SIZE];
   char description[TITLE_DESCRIPTION_SIZE];
-  int16_t id;  // below 1: a free record
+  uint16_t id;  // 0: a free record
 };
 
 constexpr plat::FieldSpec TITLE_RECORD_FIELDS[] = {
@@ -26,7 +26,7 @@ static_assert(plat::checkLayout(TITLE_RECORD_FIELDS, TITLE_RECORD_SIZE));
 constexpr auto TITLE_RECORD_WALK = [](auto& r, auto& v) {
   v.bytes(r.name, TITLE_NAME_SIZE);
   v.bytes(r.description, TITLE_DESCRIPTION_SIZE);
-  v.i16(r.id);
+  v.u16(r.id);
 };
 static_assert(plat::walkMatchesLayout<TITLE_RECORD>(TITLE_RECORD_FIELDS, TITLE_RECORD_WALK));
 
@@ -40,5 +40,5 @@ extern TITLE_TABLE title_table;
 void title_records_reset();
 // Into the first free record; nothing when all 18 are used. The index used, or -1.
 int32_t title_add(const TITLE_RECORD& record);
-// The index (0..17) of the record with that id, or -1 (its low half 0xFFFF) when none has it.
+// The index (0..17) of the used record with that id, or -1 (its low half 0xFFFF) when none has it.
 int32_t title_index_by_id(uint16_t id);

@@ -1,6 +1,6 @@
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <string_view>
 
 #include "core/file/whole_file.h"
@@ -15,15 +15,14 @@ void file_buffer_free(FILE_BUFFER* buffer) {
   buffer->length = 0;
 }
 
-int load_whole_file(const char* path, FILE_BUFFER* buffer) {
+int load_whole_file(const char* path, FILE_BUFFER* buffer, uint32_t max_length) {
   if (!buffer) return -2;
   file_buffer_free(buffer);
   if (!path || !*path) return -2;
   auto f = plat::get().files().open(path, "rb");
   if (!f) return -2;
   int64_t size = f->size();
-  // The length field is 32 bits; a file that does not fit cannot be held.
-  if (size < 0 || static_cast<uint64_t>(size) >= std::numeric_limits<uint32_t>::max()) return -2;
+  if (size < 0 || static_cast<uint64_t>(size) > std::min(max_length, WHOLE_FILE_MAX)) return -2;
   auto* data = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(size) + 1));
   if (!data) {
     plat::get().messageBox().show(plat::kNoWindow, "Unable to collocate memory", "", plat::MB_OK);

@@ -9,8 +9,10 @@ struct FILE_BUFFER {
   uint8_t* data = nullptr;
 };
 // Frees the old contents, then reads the whole file: 0, or -2 for an empty or unopenable path
-// (folders included) and when memory runs out ("Unable to collocate memory" box).
-int load_whole_file(const char* path, FILE_BUFFER* buffer);
+// (folders included), a file longer than max_length (refused before it is read) and when memory
+// runs out ("Unable to collocate memory" box).
+constexpr uint32_t WHOLE_FILE_MAX = 0xfffffffe;  // the length field is 32 bits
+int load_whole_file(const char* path, FILE_BUFFER* buffer, uint32_t max_length = WHOLE_FILE_MAX);
 void file_buffer_free(FILE_BUFFER* buffer);
 
 // Lines of a loaded file are separated by "#L".

@@ -37,6 +37,8 @@ uint32_t sys_flags();
 // Screenshots taken since init, and the path of the last one.
 uint32_t sys_screenshot_count();
 const char* sys_screenshot_path();
+// Empties the path once the game has told the player where the screenshot went.
+void sys_screenshot_path_clear();
 
 // Tests only: back to the state at program start.
 void system_module_reset();

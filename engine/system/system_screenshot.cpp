@@ -30,3 +30,4 @@ void sys_save_screenshot() {
 
 uint32_t sys_screenshot_count() { return system_state().screenshot_count; }
 const char* sys_screenshot_path() { return system_state().screenshot_path; }
+void sys_screenshot_path_clear() { system_state().screenshot_path[0] = 0; }

@@ -54,6 +54,7 @@ Environment readEnvironment() {
   e.debugOut = envText("VELDRA_DEBUG_OUT") == "1";
   e.keepTmp = envText("VELDRA_KEEP_TMP") == "1";
   e.testDump = envText("VELDRA_TEST_DUMP");
+  e.testDumpFrames = envCount("VELDRA_TEST_DUMP_FRAMES", e.testDumpFrames);
   const std::string clock = envText("VELDRA_HEADLESS_CLOCK");
   e.headlessRealClock = clock == "real";
   if (!clock.empty() && clock != "real" && clock != "fake")
@@ -158,6 +159,7 @@ void installFromEnvironment(int argc, char** argv) {
     o.frameLimit = env.frameLimit;
     o.realClock = env.headlessRealClock;
     o.dumpDir = env.testDump;
+    o.dumpFrames = env.testDumpFrames;
     if (!env.eventScript.empty()) o.script = loadEventScript(env.eventScript);
     install(makeHeadlessPlatform(std::move(o)));
     return;

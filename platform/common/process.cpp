@@ -99,8 +99,18 @@ class PosixProcess final : public IProcess {
                                     ? std::string(exePath)
                                     : hostProgram(exePath));
     int count = 0;
+    auto all = processList();
+    if (!all) return 0;
+    for (const auto& p : *all)
+      if (p.exePath == want) ++count;
+    return count;
+  }
+
+  // Entries whose exe link cannot be read (another user's, a kernel thread) are skipped.
+  std::optional<std::vector<ProcessEntry>> processList() override {
     DIR* d = opendir("/proc");
-    if (!d) return 0;
+    if (!d) return std::nullopt;
+    std::vector<ProcessEntry> out;
     while (dirent* e = readdir(d)) {
       if (e->d_name[0] < '0' || e->d_name[0] > '9') continue;
       char link[PATH_MAX];
@@ -111,10 +121,10 @@ class PosixProcess final : public IProcess {
       const std::string deleted = " (deleted)";  // a replaced executable still counts
       if (got.size() > deleted.size() && got.compare(got.size() - deleted.size(), deleted.size(), deleted) == 0)
         got.resize(got.size() - deleted.size());
-      if (got == want) ++count;
+      out.push_back(ProcessEntry{static_cast<uint32_t>(std::strtoul(e->d_name, nullptr, 10)), std::move(got)});
     }
     closedir(d);
-    return count;
+    return out;
   }
 
   StartupInfo startupInfo() override {
@@ -193,3 +203,9 @@ std::unique_ptr<IProcess> makePosixProcess(std::function<void()> leaveFullscreen
 }
 
 }  // namespace plat::common
+
+namespace plat {
+
+std::optional<std::string> companionPath(std::string_view program) { return common::companion(program); }
+
+}  // namespace plat

@@ -79,9 +79,10 @@ bool isLoopbackAddress(std::string_view text) {
   return false;
 }
 
-Socket connect(uint32_t ipNetOrder, uint16_t port, uint32_t timeoutMs) {
-  Socket s(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-  if (!s.valid()) return s;
+Socket tcpSocket() { return Socket(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0)); }
+
+bool connect(Socket& s, uint32_t ipNetOrder, uint16_t port, uint32_t timeoutMs) {
+  if (!s.valid()) return false;
   sockaddr_in sa{};
   sa.sin_family = AF_INET;
   sa.sin_port = htons(port);
@@ -90,9 +91,15 @@ Socket connect(uint32_t ipNetOrder, uint16_t port, uint32_t timeoutMs) {
   do r = ::connect(s.handle(), reinterpret_cast<sockaddr*>(&sa), sizeof sa);
   while (r != 0 && errno == EINTR);
   if (r != 0) {
-    if (errno != EINPROGRESS || !finishConnect(s.handle(), timeoutMs)) return Socket();
+    if (errno != EINPROGRESS || !finishConnect(s.handle(), timeoutMs)) return false;
   }
   setNoDelay(s.handle());
+  return true;
+}
+
+Socket connect(uint32_t ipNetOrder, uint16_t port, uint32_t timeoutMs) {
+  Socket s = tcpSocket();
+  if (!connect(s, ipNetOrder, port, timeoutMs)) return Socket();
   return s;
 }
 

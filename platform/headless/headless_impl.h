@@ -200,7 +200,17 @@ class HeadlessPlatformImpl final : public HeadlessPlatform, public common::Trans
   std::vector<std::vector<std::string>>& execs() override { return execs_; }
   void setShellResult(int openUrlResult, int winExecResult) override;
   void setWindowCreateFails(bool fails) override { windows_.setCreateFails(fails); }
+  std::string windowTitle(WindowId w) const override { return windows_.title(w); }
   void setAnotherCopyRunning(bool running) override { anotherCopy_.store(running); }
+  void setProcessList(std::optional<std::vector<ProcessEntry>> list) override {
+    std::lock_guard<std::mutex> lock(recordMutex_);
+    fakeProcesses_ = true;
+    processList_ = std::move(list);
+  }
+  void useRealProcessList() override {
+    std::lock_guard<std::mutex> lock(recordMutex_);
+    fakeProcesses_ = false;
+  }
   void setMinimised(WindowId w, bool minimised) override { windows_.setMinimised(w, minimised); }
   void setFocus(WindowId w, bool focus) override { windows_.focus(w, focus); }
   uint64_t drains() const override { return pump_.drains(); }
@@ -227,6 +237,12 @@ class HeadlessPlatformImpl final : public HeadlessPlatform, public common::Trans
   int openUrlResult() const { return openUrlResult_.load(); }
   int winExecResult() const { return winExecResult_.load(); }
   bool anotherCopy() const { return anotherCopy_.load(); }
+  // True with the test's list in `out` when a test replaced the process list.
+  bool fakeProcessList(std::optional<std::vector<ProcessEntry>>& out) {
+    std::lock_guard<std::mutex> lock(recordMutex_);
+    if (fakeProcesses_) out = processList_;
+    return fakeProcesses_;
+  }
   std::mutex& recordMutex() { return recordMutex_; }
 
  private:
@@ -264,11 +280,14 @@ class HeadlessPlatformImpl final : public HeadlessPlatform, public common::Trans
   std::atomic<int> openUrlResult_{42};
   std::atomic<int> winExecResult_{33};
   std::atomic<bool> anotherCopy_{false};
+  bool fakeProcesses_ = false;  // under recordMutex_
+  std::optional<std::vector<ProcessEntry>> processList_;
   // Screen dumps: the next one's name and the elapsed time of the present to dump (under
   // recordMutex_).
   std::string dumpName_;
   uint64_t dumpAt_ = 0;
   int dumps_ = 0;
+  uint32_t screenDumps_ = 0;  // of the current screen
   void dumpScreen();
 
   // Watchdog: aborts when nothing pumped or slept for 60 s of wall time after the first pump.

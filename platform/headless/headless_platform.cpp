@@ -20,9 +20,9 @@ int64_t steadyNs() {
 class RecordingMessageBox final : public IMessageBox {
  public:
   explicit RecordingMessageBox(HeadlessPlatformImpl& p) : p_(p) {}
-  int show(WindowId, std::string_view text, std::string_view caption, uint32_t style) override {
+  int show(WindowId owner, std::string_view text, std::string_view caption, uint32_t style) override {
     std::lock_guard<std::mutex> lock(p_.recordMutex());
-    p_.boxes().push_back(RecordedBox{std::string(text), std::string(caption), style});
+    p_.boxes().push_back(RecordedBox{std::string(text), std::string(caption), style, owner});
     // A batch run shows nobody the box: say it on stderr. Tests read the record instead.
     if (!plat::test::exitHandlerSet())
       std::fprintf(stderr, "[message box] %.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
@@ -70,6 +70,11 @@ class HeadlessProcess final : public IProcess {
   HeadlessProcess(HeadlessPlatformImpl& p, std::unique_ptr<IProcess> real) : p_(p), real_(std::move(real)) {}
   std::optional<int> spawn(const SpawnSpec& spec) override { return real_->spawn(spec); }
   int countRunning(std::string_view exePath) override { return real_->countRunning(exePath); }
+  std::optional<std::vector<ProcessEntry>> processList() override {
+    std::optional<std::vector<ProcessEntry>> fake;
+    if (p_.fakeProcessList(fake)) return fake;
+    return real_->processList();
+  }
   StartupInfo startupInfo() override { return real_->startupInfo(); }
   bool anotherCopyRaised(std::string_view) override { return p_.anotherCopy(); }
   [[noreturn]] void exit(int code) override {
@@ -185,6 +190,7 @@ void HeadlessPlatformImpl::debugOut(std::string_view text) {
         else break;
       dumpName_ = "task" + id;
       dumpAt_ = clock_.elapsed() + 1500;
+      screenDumps_ = 0;
     }
   }
   pump_.onDebugLine(text);
@@ -197,7 +203,7 @@ void HeadlessPlatformImpl::dumpScreen() {
     std::lock_guard<std::mutex> lock(recordMutex_);
     if (dumpName_.empty() || clock_.elapsed() < dumpAt_) return;
     name = std::to_string(++dumps_) + "-" + dumpName_ + ".ppm";
-    dumpName_.clear();
+    if (++screenDumps_ >= options_.dumpFrames) dumpName_.clear();
   }
   display_.dumpPpm(options_.dumpDir + "/" + name);
 }

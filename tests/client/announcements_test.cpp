@@ -99,7 +99,7 @@ class Announcements : public char_test::CharScreenTest {
 };
 
 // Page buttons load their page and start it from its top; the shown page's button and a page
-// that does not load change nothing; the arrows scroll a long page and not one that fits.
+// that does not load (missing, or over 1 MiB) change nothing; the arrows scroll a long page and not one that fits.
 TEST_F(Announcements, PagesAndScroll) {
   idle();
   look();
@@ -117,6 +117,9 @@ TEST_F(Announcements, PagesAndScroll) {
   look();
   press(kUp);
   look();
+  then([this] { dir.write("download/Affiche04.txt", std::string((1u << 20) + 1, 'x')); });
+  press(button(3));
+  look();
   press(button(0));
   look();
   key(kScanEnter);
@@ -126,7 +129,9 @@ TEST_F(Announcements, PagesAndScroll) {
       {1, 0, 41, true}, {1, 3, 41, true},  // the long page scrolls
       {1, 3, 41, true},                    // its own button: not loaded again
       {1, 3, 41, true},                    // a missing page keeps page and scroll
-      {1, 2, 41, true}, {0, 0, 3, false},
+      {1, 2, 41, true},
+      {1, 2, 41, true},  // so does a page over 1 MiB
+      {0, 0, 3, false},
   };
   EXPECT_EQ(views, expected);
   EXPECT_FALSE(worldLink()->connected);

@@ -65,6 +65,7 @@ class CoreHandlersBattle : public CoreHandlers {
 TEST_F(CoreHandlersBattle, StartKeepsThePositionClearsTheSceneAndCreatesTheUnits) {
   dispatch(0x30012, 2, sceneChar(kOwn, "Me", 321, 654) + sceneChar(8, "Pal"));
   spectator_slots[3].in_use = 1;
+  spectator_slots[3].effect_slot = 4;
   fight_units[4].ready = 1;
   battle_round_end_byte = 1;
   battle_core_state.skill_usage_gain = 9;
@@ -74,6 +75,8 @@ TEST_F(CoreHandlersBattle, StartKeepsThePositionClearsTheSceneAndCreatesTheUnits
   EXPECT_EQ(battle_core_state.kept_map_y, 654);
   EXPECT_TRUE(scene_chars.empty());
   EXPECT_EQ(spectator_slots[3].in_use, 0);
+  for (const FIGHT_UNIT& u : spectator_slots) EXPECT_EQ(u.effect_slot, -1);  // free slots show no effect
+  for (const FIGHT_UNIT& u : fight_units) EXPECT_EQ(u.effect_slot, -1);
   EXPECT_EQ(fight_units[4].ready, 0);
   EXPECT_EQ(battle_round_end_byte, 0);
   EXPECT_EQ(battle_core_state.skill_usage_gain, 0);
@@ -159,6 +162,31 @@ TEST_F(CoreHandlersBattle, CommandAcknowledgement) {
   EXPECT_EQ(selected[0].b, 2);
   EXPECT_EQ(selected[0].c, 0);
   EXPECT_EQ(timerCalls(), (std::vector<std::pair<int64_t, int64_t>>{{1, 3}, {0, 2}}));
+
+  // The pet's command 6 with an argument turns to defence; without one, or the player's, stays.
+  struct Six {
+    const char* what;
+    uint32_t unit;
+    uint16_t argument;
+    uint8_t code_after, sent_after;
+  } sixes[] = {
+      {"pet, argument 3", 0x40000001, 3, 4, 0},
+      {"pet, no argument", 0x40000001, BATTLE_ARGUMENT_NONE, 6, 1},
+      {"player", kOwn, 3, 6, 1},
+  };
+  for (const Six& c : sixes) {
+    SCOPED_TRACE(c.what);
+    BATTLE_COMMAND_SIDE& side = battle_commands.side[c.unit == kOwn ? 0 : 1];
+    side.current = {6, c.unit, 900, c.argument};
+    side.sent = 1;
+    seam_calls_clear();
+    dispatch(0xc000b, static_cast<int32_t>(c.unit));
+    EXPECT_EQ(side.current.code, c.code_after);
+    EXPECT_EQ(side.current.argument, c.argument);
+    EXPECT_EQ(side.sent, c.sent_after);
+    EXPECT_EQ(seam_call_count("battle_select_command"), 0);
+    EXPECT_EQ(timerCalls().size(), 2u);
+  }
 
   // Someone else's unit: nothing.
   seam_calls_clear();
@@ -305,6 +333,7 @@ TEST_F(CoreHandlersBattle, PulseDrawsTheSceneAndDrawsOneRandomNumber) {
   plat::crt_srand(7);
   dispatch(0x90001, 0);
   EXPECT_EQ(plat::crt_rand(), next);
+  EXPECT_EQ(seam_call_count("scene_draw_frame"), 1);
 }
 
 // The senders send a ready command once a round.

@@ -141,6 +141,12 @@ TEST_F(CoreUtils, LoadWholeFileReplacesTheBufferAndRefusesFolders) {
   EXPECT_EQ(load_whole_file("missing.txt", &buffer), -2);
   EXPECT_EQ(load_whole_file("", &buffer), -2);
 
+  // A length bound refuses a longer file and takes one of exactly its length.
+  EXPECT_EQ(load_whole_file("notes.txt", &buffer, 12), -2);
+  EXPECT_EQ(buffer.data, nullptr);
+  ASSERT_EQ(load_whole_file("notes.txt", &buffer, 13), 0);
+  EXPECT_EQ(buffer.length, 13u);
+
   dir.write("empty.txt", "");
   ASSERT_EQ(load_whole_file("empty.txt", &buffer), 0);
   EXPECT_EQ(buffer.length, 0u);

@@ -92,7 +92,8 @@ TEST_F(GameLogin, WaitsForTheSceneThenLoadsItsMapAndMusic) {
 }
 
 // The scene entry that ends otherwise (-1) still loads the map; a map already loaded is not
-// loaded again, and its music not restarted.
+// loaded again, and its music not restarted. The entry's frame is drawn before the wait ends; a
+// failed entry ends it at once.
 TEST_F(GameLogin, SceneWordAndLoadedMap) {
   const struct {
     int32_t in_scene;
@@ -107,7 +108,9 @@ TEST_F(GameLogin, SceneWordAndLoadedMap) {
     storeMap7();
     scene_in_scene = c.in_scene;
     map_already_loaded = c.already_loaded;
+    const size_t presents = presented.size();
     EXPECT_EQ(task_game_login(), 0);
+    EXPECT_EQ(presented.size() - presents, c.in_scene == 1 ? 1u : 0u);
     EXPECT_EQ(seam_call_count("map_load_file"), c.loads);
     EXPECT_EQ(musicCalls("music_open_file").size(), static_cast<size_t>(c.loads));
     EXPECT_EQ(seam_call_count("chat_window_mode_apply"), 1);

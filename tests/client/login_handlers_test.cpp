@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "client/common/seam_calls.h"
 #include "client/game/frame_input.h"
 #include "client/game/task_state.h"
 #include "client/settings/settings.h"
@@ -273,7 +274,7 @@ TEST_F(LoginHandlers, SceneEntryNeedsExactly172Bytes) {
   EXPECT_EQ(frame_input.own_scene_index, 0);
   EXPECT_EQ(player_posture, 2);
   EXPECT_EQ(game_screen_words.state_word, 0);
-  EXPECT_EQ(scene_seam_calls.map_change, 0);  // not in the game main task
+  EXPECT_EQ(seam_call_count("map_change"), 0);  // not in the game main task
   dispatch(0x30100, 0, mapRecord("Field", 76, 5));
   const MACRO_EVENT_RECORD* e = macro_raised_events(&events);
   ASSERT_EQ(events, 2);
@@ -362,14 +363,18 @@ TEST_F(LoginHandlers, PositionsMoveTheWalkTargetAndCount) {
   EXPECT_EQ(scene_find_char(6), -2);
 }
 
-// A name or nickname that fills its field without a NUL keeps whole characters only.
+// A name or nickname that fills its field without a NUL keeps whole characters only; a title
+// that fills its 27 bytes is kept whole.
 TEST_F(LoginHandlers, SceneNamesAreCutOnACharacter) {
   std::string p = sceneChar(1, "abcdefghijklmnopqrs\xD6\xD0");
+  const std::string title = std::string(25, 't') + "\xD6\xD0";
+  p.replace(25, 27, title);
   p += Bytes().u32(1).u32(1).text("abcdefghijklmn\xD6\xD0", 16).u8(0).s;
   dispatch(0x3000a, 1, p);
   ASSERT_EQ(scene_chars.size(), 1u);
   EXPECT_STREQ(scene_chars[0].name, "abcdefghijklmnopqrs");
   EXPECT_STREQ(scene_chars[0].nickname, "abcdefghijklmn");
+  EXPECT_EQ(std::string(scene_chars[0].title), title);
 }
 
 TEST_F(LoginHandlers, OwnCharacterAndLeavingTheScene) {
@@ -380,7 +385,8 @@ TEST_F(LoginHandlers, OwnCharacterAndLeavingTheScene) {
   EXPECT_EQ(frame_input.own_char_id, 5u);
   EXPECT_EQ(frame_input.own_scene_index, 0);
   EXPECT_EQ(player_posture, 3);
-  EXPECT_EQ(scene_seam_calls.last_load_index, 0);
+  ASSERT_GE(seam_call_count("scene_load_char_display"), 1);
+  EXPECT_EQ(seam_calls_named("scene_load_char_display").back().a, 0);
 
   scene_in_scene = 1;
   dispatch(0x30010, 1);

@@ -149,6 +149,23 @@ TEST_F(MapRecord, DisplayNameAndBlocks) {
   EXPECT_STREQ(map_state.display_name, "abcdefghijkl");
 }
 
+// The own character's name in the kept record (bytes 92 on, in the block's little-endian words):
+// up to its NUL, and a name that fills the field ends on a whole character.
+TEST_F(MapRecord, OwnCharacterName) {
+  auto with_name = [](const std::string& name) {
+    SCENE_MAP_RECORD r = record(7);
+    uint8_t bytes[sizeof r.block_88] = {};
+    std::memcpy(bytes + MAP_CHAR_NAME_OFFSET, name.data(), name.size());
+    std::memcpy(r.block_88, bytes, sizeof bytes);
+    map_record_store(r);
+    return map_state_char_name();
+  };
+  EXPECT_EQ(with_name("Hero"), "Hero");
+  EXPECT_EQ(with_name(std::string(20, 'h')), std::string(20, 'h'));
+  EXPECT_EQ(with_name(std::string(19, 'h') + "\xD6\xD0"), std::string(19, 'h'));
+  EXPECT_EQ(with_name(std::string(18, 'h') + "\xD6\xD0" + "x"), std::string(18, 'h') + "\xD6\xD0");
+}
+
 TEST_F(MapRecord, Senders) {
   EXPECT_EQ(req_party_members(), 0);
   EXPECT_EQ(req_pet_unfollow(0x80000042u), 0);

@@ -1,6 +1,7 @@
 // The pet table's operations and the pet messages through the real dispatcher table.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -125,7 +126,8 @@ TEST_F(CoreHandlersPets, NewPetTakesTheFirstFreeSlotWithItsDetails) {
 
   dispatch(0x6000a, 0, petRecord(51, "No") + petDetails(7));
   dispatch(0x6000a, 1, petRecord(52, "Short"));
-  EXPECT_EQ(popups(), (std::vector<std::string>{"Pet carry exceeds the upper limit!", "Pet carry exceeds the upper limit!"}));
+  dispatch(0x6000a, 1, petRecord(53, "Long") + petDetails(7) + "x");  // exactly 200 bytes or none
+  EXPECT_EQ(popups(), std::vector<std::string>(3, "Pet carry exceeds the upper limit!"));
   EXPECT_EQ(pet_state.count, 3u);
 }
 
@@ -257,6 +259,22 @@ TEST_F(CoreHandlersPets, PointAllocationAddsOrTakesBack) {
   EXPECT_EQ(pet_table[0].stats[4], 20);
   EXPECT_EQ(pet_table[0].values[0], 0x05050505);
   EXPECT_EQ(popups(), std::vector<std::string>{"Points calculation error! Please reallocate!"});
+
+  // The values are signed, as the player's: -3 free points; and the sums wrap in 32 bits.
+  pet_table[0].stats[0] = 10;
+  pet_table[0].stats[1] = INT32_MAX;
+  pet_table[0].stats[2] = INT32_MIN;
+  const uint8_t edges[10] = {0xFD, 0xFF, 1, 0, 2, 0, 0, 0, 0, 0};
+  std::memcpy(pet_state.pending[0], edges, sizeof edges);
+  dispatch(0x60003, 41, std::string(40, '\x05'));
+  EXPECT_EQ(pet_table[0].stats[0], 7);
+  EXPECT_EQ(pet_table[0].stats[1], INT32_MIN);
+  EXPECT_EQ(pet_table[0].stats[2], INT32_MIN + 2);
+  std::memcpy(pet_state.pending[0], edges, sizeof edges);
+  dispatch(0x60003, 41, "");  // refused: taken back, wrapping the other way
+  EXPECT_EQ(pet_table[0].stats[0], 10);
+  EXPECT_EQ(pet_table[0].stats[1], INT32_MAX);
+  EXPECT_EQ(pet_table[0].stats[2], INT32_MIN);
 }
 
 TEST_F(CoreHandlersPets, RenameTakesTheEditBoxTextOrPutsTheNameBack) {

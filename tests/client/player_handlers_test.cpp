@@ -332,8 +332,16 @@ TEST_F(CoreHandlers, Titles) {
   EXPECT_STREQ(scene_chars[0].title, "Knight");
   EXPECT_STREQ(scene_chars[1].title, "Squire");
   EXPECT_STREQ(player_state.title, "Knight");
-  dispatch(0xe0004, 2002, std::string(30, 'b'));  // 26 characters fit the scene's field
-  EXPECT_EQ(std::string(scene_chars[1].title), std::string(26, 'b'));
+  // A title is 27 characters, whole ones: for the scene character and the player alike.
+  dispatch(0xe0004, 2002, std::string(30, 'b'));
+  EXPECT_EQ(std::string(scene_chars[1].title), std::string(27, 'b'));
+  const std::string zh27 = std::string(25, 'k') + "\xD6\xD0";
+  dispatch(0xe0004, static_cast<int32_t>(kOwnId), zh27 + "z");
+  EXPECT_EQ(std::string(scene_chars[0].title), zh27);
+  EXPECT_EQ(std::string(player_state.title), zh27);
+  dispatch(0xe0004, static_cast<int32_t>(kOwnId), std::string(26, 'k') + "\xD6\xD0");
+  EXPECT_EQ(std::string(player_state.title), std::string(26, 'k'));
+  dispatch(0xe0004, static_cast<int32_t>(kOwnId), "Knight");
   dispatch(0xe0005, 2002);
   EXPECT_STREQ(scene_chars[1].title, "");
   EXPECT_STREQ(scene_chars[0].title, "Knight");
@@ -379,6 +387,13 @@ TEST_F(CoreHandlers, Quests) {
   dispatch(0x40007, 2, "new text");
   EXPECT_STREQ(quest_state.tables[0][1].quest.text, "new text");
   EXPECT_EQ(quest_state.tables[0][1].quest.progress[0], 21u);
+  // At most 121 bytes, never half a character, never past the payload.
+  dispatch(0x40007, 2, std::string(130, 'q'));
+  EXPECT_EQ(std::string(quest_state.tables[0][1].quest.text), std::string(121, 'q'));
+  dispatch(0x40007, 2, std::string(120, 'r') + "\xD6\xD0");
+  EXPECT_EQ(std::string(quest_state.tables[0][1].quest.text), std::string(120, 'r'));
+  dispatch(0x40007, 2, std::string(7, 'r') + "\xD6");
+  EXPECT_EQ(std::string(quest_state.tables[0][1].quest.text), std::string(7, 'r'));
   dispatch(0x40007, 6, std::string("six\0tail", 8));
   EXPECT_STREQ(quest_state.tables[0][5].quest.text, "six");
   dispatch(0x40011, 7);
@@ -424,11 +439,23 @@ TEST_F(CoreHandlers, AutoFight) {
     EXPECT_EQ(AUTO_FIGHT_STATE, c.accepted ? 1 : 0);
     EXPECT_EQ(system_message_deadline != 0, !c.accepted);  // refusals wait in a system message
   }
-  EXPECT_EQ(auto_fight_data.object_id, 9u);
-  EXPECT_EQ(auto_fight_data.bout, 3);
-  EXPECT_EQ(auto_fight_data.skill_id, 31u);
-  EXPECT_EQ(auto_fight_data.pre, 0x2850);
-  EXPECT_EQ(auto_fight_data.request, 1);
+  auto kept = [] {
+    EXPECT_EQ(auto_fight_data.object_id, 9u);
+    EXPECT_EQ(auto_fight_data.bout, 3);
+    EXPECT_EQ(auto_fight_data.skill_word, 0x001F0003u);
+    EXPECT_EQ(auto_fight_data.skill_id, 31u);
+    EXPECT_EQ(auto_fight_data.pre, 0x2850);
+    EXPECT_EQ(auto_fight_data.request, 1);
+  };
+  kept();
+  // A refusal leaves the accepted fight as it was.
+  AUTO_FIGHT_STATE = 3;
+  dispatch(0x130010, 12, Bytes().u32(0x001F0000).u16(0x0101));
+  dispatch(0x130010, 12, Bytes().u32(0x00200005).u16(0x0101));
+  dispatch(0x130010, 12, Bytes().u32(0x001F0005).u16(0x0100));
+  dispatch(0x130010, 12, Bytes().u32(0x001F0005));
+  kept();
+  EXPECT_EQ(AUTO_FIGHT_STATE, 3);
 
   // 0x130007: the mode byte, and the graded value's high half while the record is fresh.
   dispatch(0x130007, 0x0101);
@@ -463,8 +490,10 @@ TEST_F(CoreHandlers, Truncated) {
   const std::string title = Bytes().text("t", 27).text("d", 41).u16(5);
   const Case cases[] = {
       {0x40005, 0, Bytes().u32(1).zeros(36).u8(0).zeros(3), false},
+      {0x40007, 1, "quest text", true},  // a shorter text, stored by nothing without definitions
       {0x40009, 1, words({1, 2, 3, 4, 5, 6, 7, 8, 9}), true},
       {0x50001, 0, fullDetails(5, 0, 7, 1), true},
+      {0x50002, 1, words({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}), true},  // refused: the base block kept
       {0x50003, 0, levelMessage(30, 5), true},
       {0x50004, 0, words({1, 2, 3}), true},
       {0x50005, 0, std::string(60, '\1'), true},

@@ -22,6 +22,7 @@
 #include "tests/client/startup_media.h"
 #include "tests/client/task_fixture.h"
 #include "ui/game_screen/game_screen_buttons.h"
+#include "ui/game_screen/game_screen_state.h"
 #include "ui/game_screen/window_slots.h"
 #include "ui/notices/notice_lines.h"
 #include "world/battle/battle_words.h"
@@ -296,7 +297,7 @@ TEST_F(StartupTask, GameControlRunAgainRestoresTheStartValues) {
   game_leave_mode = {1, GAME_LEAVE_QUIT};
   pick_char_id = 4;
   pick_hover_id = 5;
-  hud_hit_code = 3;
+  game_screen_state.hit_code = 3;
   window_slots.ids[WINDOW_CHAT_PANEL] = 2;
   window_slots.ids[WINDOW_NPC_LIST] = 0;
   EXPECT_EQ(game_control_init(), 0);
@@ -306,7 +307,7 @@ TEST_F(StartupTask, GameControlRunAgainRestoresTheStartValues) {
   EXPECT_EQ(game_leave_mode.mode, GAME_LEAVE_NONE);
   EXPECT_EQ(pick_char_id, -1);
   EXPECT_EQ(pick_hover_id, -1);
-  EXPECT_EQ(hud_hit_code, 0xFFFFu);
+  EXPECT_EQ(game_screen_state.hit_code, 0xFFFF);
   for (int32_t id : window_slots.ids) EXPECT_EQ(id, -1);
 }
 

@@ -124,7 +124,8 @@ TEST_F(StateTables, QuestRemoval) {
   } cases[] = {
       {"middle, selection before it", 3, 2, 0, 0, {1, 3}, 0, 0},
       {"selected last record", 3, 3, 2, 2, {1, 2}, 1, 1},
-      {"middle, selection at the end", 3, 2, 2, 1, {1, 3}, 1, 1},
+      {"middle, selection after it: kept", 3, 2, 2, 1, {1, 3}, 2, 1},
+      {"selected middle record: the next one is selected", 3, 2, 1, 1, {1, 3}, 1, 1},
       {"the only record", 1, 1, 0, 0, {}, -1, 0},
       {"last of a full table", 20, 20, 5, 3, {}, 5, 3},
       {"not there", 2, 50, 1, 0, {1, 2}, 1, 0},
@@ -151,6 +152,17 @@ TEST_F(StateTables, QuestRemoval) {
       EXPECT_EQ(quest_find(99, nullptr), freed);
     }
   }
+
+  // A removal from the other table leaves the selection where the window has it.
+  loadQuestRanges({{1, 100, 1}, {101, 200, 0}});
+  quest_tables_reset();
+  for (uint32_t id : {1u, 2u, 3u, 101u}) quest_store(quest(id));
+  quest_state.selected = 2;
+  quest_state.scroll = 2;
+  dispatch(0x40010, 101);
+  EXPECT_EQ(quest_state.counts[1], 0);
+  EXPECT_EQ(quest_state.selected, 2);
+  EXPECT_EQ(quest_state.scroll, 2);
 }
 
 TEST_F(StateTables, GroupMessageLimit) {
@@ -186,7 +198,7 @@ TEST_F(StateTables, ChatInputAndPrivateMessages) {
 }
 
 TEST_F(StateTables, TitleTable) {
-  auto record = [](int16_t id, const char* name) {
+  auto record = [](uint16_t id, const char* name) {
     TITLE_RECORD r{};
     std::strcpy(r.name, name);
     std::strcpy(r.description, "desc");
@@ -195,15 +207,23 @@ TEST_F(StateTables, TitleTable) {
   };
   EXPECT_EQ(title_add(record(4, "Four")), 0);
   EXPECT_EQ(title_add(record(9, "Nine")), 1);
-  title_table.records[0].id = -3;  // below 1: free again
+  title_table.records[0].id = 0;  // free again
   EXPECT_EQ(title_add(record(11, "Eleven")), 0);
   EXPECT_EQ(title_index_by_id(9), 1);
   EXPECT_EQ(title_index_by_id(11), 0);
   // A missing id is -1, whose low half is the 0xFFFF the readers compare with.
   EXPECT_EQ(title_index_by_id(4), -1);
   EXPECT_EQ(title_index_by_id(4) & 0xFFFF, 0xFFFF);
+  // The id is unsigned: 0x8000 and above are titles like any other, and 0 finds no free record.
+  EXPECT_EQ(title_add(record(0x8001, "High")), 2);
+  EXPECT_EQ(title_add(record(0xFFFE, "Higher")), 3);
+  EXPECT_EQ(title_index_by_id(0x8001), 2);
+  EXPECT_EQ(title_index_by_id(0xFFFE), 3);
+  EXPECT_EQ(title_index_by_id(0), -1);
+  title_table.records[2].id = 0;
+  title_table.records[3].id = 0;
 
-  for (int16_t id = 20; id < 40; ++id) title_add(record(id, "x"));
+  for (uint16_t id = 20; id < 40; ++id) title_add(record(id, "x"));
   EXPECT_EQ(title_index_by_id(35), 17);
   EXPECT_EQ(title_index_by_id(36), -1);  // all 18 used: dropped
 

@@ -170,8 +170,8 @@ TEST_F(TaskTable, GameRunRunsTheTableToItsEnd) {
   EXPECT_TRUE(stopped);
 }
 
-// VELDRA_FIRST_TASK: read with the other variables; a row's id replaces the start-up task's
-// success, any other value leaves the table as it is.
+// VELDRA_FIRST_TASK: read with the other variables; the id of a row that runs a task replaces the
+// start-up task's success, any other value leaves the table as it is.
 TEST_F(TaskTable, FirstTaskOption) {
   const struct {
     const char* value;
@@ -182,6 +182,8 @@ TEST_F(TaskTable, FirstTaskOption) {
       {"1", 1, 1, nullptr},
       {"3", 3, 3, nullptr},
       {"42", 42, 5, "VELDRA_FIRST_TASK: no task 42, ignored"},
+      {"0", 0, 5, "VELDRA_FIRST_TASK: no task 0, ignored"},
+      {"9999", 9999, 5, "VELDRA_FIRST_TASK: no task 9999, ignored"},
       {"-1", -1, 5, nullptr},
       {"one", -1, 5, nullptr},
       {"", -1, 5, nullptr},

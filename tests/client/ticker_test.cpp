@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "client/front/broadcast_ticker.h"
+#include "client/handlers/client_handlers.h"
 #include "client/state/broadcast_list.h"
 #include "tests/client/fake_emote.h"
 #include "tests/client/task_fixture.h"
@@ -23,14 +24,14 @@ struct Entry {
   int32_t end;    // seconds from kNow; 0 never expires
 };
 
-// One frame: time passes, the pointer sits somewhere, the handlers may remove entries first;
-// then what the ticker drew (nullptr: nothing) and where.
+// One frame: time passes, the pointer sits somewhere, the server may remove entries first
+// (0xf0009 through its handler); then what the ticker drew (nullptr: nothing) and where.
 struct Frame {
   uint32_t ms;
   const char* drawn;
   int32_t x = 0;
   int32_t mouse_x = 0, mouse_y = 300;
-  std::vector<int32_t> removed = {};  // indexes the handlers remove before the frame, in order
+  std::vector<int32_t> removed = {};  // ids (1, 2, ... in the list's order) removed before the frame
   int repeat = 1;
 };
 
@@ -115,12 +116,16 @@ TEST_F(Ticker, EntriesPaceAndRemovals) {
        {{0, "", 640}, {10000, "S", -26}, {30, "S", 638}},
        0, 1},
       {"the ticker's own removals leave the index in the list",
-       {{"A", -10, 0}, {"B", -10, 5}, {"C", -10, 5}},
+       {{"A", -10, 0}, {"B", -10, 5}, {"C", -10, 15}},
        {{0, "", 640}, {10000, "B", -26}, {30, "C", 638}, {10000, "C", -28}, {30, "A", 638}},
        0, 1},
+      {"an entry whose end has passed is skipped when advancing",
+       {{"A", -10, 0}, {"C", -10, 0}, {"E", -10, 5}},
+       {{0, "", 640}, {10000, "C", -26}, {30, "A", 638}},
+       0, 2},
       {"the handlers' removals leave the index in the list",
        {{"A", -10, 0}, {"B", -10, 0}, {"C", -10, 0}},
-       {{0, "", 640}, {30, "B", 638, 0, 300, {2, 1}}, {10000, "B", -28}, {30, "A", 638}},
+       {{0, "", 640}, {30, "B", 638, 0, 300, {3, 2}}, {10000, "B", -28}, {30, "A", 638}},
        0, 1},
       {"a strip partly off the screen is clipped",
        {{"ABC", -1, 0}},
@@ -141,7 +146,7 @@ TEST_F(Ticker, EntriesPaceAndRemovals) {
     for (const Frame& f : c.frames) {
       for (int r = 0; r < f.repeat; ++r) {
         SCOPED_TRACE("frame " + std::to_string(++n));
-        for (int32_t i : f.removed) broadcast_list.remove(i);
+        for (int32_t id : f.removed) event_on_notice_removed(0xf0009, id, net_msg::Payload{});
         hp().fakeClock().advance(f.ms);
         frame_input.raw_mouse_x = f.mouse_x;
         frame_input.raw_mouse_y = f.mouse_y;

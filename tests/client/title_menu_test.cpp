@@ -14,6 +14,7 @@
 #include "client/game/task_state.h"
 #include "client/sound/music_state.h"
 #include "client/startup/client_hooks.h"
+#include "client/state/chat_input_state.h"
 #include "client/state/login_state.h"
 #include "engine/engine_main/engine_main.h"
 #include "engine/video/video.h"
@@ -22,6 +23,7 @@
 #include "graphics/img256/img256_draw.h"
 #include "graphics/mda/mda.h"
 #include "plat/video.h"
+#include "social/chat_log/msg_history.h"
 #include "tests/client/char_screens_fixture.h"
 
 namespace {
@@ -215,13 +217,18 @@ class MainMenu : public FrontTitle {
   void enter() { key(0x1C); }
 };
 
-// The start clears what a previous session left, sets the title and plays the music; leaving
+// The start clears what a previous session left (the chat input and the private messages among
+// it), sets the title and plays the music; leaving
 // resets the guild lists and saves nothing.
 TEST_F(MainMenu, StartAndLeave) {
   link_lost_word = 2;
   login_state.wait_seconds = 5;
   login_state.queue_position = 3;
   task_state_words.selection[0] = 3;
+  chat_input_state = CHAT_INPUT_STATE{2, 1234, 77, "friend", 5};
+  msg_history.records[4] = MSG_HISTORY_RECORD{11, 12, 13, "friend", "hello"};
+  msg_history.head = 5;
+  msg_history.tail = 2;
   plat::get().windows().setTitle(sys_main_window(), "before");
   bool checked = false;
   then([&] {
@@ -231,6 +238,17 @@ TEST_F(MainMenu, StartAndLeave) {
     EXPECT_EQ(login_state.wait_seconds, 0);
     EXPECT_EQ(login_state.queue_position, 0);
     EXPECT_EQ(task_state_words.selection[0], -1);
+    EXPECT_EQ(chat_input_state.channel, CHAT_CHANNEL_NONE);
+    EXPECT_EQ(chat_input_state.last_sent_time, 0u);
+    EXPECT_EQ(chat_input_state.target_id, -1);
+    EXPECT_STREQ(chat_input_state.target_name, "");
+    EXPECT_EQ(chat_input_state.attachment, 0u);
+    const MSG_HISTORY_RECORD& r = msg_history.records[4];
+    EXPECT_EQ(r.sender_id + r.recipient_id + r.time, 0u);
+    EXPECT_STREQ(r.name, "");
+    EXPECT_STREQ(r.text, "");
+    EXPECT_EQ(msg_history.head, 0);
+    EXPECT_EQ(msg_history.tail, 0);
     EXPECT_GE(worldLink()->disconnects, 1);
     EXPECT_EQ(seam_call_names(), std::vector<std::string>{"chat_window_show"});
     EXPECT_EQ(seam_calls()[0].a, 0);

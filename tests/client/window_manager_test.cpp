@@ -290,27 +290,6 @@ TEST_F(WindowManager, NestedRunsUnderAModalBox) {
   EXPECT_EQ(window_current_id, -1);
 }
 
-// A placeholder screen runs both lists every frame before its present: the normal window draws
-// and a pop-up expires while the screen waits for Enter.
-TEST_F(WindowManager, PlaceholderScreensRunBothLists) {
-  const int32_t normal = window_add(0, 0, 10, 10, recordDraw, nullptr, 0, 0);
-  message_window_open("expires");
-  size_t draws_at_first_present = 0;
-  onPresent = [&] {
-    if (presented.size() == 1) draws_at_first_present = g_draws.size();
-  };
-  scheduleMessage(elapsedMs() + 4000, plat::WM_KEYDOWN, 0x0D, 0x001C0001);
-  EXPECT_EQ(task_game_main_placeholder(), 0);
-  onPresent = nullptr;
-  EXPECT_EQ(draws_at_first_present, 1u);
-  ASSERT_FALSE(g_draws.empty());
-  EXPECT_EQ(g_draws.front(), normal);
-  EXPECT_EQ(g_draws.size(), presented.size());
-  EXPECT_EQ(message_slots[0].in_use, 0);
-  EXPECT_TRUE(window_list(1).empty());
-  EXPECT_EQ(window_list(0).size(), 1u);
-}
-
 // ---- overlap, debug hooks, the chat panel -----------------------------------------------------
 
 TEST_F(WindowManager, HitTestFindsTheFirstOverlappingNormalWindow) {

@@ -3,9 +3,10 @@
 # "game" profile, handed three server lines (ids 100101 to 100103) on the server's world port by
 # tools/handover, driven by an event script that waits for each screen's "task enter" line. The
 # roads of the front end end at the game's entry; the game roads go on into the game.
-# Checks the order of the task switches, error.txt, the server's transcript, the debugger output
-# and the exit code. Exit 77 (skipped) only when the build lacks what the road needs: the "task
-# enter" lines or a real screen in place of a placeholder.
+# Checks the order of the task switches, error.txt, the server's transcript, the debugger output,
+# the exit code and, on the ticker's road, the game's frames one after another. Exit 77 (skipped)
+# only when the build lacks what the road needs: the "task enter" lines or a real screen in place
+# of a placeholder.
 set -u
 road=$1
 bin=$2
@@ -86,6 +87,7 @@ in_game=0
 lines=3
 first_task=
 want_log=
+dump_frames=1
 case $road in
   LoginRoad)
     need_handlers $road_handlers
@@ -159,7 +161,7 @@ case $road in
     } > "$game_dir/road.script"
     want_tasks='0 1 2 3 4'
     want_transcript=''
-    want_stderr=''
+    want_stderr='headless: window title Veldra Saga II Online( ENGLISH version 1.0.3 - 6137 )'
     want_log='show_title begin|show_title at processing|show_title at processing2|show_title at end|menu begin|menu begin play mp3|menu begin end mp3|menu begin changeeffect|menu end changeeffect|menu begin init record|menu begin loop|menu end loop|menu end'
     ;;
   NoServerLines)
@@ -186,6 +188,21 @@ case $road in
     want_tasks='0 5 4 7 6 10 100'
     want_transcript='world RECV 0x30008 arg=1001|world SEND 0x3000c|world RECV 0x50005|world SEND 0x50005 arg=0 len=60|world RECV 0xe0002|world SEND 0xe0002 arg=3 len=210|world RECV 0x190007|game: online|world RECV 0x19000b arg=0 len=18|game: mac "02-00-00-00-00-01" len=18'
     want_stderr='headless: window title Veldra Saga II Online( ENGLISH version 1.0.3 - 6137 ) [ Line 1: Aldric ID 1001 ]'
+    ;;
+  TickerRoad)
+    # In the game with an event notice that started long ago and never ends: the ticker scrolls
+    # it through its strip, and the game's frames differ there and nowhere else.
+    in_game=1
+    need_handlers $road_handlers event_on_notice
+    start_server ticker.txt
+    {
+      enter_game
+      close_after 'task enter 100' 3000
+    } > "$game_dir/road.script"
+    want_tasks='0 5 4 7 6 10 100'
+    want_transcript='world RECV 0x19000b|world SEND 0xf0008 arg=0 len=524'
+    want_stderr=''
+    dump_frames=8
     ;;
   LinkLossRetry)
     # game.txt closes the world link once in the game: the login retry logs in again, the
@@ -231,9 +248,14 @@ fi
 # A road that stalls still ends, well inside the test's time.
 printf '# the road ends by itself after 45 s\n45000 WM_CLOSE\n' | cat - "$game_dir/road.script" > "$game_dir/road.tmp"
 mv "$game_dir/road.tmp" "$game_dir/road.script"
+# The screens' pictures go to VELDRA_TEST_DUMP when it is set; a road that compares frames dumps
+# them into the game folder otherwise.
+dump_dir=
+[ -n "${VELDRA_TEST_DUMP:-}" ] && dump_dir=$VELDRA_TEST_DUMP/$road
+[ -z "$dump_dir" ] && [ "$dump_frames" -gt 1 ] && dump_dir=$game_dir/dump
 dump=()
-[ -n "${VELDRA_TEST_DUMP:-}" ] && mkdir -p "$VELDRA_TEST_DUMP/$road"
-[ -n "${VELDRA_TEST_DUMP:-}" ] && dump=(VELDRA_TEST_DUMP="$VELDRA_TEST_DUMP/$road")
+[ -n "$dump_dir" ] && mkdir -p "$dump_dir" && rm -f "$dump_dir"/*.ppm
+[ -n "$dump_dir" ] && dump=(VELDRA_TEST_DUMP="$dump_dir" VELDRA_TEST_DUMP_FRAMES="$dump_frames")
 run_headless VELDRA_HEADLESS_CLOCK=real VELDRA_DEBUG_OUT=1 VELDRA_FIRST_TASK="$first_task" VELDRA_EVENT_SCRIPT="$game_dir/road.script" "${dump[@]}" \
   timeout 120 "$bin/handover" --lines "$lines" --group 100100 --port "$world_port" -- "$main" \
   2> "$game_dir/stderr.txt"
@@ -293,6 +315,34 @@ if [ -n "$want_transcript" ]; then
   in_order "$game_dir/events.txt" transcript F "$want_transcript"
 fi
 unset IFS
+
+# The ticker's strip (80, 8)-(720, 28) of the game's frames, one after another: the text moves in
+# it from each frame to the next, and no pixel outside it changes.
+strip_check() {
+  local frames prev= f pair inside outside moved=0 pairs=0
+  mapfile -t frames < <(cd "$dump_dir" && ls -- *-task100.ppm 2>/dev/null | sort -n)
+  if [ "${#frames[@]}" -lt "$dump_frames" ]; then
+    report "${#frames[@]} frames of the game dumped, expected $dump_frames"
+    return
+  fi
+  for f in "${frames[@]}"; do
+    if [ -n "$prev" ]; then
+      # cmp counts bytes from 1; the PPM head "P6\n800 600\n255\n" is 15 bytes, 3 bytes a pixel.
+      pair=$(cmp -l "$dump_dir/$prev" "$dump_dir/$f" | awk '{
+          p = int(($1 - 16) / 3); x = p % 800; y = int(p / 800)
+          if (x >= 80 && x < 720 && y >= 8 && y < 28) i++; else o++
+        } END { print i + 0, o + 0 }')
+      read -r inside outside <<< "$pair"
+      pairs=$((pairs + 1))
+      [ "$inside" -gt 0 ] && moved=$((moved + 1))
+      [ "$outside" -eq 0 ] || report "$prev to $f: $outside bytes changed outside the ticker's strip"
+    fi
+    prev=$f
+  done
+  [ "$moved" -eq "$pairs" ] || report "the ticker's strip changed between $moved of $pairs frame pairs"
+}
+[ "$road" = TickerRoad ] && strip_check
+
 if [ "$fail" -ne 0 ]; then
   echo "--- debugger output"; tail -n 60 "$game_dir/stderr.txt"
   echo "--- error.txt"; tr -d '\r' < "$game_dir/error.txt" 2>/dev/null | tail -n 30

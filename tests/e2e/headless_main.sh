@@ -5,6 +5,7 @@
 # without the caller's settings that would change the run.
 run_headless() {
   env -u VELDRA_REGISTRY -u VELDRA_FRAME_LIMIT -u VELDRA_PIXEL_FORMAT -u VELDRA_STARTUP_X -u VELDRA_STARTUP_Y \
+    -u VELDRA_TEST_DUMP_FRAMES \
     LANG=C VELDRA_PLATFORM=headless VELDRA_GAME_DIR="$game_dir" "$@"
 }
 

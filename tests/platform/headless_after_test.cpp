@@ -2,9 +2,11 @@
 // them from a debugger-output line, and the real clock (VELDRA_HEADLESS_CLOCK=real).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <stdexcept>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -145,6 +147,38 @@ TEST_F(HeadlessScreenDump, EachScreenIsDumpedOnceItSettled) {
   present();
   EXPECT_TRUE(dir.exists("2-task4.ppm"));
   EXPECT_FALSE(dir.exists("3-task4.ppm"));
+}
+
+class HeadlessScreenDumpFrames : public HeadlessAfter {
+ protected:
+  void configure(plat::HeadlessOptions& o) override {
+    o.dumpDir = dir.path();
+    o.dumpFrames = 3;
+  }
+};
+
+// With several frames per screen, the ones presented right after the settled one follow it, each
+// numbered on; the next screen starts its own count.
+TEST_F(HeadlessScreenDumpFrames, FramesFollowTheSettledOne) {
+  plat::IDisplay& d = plat::get().display();
+  ASSERT_TRUE(d.open(plat::get().windows().mainWindow(), false, plat::PixelFamily::Rgb565));
+  std::vector<uint16_t> frame(800 * 600, 0xF800);
+  auto present = [&](uint16_t colour) {
+    std::fill(frame.begin(), frame.end(), colour);
+    ASSERT_TRUE(d.present(frame.data(), 1600, 0, 600));
+  };
+  plat::get().debugOut("task enter 100 TASK_GAME_MAIN");
+  hp().fakeClock().advance(1600);
+  for (uint16_t c : {0xF800, 0x07E0, 0x001F, 0xFFFF}) present(c);
+  EXPECT_EQ(dir.read("1-task100.ppm").substr(15, 3), std::string("\xff\0\0", 3));
+  EXPECT_EQ(dir.read("2-task100.ppm").substr(15, 3), std::string("\0\xff\0", 3));
+  EXPECT_EQ(dir.read("3-task100.ppm").substr(15, 3), std::string("\0\0\xff", 3));
+  EXPECT_FALSE(dir.exists("4-task100.ppm"));
+  plat::get().debugOut("task enter 5 TASK_ACCOUNT_INPUT");
+  hp().fakeClock().advance(1600);
+  for (int i = 0; i < 4; ++i) present(0);
+  EXPECT_TRUE(dir.exists("6-task5.ppm"));
+  EXPECT_FALSE(dir.exists("7-task5.ppm"));
 }
 
 TEST(HeadlessClockEnvironment, RealIsReadWithTheOthers) {

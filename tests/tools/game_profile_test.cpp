@@ -131,7 +131,7 @@ TEST(GameWorld, BadDeclarationsNameTheirLine) {
 }
 
 TEST(GameWorld, ShippedScriptsParse) {
-  for (const char* name : {"login.txt", "queue.txt", "empty.txt", "game.txt"}) {
+  for (const char* name : {"login.txt", "queue.txt", "empty.txt", "game.txt", "ticker.txt"}) {
     std::ifstream in(std::string(VELDRA_TESTSERVER_SCRIPTS) + "/" + name, std::ios::binary);
     ASSERT_TRUE(in) << name;
     std::ostringstream text;

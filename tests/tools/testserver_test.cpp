@@ -19,6 +19,7 @@
 #include "client/net/net_link.h"
 #include "engine/system/system.h"
 #include "plat/bytes.h"
+#include "plat/handover.h"
 #include "plat/netclient.h"
 #include "plat/netframe.h"
 #include "plat/sockets.h"
@@ -197,6 +198,71 @@ TEST_F(TestServer, PayloadItemsAreWrittenAsGiven) {
   EXPECT_EQ(srv.finish(), 0);
 }
 
+// The updater's gateway: no framing, one length-prefixed reply, server lines that point back at
+// the world listener.
+TEST_F(TestServer, GatewayReplyAndItems) {
+  write("arch.bin", "PK!");
+  const std::string script =
+      "expect gateway connect within 5000\n"
+      "send gateway reply i32:1 line:\"Line 1\",100101,world,world,100,1 line:\"x y\",-7,10.1,40000,-3,255 "
+      "lstr:\"ab\" lhex:0102 lfile:" + path("arch.bin") + "\n"
+      "send gateway raw u8:9\n"
+      "close gateway\n";
+  testserver::Options o;
+  o.gatewayPort = 0;
+  InProcessServer srv(script, o);
+  ASSERT_NE(srv.server().gatewayPort(), 0);
+  RawClient c(srv.server().gatewayPort());
+  Bytes got;
+  for (auto end = Clock::now() + std::chrono::seconds(5); Clock::now() < end;) {
+    uint8_t b[512];
+    size_t n = 0;
+    const net::Io r = net::recv(c.s, b, sizeof b, n);
+    if (r == net::Io::Ok) got.insert(got.end(), b, b + n);
+    if (r == net::Io::Closed) break;
+    if (r == net::Io::WouldBlock) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  EXPECT_EQ(srv.finish(), 0);
+  const size_t replyLength = 4 + 4 + 84 * 2 + 6 + 6 + 7;
+  ASSERT_EQ(got.size(), replyLength + 1);
+  plat::ByteReader r(got.data(), got.size());
+  EXPECT_EQ(r.u32(), replyLength);  // the reply's own length field counts itself
+  EXPECT_EQ(r.i32(), 1);
+  EXPECT_EQ(r.fixedString(64), "Line 1");
+  EXPECT_EQ(r.i32(), 100101);
+  EXPECT_EQ(r.u32(), plat::ipv4NetworkOrder(127, 0, 0, 1));
+  EXPECT_EQ(r.i32(), srv.world());
+  EXPECT_EQ(r.i32(), 100);
+  EXPECT_EQ(r.u8(), 1);
+  EXPECT_EQ(r.bytes(3)[0], 0);
+  EXPECT_EQ(r.fixedString(64), "x y");
+  EXPECT_EQ(r.i32(), -7);
+  EXPECT_EQ(r.u32(), plat::ipv4NetworkOrder(10, 0, 0, 1));  // inet_addr's rules
+  EXPECT_EQ(r.i32(), 40000);
+  EXPECT_EQ(r.i32(), -3);
+  EXPECT_EQ(r.u8(), 255);
+  r.skip(3);
+  const Bytes tail(r.rest().begin(), r.rest().end());
+  EXPECT_EQ(tail, (Bytes{2, 0, 0, 0, 'a', 'b', 2, 0, 0, 0, 1, 2, 3, 0, 0, 0, 'P', 'K', '!', 9}));
+  const std::vector<std::string> t = srv.transcript();
+  EXPECT_NE(std::find(t.begin(), t.end(), "gateway CONNECT"), t.end());
+  EXPECT_NE(std::find(t.begin(), t.end(), "gateway SEND len=" + std::to_string(replyLength)), t.end());
+  EXPECT_NE(std::find(t.begin(), t.end(), "gateway CLOSE"), t.end());
+
+  // Nobody connects: the expect fails and names its line.
+  InProcessServer idle("# nothing comes\nexpect gateway connect within 100\n");
+  EXPECT_EQ(idle.finish(), 1);
+  const std::vector<std::string> ti = idle.transcript();
+  EXPECT_NE(std::find(ti.begin(), ti.end(), "FAIL line 2: expect gateway connect not met within 100 ms"), ti.end());
+
+  for (const char* bad : {"send gateway raw", "expect gateway hello", "send gateway reply line:\"a\",1,world,world,1",
+                          "send gateway reply line:a,1,world,world,1,1", "send gateway reply line:\"a\",1,1.2.3.x,1,1,1",
+                          "send gateway reply lfile:/nonexistent/file", "close gateway now"}) {
+    SCOPED_TRACE(bad);
+    EXPECT_THROW(testserver::Script::parse(bad), testserver::ScriptError);
+  }
+}
+
 TEST_F(TestServer, ExpectMatchesIdArgumentAndLength) {
   InProcessServer srv(
       "expect world hello any\n"
@@ -291,7 +357,7 @@ TEST_F(TestServer, Cli) {
   std::ifstream help(path("help.txt"));
   std::stringstream h;
   h << help.rdbuf();
-  for (const char* bound : {"--max-seconds", "--idle-seconds", "--max-connections", "loopback"})
+  for (const char* bound : {"--max-seconds", "--idle-seconds", "--max-connections", "loopback", "--gateway-port"})
     EXPECT_NE(h.str().find(bound), std::string::npos) << bound;
   EXPECT_EQ(run("--script " + path("none.txt") + " 2>/dev/null"), 2);
   EXPECT_EQ(run("--max-seconds 601 --script x 2>/dev/null"), 2);
@@ -305,6 +371,14 @@ TEST_F(TestServer, Cli) {
   ASSERT_EQ(t.size(), 2u);
   EXPECT_EQ(t[0], "FAIL line 2: expect world hello not met (max-seconds reached)");
   EXPECT_EQ(t[1], "STOP max-seconds reached");
+
+  // The gateway's port joins the others.
+  write("end.txt", "end\n");
+  EXPECT_EQ(run("--script " + path("end.txt") + " --gateway-port 0 --ports-file " + path("ports.txt") + " >/dev/null"), 0);
+  const std::vector<std::string> ports = readLines(path("ports.txt"));
+  ASSERT_EQ(ports.size(), 3u);
+  EXPECT_EQ(ports[2].rfind("gateway ", 0), 0u);
+  EXPECT_NE(ports[2], "gateway 0");
 }
 
 const char* kLoginScript =

@@ -16,11 +16,13 @@ namespace {
 
 void usage(FILE* to) {
   std::fprintf(to,
-               "usage: testserver --script FILE [--world-port N] [--chat-port N] [--bind 127.0.0.1]\n"
+               "usage: testserver --script FILE [--world-port N] [--chat-port N] [--gateway-port N]\n"
+               "                  [--bind 127.0.0.1]\n"
                "                  [--ports-file FILE] [--transcript FILE] [--max-seconds S]\n"
                "                  [--max-connections N] [--idle-seconds S] [--profile NAME]\n"
                "\n"
-               "Plays FILE against one world and one chat client on a loopback address.\n"
+               "Plays FILE against one world and one chat client on a loopback address, and with\n"
+               "--gateway-port (or gateway steps in FILE) against the updater's gateway query.\n"
                "Bounds:\n"
                "  --bind             127.0.0.0/8 or ::1 only (default 127.0.0.1)\n"
                "  --max-seconds      ends after S seconds (default 60, at most %u)\n"
@@ -29,9 +31,9 @@ void usage(FILE* to) {
                "  payload cap        VELDRA_NET_MAX_PAYLOAD bytes (default 1048576); a longer\n"
                "                     frame drops the connection\n"
                "  the script's end   ends 200 ms after the last step; SIGTERM ends at once\n"
-               "Ports 0 (default) pick free ports; \"world PORT\" and \"chat PORT\" go to stdout and\n"
-               "to --ports-file. Exit code 0: every expect met; 1: one failed or timed out (the\n"
-               "transcript names the line); 2: usage error.\n",
+               "Ports 0 (default) pick free ports; \"world PORT\", \"chat PORT\" (and \"gateway PORT\")\n"
+               "go to stdout and to --ports-file. Exit code 0: every expect met; 1: one failed or timed\n"
+               "out (the transcript names the line); 2: usage error.\n",
                testserver::kMaxSecondsLimit);
   std::string names;
   for (const std::string& p : testserver::profileNames()) names += " " + p;
@@ -84,6 +86,8 @@ int main(int argc, char** argv) {
       o.worldPort = static_cast<uint16_t>(n);
     } else if (a == "--chat-port" && count(v, 0, 65535, n)) {
       o.chatPort = static_cast<uint16_t>(n);
+    } else if (a == "--gateway-port" && count(v, 0, 65535, n)) {
+      o.gatewayPort = static_cast<uint16_t>(n);
     } else if (a == "--max-seconds" && count(v, 1, testserver::kMaxSecondsLimit, n)) {
       o.maxSeconds = n;
     } else if (a == "--idle-seconds" && count(v, 1, testserver::kMaxSecondsLimit, n)) {

@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include <fstream>
+#include <sstream>
+
+#include "plat/sockets.h"
 #include "plat/text_lines.h"
 
 namespace testserver {
@@ -108,6 +112,76 @@ std::string unquote(const std::string& t, int lineNo) {
   return out;
 }
 
+// The end of a quoted text starting at t[0]: the index of its closing quote.
+size_t quoteEnd(const std::string& t, int lineNo) {
+  for (size_t i = 1; i < t.size(); ++i) {
+    if (t[i] == '\\') {
+      ++i;
+    } else if (t[i] == '"') {
+      return i;
+    }
+  }
+  throw ScriptError(lineNo, "unterminated string");
+}
+
+std::vector<std::string> splitCommas(const std::string& t) {
+  std::vector<std::string> out;
+  size_t start = 0;
+  for (;;) {
+    const size_t comma = t.find(',', start);
+    out.push_back(t.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+    if (comma == std::string::npos) return out;
+    start = comma + 1;
+  }
+}
+
+// line:"NAME",ID,ADDR,PORT,LOAD,AVAIL
+PayloadItem lineItem(const std::string& value, int lineNo) {
+  const char* form = "line:\"NAME\",ID,ADDR,PORT,LOAD,AVAIL";
+  if (value.empty() || value[0] != '"') throw ScriptError(lineNo, form);
+  const size_t close = quoteEnd(value, lineNo);
+  const std::string name = unquote(value.substr(0, close + 1), lineNo);
+  if (name.size() > kLineNameMax) throw ScriptError(lineNo, "a line name holds at most 64 bytes");
+  if (close + 1 >= value.size() || value[close + 1] != ',') throw ScriptError(lineNo, form);
+  const std::vector<std::string> f = splitCommas(value.substr(close + 2));
+  if (f.size() != 5) throw ScriptError(lineNo, form);
+  PayloadItem it;
+  it.kind = PayloadItem::Line;
+  it.bytes.assign(name.begin(), name.end());
+  it.bytes.resize(kLineNameMax, 0);
+  le(it.bytes, static_cast<uint32_t>(arg32(f[0], lineNo)), 4);
+  uint32_t addr = 0;
+  if (f[1] == "world") {
+    it.lineWorldAddr = true;
+  } else {
+    addr = plat::net::inetAddr(f[1]);
+    if (addr == 0xFFFFFFFFu && f[1] != "255.255.255.255") throw ScriptError(lineNo, "bad address \"" + f[1] + "\"");
+  }
+  le(it.bytes, addr, 4);  // the address bytes as they are
+  uint32_t port = 0;
+  if (f[2] == "world")
+    it.lineWorldPort = true;
+  else
+    port = static_cast<uint32_t>(arg32(f[2], lineNo));
+  le(it.bytes, port, 4);
+  le(it.bytes, static_cast<uint32_t>(arg32(f[3], lineNo)), 4);
+  le(it.bytes, static_cast<uint64_t>(number(f[4], lineNo, 0, 0xFF)), 1);
+  le(it.bytes, 0, 3);
+  return it;
+}
+
+std::vector<uint8_t> fileBytes(const std::string& path, int lineNo) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw ScriptError(lineNo, "cannot read \"" + path + "\"");
+  std::vector<uint8_t> out;
+  char buf[65536];
+  while (in.read(buf, sizeof buf) || in.gcount() > 0) {
+    out.insert(out.end(), buf, buf + in.gcount());
+    if (out.size() > kItemFileMax) throw ScriptError(lineNo, "\"" + path + "\" is too large");
+  }
+  return out;
+}
+
 PayloadItem item(const std::string& t, int lineNo) {
   const size_t colon = t.find(':');
   if (colon == std::string::npos) throw ScriptError(lineNo, "bad payload item \"" + t + "\"");
@@ -134,6 +208,19 @@ PayloadItem item(const std::string& t, int lineNo) {
     if (value.size() < 2 || value.front() != '"' || value.back() != '"') throw ScriptError(lineNo, "str needs quotes");
     const std::string body = unquote(value, lineNo);
     it.bytes.assign(body.begin(), body.end());
+  } else if (kind == "line") {
+    return lineItem(value, lineNo);
+  } else if (kind == "lstr" || kind == "lhex" || kind == "lfile") {
+    std::vector<uint8_t> body;
+    if (kind == "lstr") {
+      body = item("str:" + value, lineNo).bytes;
+    } else if (kind == "lhex") {
+      body = item("hex:" + value, lineNo).bytes;
+    } else {
+      body = fileBytes(value, lineNo);
+    }
+    le(it.bytes, body.size(), 4);
+    it.bytes.insert(it.bytes.end(), body.begin(), body.end());
   } else if (kind == "addr") {
     if (value == "world")
       it.kind = PayloadItem::AddrWorld;
@@ -236,12 +323,48 @@ void worldLine(World& w, const std::vector<std::string>& t, int lineNo) {
   }
 }
 
+// The gateway's steps: expect gateway connect [within MS], send gateway reply|raw ITEM ...,
+// close gateway.
+void gatewayStep(Step& st, const std::vector<std::string>& t, int lineNo) {
+  st.link = st.frame.link = Link::Gateway;
+  const std::string& verb = t[0];
+  if (verb == "expect") {
+    if (t.size() < 3 || t[2] != "connect") throw ScriptError(lineNo, "expect gateway connect [within MS]");
+    st.kind = Step::ExpectConnect;
+    if (t.size() == 5 && t[3] == "within")
+      st.withinMs = u32(t[4], lineNo);
+    else if (t.size() != 3)
+      throw ScriptError(lineNo, "expect gateway connect [within MS]");
+  } else if (verb == "send") {
+    if (t.size() < 3 || (t[2] != "reply" && t[2] != "raw")) throw ScriptError(lineNo, "send gateway reply|raw ITEM ...");
+    st.kind = t[2] == "reply" ? Step::GatewayReply : Step::GatewayRaw;
+    if (st.kind == Step::GatewayRaw && t.size() < 4) throw ScriptError(lineNo, "send gateway raw ITEM ...");
+    for (size_t i = 3; i < t.size(); ++i) {
+      PayloadItem it = item(t[i], lineNo);
+      if (it.kind == PayloadItem::AddrChat) throw ScriptError(lineNo, "the gateway has no chat address");
+      st.frame.items.push_back(std::move(it));
+    }
+  } else if (verb == "close") {
+    if (t.size() != 2) throw ScriptError(lineNo, "close gateway");
+    st.kind = Step::Close;
+  } else {
+    throw ScriptError(lineNo, "the gateway takes expect, send and close, not \"" + verb + "\"");
+  }
+}
+
 }  // namespace
 
 ScriptError::ScriptError(int lineNo, const std::string& what)
     : std::runtime_error("line " + std::to_string(lineNo) + ": " + what), line(lineNo) {}
 
-const char* linkName(Link l) { return l == Link::World ? "world" : "chat"; }
+const char* linkName(Link l) {
+  switch (l) {
+    case Link::World: return "world";
+    case Link::Chat: return "chat";
+    case Link::Gateway: return "gateway";
+  }
+  return "?";
+}
 
 const WorldAccount* World::account(std::string_view name) const {
   for (const WorldAccount& a : accounts)
@@ -262,6 +385,12 @@ Script Script::parse(std::string_view text) {
     const std::string& verb = t[0];
     if (verb == "world") {
       worldLine(s.world, t, lineNo);
+      continue;
+    }
+    if (t.size() >= 2 && t[1] == "gateway") {
+      gatewayStep(st, t, lineNo);
+      s.usesGateway = true;
+      s.steps.push_back(std::move(st));
       continue;
     }
     if (verb == "expect") {

@@ -9,9 +9,17 @@
 //   world character ACCOUNT ID NAME RACE LOOK REBIRTH LEVEL
 //   world scene MAP NAME X Y [music=N]
 //   world battle-resume MS|never
+//   expect gateway connect [within MS]   a connection to the gateway listener was accepted
+//   send gateway reply ITEM ...          the items preceded by their length + 4 (u32)
+//   send gateway raw ITEM ...            the items as written
+//   close gateway
 // `world` lines are declarations for the responders, read before the script runs; names may be
 // quoted like str: items.
 // Items: u8:N u16:N u32:N i32:N zero:N hex:0A0B.. str:"..." (\xNN escapes) addr:world addr:chat
+//   line:"NAME",ID,ADDR,PORT,LOAD,AVAIL  one 84-byte server line; ADDR dotted or world, PORT a
+//                                        number or world (the world listener's)
+//   lstr:"..." lhex:0A0B.. lfile:PATH    a u32 length, then the bytes (PATH from the current folder)
+// The gateway speaks no framing: the updater connects, sends nothing and reads one reply.
 #pragma once
 #include <cstdint>
 #include <optional>
@@ -22,13 +30,19 @@
 
 namespace testserver {
 
-enum class Link { World = 0, Chat = 1 };
+enum class Link { World = 0, Chat = 1, Gateway = 2 };
 const char* linkName(Link l);
 
 struct PayloadItem {
-  enum Kind { Bytes, AddrWorld, AddrChat } kind = Bytes;
-  std::vector<uint8_t> bytes;  // Bytes
+  enum Kind { Bytes, AddrWorld, AddrChat, Line } kind = Bytes;
+  std::vector<uint8_t> bytes;  // Bytes; Line: the record, its world fields filled when sent
+  bool lineWorldAddr = false;  // Line: address and port of the world listener
+  bool lineWorldPort = false;
 };
+
+constexpr size_t kLineRecordSize = 84;
+constexpr size_t kLineNameMax = 64;
+constexpr size_t kItemFileMax = 16u << 20;  // lfile:
 
 struct FrameSpec {
   Link link = Link::World;
@@ -38,15 +52,15 @@ struct FrameSpec {
 };
 
 struct Step {
-  enum Kind { ExpectHello, Expect, Send, Raw, On, Wait, Close, End } kind = End;
+  enum Kind { ExpectHello, Expect, Send, Raw, On, Wait, Close, End, ExpectConnect, GatewayReply, GatewayRaw } kind = End;
   int line = 0;
   Link link = Link::World;
   uint32_t id = 0;                 // Expect, On
   std::optional<int32_t> arg;      // Expect, ExpectHello: none = any
   std::optional<uint32_t> length;  // Expect len=
-  uint32_t withinMs = 5000;        // Expect, ExpectHello
+  uint32_t withinMs = 5000;        // Expect, ExpectHello, ExpectConnect
   uint32_t waitMs = 0;             // Wait
-  FrameSpec frame;                 // Send; On's reply; Raw (its link and items only)
+  FrameSpec frame;                 // Send; On's reply; Raw and the gateway's (link and items only)
 };
 
 struct ScriptError : std::runtime_error {
@@ -100,6 +114,7 @@ constexpr size_t kWorldLoginFieldMax = 31;
 struct Script {
   std::vector<Step> steps;
   World world;
+  bool usesGateway = false;  // a step names the gateway
   // Throws ScriptError naming the line.
   static Script parse(std::string_view text);
 };

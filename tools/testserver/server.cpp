@@ -41,7 +41,10 @@ struct LinkState {
   uint32_t ipv4 = 0;
   std::unique_ptr<Conn> conn;
   std::deque<Received> inbox;
+  uint32_t connects = 0;  // accepted and not yet taken by an `expect ... connect`
 };
+
+constexpr int kLinks = 3;
 
 struct Rule {
   Link link;
@@ -64,7 +67,7 @@ void le32(std::vector<uint8_t>& out, uint32_t v) {
 struct Server::Impl final : Replies {
   Options opt;
   Script script;
-  LinkState links[2];
+  LinkState links[kLinks];
   std::vector<Rule> rules;
   Clock::time_point start = Clock::now();
   Clock::time_point lastTraffic = start;
@@ -121,10 +124,18 @@ struct Server::Impl final : Replies {
   }
 
   // Bytes that need not be a frame, for the client's error paths. The caller checked the link.
-  void sendRaw(Link l, std::span<const uint8_t> bytes) {
+  void sendRaw(Link l, std::span<const uint8_t> bytes, const char* what = " RAW len=") {
     std::vector<uint8_t>& out = at(l).conn->out;
     out.insert(out.end(), bytes.begin(), bytes.end());
-    queued(l, std::string(linkName(l)) + " RAW len=" + std::to_string(bytes.size()));
+    queued(l, std::string(linkName(l)) + what + std::to_string(bytes.size()));
+  }
+
+  // The gateway's reply: the items after their total length + 4, little-endian.
+  void sendGatewayReply(std::span<const uint8_t> items) {
+    std::vector<uint8_t> b;
+    le32(b, static_cast<uint32_t>(items.size() + 4));
+    b.insert(b.end(), items.begin(), items.end());
+    sendRaw(Link::Gateway, b, " SEND len=");
   }
 
   // Logs what was just queued and writes what the socket takes; a queue the client does not
@@ -146,6 +157,13 @@ struct Server::Impl final : Replies {
     for (const PayloadItem& it : f.items) {
       if (it.kind == PayloadItem::Bytes) {
         p.insert(p.end(), it.bytes.begin(), it.bytes.end());
+      } else if (it.kind == PayloadItem::Line) {
+        // The world listener's address and port go where the script asked for them.
+        const size_t at = p.size();
+        p.insert(p.end(), it.bytes.begin(), it.bytes.end());
+        const std::vector<uint8_t> w = address(Link::World);
+        if (it.lineWorldAddr) std::copy(w.begin(), w.begin() + 4, p.begin() + at + 68);
+        if (it.lineWorldPort) std::copy(w.begin() + 4, w.end(), p.begin() + at + 72);
       } else {
         std::vector<uint8_t> a = address(it.kind == PayloadItem::AddrWorld ? Link::World : Link::Chat);
         p.insert(p.end(), a.begin(), a.end());
@@ -192,12 +210,33 @@ struct Server::Impl final : Replies {
       ls.conn = std::make_unique<Conn>();
       ls.conn->sock = std::move(s);
       ls.conn->decoder.setMaxPayload(opt.maxPayload);
-      forget(l);
+      if (l != Link::Gateway) forget(l);
+      ++ls.connects;
       log(std::string(linkName(l)) + " CONNECT");
     }
   }
 
+  // The updater sends the gateway nothing; whatever comes is dropped, and the end is noted.
+  void readGateway() {
+    LinkState& ls = at(Link::Gateway);
+    uint8_t buf[4096];
+    for (;;) {
+      size_t got = 0;
+      net::Io r = net::recv(ls.conn->sock, buf, sizeof buf, got);
+      if (r == net::Io::Ok) {
+        lastTraffic = Clock::now();
+        continue;
+      }
+      if (r != net::Io::WouldBlock) {
+        log("gateway DISCONNECT");
+        ls.conn.reset();
+      }
+      return;
+    }
+  }
+
   void readFrom(Link l) {
+    if (l == Link::Gateway) return readGateway();
     LinkState& ls = at(l);
     Conn* c = ls.conn.get();
     if (!c) return;
@@ -260,15 +299,15 @@ struct Server::Impl final : Replies {
   }
 
   void io(int timeoutMs) {
-    net::WaitEntry w[4];
-    for (int i = 0; i < 2; ++i) {
-      w[i * 2].socket = &links[i].listener;
+    net::WaitEntry w[kLinks * 2];
+    for (int i = 0; i < kLinks; ++i) {
+      w[i * 2].socket = links[i].listener.valid() ? &links[i].listener : nullptr;
       Conn* c = links[i].conn.get();
       w[i * 2 + 1].socket = c ? &c->sock : nullptr;
       w[i * 2 + 1].wantWrite = c && c->outRead < c->out.size();
     }
     net::wait(w, timeoutMs);
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < kLinks; ++i) {
       const Link l = static_cast<Link>(i);
       if (w[i * 2].readable) acceptOn(l);
       if (tooMany) return;
@@ -295,7 +334,16 @@ struct Server::Impl final : Replies {
     return false;
   }
 
+  // An accepted connection not yet expected.
+  bool takeConnect(Link l) {
+    uint32_t& connects = at(l).connects;
+    if (connects == 0) return false;
+    --connects;
+    return true;
+  }
+
   std::string describe(const Step& s) const {
+    if (s.kind == Step::ExpectConnect) return std::string("expect ") + linkName(s.link) + " connect";
     std::string d = std::string("expect ") + linkName(s.link) + (s.kind == Step::ExpectHello ? " hello" : " " + hex(s.id));
     if (s.arg) d += " arg=" + std::to_string(*s.arg);
     if (s.length) d += " len=" + std::to_string(*s.length);
@@ -316,8 +364,9 @@ bool Server::listen(std::string& error) {
     error = "testserver: loopback addresses only";
     return false;
   }
-  const uint16_t ports[2] = {m.opt.worldPort, m.opt.chatPort};
-  for (int i = 0; i < 2; ++i) {
+  const bool gateway = m.opt.gatewayPort.has_value() || m.script.usesGateway;
+  const uint16_t ports[kLinks] = {m.opt.worldPort, m.opt.chatPort, m.opt.gatewayPort.value_or(0)};
+  for (int i = 0; i < (gateway ? kLinks : 2); ++i) {
     m.links[i].listener = net::listen(m.opt.bind, ports[i], 16);
     auto ep = net::local(m.links[i].listener);
     if (!m.links[i].listener.valid() || !ep) {
@@ -334,7 +383,8 @@ bool Server::listen(std::string& error) {
       return false;
     }
   }
-  const std::string text = "world " + std::to_string(m.links[0].port) + "\nchat " + std::to_string(m.links[1].port) + "\n";
+  std::string text = "world " + std::to_string(m.links[0].port) + "\nchat " + std::to_string(m.links[1].port) + "\n";
+  if (gateway) text += "gateway " + std::to_string(m.links[2].port) + "\n";
   if (!m.opt.portsFile.empty()) {
     // Written whole and renamed, so that a reader never sees half of it.
     const std::string tmp = m.opt.portsFile + ".tmp";
@@ -363,6 +413,7 @@ bool Server::listen(std::string& error) {
 
 uint16_t Server::worldPort() const { return impl_->links[0].port; }
 uint16_t Server::chatPort() const { return impl_->links[1].port; }
+uint16_t Server::gatewayPort() const { return impl_->links[2].port; }
 
 std::vector<std::string> Server::transcript() const {
   std::lock_guard lock(impl_->transcriptMutex);
@@ -401,12 +452,27 @@ int Server::run() {
       switch (s.kind) {
         case Step::ExpectHello:
         case Step::Expect:
-          if (m.takeExpected(s)) {
+        case Step::ExpectConnect:
+          if (s.kind == Step::ExpectConnect ? m.takeConnect(s.link) : m.takeExpected(s)) {
             done = true;
           } else if (now - stepStart > std::chrono::milliseconds(s.withinMs)) {
             m.log("FAIL line " + std::to_string(s.line) + ": " + m.describe(s) + " not met within " +
                   std::to_string(s.withinMs) + " ms");
             failed = true;
+          }
+          break;
+        case Step::GatewayReply:
+        case Step::GatewayRaw:
+          if (!m.at(s.link).conn) {
+            m.log("FAIL line " + std::to_string(s.line) + ": no gateway client to send to");
+            failed = true;
+          } else {
+            std::vector<uint8_t> p = m.build(s.frame);
+            if (s.kind == Step::GatewayReply)
+              m.sendGatewayReply(p);
+            else
+              m.sendRaw(s.link, p);
+            done = true;
           }
           break;
         case Step::Send:
@@ -431,6 +497,9 @@ int Server::run() {
           done = now - stepStart >= std::chrono::milliseconds(s.waitMs);
           break;
         case Step::Close:
+          // The gateway's reply goes out whole before its connection closes.
+          if (s.link == Link::Gateway && m.at(s.link).conn && m.at(s.link).conn->outRead < m.at(s.link).conn->out.size())
+            break;
           if (m.at(s.link).conn) {
             m.log(std::string(linkName(s.link)) + " CLOSE");
             m.at(s.link).conn.reset();
@@ -469,7 +538,7 @@ int Server::run() {
     for (size_t i = step; i < steps.size(); ++i) {
       const Step& s = steps[i];
       if (s.kind == Step::End) break;
-      if (s.kind == Step::Expect || s.kind == Step::ExpectHello) {
+      if (s.kind == Step::Expect || s.kind == Step::ExpectHello || s.kind == Step::ExpectConnect) {
         m.log("FAIL line " + std::to_string(s.line) + ": " + m.describe(s) + " not met (" + stopReason + ")");
         failed = true;
         break;

@@ -1,4 +1,4 @@
-// The scripted world/chat test server. Loopback only, bounded in time and connections, and it
+// The scripted world/chat test server, with the updater's gateway beside them. Loopback only, bounded in time and connections, and it
 // stops by itself. The `testserver` program is a thin command line over this class; tests and
 // benchmarks also run it in-process on a thread.
 #pragma once
@@ -7,6 +7,7 @@
 #include <fstream>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,9 @@ struct Options {
   std::string bind = "127.0.0.1";
   uint16_t worldPort = 0;  // 0 picks a free port
   uint16_t chatPort = 0;
-  std::string portsFile;       // "world PORT" and "chat PORT" lines once listening
+  // The gateway listener: opened when set or when the script names the gateway (port 0 then).
+  std::optional<uint16_t> gatewayPort;
+  std::string portsFile;       // "world PORT", "chat PORT" (and "gateway PORT") lines once listening
   std::string transcriptFile;  // one line per event
   uint32_t maxSeconds = 60;
   uint32_t idleSeconds = 30;
@@ -39,10 +42,11 @@ class Server {
   Server(const Server&) = delete;
   Server& operator=(const Server&) = delete;
 
-  // Opens both listeners (refusing any address but loopback) and writes the ports file.
+  // Opens the listeners (refusing any address but loopback) and writes the ports file.
   bool listen(std::string& error);
   uint16_t worldPort() const;
   uint16_t chatPort() const;
+  uint16_t gatewayPort() const;  // 0 when there is no gateway listener
   // Plays the script until it ends or a bound stops it: 0 when every expect was met, else 1.
   int run();
   // Thread-safe: ends run() soon, as a signal would.

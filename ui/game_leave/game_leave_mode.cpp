@@ -2,6 +2,7 @@
 
 #include "client/net/net_link.h"
 #include "core/reset/module_resets.h"
+#include "ui/handlers/ui_handlers.h"
 
 GAME_LEAVE_MODE game_leave_mode = {0, GAME_LEAVE_NONE};
 
@@ -9,6 +10,12 @@ void game_leave_to_login() {
   net_disconnect_all(0);
   game_leave_mode.flag = 1;
   game_leave_mode.mode = GAME_LEAVE_TO_LOGIN;
+}
+
+void game_leave_quit() {
+  net_disconnect_all(1);
+  game_leave_mode.flag = 1;
+  game_leave_mode.mode = GAME_LEAVE_QUIT;
 }
 
 static const ModuleReset k_reset("game leave mode", [] { game_leave_mode = {0, GAME_LEAVE_NONE}; });

@@ -18,7 +18,6 @@ const HUD_BUTTON_DEF hud_button_defs[HUD_BUTTONS] = {
 
 GAME_SCREEN_BUTTONS game_screen_buttons = {};
 MDA_BUTTON settings_window_buttons[SETTINGS_WINDOW_BUTTONS] = {};
-uint32_t hud_hit_code = HUD_HIT_NOTHING;
 
 MDA_BUTTON& game_screen_button(int i) {
   if (i < HUD_BOTTOM_BAR_BUTTONS) return game_screen_buttons.bottom_bar[i];
@@ -30,5 +29,4 @@ MDA_BUTTON& game_screen_button(int i) {
 static const ModuleReset k_reset("game screen buttons", [] {
   game_screen_buttons = GAME_SCREEN_BUTTONS{};
   for (MDA_BUTTON& b : settings_window_buttons) b = MDA_BUTTON{};
-  hud_hit_code = HUD_HIT_NOTHING;
 });

@@ -1,5 +1,5 @@
-// The game screen's buttons: the three button tables of the interface file, the settings
-// window's buttons and the hit code under the pointer. The start-up fills the buttons.
+// The game screen's buttons: the three button tables of the interface file and the settings
+// window's buttons. The start-up fills the buttons.
 #pragma once
 #include <cstdint>
 
@@ -33,7 +33,3 @@ MDA_BUTTON& game_screen_button(int i);
 
 constexpr int SETTINGS_WINDOW_BUTTONS = 3;  // close, lower volume, raise volume
 extern MDA_BUTTON settings_window_buttons[SETTINGS_WINDOW_BUTTONS];
-
-constexpr uint32_t HUD_HIT_NOTHING = 0xFFFF;
-// The hit value found under the pointer this frame.
-extern uint32_t hud_hit_code;

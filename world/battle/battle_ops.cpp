@@ -4,6 +4,7 @@
 #include <string>
 
 #include "client/common/seam_calls.h"
+#include "client/common/text_field.h"
 #include "world/battle/fight_units.h"
 
 void battle_create_unit(const BATTLE_UNIT_RECORD& record, int32_t slot) {
@@ -14,11 +15,10 @@ void battle_create_unit(const BATTLE_UNIT_RECORD& record, int32_t slot) {
   u = FIGHT_UNIT{};
   u.in_use = 1;
   u.id = record.id;
-  std::memcpy(u.name, name.data(), name.size() < sizeof u.name ? name.size() : sizeof u.name - 1);
+  text_field_set(u.name, name);
   u.hit_points = record.hp;
   u.flags = record.flags;
   u.page_count = record.rank;
-  u.effect_slot = -1;
 }
 
 void battle_queue_action(const BATTLE_ACTION& action) {

@@ -22,7 +22,7 @@ struct FIGHT_UNIT {
   uint8_t shown;            // drawn (spectators)
   int32_t x, y;             // position (spectators' fixed places)
   uint32_t join_time;       // frame time of joining (spectators)
-  int32_t effect_slot;      // battle effect slot showing the spectator, -1 none
+  int32_t effect_slot = -1;  // battle effect slot showing the spectator, -1 none
   uint32_t shown_command[4];  // the command the unit shows
   uint8_t ready;            // the unit has chosen its command this round
 };
@@ -33,7 +33,8 @@ extern FIGHT_UNIT spectator_slots[SPECTATOR_SLOTS];
 // 1 while a battle runs.
 extern int32_t in_battle_flag;
 
-// Every fight unit and spectator slot free and the battle's state back to its start.
+// Every fight unit and spectator slot free (no effect slot) and the battle's state back to its
+// start.
 void battle_reset_units();
 
 // The in-use unit holding the id (0..19), or -1.

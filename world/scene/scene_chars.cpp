@@ -1,13 +1,16 @@
 #include "world/scene/scene_chars.h"
 
-#include <cstring>
 #include <string_view>
 #include <unordered_map>
 
+#include "client/common/seam_calls.h"
+#include "client/common/text_field.h"
 #include "client/game/frame_input.h"
+#include "client/state/map_record.h"
 #include "core/reset/module_resets.h"
+#include "engine/winfont/winfont.h"
 #include "graphics/bitmap/bitmap16.h"
-#include "plat/cp936.h"
+#include "graphics/pixel_ops/pixel_ops.h"
 
 int32_t scene_zoom_level = 0;
 int32_t scene_in_scene = 0;
@@ -15,9 +18,10 @@ uint32_t scene_player_id = 0;
 int32_t scene_map_hold = 0;
 int32_t scene_draw_hold = 0;
 std::vector<SCENE_CHAR> scene_chars;
-SCENE_SEAM_CALLS scene_seam_calls = {};
 
 namespace {
+
+constexpr uint32_t kSceneStandInRgb = 0x101828;
 
 // id -> index, so that a burst of position messages does not walk the table per record.
 std::unordered_map<uint32_t, int32_t> g_index;
@@ -27,24 +31,12 @@ void reindex() {
   for (size_t i = 0; i < scene_chars.size(); ++i) g_index[scene_chars[i].id] = static_cast<int32_t>(i);
 }
 
-template <size_t N>
-void copy_text(char (&out)[N], const char* in, size_t in_size) {
-  const size_t n = in_size < N - 1 ? in_size : N - 1;
-  size_t len = 0;
-  while (len < n && in[len] != '\0') ++len;
-  // A name that fills its field is cut on a character boundary.
-  len = plat::cp936::wholeLength(std::string_view(in, len), N - 1);
-  std::memcpy(out, in, len);
-  std::memset(out + len, 0, N - len);
-}
-
 void scene_reset() {
   scene_zoom_level = scene_in_scene = 0;
   scene_player_id = 0;
   scene_map_hold = scene_draw_hold = 0;
   scene_chars.clear();
   g_index.clear();
-  scene_seam_calls = {};
 }
 
 }  // namespace
@@ -58,8 +50,9 @@ int32_t scene_add_char(const SCENE_CHAR_RECORD& r) {
   if (scene_find_char(r.id) != -2) return -2;
   SCENE_CHAR c{};
   c.id = r.id;
-  copy_text(c.name, r.name, sizeof r.name);
-  copy_text(c.title, r.title, sizeof r.title);
+  // A text that fills its field is cut on a character boundary.
+  text_field_set(c.name, std::string_view(r.name, sizeof r.name));
+  text_field_set(c.title, std::string_view(r.title, sizeof r.title));
   c.x = r.x;
   c.y = r.y;
   c.target_x = r.target_x;
@@ -100,16 +93,18 @@ void scene_set_char_posture(int32_t index, int8_t posture) {
   scene_chars[static_cast<size_t>(index)].posture = posture;
 }
 
-void scene_load_char_display(int32_t index) {
-  ++scene_seam_calls.load_display;
-  scene_seam_calls.last_load_index = index;
-}
+void scene_load_char_display(int32_t index) { seam_call("scene_load_char_display", index); }
 
-void map_change() { ++scene_seam_calls.map_change; }
+void map_change() { seam_call("map_change"); }
 
 void scene_draw_frame(BITMAP16* target) {
-  ++scene_seam_calls.draw_frame;
-  if (target) bitmap16_clear_pixels(target);
+  seam_call("scene_draw_frame");
+  if (!target) return;
+  // Until the scene draws: a dark screen naming the map and the own character, so that the game
+  // screen is recognisable.
+  bitmap16_fill(target, pixel_ops.pack_rgb ? pixel_ops.pack_rgb(kSceneStandInRgb) : 0);
+  font_draw_text(40, 40, map_state.display_name, 1, target);
+  font_draw_text(40, 70, map_state_char_name().c_str(), 1, target);
 }
 
 static const ModuleReset k_reset("scene characters", scene_reset);

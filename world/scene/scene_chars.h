@@ -21,7 +21,8 @@ extern int32_t scene_draw_hold;
 
 constexpr int32_t SCENE_CHAR_RECORD_SIZE = 84;
 constexpr int32_t SCENE_CHAR_NAME_SIZE = 21;
-constexpr int32_t SCENE_CHAR_TITLE_SIZE = 27;
+constexpr int32_t SCENE_CHAR_RECORD_TITLE_SIZE = 27;  // the record's field
+constexpr int32_t SCENE_CHAR_TITLE_SIZE = 28;         // 27 characters and a NUL
 constexpr int32_t SCENE_CHAR_NICKNAME_SIZE = 16;  // 15 characters and a NUL
 
 // A character placed by the server stands still this long before it may idle.
@@ -43,7 +44,7 @@ enum SCENE_CHAR_FLAG : uint32_t {
 struct SCENE_CHAR_RECORD {
   uint32_t id;
   char name[SCENE_CHAR_NAME_SIZE];
-  char title[SCENE_CHAR_TITLE_SIZE];
+  char title[SCENE_CHAR_RECORD_TITLE_SIZE];
   int32_t look;
   uint8_t byte_56, byte_57;
   uint16_t x, y;
@@ -67,7 +68,7 @@ static_assert(plat::checkLayout(SCENE_CHAR_RECORD_FIELDS, SCENE_CHAR_RECORD_SIZE
 constexpr auto SCENE_CHAR_RECORD_WALK = [](auto& r, auto& v) {
   v.u32(r.id);
   v.bytes(r.name, SCENE_CHAR_NAME_SIZE);
-  v.bytes(r.title, SCENE_CHAR_TITLE_SIZE);
+  v.bytes(r.title, SCENE_CHAR_RECORD_TITLE_SIZE);
   v.i32(r.look);
   v.u8(r.byte_56);
   v.u8(r.byte_57);
@@ -126,16 +127,8 @@ void scene_update_char_position(const SCENE_POSITION_RECORD& record);
 void scene_set_char_posture(int32_t index, int8_t posture);
 void scene_load_char_display(int32_t index);
 
-// Loads the current map, its music, title and weather (a stand-in that counts its calls).
+// Loads the current map, its music, title and weather (a stand-in that records its calls).
 void map_change();
-// Draws the scene into the bitmap (cleared until the scene draws).
+// Draws the scene into the bitmap (until the scene draws: a dark fill with the map and character names).
 void scene_draw_frame(BITMAP16* target);
 
-// What the stand-ins were asked, for the tests.
-struct SCENE_SEAM_CALLS {
-  int32_t map_change;
-  int32_t draw_frame;
-  int32_t load_display;
-  int32_t last_load_index;
-};
-extern SCENE_SEAM_CALLS scene_seam_calls;

@@ -68,8 +68,10 @@ struct HeadlessOptions {
   bool watchdog = true;                // 60 s wall-clock watchdog
   bool realClock = false;              // VELDRA_HEADLESS_CLOCK=real: time is the wall's
   // VELDRA_TEST_DUMP: each screen's first settled frame (the one presented 1.5 s after its
-  // "task enter" debugger-output line) goes there as <n>-task<id>.ppm.
+  // "task enter" debugger-output line) goes there as <n>-task<id>.ppm, n counting every dump.
   std::string dumpDir;
+  // VELDRA_TEST_DUMP_FRAMES: that many frames presented one after another from there.
+  uint32_t dumpFrames = 1;
   bool audioDevice = true;             // false: the machine has no audio device
 };
 
@@ -109,6 +111,7 @@ struct CursorRecord {
 struct RecordedBox {
   std::string text, caption;
   uint32_t style = 0;
+  WindowId owner = kNoWindow;
 };
 
 class HeadlessPlatform : public Platform {
@@ -140,7 +143,12 @@ class HeadlessPlatform : public Platform {
   virtual void setShellResult(int openUrlResult, int winExecResult) = 0;
   virtual void setWindowCreateFails(bool fails) = 0;
   virtual void setAnotherCopyRunning(bool running) = 0;
+  // Replaces the process list (nullopt: the list cannot be built) until useRealProcessList().
+  virtual void setProcessList(std::optional<std::vector<ProcessEntry>> list) = 0;
+  virtual void useRealProcessList() = 0;
   virtual void setMinimised(WindowId w, bool minimised) = 0;
+  // The window's title as last set, code page 936 bytes.
+  virtual std::string windowTitle(WindowId w) const = 0;
   virtual void setFocus(WindowId w, bool focus) = 0;
   virtual uint64_t drains() const = 0;
   virtual HeadlessOptions& options() = 0;

@@ -159,10 +159,18 @@ struct StartupInfo {
   int32_t y = 0;  // dwY: a window handle of the updater
 };
 
+// One running process: its id and the target of its /proc/<pid>/exe link (" (deleted)" dropped).
+struct ProcessEntry {
+  uint32_t pid = 0;
+  std::string exePath;
+};
+
 struct IProcess {
   virtual ~IProcess() = default;
   virtual std::optional<int> spawn(const SpawnSpec& spec) = 0;  // process id
   virtual int countRunning(std::string_view exePath) = 0;
+  // Every process whose executable can be read; nullopt when the list cannot be built.
+  virtual std::optional<std::vector<ProcessEntry>> processList() { return std::nullopt; }
   virtual StartupInfo startupInfo() = 0;
   // Single instance keyed by name and the game folder: true when another copy runs (it was asked
   // to raise its window); false when we are the first (we now hold the key).
@@ -213,6 +221,10 @@ struct IShell {
   virtual int winExec(std::string_view commandCp936, int show) = 0;
 };
 
+// The host path of a companion program named as the Windows programs were ("main.exe" is our
+// `main` beside the running program, "replaceself.dll" our `replaceself`); nullopt for any other.
+std::optional<std::string> companionPath(std::string_view program);
+
 // Splits a command line the way the Windows runtime builds argv.
 std::vector<std::string> splitWindowsCommandLine(std::string_view cmd);
 
@@ -251,6 +263,10 @@ void install(std::unique_ptr<Platform> p);  // nullptr removes the platform (tes
 bool installed();
 // SDL unless VELDRA_PLATFORM=headless. Reads the VELDRA_* variables once.
 void installFromEnvironment(int argc = 0, char** argv = nullptr);
+// A program that starts others in the game folder (the updater): makes the game folder the
+// working folder, which its children inherit, and ignores SIGPIPE, so a write to a pipe whose
+// reader is gone fails instead of ending the program. False when the folder cannot be entered.
+bool enterGameFolder();
 
 // Environment values read once at start (see README).
 struct Environment {
@@ -260,6 +276,7 @@ struct Environment {
   uint32_t frameLimit = 0;    // VELDRA_FRAME_LIMIT, 0 = none
   bool headlessRealClock = false;  // VELDRA_HEADLESS_CLOCK=real
   std::string testDump;            // VELDRA_TEST_DUMP: a folder for pictures of a run
+  uint32_t testDumpFrames = 1;     // VELDRA_TEST_DUMP_FRAMES: frames dumped per screen
   bool debugOut = false;      // VELDRA_DEBUG_OUT=1
   std::string registryFile;   // VELDRA_REGISTRY
   bool keepTmp = false;       // VELDRA_KEEP_TMP=1

@@ -42,6 +42,11 @@ bool isLoopbackAddress(std::string_view text);
 // Connects, waiting at most timeoutMs for the handshake; the socket has TCP_NODELAY set.
 // Invalid on failure or timeout.
 Socket connect(uint32_t ipNetOrder, uint16_t port, uint32_t timeoutMs);
+// The same in two steps, for callers that tell "no socket" from "no connection": an unconnected
+// IPv4 TCP socket (invalid when none can be made), then its connect. After a failed connect the
+// socket is spent: close it and make a new one for the next attempt.
+Socket tcpSocket();
+bool connect(Socket& s, uint32_t ipNetOrder, uint16_t port, uint32_t timeoutMs);
 // Never raises SIGPIPE. `done` is what went through (Ok: > 0 bytes, or n was 0).
 Io send(Socket& s, const void* data, size_t n, size_t& done);
 Io recv(Socket& s, void* data, size_t n, size_t& done);

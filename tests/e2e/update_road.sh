@@ -1,0 +1,64 @@
+# Shared by the updater's end-to-end scripts (source game_dir.sh first): testserver as the
+# gateway, server.cfg naming it, and every process stopped by the id its start gave.
+scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../tools/testserver/scripts" && pwd)
+server_pid=
+client_pid=
+stop_road() {
+  [ -n "$client_pid" ] && kill "$client_pid" 2>/dev/null
+  if [ -n "$server_pid" ]; then
+    kill "$server_pid" 2>/dev/null
+    wait "$server_pid" 2>/dev/null
+  fi
+}
+trap 'stop_road; cleanup' EXIT
+
+# start_gateway SCRIPT: testserver with the game profile and a gateway listener; sets gateway_port.
+start_gateway() {
+  "$bin/testserver" --script "$1" --profile game --gateway-port 0 --ports-file "$game_dir/ports" \
+    --transcript "$game_dir/transcript.txt" --max-seconds 120 --idle-seconds 60 > "$game_dir/server.out" 2>&1 &
+  server_pid=$!
+  for _ in $(seq 200); do
+    grep -q '^gateway ' "$game_dir/ports" 2>/dev/null && break
+    sleep 0.05
+  done
+  gateway_port=$(awk '$1 == "gateway" { print $2 }' "$game_dir/ports" 2>/dev/null)
+  [ -n "$gateway_port" ] || { echo "testserver did not listen"; cat "$game_dir/server.out"; exit 1; }
+}
+
+# write_server_cfg ID LINE NAME: one entry on the gateway, CRLF lines.
+write_server_cfg() {
+  printf 'id1=%s\r\nline1=%s\r\nloginIP1=127.0.0.1\r\nver1=1.0.1\r\nname1=%s\r\nloginPort1=%s\r\n' \
+    "$1" "$2" "$3" "$gateway_port" > "$game_dir/server.cfg"
+}
+
+# wait_client PID SECONDS: waits for the client that update started; stops it when it overstays.
+wait_client() {
+  local pid=$1
+  [ -n "$pid" ] || return 0
+  for _ in $(seq $(($2 * 20))); do
+    kill -0 "$pid" 2>/dev/null || { client_pid=; return 0; }
+    sleep 0.05
+  done
+  echo "the client $pid still ran after $2 s"
+  kill "$pid" 2>/dev/null
+  client_pid=
+  return 1
+}
+
+# wait_gateway SECONDS: testserver's exit code must be 0 (every expect met).
+wait_gateway() {
+  local code
+  for _ in $(seq $(($1 * 20))); do
+    if ! kill -0 "$server_pid" 2>/dev/null; then
+      wait "$server_pid"
+      code=$?
+      server_pid=
+      [ "$code" -eq 0 ] && return 0
+      echo "testserver ended with $code"
+      return 1
+    fi
+    sleep 0.05
+  done
+  echo "testserver still ran after $1 s"
+  return 1
+}
