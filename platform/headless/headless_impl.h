@@ -11,6 +11,7 @@
 
 #include "common/common.h"
 #include "common/translator.h"
+#include "headless/headless_audio.h"
 #include "headless/headless_clock.h"
 #include "headless/memory_display.h"
 #include "plat/headless.h"
@@ -175,6 +176,7 @@ class HeadlessPlatformImpl final : public HeadlessPlatform, public common::Trans
   ICursorSystem& cursors() override { return cursors_; }
   ITextInput& textInput() override { return textInput_; }
   IClipboard& clipboard() override { return clipboard_; }
+  IAudioDevice& audio() override;
   void debugOut(std::string_view text) override;
 
   // HeadlessPlatform
@@ -214,6 +216,7 @@ class HeadlessPlatformImpl final : public HeadlessPlatform, public common::Trans
   uint64_t drains() const override { return pump_.drains(); }
   HeadlessOptions& options() override { return options_; }
   void disarmWatchdog() override { armed_.store(false); }
+  HeadlessAudio* headlessAudio() override { return audio_.get(); }
 
   // TranslatorHost
   WindowId mainWindowId() override { return windows_.mainWindow(); }
@@ -244,6 +247,8 @@ class HeadlessPlatformImpl final : public HeadlessPlatform, public common::Trans
 
  private:
   void watchdogLoop();
+  // VELDRA_TEST_DUMP: what the device played, as sound_mix.wav (once).
+  void dumpSound();
 
   HeadlessOptions options_;
   std::thread::id owner_;
@@ -263,6 +268,8 @@ class HeadlessPlatformImpl final : public HeadlessPlatform, public common::Trans
   std::unique_ptr<IShell> shell_;
   std::unique_ptr<IFileSystem> files_;
   std::unique_ptr<IModuleRegistry> modules_;
+  std::unique_ptr<HeadlessAudioDevice> audio_;  // null when the options remove the device
+  std::atomic<bool> soundDumped_{false};
 
   std::mutex recordMutex_;  // debug lines, URLs and exec records may come from any thread
   std::vector<RecordedBox> boxes_;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "plat/audio.h"
 #include "plat/platform.h"
 
 namespace plat {
@@ -71,6 +72,7 @@ struct HeadlessOptions {
   std::string dumpDir;
   // VELDRA_TEST_DUMP_FRAMES: that many frames presented one after another from there.
   uint32_t dumpFrames = 1;
+  bool audioDevice = true;             // false: the machine has no audio device
 };
 
 // What a test can reach inside the headless backend.
@@ -150,6 +152,8 @@ class HeadlessPlatform : public Platform {
   virtual void setFocus(WindowId w, bool focus) = 0;
   virtual uint64_t drains() const = 0;
   virtual HeadlessOptions& options() = 0;
+  // The audio device with its recording; nullptr when the options removed it.
+  virtual HeadlessAudio* headlessAudio() = 0;
   // The watchdog sleeps until the next pump or sleep (the test runner calls it after each test).
   virtual void disarmWatchdog() = 0;
 };
