@@ -11,6 +11,7 @@
 #include <memory>
 #include <thread>
 
+#include "audio/sound/sound_channel.h"
 #include "core/log/fatal_handover.h"
 #include "core/log/log.h"
 #include "plat/audio.h"
@@ -191,9 +192,7 @@ void music_mp3_play(int32_t number, int32_t loop) {
   }
   const WAV_FORMAT* f = s.ops->format(s.decoder);
   if (!f) return;
-  const plat::WaveFormat format{f->format_tag,  f->channels,        f->samples_per_sec,
-                                f->avg_bytes_per_sec, f->block_align, f->bits_per_sample};
-  if (plat::get().audio().createBuffer(format, MUSIC_STREAM_BYTES, kStreamCaps, s.buffer) != plat::DS_OK) {
+  if (plat::get().audio().createBuffer(sound_wave_format(*f), MUSIC_STREAM_BYTES, kStreamCaps, s.buffer) != plat::DS_OK) {
     s.buffer.reset();
     return;
   }

@@ -23,14 +23,8 @@ SOUND_CHANNEL_STATE* channel_at(int32_t channel) {
 
 int32_t make_buffer(SOUND_CHANNEL_STATE& ch) {
   const WAV_FORMAT& f = ch.sample->format;
-  plat::WaveFormat format;
-  format.formatTag = f.format_tag;
-  format.channels = f.channels;
-  format.samplesPerSec = f.samples_per_sec;
-  format.avgBytesPerSec = f.avg_bytes_per_sec;
-  format.blockAlign = f.block_align;
-  format.bitsPerSample = f.bits_per_sample;
-  const int32_t r = sound_state().device->createBuffer(format, ch.sample->data_size, kEffectCaps, ch.buffer);
+  const int32_t r =
+      sound_state().device->createBuffer(sound_wave_format(f), ch.sample->data_size, kEffectCaps, ch.buffer);
   if (r != plat::DS_OK) {
     ch.buffer.reset();
     return r;
@@ -51,6 +45,11 @@ int32_t create(int32_t channel, Load load) {
 }
 
 }  // namespace
+
+plat::WaveFormat sound_wave_format(const WAV_FORMAT& f) {
+  return plat::WaveFormat{f.format_tag,        f.channels,    f.samples_per_sec,
+                          f.avg_bytes_per_sec, f.block_align, f.bits_per_sample};
+}
 
 void sound_channel_clear(int32_t channel) {
   SOUND_CHANNEL_STATE* ch = channel_at(channel);

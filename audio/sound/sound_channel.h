@@ -3,6 +3,9 @@
 #pragma once
 #include <cstdint>
 
+#include "audio/wav.h"
+#include "plat/audio.h"
+
 // Create, then fill; the first negative result.
 int32_t sound_channel_load_file(int32_t channel, const char* name);
 int32_t sound_channel_load_image(int32_t channel, const uint8_t* image, uint32_t length);
@@ -27,3 +30,5 @@ bool sound_channel_is_playing(int32_t channel);
 int32_t sound_pick_channel(int32_t first, int32_t last);
 // Frees the sample and releases the buffer.
 void sound_channel_clear(int32_t channel);
+// The device's description of a WAV format.
+plat::WaveFormat sound_wave_format(const WAV_FORMAT& format);
