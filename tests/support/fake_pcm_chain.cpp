@@ -60,6 +60,8 @@ FakePcmChain::FakePcmChain(const Options& o) {
 }
 
 FakePcmChain::~FakePcmChain() {
+  // The back end's thread and held chain go before the operations behind them.
+  music_mp3_reset();
   music_mp3_set_decoder(nullptr);
   installed = nullptr;
 }

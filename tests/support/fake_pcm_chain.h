@@ -1,5 +1,6 @@
 // A decode front end for the MP3 stream back end: a sine of chosen length and format behind
-// the four decoder operations, counting what the back end asked. Installed while it lives.
+// the four decoder operations, counting what the back end asked. Installed while it lives; its
+// end resets the back end, so that no chain of it outlives it.
 #pragma once
 #include <atomic>
 #include <cstdint>
