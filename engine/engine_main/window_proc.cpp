@@ -1,6 +1,8 @@
 // The main window's procedure: routes the platform's message records to the engine modules.
 #include <cstring>
+#include <string>
 
+#include "core/log/fatal_handover.h"
 #include "engine/draw/draw.h"
 #include "engine/engine_main/engine_main.h"
 #include "engine/engine_main/engine_state.h"
@@ -158,6 +160,12 @@ int32_t engine_window_proc(const Msg& m) {
         if (st.display_mode == 0) return 1;
       }
       return default_proc(m);
+    case WM_FATAL_HANDOVER: {
+      // A worker thread's fatal error ends here, on the thread that owns the window.
+      const std::string text = sys_take_handed_over_fatal_error();
+      if (!text.empty()) sys_fatal_error(text.c_str());
+      return 0;
+    }
     case WM_MUSIC_EVENT:
       if (st.hooks.music_event) st.hooks.music_event();
       return default_proc(m);

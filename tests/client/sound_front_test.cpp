@@ -1,11 +1,12 @@
-// The sound front over the recording audio stand-in: channel reuse, durations, volumes, and the
-// music calls under the switches.
+// The sound front over the recorded voice calls and the music stand-in: channel reuse,
+// durations, volumes, and the music calls under the switches.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "audio/audio_standin.h"
+#include "client/common/seam_calls.h"
 #include "client/settings/settings.h"
 #include "client/sound/music_state.h"
 #include "client/sound/sound_front.h"
@@ -13,6 +14,7 @@
 #include "plat/crt.h"
 #include "tests/audio/wav_builder.h"
 #include "tests/support/headless_fixture.h"
+#include "tests/support/recording_sound_module.h"
 
 namespace {
 
@@ -30,11 +32,9 @@ class SoundFrontTest : public veldra_test::HeadlessTest {
     for (const AUDIO_CALL& c : audio_standin_calls()) v.push_back(c.op);
     return v;
   }
-  const AUDIO_CALL* find(const std::string& op) {
-    for (const AUDIO_CALL& c : audio_standin_calls())
-      if (c.op == op) return &c;
-    return nullptr;
-  }
+  // The voice calls that reached the SOUND module.
+  std::vector<SEAM_CALL> voice(const char* op) { return seam_calls_named(op); }
+  veldra_test::RecordingSoundModule recording;
 };
 
 using SoundFront = SoundFrontTest;
@@ -71,7 +71,7 @@ TEST_F(SoundFront, Channels) {
   for (const ChannelCase& c : cases) {
     SCOPED_TRACE(c.what);
     sound_front_reset();
-    audio_standin_reset();
+    seam_calls_clear();
     for (int i = 0; i < EFFECT_CHANNELS; ++i) {
       effect_channels[i].busy = c.before[i].busy;
       effect_channels[i].loop = c.before[i].loop;
@@ -90,10 +90,10 @@ TEST_F(SoundFront, Channels) {
     if (c.free_after >= 0) {
       EXPECT_EQ(effect_channels[c.free_after].busy, 0u);
     }
-    const AUDIO_CALL* play = find("sound_play_voice_file");
-    ASSERT_NE(play, nullptr);
-    EXPECT_EQ(play->channel, channel);
-    EXPECT_EQ(play->name, "EFC\\button01.wav");
+    const auto play = voice("sound_play_voice_file");
+    ASSERT_EQ(play.size(), 1u);
+    EXPECT_EQ(play[0].a, channel);
+    EXPECT_EQ(play[0].text, "EFC\\button01.wav");
   }
 
   // After "2 and 4 finished", the next sound takes the channel left free.
@@ -128,7 +128,7 @@ TEST_F(SoundFront, RefusalsLeaveEverythingUntouched) {
                                 &channel),
               -2);
     EXPECT_EQ(channel, 77);
-    EXPECT_TRUE(audio_standin_calls().empty());
+    EXPECT_TRUE(seam_calls().empty());
     for (const EFFECT_CHANNEL& ch : effect_channels) EXPECT_EQ(ch.busy, 0u);
   }
 }
@@ -141,9 +141,9 @@ TEST_F(SoundFront, DurationsSetTheEndTime) {
   ASSERT_EQ(play_sound_effect(1, nullptr, half_second.data(), static_cast<int32_t>(half_second.size()), 0, 0, 0, &channel),
             0);
   EXPECT_EQ(effect_channels[channel].end_time, t0 + 500);
-  const AUDIO_CALL* play = find("sound_play_voice_buffer");
-  ASSERT_NE(play, nullptr);
-  EXPECT_EQ(play->size, half_second.size());
+  const auto play = voice("sound_play_voice_buffer");
+  ASSERT_EQ(play.size(), 1u);
+  EXPECT_EQ(play[0].c, static_cast<int64_t>(half_second.size()));
 
   // A format with 0 average bytes a second divides by 1.
   const std::vector<uint8_t> zero_rate = wav_test::pcmWave(3, 0);
@@ -181,9 +181,10 @@ TEST_F(SoundFront, Volume) {
   settings.volume = 50;
   int32_t channel = -1;
   ASSERT_EQ(play_sound_effect(0, "x.wav", nullptr, 0, 0, -1000, 1234, &channel), 0);
-  ASSERT_EQ(ops(), (std::vector<std::string>{"sound_play_voice_file", "sound_set_voice_volume", "sound_set_voice_pan"}));
-  EXPECT_EQ(audio_standin_calls()[1].value, -2000);
-  EXPECT_EQ(audio_standin_calls()[2].value, 1234);
+  ASSERT_EQ(seam_call_names(),
+            (std::vector<std::string>{"sound_play_voice_file", "sound_set_voice_volume", "sound_set_voice_pan"}));
+  EXPECT_EQ(seam_calls()[1].b, -2000);
+  EXPECT_EQ(seam_calls()[2].b, 1234);
 }
 
 TEST_F(SoundFront, StopAllClearsAndStopsEveryChannel) {
@@ -194,10 +195,10 @@ TEST_F(SoundFront, StopAllClearsAndStopsEveryChannel) {
     EXPECT_EQ(ch.loop, 0u);
     EXPECT_EQ(ch.end_time, 0u);
   }
-  ASSERT_EQ(audio_standin_calls().size(), 6u);
+  ASSERT_EQ(seam_calls().size(), 6u);
   for (int i = 0; i < 6; ++i) {
-    EXPECT_EQ(audio_standin_calls()[i].op, "sound_stop_voice");
-    EXPECT_EQ(audio_standin_calls()[i].channel, i);
+    EXPECT_STREQ(seam_calls()[i].name, "sound_stop_voice");
+    EXPECT_EQ(seam_calls()[i].a, i);
   }
 }
 

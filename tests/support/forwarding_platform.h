@@ -33,6 +33,7 @@ class ForwardingPlatform : public plat::Platform {
   plat::IModuleRegistry& modules() override { return inner_->modules(); }
   plat::ICursorSystem& cursors() override { return inner_->cursors(); }
   plat::ITextInput& textInput() override { return inner_->textInput(); }
+  plat::IAudioDevice& audio() override { return inner_->audio(); }
   void debugOut(std::string_view text) override { inner_->debugOut(text); }
 
  private:

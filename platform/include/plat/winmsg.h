@@ -28,6 +28,7 @@ constexpr uint32_t WM_MUSIC_EVENT = 1289;      // the music player's graph event
 constexpr uint32_t WM_UPDATE_STATUS = 1147;    // updater worker status
 constexpr uint32_t WM_NOTICE_VIEW = 1260;      // updater notice view
 constexpr uint32_t WM_REPLAY_PROGRESS = 3029;  // replay progress to the updater's window
+constexpr uint32_t WM_FATAL_HANDOVER = 0x7FF0;  // a worker thread's fatal error, for the main thread
 
 constexpr uint32_t SIZE_RESTORED = 0, SIZE_MINIMIZED = 1, SIZE_MAXIMIZED = 2, SIZE_MAXSHOW = 3, SIZE_MAXHIDE = 4;
 constexpr uint32_t SC_SIZE = 0xF000, SC_MOVE = 0xF010, SC_MINIMIZE = 0xF020, SC_MAXIMIZE = 0xF030,
