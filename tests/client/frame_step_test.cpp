@@ -242,11 +242,7 @@ TEST_F(FrameStepRecording, ReplayStepNeverRunsWhileRecording) {
 }
 
 TEST_F(FrameStep, Music) {
-  auto count = [](const char* op) {
-    int n = 0;
-    for (const AUDIO_CALL& c : audio_standin_calls()) n += c.op == op;
-    return n;
-  };
+  auto count = [&](const char* op) { return music.count(op); };
   music_playing = 1;
   settings.music = 1;
   frame_step();
@@ -258,10 +254,10 @@ TEST_F(FrameStep, Music) {
   EXPECT_EQ(count("music_run"), 1);
   hp().setMinimised(window, false);
 
-  audio_standin_reset();
+  music.clear();
   settings.music = 0;
   frame_step();
-  EXPECT_TRUE(audio_standin_calls().empty());
+  EXPECT_TRUE(music.calls.empty());
 
   settings.music = 1;
   music_event_flag = 1;

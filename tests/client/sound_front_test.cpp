@@ -13,6 +13,7 @@
 #include "plat/crt.h"
 #include "tests/audio/wav_builder.h"
 #include "tests/support/headless_fixture.h"
+#include "tests/support/recording_music.h"
 
 namespace {
 
@@ -35,6 +36,7 @@ class SoundFrontTest : public veldra_test::HeadlessTest {
       if (c.op == op) return &c;
     return nullptr;
   }
+  veldra_test::RecordingMusicPlayer music;
 };
 
 using SoundFront = SoundFrontTest;
@@ -207,38 +209,38 @@ TEST_F(MusicFront, PlayOrderAndTheTwoVolumeFormulas) {
   settings.volume = 50;
   music_event_flag = 1;
   ASSERT_EQ(game_music_play("MUSIC\\map01.mp3", 1, 100), 0);
-  ASSERT_EQ(ops(), (std::vector<std::string>{"music_open_file", "music_run", "music_set_volume"}));
-  EXPECT_EQ(audio_standin_calls()[0].name, "MUSIC\\map01.mp3");
-  EXPECT_EQ(audio_standin_calls()[2].value, 25);  // the percentage twice
+  ASSERT_EQ(music.ops(), (std::vector<std::string>{"music_open_file", "music_run", "music_set_volume"}));
+  EXPECT_EQ(music.calls[0].name, "MUSIC\\map01.mp3");
+  EXPECT_EQ(music.calls[2].value, 25);  // the percentage twice
   EXPECT_EQ(music_event_flag, 0);
   EXPECT_EQ(music_playing, 1u);
   EXPECT_EQ(music_loop_flag, 1u);
   EXPECT_STREQ(music_current_name, "MUSIC\\map01.mp3");
 
-  audio_standin_reset();
+  music.clear();
   EXPECT_EQ(game_music_set_volume(100), 0);
-  ASSERT_EQ(ops(), (std::vector<std::string>{"music_set_volume"}));
-  EXPECT_EQ(audio_standin_calls()[0].value, 50);  // once
+  ASSERT_EQ(music.ops(), (std::vector<std::string>{"music_set_volume"}));
+  EXPECT_EQ(music.calls[0].value, 50);  // once
 }
 
 TEST_F(MusicFront, TheSameTuneInOtherCaseChangesNothing) {
   ASSERT_EQ(game_music_play("MUSIC\\Map01.MP3", 1, 100), 0);
-  audio_standin_reset();
+  music.clear();
   music_event_flag = 1;
   EXPECT_EQ(game_music_play("music\\MAP01.mp3", 0, 10), 0);
-  EXPECT_TRUE(audio_standin_calls().empty());
+  EXPECT_TRUE(music.calls.empty());
   EXPECT_EQ(music_event_flag, 1);
   EXPECT_EQ(music_loop_flag, 1u);
   EXPECT_STREQ(music_current_name, "MUSIC\\Map01.MP3");
 
   // Another tune starts; after a stop the same tune starts again.
   EXPECT_EQ(game_music_play("MUSIC\\map02.mp3", 1, 100), 0);
-  EXPECT_EQ(ops().front(), "music_open_file");
-  audio_standin_reset();
+  EXPECT_EQ(music.ops().front(), "music_open_file");
+  music.clear();
   EXPECT_EQ(game_music_stop(), 0);
   EXPECT_EQ(music_playing, 0u);
   EXPECT_EQ(game_music_play("MUSIC\\map02.mp3", 1, 100), 0);
-  EXPECT_EQ(ops(), (std::vector<std::string>{"music_stop", "music_open_file", "music_run", "music_set_volume"}));
+  EXPECT_EQ(music.ops(), (std::vector<std::string>{"music_stop", "music_open_file", "music_run", "music_set_volume"}));
 }
 
 TEST_F(MusicFront, MusicOffStoresTheNameOnly) {
@@ -247,7 +249,7 @@ TEST_F(MusicFront, MusicOffStoresTheNameOnly) {
   EXPECT_STREQ(music_current_name, "MUSIC\\menu01.MP3");
   EXPECT_EQ(music_playing, 0u);
   EXPECT_EQ(game_music_set_volume(80), 0);
-  EXPECT_TRUE(audio_standin_calls().empty());
+  EXPECT_TRUE(music.calls.empty());
 }
 
 TEST_F(MusicFront, LongNamesAreCutOnACharacterBoundary) {
@@ -256,9 +258,9 @@ TEST_F(MusicFront, LongNamesAreCutOnACharacterBoundary) {
   ASSERT_EQ(game_music_play(name.c_str(), 1, 100), 0);
   EXPECT_EQ(std::string(music_current_name), name.substr(0, 510));
   // The same long name again is the tune that plays.
-  audio_standin_reset();
+  music.clear();
   EXPECT_EQ(game_music_play(name.c_str(), 1, 100), 0);
-  EXPECT_TRUE(audio_standin_calls().empty());
+  EXPECT_TRUE(music.calls.empty());
   std::string odd = "a" + name;
   settings.music = 0;
   game_music_play(odd.c_str(), 1, 100);
