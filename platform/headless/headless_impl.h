@@ -204,6 +204,7 @@ class HeadlessPlatformImpl final : public HeadlessPlatform, public common::Trans
   uint64_t drains() const override { return pump_.drains(); }
   HeadlessOptions& options() override { return options_; }
   void disarmWatchdog() override { armed_.store(false); }
+  HeadlessAudio* headlessAudio() override { return nullptr; }
 
   // TranslatorHost
   WindowId mainWindowId() override { return windows_.mainWindow(); }

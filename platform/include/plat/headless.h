@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "plat/audio.h"
 #include "plat/platform.h"
 
 namespace plat {
@@ -69,6 +70,7 @@ struct HeadlessOptions {
   // VELDRA_TEST_DUMP: each screen's first settled frame (the one presented 1.5 s after its
   // "task enter" debugger-output line) goes there as <n>-task<id>.ppm.
   std::string dumpDir;
+  bool audioDevice = true;             // false: the machine has no audio device
 };
 
 // What a test can reach inside the headless backend.
@@ -142,6 +144,8 @@ class HeadlessPlatform : public Platform {
   virtual void setFocus(WindowId w, bool focus) = 0;
   virtual uint64_t drains() const = 0;
   virtual HeadlessOptions& options() = 0;
+  // The audio device with its recording; nullptr when the options removed it.
+  virtual HeadlessAudio* headlessAudio() = 0;
   // The watchdog sleeps until the next pump or sleep (the test runner calls it after each test).
   virtual void disarmWatchdog() = 0;
 };

@@ -18,6 +18,8 @@
 
 namespace plat {
 
+struct IAudioDevice;  // plat/audio.h
+
 // ---- clock and ticks ------------------------------------------------------------------------
 
 struct IClock {
@@ -238,6 +240,8 @@ class Platform {
   virtual ITextInput& textInput();
   // The clipboard; the default keeps it in memory.
   virtual IClipboard& clipboard();
+  // The audio device (plat/audio.h); the default has none, so its open fails.
+  virtual IAudioDevice& audio();
   // OutputDebugString: stderr under VELDRA_DEBUG_OUT=1 (headless: also recorded).
   virtual void debugOut(std::string_view text) = 0;
 };
