@@ -2,11 +2,11 @@
 // there: a chunk that runs past its end, a "fmt " chunk outside 16..18 bytes, "data" sizes
 // summing above 2^31, and 0 channels or 0 block align are format errors.
 #include <cstring>
-#include <functional>
 
 #include "audio/wav.h"
-#include "core/pak/pak.h"
+#include "audio/wav_walk.h"
 #include "core/log/log.h"
+#include "core/pak/pak.h"
 #include "plat/bytes.h"
 
 namespace {
@@ -21,21 +21,11 @@ constexpr uint32_t kFmt = fourcc("fmt ");
 constexpr uint32_t kData = fourcc("data");
 constexpr uint64_t kMaxDataBytes = 0x80000000ull;
 
-// Reads n bytes at a position; false when they are not all there.
-using ReadAt = std::function<bool(uint64_t pos, void* dst, size_t n)>;
-
-struct WavHeader {
-  WAV_FORMAT format{};
-  uint64_t data_offset = 0;
-  uint64_t remaining = 0;
-  uint64_t data_bytes = 0;
-};
-
 struct ChunkHeader {
   uint32_t id, size;
 };
 
-bool read_header(const ReadAt& read, uint64_t pos, uint64_t end, ChunkHeader& h) {
+bool read_header(const wav_walk::ReadAt& read, uint64_t pos, uint64_t end, ChunkHeader& h) {
   uint8_t raw[8];
   if (end < pos || end - pos < 8 || !read(pos, raw, 8)) return false;
   plat::ByteReader r(raw, sizeof raw);
@@ -44,7 +34,7 @@ bool read_header(const ReadAt& read, uint64_t pos, uint64_t end, ChunkHeader& h)
   return true;
 }
 
-bool walk(uint64_t total, const ReadAt& read, WavHeader& out) {
+bool walk(uint64_t total, const wav_walk::ReadAt& read, wav_walk::Header& out) {
   uint64_t pos = 0;
   for (;;) {
     ChunkHeader h;
@@ -95,21 +85,35 @@ bool walk(uint64_t total, const ReadAt& read, WavHeader& out) {
     out.data_offset = cur;
     out.remaining = chunk_end - cur;
     out.data_bytes = 0;
-    while (cur < chunk_end) {
-      if (!read_header(read, cur, chunk_end, sub)) return false;
-      cur += 8;
-      if (sub.size > chunk_end - cur) return false;
-      if (sub.id == kData) {
-        out.data_bytes += sub.size;
-        if (out.data_bytes > kMaxDataBytes) return false;
-      }
-      cur += sub.size;
-    }
-    return out.format.channels != 0 && out.format.block_align != 0;
+    const bool sizes_ok = wav_walk::sub_chunks(cur, chunk_end, read, [&](uint64_t, uint32_t size) {
+      out.data_bytes += size;
+      return out.data_bytes <= kMaxDataBytes;
+    });
+    return sizes_ok && out.format.channels != 0 && out.format.block_align != 0;
   }
 }
 
-bool walk_guarded(uint64_t total, const ReadAt& read, WavHeader& out) {
+}  // namespace
+
+namespace wav_walk {
+
+bool sub_chunks(uint64_t pos, uint64_t end, const ReadAt& read, const DataVisitor& visit) {
+  try {
+    ChunkHeader sub{};
+    while (pos < end) {
+      if (!read_header(read, pos, end, sub)) return false;
+      pos += 8;
+      if (sub.size > end - pos) return false;
+      if (sub.id == kData && !visit(pos, sub.size)) return false;
+      pos += sub.size;
+    }
+    return true;
+  } catch (const plat::MalformedInput&) {
+    return false;
+  }
+}
+
+bool header(uint64_t total, const ReadAt& read, Header& out) {
   try {
     return walk(total, read, out);
   } catch (const plat::MalformedInput&) {
@@ -117,24 +121,52 @@ bool walk_guarded(uint64_t total, const ReadAt& read, WavHeader& out) {
   }
 }
 
-}  // namespace
+}  // namespace wav_walk
 
 uint32_t wav_duration_ms(uint32_t data_bytes, uint32_t avg_bytes_per_sec) {
   // Divisor 1 for a zero average, which otherwise divides by zero.
   return data_bytes * 1000u / (avg_bytes_per_sec ? avg_bytes_per_sec : 1u);
 }
 
-int32_t wav_parse_image(const uint8_t* image, uint32_t length, uint32_t* data_offset, WAV_FORMAT* format,
-                        uint32_t* remaining, uint32_t* data_bytes) {
-  if (!image) return -1;
-  WavHeader h;
-  const ReadAt read = [&](uint64_t pos, void* dst, size_t n) {
+namespace wav_walk {
+
+ReadAt image_reader(const uint8_t* image, uint32_t length) {
+  return [image, length](uint64_t pos, void* dst, size_t n) {
     if (pos > length || n > length - pos) return false;
     std::memcpy(dst, image + pos, n);
     return true;
   };
-  if (!walk_guarded(length, read, h)) return -1;
+}
+
+ReadAt file_reader(PAK_FILE* file, long size) {
+  return [file, size](uint64_t pos, void* dst, size_t n) {
+    if (size < 0 || pos > static_cast<uint64_t>(size) || n > static_cast<uint64_t>(size) - pos) return false;
+    if (pak_fseek(file, static_cast<long>(pos), 0) != 0) return false;
+    return pak_fread(dst, 1, n, file) == n;
+  };
+}
+
+}  // namespace wav_walk
+
+int32_t wav_parse_image(const uint8_t* image, uint32_t length, uint32_t* data_offset, WAV_FORMAT* format,
+                        uint32_t* remaining, uint32_t* data_bytes) {
+  if (!image) return -1;
+  wav_walk::Header h;
+  if (!wav_walk::header(length, wav_walk::image_reader(image, length), h)) return -1;
   if (data_offset) *data_offset = static_cast<uint32_t>(h.data_offset);
+  if (format) *format = h.format;
+  if (remaining) *remaining = static_cast<uint32_t>(h.remaining);
+  if (data_bytes) *data_bytes = static_cast<uint32_t>(h.data_bytes);
+  return 0;
+}
+
+int32_t wav_read_header(PAK_FILE* file, WAV_FORMAT* format, uint32_t* remaining, uint32_t* data_bytes) {
+  if (!file) return -1;
+  const long size = pak_fsize(file);
+  wav_walk::Header h;
+  if (size < 0 || !wav_walk::header(static_cast<uint64_t>(size), wav_walk::file_reader(file, size), h)) return -1;
+  // The data reader goes on from just behind "fmt ".
+  if (pak_fseek(file, static_cast<long>(h.data_offset), 0) != 0) return -1;
   if (format) *format = h.format;
   if (remaining) *remaining = static_cast<uint32_t>(h.remaining);
   if (data_bytes) *data_bytes = static_cast<uint32_t>(h.data_bytes);
@@ -148,23 +180,18 @@ int32_t wav_get_file_info(const char* name, uint32_t* channels, uint32_t* sample
     sys_log_printf(1, "open file %s error", name ? name : "");
     return -2;
   }
-  const long size = pak_fsize(file);
-  WavHeader h;
-  const ReadAt read = [&](uint64_t pos, void* dst, size_t n) {
-    if (size < 0 || pos > static_cast<uint64_t>(size) || n > static_cast<uint64_t>(size) - pos) return false;
-    if (pak_fseek(file, static_cast<long>(pos), 0) != 0) return false;
-    return pak_fread(dst, 1, n, file) == n;
-  };
-  const bool ok = size >= 0 && walk_guarded(static_cast<uint64_t>(size), read, h);
+  WAV_FORMAT format{};
+  uint32_t bytes = 0;
+  const bool ok = wav_read_header(file, &format, nullptr, &bytes) == 0;
   pak_fclose(file);
   if (!ok) {
     sys_log_printf(1, "get wav %s format error", name);
     return -2;
   }
-  if (channels) *channels = h.format.channels;
-  if (samples_per_sec) *samples_per_sec = h.format.samples_per_sec;
-  if (bits) *bits = h.format.bits_per_sample;
-  if (data_bytes) *data_bytes = static_cast<uint32_t>(h.data_bytes);
-  if (duration_ms) *duration_ms = wav_duration_ms(static_cast<uint32_t>(h.data_bytes), h.format.avg_bytes_per_sec);
+  if (channels) *channels = format.channels;
+  if (samples_per_sec) *samples_per_sec = format.samples_per_sec;
+  if (bits) *bits = format.bits_per_sample;
+  if (data_bytes) *data_bytes = bytes;
+  if (duration_ms) *duration_ms = wav_duration_ms(bytes, format.avg_bytes_per_sec);
   return 0;
 }
