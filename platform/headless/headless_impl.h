@@ -11,6 +11,7 @@
 
 #include "common/common.h"
 #include "common/translator.h"
+#include "headless/headless_audio.h"
 #include "headless/headless_clock.h"
 #include "headless/memory_display.h"
 #include "plat/headless.h"
@@ -175,6 +176,7 @@ class HeadlessPlatformImpl final : public HeadlessPlatform, public common::Trans
   ICursorSystem& cursors() override { return cursors_; }
   ITextInput& textInput() override { return textInput_; }
   IClipboard& clipboard() override { return clipboard_; }
+  IAudioDevice& audio() override;
   void debugOut(std::string_view text) override;
 
   // HeadlessPlatform
@@ -204,7 +206,7 @@ class HeadlessPlatformImpl final : public HeadlessPlatform, public common::Trans
   uint64_t drains() const override { return pump_.drains(); }
   HeadlessOptions& options() override { return options_; }
   void disarmWatchdog() override { armed_.store(false); }
-  HeadlessAudio* headlessAudio() override { return nullptr; }
+  HeadlessAudio* headlessAudio() override { return audio_.get(); }
 
   // TranslatorHost
   WindowId mainWindowId() override { return windows_.mainWindow(); }
@@ -248,6 +250,7 @@ class HeadlessPlatformImpl final : public HeadlessPlatform, public common::Trans
   std::unique_ptr<IShell> shell_;
   std::unique_ptr<IFileSystem> files_;
   std::unique_ptr<IModuleRegistry> modules_;
+  std::unique_ptr<HeadlessAudioDevice> audio_;  // null when the options remove the device
 
   std::mutex recordMutex_;  // debug lines, URLs and exec records may come from any thread
   std::vector<RecordedBox> boxes_;

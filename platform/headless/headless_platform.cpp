@@ -115,6 +115,10 @@ HeadlessPlatformImpl::HeadlessPlatformImpl(HeadlessOptions options)
   files_ = makePosixFileSystem(options_.gameDir);
   modules_ = common::makeModuleRegistry();
   common::registerBuiltinModules(*modules_);
+  if (options_.audioDevice) {
+    audio_ = std::make_unique<HeadlessAudioDevice>(clock_);
+    clock_.onAdvance([this] { audio_->clockMoved(); });
+  }
 
   if (options_.watchdog) watchdog_ = std::thread([this] { watchdogLoop(); });
 }
@@ -129,6 +133,12 @@ HeadlessPlatformImpl::~HeadlessPlatformImpl() {
     watchdog_.join();
   }
   ticks_.stop();
+  clock_.onAdvance(nullptr);
+}
+
+IAudioDevice& HeadlessPlatformImpl::audio() {
+  if (audio_) return *audio_;
+  return noAudioDevice();
 }
 
 void HeadlessPlatformImpl::activity() {

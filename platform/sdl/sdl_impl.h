@@ -10,6 +10,7 @@
 
 #include "common/common.h"
 #include "common/translator.h"
+#include "sdl/sdl_audio.h"
 #include "sdl/sdl_clock.h"
 
 namespace plat::sdl {
@@ -208,6 +209,7 @@ class SdlPlatform final : public Platform, public common::TranslatorHost {
   ICursorSystem& cursors() override { return cursors_; }
   ITextInput& textInput() override { return textInput_; }
   IClipboard& clipboard() override { return clipboard_; }
+  IAudioDevice& audio() override { return audio_; }
   void debugOut(std::string_view text) override { common::debugOutToStderr(text); }
 
   WindowId mainWindowId() override { return windows_.mainWindow(); }
@@ -240,6 +242,7 @@ class SdlPlatform final : public Platform, public common::TranslatorHost {
   SdlTextInput textInput_;
   SdlClipboard clipboard_;
   SdlMessageBox box_;
+  SdlAudio audio_;
   std::unique_ptr<IProcess> process_;
   std::unique_ptr<ISystemInfo> sysinfo_;
   std::unique_ptr<common::IniRegistry> registry_;

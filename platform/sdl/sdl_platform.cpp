@@ -48,6 +48,7 @@ SdlPlatform::SdlPlatform()
 SdlPlatform::~SdlPlatform() {
   common::setRaiseHandler(nullptr);
   ticks_.stop();
+  audio_.close();
   cursors_.releaseAll();
   windows_.closeAll();
   if (video_) SDL_QuitSubSystem(SDL_INIT_VIDEO);

@@ -164,7 +164,8 @@ struct IAudioDevice {
   virtual void close() = 0;
   // A secondary buffer of `bytes` bytes of `format` (zeroed) with DSBCAPS_* caps: DS_OK and out
   // set, or DSERR_UNINITIALIZED before open, DSERR_BADFORMAT for an unusable format,
-  // DSERR_INVALIDPARAM for 0 bytes or a size that is not whole blocks, DSERR_OUTOFMEMORY.
+  // DSERR_INVALIDPARAM for a size under one block (0 too), DSERR_OUTOFMEMORY. A
+  // partial last block is kept but never played.
   virtual int32_t createBuffer(const WaveFormat& format, uint32_t bytes, uint32_t caps,
                                std::unique_ptr<ISoundBuffer>& out) = 0;
   // Tests only: loses every live buffer (as a device reset would).
