@@ -4,6 +4,7 @@
 // lock), so they cost the same whatever the source is decoding.
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <deque>
 #include <exception>
@@ -52,8 +53,10 @@ class DeviceMusicGraph final : public IMusicGraph {
     const uint32_t caps = DSBCAPS_CTRLVOLUME | DSBCAPS_CTRLPOSITIONNOTIFY | DSBCAPS_GETCURRENTPOSITION2 |
                           DSBCAPS_GLOBALFOCUS;
     if (device_.createBuffer(format, segment * kSegments, caps, buffer) != DS_OK || !buffer) return kGraphFail;
+    // One block into each segment rather than on its start: a play from a stopped or rewound voice
+    // then wakes nobody, and every wake comes from a mix period, which waits for the refill.
     Notification marks[kSegments];
-    for (int i = 0; i < kSegments; ++i) marks[i] = {segment * static_cast<uint32_t>(i), &segmentStart_[i]};
+    for (int i = 0; i < kSegments; ++i) marks[i] = {segment * static_cast<uint32_t>(i) + block, &segmentStart_[i]};
     if (buffer->setNotifications(marks) != DS_OK) return kGraphFail;
     buffer->setVolume(volume_);
 
@@ -73,6 +76,11 @@ class DeviceMusicGraph final : public IMusicGraph {
       source_.reset();
       return kGraphFail;
     }
+    // The feeder must be waiting before the first period can wake it, or that period would not
+    // wait for its refill.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (!quit_.hasWaiter() && std::chrono::steady_clock::now() < until)
+      std::this_thread::sleep_for(std::chrono::microseconds(50));
     return kGraphOk;
   }
 
@@ -170,7 +178,7 @@ class DeviceMusicGraph final : public IMusicGraph {
     if (n > done) std::memset(dst + done, silence_, n - done);
   }
 
-  // Called at every segment start: notes the end of the tune once it has been heard, then refills
+  // Called just after every segment start: notes the end of the tune once it has been heard, then refills
   // what the cursor has passed.
   void refill() {
     uint32_t play = 0, write = 0;
