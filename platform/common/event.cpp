@@ -1,11 +1,13 @@
 // Auto-reset events. One lock and one condition for every event keeps waitAny simple; the
 // events are few and rarely set.
 //
-// A set() that finds a waiter hands it a wake token, held until that thread waits again or ends.
-// The headless device counts the tokens out to know when a period's notifications are handled.
+// Settings owed to a thread and threads woken and busy are counted (common/event_quiet.h), so
+// that the headless device can wait for the work its notifications start.
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <vector>
 
 #include "common/event_quiet.h"
 #include "plat/event.h"
@@ -16,59 +18,92 @@ namespace {
 
 std::mutex g_mutex;
 std::condition_variable g_changed;
-int g_tokens = 0;  // wake tokens handed out and not given back
+int g_busy = 0;                // owed settings plus woken threads not yet waiting again
+std::vector<Event*> g_owed;    // events whose setting is owed (handedOver_)
 
 struct ThreadToken {
   bool held = false;
   ~ThreadToken() {
     if (!held) return;
     std::lock_guard<std::mutex> lock(g_mutex);
-    --g_tokens;
+    --g_busy;
     g_changed.notify_all();
   }
 };
 thread_local ThreadToken t_token;
 
-// Under g_mutex: this thread is about to wait, so the wake it was handed is spent.
+void forgetOwed(Event* e) { g_owed.erase(std::remove(g_owed.begin(), g_owed.end(), e), g_owed.end()); }
+
+// Under g_mutex: this thread is about to wait, so it is no longer busy.
 void giveBackToken() {
   if (!t_token.held) return;
   t_token.held = false;
-  --g_tokens;
+  --g_busy;
   g_changed.notify_all();
 }
 
-// Under g_mutex: takes a set event for this thread.
-void take(bool& signalled, bool& handedOver) {
-  signalled = false;
-  if (handedOver) {
-    handedOver = false;
+}  // namespace
+
+namespace common {
+
+struct EventAccessImpl {
+  static void take(Event& e) {
+    e.signalled_ = false;
+    if (!e.handedOver_) return;
+    e.handedOver_ = false;
+    forgetOwed(&e);
     if (t_token.held) {
-      --g_tokens;  // already awake: one token per thread
+      --g_busy;  // already busy: one count per thread
     } else {
       t_token.held = true;
     }
   }
+  static void forgetAwaited(Event& e) { e.awaited_ = false; }
+  static void dropOwed(Event& e) {
+    if (!e.handedOver_) return;
+    e.handedOver_ = false;
+    forgetOwed(&e);
+    --g_busy;
+    g_changed.notify_all();
+  }
+};
+
+void EventAccess::markAwaited(Event& e) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  e.awaited_ = true;
 }
 
-}  // namespace
+bool waitWokenThreadsIdle(uint32_t ms) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  std::unique_lock<std::mutex> lock(g_mutex);
+  const auto idle = [] { return g_busy - (t_token.held ? 1 : 0) <= 0; };
+  if (g_changed.wait_until(lock, deadline, idle)) return true;
+  // Nobody came for these: write them off so that they stall no later wait.
+  while (!g_owed.empty()) {
+    Event* e = g_owed.back();
+    EventAccessImpl::forgetAwaited(*e);
+    EventAccessImpl::dropOwed(*e);
+  }
+  return false;
+}
+
+}  // namespace common
 
 Event::Event(bool initiallySet) : signalled_(initiallySet) {}
 
 Event::~Event() {
   std::lock_guard<std::mutex> lock(g_mutex);
-  if (handedOver_) {
-    --g_tokens;
-    g_changed.notify_all();
-  }
+  common::EventAccessImpl::dropOwed(*this);
 }
 
 void Event::set() {
   std::lock_guard<std::mutex> lock(g_mutex);
   if (signalled_) return;
   signalled_ = true;
-  if (waiters_ > 0) {
+  if (waiters_ > 0 || awaited_) {
     handedOver_ = true;
-    ++g_tokens;
+    g_owed.push_back(this);
+    ++g_busy;
   }
   g_changed.notify_all();
 }
@@ -76,11 +111,7 @@ void Event::set() {
 void Event::reset() {
   std::lock_guard<std::mutex> lock(g_mutex);
   signalled_ = false;
-  if (handedOver_) {
-    handedOver_ = false;
-    --g_tokens;
-    g_changed.notify_all();
-  }
+  common::EventAccessImpl::dropOwed(*this);
 }
 
 bool Event::isSet() const {
@@ -120,18 +151,8 @@ int waitAny(std::span<Event* const> events, uint32_t ms) {
     }
   }
   for (Event* e : events) --e->waiters_;
-  if (found >= 0) take(events[found]->signalled_, events[found]->handedOver_);
+  if (found >= 0) common::EventAccessImpl::take(*events[found]);
   return found;
 }
-
-namespace common {
-
-bool waitWokenThreadsIdle(uint32_t ms) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  std::unique_lock<std::mutex> lock(g_mutex);
-  return g_changed.wait_until(lock, deadline, [] { return g_tokens - (t_token.held ? 1 : 0) <= 0; });
-}
-
-}  // namespace common
 
 }  // namespace plat

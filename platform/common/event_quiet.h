@@ -1,12 +1,25 @@
 // Whether the threads that events woke have gone back to waiting: the headless audio device
-// ends a mix period only then, so what they do on a notification lands before the next period.
+// mixes a period only then, so what they do on a notification lands before the next period.
+//
+// A set() is owed to a thread when one waits on the event, or when the event is a buffer's
+// notification (a thread is expected to come back for it). The thread that takes it counts as
+// busy until it waits on an event again or ends.
 #pragma once
 #include <cstdint>
 
+#include "plat/event.h"
+
 namespace plat::common {
 
-// Waits (real time, at most ms) until every thread woken by a set() that found it waiting has
-// entered a wait again or ended; the calling thread does not count. True when that happened.
+struct EventAccess {
+  // The event is a notification: its settings are owed even while no thread waits.
+  static void markAwaited(Event& e);
+};
+
+// Waits (real time, at most ms) until no setting is owed and no woken thread is busy; the
+// calling thread does not count. On the time-out the settings nobody came for are written off
+// (and their events no longer counted as awaited), so a forgotten event stalls once. True when
+// everything went idle.
 bool waitWokenThreadsIdle(uint32_t ms);
 
 }  // namespace plat::common

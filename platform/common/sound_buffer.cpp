@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 
+#include "common/event_quiet.h"
 #include "common/mix_voice.h"
 #include "common/mixer.h"
 
@@ -173,6 +174,7 @@ class MixerBuffer final : public ISoundBuffer {
     for (const Notification& n : list)
       if (!n.event || (n.offset != DSBPN_OFFSETSTOP && n.offset >= v_.data.size())) return DSERR_INVALIDPARAM;
     std::vector<Notification> notes(list.begin(), list.end());
+    for (const Notification& n : notes) EventAccess::markAwaited(*n.event);
     std::lock_guard<std::mutex> guard(mixer_->lock());
     v_.notes.swap(notes);
     return DS_OK;  // the old list goes after the lock

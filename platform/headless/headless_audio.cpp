@@ -1,6 +1,7 @@
-// Fake time pulls the mixer. A period that set notifications ends only when the threads they
-// woke are waiting again, so a refill always lands before the next period and what a test
-// records never depends on thread timing.
+// Fake time pulls the mixer. A period starts only when the threads that events woke are waiting
+// again, and one that set notifications ends only then too, so a refill always lands before the
+// next period and what a test records never depends on thread timing. (A thread woken by an
+// event counts as busy until it waits on an event again or ends.)
 #include "headless/headless_audio.h"
 
 #include "common/event_quiet.h"
@@ -71,11 +72,13 @@ void HeadlessAudioDevice::mixPeriod() {
   const uint64_t k = periods_.load();
   const uint32_t frames = static_cast<uint32_t>((k + 1) * kMixRate / 100 - k * kMixRate / 100);
   int16_t out[2 * (kMixRate / 100 + 1)];
+  // Threads woken since the last period (a play() on a notification offset, say) finish first.
+  common::waitWokenThreadsIdle(kWokenThreadsWaitMs);
   const uint32_t fired = mixer_->mix(out, frames);
   periods_.fetch_add(1);
   {
     std::lock_guard<std::mutex> lock(recordMutex_);
-    if (recording_) record_.insert(record_.end(), out, out + 2 * frames);
+    if (recording_ && record_.size() + 2 * frames <= kRecordLimit) record_.insert(record_.end(), out, out + 2 * frames);
   }
   if (fired > 0) common::waitWokenThreadsIdle(kWokenThreadsWaitMs);
 }

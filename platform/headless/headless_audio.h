@@ -15,6 +15,9 @@ class HeadlessClock;
 
 class HeadlessAudioDevice final : public HeadlessAudio {
  public:
+  // Ten minutes of output, the longest a headless run lasts.
+  static constexpr size_t kRecordLimit = size_t{10} * 60 * kMixRate * kMixChannels;
+
   explicit HeadlessAudioDevice(HeadlessClock& clock) : clock_(clock) {}
 
   int32_t open(const WaveFormat& primary) override;
@@ -46,7 +49,7 @@ class HeadlessAudioDevice final : public HeadlessAudio {
   std::atomic<uint64_t> periods_{0};
   mutable std::mutex recordMutex_;
   bool recording_ = false;
-  std::vector<int16_t> record_;
+  std::vector<int16_t> record_;  // at most kRecordLimit samples; later ones are dropped
 };
 
 }  // namespace plat::headless_impl

@@ -231,6 +231,8 @@ class HeadlessPlatformImpl final : public HeadlessPlatform, public common::Trans
 
  private:
   void watchdogLoop();
+  // VELDRA_TEST_DUMP: what the device played, as sound_mix.wav (once).
+  void dumpSound();
 
   HeadlessOptions options_;
   std::thread::id owner_;
@@ -251,6 +253,7 @@ class HeadlessPlatformImpl final : public HeadlessPlatform, public common::Trans
   std::unique_ptr<IFileSystem> files_;
   std::unique_ptr<IModuleRegistry> modules_;
   std::unique_ptr<HeadlessAudioDevice> audio_;  // null when the options remove the device
+  std::atomic<bool> soundDumped_{false};
 
   std::mutex recordMutex_;  // debug lines, URLs and exec records may come from any thread
   std::vector<RecordedBox> boxes_;

@@ -118,6 +118,11 @@ HeadlessPlatformImpl::HeadlessPlatformImpl(HeadlessOptions options)
   if (options_.audioDevice) {
     audio_ = std::make_unique<HeadlessAudioDevice>(clock_);
     clock_.onAdvance([this] { audio_->clockMoved(); });
+    if (!options_.dumpDir.empty()) {
+      // A run's sound goes beside its screens, however the run ends.
+      audio_->startRecording();
+      process_->onExit([this] { dumpSound(); });
+    }
   }
 
   if (options_.watchdog) watchdog_ = std::thread([this] { watchdogLoop(); });
@@ -134,6 +139,13 @@ HeadlessPlatformImpl::~HeadlessPlatformImpl() {
   }
   ticks_.stop();
   clock_.onAdvance(nullptr);
+  dumpSound();
+}
+
+void HeadlessPlatformImpl::dumpSound() {
+  if (!audio_ || options_.dumpDir.empty() || soundDumped_.exchange(true)) return;
+  const std::vector<int16_t> rec = audio_->recording();
+  if (!rec.empty()) writeMixWave(options_.dumpDir + "/sound_mix.wav", rec);
 }
 
 IAudioDevice& HeadlessPlatformImpl::audio() {

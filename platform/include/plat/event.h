@@ -6,6 +6,11 @@
 
 namespace plat {
 
+namespace common {
+struct EventAccess;
+struct EventAccessImpl;
+}
+
 constexpr uint32_t kWaitForever = 0xFFFFFFFFu;
 
 class Event {
@@ -26,8 +31,11 @@ class Event {
 
  private:
   friend int waitAny(std::span<Event* const> events, uint32_t ms);
+  friend struct common::EventAccess;
+  friend struct common::EventAccessImpl;
   bool signalled_ = false;
-  bool handedOver_ = false;  // this setting woke a waiter (see event_quiet.h)
+  bool handedOver_ = false;  // this setting is owed to a waiter (see common/event_quiet.h)
+  bool awaited_ = false;     // a thread will come back to wait on it (a notification)
   int waiters_ = 0;
 };
 
