@@ -119,11 +119,6 @@ bool Event::isSet() const {
   return signalled_;
 }
 
-bool Event::hasWaiter() const {
-  std::lock_guard<std::mutex> lock(g_mutex);
-  return waiters_ > 0;
-}
-
 bool Event::wait(uint32_t ms) {
   Event* self = this;
   return waitAny(std::span<Event* const>(&self, 1), ms) == 0;

@@ -4,7 +4,6 @@
 // lock), so they cost the same whatever the source is decoding.
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cstring>
 #include <deque>
 #include <exception>
@@ -53,8 +52,8 @@ class DeviceMusicGraph final : public IMusicGraph {
     const uint32_t caps = DSBCAPS_CTRLVOLUME | DSBCAPS_CTRLPOSITIONNOTIFY | DSBCAPS_GETCURRENTPOSITION2 |
                           DSBCAPS_GLOBALFOCUS;
     if (device_.createBuffer(format, segment * kSegments, caps, buffer) != DS_OK || !buffer) return kGraphFail;
-    // One block into each segment rather than on its start: a play from a stopped or rewound voice
-    // then wakes nobody, and every wake comes from a mix period, which waits for the refill.
+    // One block into each segment rather than on its start, so that a play from the start wakes
+    // nobody for nothing to refill.
     Notification marks[kSegments];
     for (int i = 0; i < kSegments; ++i) marks[i] = {segment * static_cast<uint32_t>(i) + block, &segmentStart_[i]};
     if (buffer->setNotifications(marks) != DS_OK) return kGraphFail;
@@ -76,11 +75,6 @@ class DeviceMusicGraph final : public IMusicGraph {
       source_.reset();
       return kGraphFail;
     }
-    // The feeder must be waiting before the first period can wake it, or that period would not
-    // wait for its refill.
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
-    while (!quit_.hasWaiter() && std::chrono::steady_clock::now() < until)
-      std::this_thread::sleep_for(std::chrono::microseconds(50));
     return kGraphOk;
   }
 

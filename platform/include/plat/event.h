@@ -24,8 +24,6 @@ class Event {
   void set();
   void reset();
   bool isSet() const;
-  // Whether a thread is blocked waiting on it now (a thread that starts one can tell it is ready).
-  bool hasWaiter() const;
   // True when the event was taken (and so cleared), false when ms passed first.
   bool wait(uint32_t ms = kWaitForever);
 
