@@ -1,7 +1,7 @@
 // The music graph on an audio device: one streaming voice, a ring of kSegments segments with a
-// notification at the start of each, and a feeder thread that refills what the play cursor has
-// passed. The main thread's run, pause and volume calls touch only the voice (never the feeder's
-// lock), so they cost the same whatever the source is decoding.
+// notification in each, and a feeder thread that refills what the play cursor has passed. The
+// main thread's run, pause and volume calls touch only the voice (never the feeder's lock), so
+// they cost the same whatever the source is decoding.
 #include <algorithm>
 #include <atomic>
 #include <cstring>
@@ -172,8 +172,8 @@ class DeviceMusicGraph final : public IMusicGraph {
     if (n > done) std::memset(dst + done, silence_, n - done);
   }
 
-  // Called just after every segment start: notes the end of the tune once it has been heard, then refills
-  // what the cursor has passed.
+  // Called as the cursor enters each segment: reports the end of the tune once it has been heard,
+  // then refills what the cursor has passed.
   void refill() {
     uint32_t play = 0, write = 0;
     if (buffer_->getCurrentPosition(&play, &write) != DS_OK) return;
