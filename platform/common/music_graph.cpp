@@ -8,6 +8,7 @@
 #include <deque>
 #include <exception>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <thread>
 
@@ -68,8 +69,10 @@ class DeviceMusicGraph final : public IMusicGraph {
       startStream(0);
     }
     try {
+      if (sourceFailed_) throw std::runtime_error("the source failed at once");
       feeder_ = std::thread([this] { feederMain(); });
     } catch (const std::exception&) {
+      // Nothing rendered.
       buffer_->setNotifications({});
       buffer_.reset();
       source_.reset();
@@ -162,7 +165,7 @@ class DeviceMusicGraph final : public IMusicGraph {
   void fillPiece(uint8_t* dst, uint32_t n, uint64_t at) {
     uint32_t done = 0;
     while (endAt_ == kNoEnd && done < n) {
-      const int32_t got = source_->read(dst + done, n - done);
+      const int32_t got = read(dst + done, n - done);
       if (got <= 0 || static_cast<uint32_t>(got) > n - done) {
         endAt_ = at + done;  // a read error ends the tune there too
         break;
@@ -170,6 +173,21 @@ class DeviceMusicGraph final : public IMusicGraph {
       done += static_cast<uint32_t>(got);
     }
     if (n > done) std::memset(dst + done, silence_, n - done);
+  }
+
+  // The source's next bytes. A source that throws (on any thread that fills) is logged once and
+  // read no more: the tune ends there.
+  int32_t read(uint8_t* dst, uint32_t n) {
+    if (sourceFailed_) return -1;
+    try {
+      return source_->read(dst, n);
+    } catch (const std::exception& e) {
+      common::debugLine(std::string("music source failed: ") + e.what());
+    } catch (...) {
+      common::debugLine("music source failed");
+    }
+    sourceFailed_ = true;
+    return -1;
   }
 
   // Called as the cursor enters each segment: reports the end of the tune once it has been heard,
@@ -229,6 +247,7 @@ class DeviceMusicGraph final : public IMusicGraph {
   // The feeder's lock: the source and the stream's counters.
   std::mutex feed_;
   std::unique_ptr<PcmSource> source_;
+  bool sourceFailed_ = false;
   uint32_t ring_ = 0;
   uint8_t silence_ = 0;
   uint32_t writePos_ = 0;   // ring offset of the next byte to write

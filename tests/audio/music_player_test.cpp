@@ -2,7 +2,9 @@
 // and over the headless device's graph (a WAV tune plays, ends, is announced and loops).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -339,6 +341,41 @@ TEST_F(MusicPlayerNoDevice, NothingOpens) {
   EXPECT_EQ(music_poll_events(), 0);
   EXPECT_EQ(opened, 0);
   EXPECT_EQ(g_music_messages, 0);
+}
+
+// A source that throws: at once, the file does not render; later, it is logged once and the
+// tune ends there (announced like any end), and stopping or rewinding reads it no more.
+class FailingSource : public plat::PcmSource {
+ public:
+  explicit FailingSource(int goodReads) : good_(goodReads) {}
+  plat::WaveFormat format() const override { return plat::WaveFormat{}; }
+  int32_t read(uint8_t* dst, uint32_t bytes) override {
+    if (good_-- <= 0) throw std::runtime_error("bad frame");
+    std::memset(dst, 0x10, bytes);
+    return static_cast<int32_t>(bytes);
+  }
+  bool rewind() override { return true; }
+
+ private:
+  int good_;
+};
+
+TEST_F(MusicPlayerHeadless, ASourceThatThrows) {
+  plat::setPcmSourceOpener([](std::string_view) { return std::make_unique<FailingSource>(0); });
+  EXPECT_EQ(music_open_file("MUSIC\\tune.MP3"), kEFail);
+
+  plat::setPcmSourceOpener([](std::string_view) { return std::make_unique<FailingSource>(1); });
+  ASSERT_EQ(music_open_file("MUSIC\\tune.MP3"), 0);
+  audio().startRecording();
+  frames(30);
+  const std::vector<std::string>& lines = hp().debugLines();
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "music source failed: bad frame"), 2) << "once for each source";
+  EXPECT_EQ(g_music_messages, 1);
+  const std::vector<int16_t> rec = audio().recording();
+  ASSERT_GE(rec.size(), 2u);
+  EXPECT_EQ(rec.back(), 0) << "silence after the failure";
+  EXPECT_EQ(music_poll_events(), 0);
+  EXPECT_EQ(music_stop(), 0);
 }
 
 }  // namespace
