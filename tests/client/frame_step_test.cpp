@@ -4,6 +4,9 @@
 
 #include <random>
 
+#include "client/sound/sound_front.h"
+#include "client/startup/client_hooks.h"
+#include "tests/audio/wav_builder.h"
 #include "tests/client/task_fixture.h"
 
 namespace {
@@ -242,11 +245,7 @@ TEST_F(FrameStepRecording, ReplayStepNeverRunsWhileRecording) {
 }
 
 TEST_F(FrameStep, Music) {
-  auto count = [](const char* op) {
-    int n = 0;
-    for (const AUDIO_CALL& c : audio_standin_calls()) n += c.op == op;
-    return n;
-  };
+  auto count = [&](const char* op) { return music.count(op); };
   music_playing = 1;
   settings.music = 1;
   frame_step();
@@ -258,10 +257,10 @@ TEST_F(FrameStep, Music) {
   EXPECT_EQ(count("music_run"), 1);
   hp().setMinimised(window, false);
 
-  audio_standin_reset();
+  music.clear();
   settings.music = 0;
   frame_step();
-  EXPECT_TRUE(audio_standin_calls().empty());
+  EXPECT_TRUE(music.calls.empty());
 
   settings.music = 1;
   music_event_flag = 1;
@@ -273,6 +272,36 @@ TEST_F(FrameStep, Music) {
   frame_step();
   frame_step();
   EXPECT_EQ(count("music_poll_events"), 1);
+  EXPECT_EQ(music_event_flag, 0);
+}
+
+// With the real player a tune ends, its message reaches the window, the step polls and the tune
+// starts again: three 100 ms plays in two thirds of a second.
+TEST_F(FrameStep, ATuneLoopsThroughItsMessage) {
+  music_player_set_hook(nullptr);
+  engine_state().hooks.music_event = client_music_event;  // as the client's start installs it
+  std::vector<uint8_t> pcm;
+  for (int i = 0; i < 2205; ++i) {
+    pcm.push_back(0x88);  // 5000
+    pcm.push_back(0x13);
+  }
+  const std::vector<uint8_t> wave =
+      wav_test::riffWave({{"fmt ", wav_test::fmtPayload(1, 22050, 44100, 2, 16)}, {"data", pcm}});
+  dir.write("MUSIC/loop.wav", std::string(wave.begin(), wave.end()));
+  settings.music = 1;
+  settings.volume = 100;
+  ASSERT_EQ(game_music_play("MUSIC\\loop.wav", 1, 100), 0);
+  ASSERT_NE(hp().headlessAudio(), nullptr);
+  hp().headlessAudio()->startRecording();
+  for (int i = 0; i < 22; ++i) frame_step();
+  const std::vector<int16_t> rec = hp().headlessAudio()->recording();
+  int plays = 0;
+  size_t run = 0;
+  for (size_t i = 0; i < rec.size(); i += 2) {
+    run = rec[i] == 5000 ? run + 1 : 0;
+    plays += run == 2205;  // a whole play of the tune
+  }
+  EXPECT_GE(plays, 3);
   EXPECT_EQ(music_event_flag, 0);
 }
 

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "audio/audio_standin.h"
 #include "client/common/seam_calls.h"
 #include "client/game/game_login.h"
 #include "client/net_msg/net_dispatch.h"
@@ -53,9 +52,9 @@ class GameLogin : public task_test::TaskTest {
     map_record_store(r);
   }
 
-  std::vector<const AUDIO_CALL*> musicCalls(const std::string& op) {
-    std::vector<const AUDIO_CALL*> out;
-    for (const AUDIO_CALL& c : audio_standin_calls())
+  std::vector<const veldra_test::MusicCall*> musicCalls(const std::string& op) {
+    std::vector<const veldra_test::MusicCall*> out;
+    for (const veldra_test::MusicCall& c : music.calls)
       if (c.op == op) out.push_back(&c);
     return out;
   }
@@ -103,7 +102,7 @@ TEST_F(GameLogin, SceneWordAndLoadedMap) {
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "in scene " << c.in_scene << ", loaded " << c.already_loaded);
     seam_calls_clear();
-    audio_standin_reset();
+    music.clear();
     music_playing = 0;
     storeMap7();
     scene_in_scene = c.in_scene;

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "audio/audio_standin.h"
 #include "client/common/seam_calls.h"
 #include "client/settings/settings.h"
 #include "client/sound/music_state.h"
@@ -15,6 +14,7 @@
 #include "tests/audio/wav_builder.h"
 #include "tests/support/headless_fixture.h"
 #include "tests/support/recording_sound_module.h"
+#include "tests/support/recording_music.h"
 
 namespace {
 
@@ -27,14 +27,10 @@ class SoundFrontTest : public veldra_test::HeadlessTest {
     settings.volume = 100;
   }
   uint32_t now() { return hp().clock().ms(); }
-  std::vector<std::string> ops() {
-    std::vector<std::string> v;
-    for (const AUDIO_CALL& c : audio_standin_calls()) v.push_back(c.op);
-    return v;
-  }
   // The voice calls that reached the SOUND module.
   std::vector<SEAM_CALL> voice(const char* op) { return seam_calls_named(op); }
   veldra_test::RecordingSoundModule recording;
+  veldra_test::RecordingMusicPlayer music;
 };
 
 using SoundFront = SoundFrontTest;
@@ -208,38 +204,38 @@ TEST_F(MusicFront, PlayOrderAndTheTwoVolumeFormulas) {
   settings.volume = 50;
   music_event_flag = 1;
   ASSERT_EQ(game_music_play("MUSIC\\map01.mp3", 1, 100), 0);
-  ASSERT_EQ(ops(), (std::vector<std::string>{"music_open_file", "music_run", "music_set_volume"}));
-  EXPECT_EQ(audio_standin_calls()[0].name, "MUSIC\\map01.mp3");
-  EXPECT_EQ(audio_standin_calls()[2].value, 25);  // the percentage twice
+  ASSERT_EQ(music.ops(), (std::vector<std::string>{"music_open_file", "music_run", "music_set_volume"}));
+  EXPECT_EQ(music.calls[0].name, "MUSIC\\map01.mp3");
+  EXPECT_EQ(music.calls[2].value, 25);  // the percentage twice
   EXPECT_EQ(music_event_flag, 0);
   EXPECT_EQ(music_playing, 1u);
   EXPECT_EQ(music_loop_flag, 1u);
   EXPECT_STREQ(music_current_name, "MUSIC\\map01.mp3");
 
-  audio_standin_reset();
+  music.clear();
   EXPECT_EQ(game_music_set_volume(100), 0);
-  ASSERT_EQ(ops(), (std::vector<std::string>{"music_set_volume"}));
-  EXPECT_EQ(audio_standin_calls()[0].value, 50);  // once
+  ASSERT_EQ(music.ops(), (std::vector<std::string>{"music_set_volume"}));
+  EXPECT_EQ(music.calls[0].value, 50);  // once
 }
 
 TEST_F(MusicFront, TheSameTuneInOtherCaseChangesNothing) {
   ASSERT_EQ(game_music_play("MUSIC\\Map01.MP3", 1, 100), 0);
-  audio_standin_reset();
+  music.clear();
   music_event_flag = 1;
   EXPECT_EQ(game_music_play("music\\MAP01.mp3", 0, 10), 0);
-  EXPECT_TRUE(audio_standin_calls().empty());
+  EXPECT_TRUE(music.calls.empty());
   EXPECT_EQ(music_event_flag, 1);
   EXPECT_EQ(music_loop_flag, 1u);
   EXPECT_STREQ(music_current_name, "MUSIC\\Map01.MP3");
 
   // Another tune starts; after a stop the same tune starts again.
   EXPECT_EQ(game_music_play("MUSIC\\map02.mp3", 1, 100), 0);
-  EXPECT_EQ(ops().front(), "music_open_file");
-  audio_standin_reset();
+  EXPECT_EQ(music.ops().front(), "music_open_file");
+  music.clear();
   EXPECT_EQ(game_music_stop(), 0);
   EXPECT_EQ(music_playing, 0u);
   EXPECT_EQ(game_music_play("MUSIC\\map02.mp3", 1, 100), 0);
-  EXPECT_EQ(ops(), (std::vector<std::string>{"music_stop", "music_open_file", "music_run", "music_set_volume"}));
+  EXPECT_EQ(music.ops(), (std::vector<std::string>{"music_stop", "music_open_file", "music_run", "music_set_volume"}));
 }
 
 TEST_F(MusicFront, MusicOffStoresTheNameOnly) {
@@ -248,7 +244,7 @@ TEST_F(MusicFront, MusicOffStoresTheNameOnly) {
   EXPECT_STREQ(music_current_name, "MUSIC\\menu01.MP3");
   EXPECT_EQ(music_playing, 0u);
   EXPECT_EQ(game_music_set_volume(80), 0);
-  EXPECT_TRUE(audio_standin_calls().empty());
+  EXPECT_TRUE(music.calls.empty());
 }
 
 TEST_F(MusicFront, LongNamesAreCutOnACharacterBoundary) {
@@ -257,9 +253,9 @@ TEST_F(MusicFront, LongNamesAreCutOnACharacterBoundary) {
   ASSERT_EQ(game_music_play(name.c_str(), 1, 100), 0);
   EXPECT_EQ(std::string(music_current_name), name.substr(0, 510));
   // The same long name again is the tune that plays.
-  audio_standin_reset();
+  music.clear();
   EXPECT_EQ(game_music_play(name.c_str(), 1, 100), 0);
-  EXPECT_TRUE(audio_standin_calls().empty());
+  EXPECT_TRUE(music.calls.empty());
   std::string odd = "a" + name;
   settings.music = 0;
   game_music_play(odd.c_str(), 1, 100);

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "audio/audio_standin.h"
 #include "client/game/frame_input.h"
 #include "client/game/frame_step.h"
 #include "client/game/game_main_state.h"
@@ -24,6 +23,7 @@
 #include "plat/winmsg.h"
 #include "tests/client/message_box_fixture.h"
 #include "tests/support/fake_net_client.h"
+#include "tests/support/recording_music.h"
 #include "ui/game_leave/game_leave_mode.h"
 #include "world/scene/scene_chars.h"
 
@@ -105,6 +105,8 @@ class TaskTest : public box_test::BoxTest {
   std::string hostFile(const std::string& rel) const { return dir.exists(rel) ? dir.read(rel) : std::string(); }
 
   uint32_t now() { return hp().clock().ms(); }
+
+  veldra_test::RecordingMusicPlayer music;
 };
 
 // The bytes of a record file: the 256 zero bytes, a header and entries.

@@ -165,9 +165,7 @@ TEST_F(TaskTable, GameRunRunsTheTableToItsEnd) {
   EXPECT_EQ(order, (std::vector<int32_t>{0, 5, 4}));
   EXPECT_TRUE(dir.exists("veldra.cfg"));
   EXPECT_EQ(music_playing, 0u);
-  bool stopped = false;
-  for (const AUDIO_CALL& c : audio_standin_calls()) stopped |= c.op == "music_stop";
-  EXPECT_TRUE(stopped);
+  EXPECT_GE(music.count("music_stop"), 1);
 }
 
 // VELDRA_FIRST_TASK: read with the other variables; the id of a row that runs a task replaces the

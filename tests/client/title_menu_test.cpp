@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "audio/audio_standin.h"
 #include "client/common/seam_calls.h"
 #include "client/front/main_menu.h"
 #include "client/front/title_screen.h"
@@ -25,6 +24,7 @@
 #include "plat/video.h"
 #include "social/chat_log/msg_history.h"
 #include "tests/client/char_screens_fixture.h"
+#include "tests/support/recording_music.h"
 
 namespace {
 
@@ -215,6 +215,7 @@ class MainMenu : public FrontTitle {
   }
   void pressButton(int i) { press(kButtons[i]); }
   void enter() { key(0x1C); }
+  veldra_test::RecordingMusicPlayer music;
 };
 
 // The start clears what a previous session left (the chat input and the private messages among
@@ -259,7 +260,7 @@ TEST_F(MainMenu, StartAndLeave) {
   EXPECT_STREQ(music_current_name, "music\\menu01.MP3");
   EXPECT_EQ(music_loop_flag, 1u);
   int32_t volume = -1;
-  for (const AUDIO_CALL& c : audio_standin_calls())
+  for (const veldra_test::MusicCall& c : music.calls)
     if (c.op == "music_set_volume") volume = c.value;
   EXPECT_EQ(volume, 100) << "menu volume 100 at the settings' 100 percent";
   EXPECT_EQ(seam_call_names(), (std::vector<std::string>{"chat_window_show", "guild_paged_list_reset",
