@@ -300,13 +300,13 @@ MdaFile menuMda() {
   return m.file;
 }
 
-// The title film: a short uncompressed pattern, scaled to the screen by the player.
+// The title film: 3 s of uncompressed frames, scaled to the screen by the player.
 std::vector<uint8_t> titleFilm() {
   aviwrite::Options o;
-  o.width = 160;
-  o.height = 120;
+  o.width = 320;
+  o.height = 240;
   o.fps = 10;
-  o.frames = 20;
+  o.frames = 30;
   return aviwrite::write(o);
 }
 
