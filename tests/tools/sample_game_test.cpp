@@ -96,6 +96,13 @@ TEST_F(SampleGame, Writers) {
     EXPECT_EQ(u16(w, 34), 16u) << path;
   }
 
+  // A melody: its notes back to back, the rest silent.
+  const Bytes& menu = bytesOf("music/menu01.MP3");
+  EXPECT_EQ(u32(menu, 40), 2u * (6615 * 4 + 13230 + 4410 + 19845));
+  const size_t rest = 44 + 2 * (6615 * 3 + 13230);
+  EXPECT_EQ(Bytes(menu.begin() + rest, menu.begin() + rest + 2 * 4410), Bytes(2 * 4410, 0));
+  EXPECT_NE(u16(menu, rest + 2 * 4410 + 2), 0u);
+
   // The title film: 30 frames at 10 a second, 320 x 240, uncompressed 24-bit video.
   const Bytes& avi = bytesOf("system/title.avi");
   const size_t avih = chunk(avi, "avih") + 8;
