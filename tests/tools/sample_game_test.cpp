@@ -13,6 +13,8 @@
 #include "client/common/web_addresses.h"
 #include "client/res/res_tables.h"
 #include "client/settings/settings.h"
+#include "graphics/bitmap/bitmap16.h"
+#include "graphics/bmp/bmp.h"
 #include "jpeg/jcodec.h"
 #include "plat/cursor.h"
 #include "plat/platform.h"
@@ -181,6 +183,19 @@ TEST_F(SampleGame, Folder) {
     const auto cursor = plat::parseCursorFile(read(path.c_str()), &why);
     ASSERT_TRUE(cursor) << path << ": " << why;
     EXPECT_FALSE(cursor->frames.empty()) << path;
+  }
+
+  // The chat window's backgrounds: 24-bit pictures through the game's BMP reader.
+  mkgame::writeChatBackgrounds();
+  for (int n = 0; n < 5; ++n) {
+    const std::string path = "system/chat/chat_back" + std::to_string(n) + ".bmp";
+    const Bytes bmp = read(path.c_str());
+    ASSERT_GE(bmp.size(), 54u) << path;
+    EXPECT_EQ(u16(bmp, 28), 24u) << path;
+    BITMAP16* b = bmp_load(path.c_str());
+    ASSERT_NE(b, nullptr) << path;
+    EXPECT_EQ(b->width, 64u);
+    bitmap16_free(&b);
   }
 
   // Media files beyond the front end's: the clouds' commands 0 to 3.

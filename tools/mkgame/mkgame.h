@@ -32,6 +32,10 @@ std::vector<GameFile> gameSceneFiles();
 // boxes and the game screen, the weather's clouds and the chat window's cursor.
 std::vector<GameFile> folderFiles();
 
+// system/chat/chat_back0.bmp to chat_back4.bmp through the game's BMP writer, into the
+// installed platform's game folder (which has its system/chat folder); throws std::runtime_error.
+void writeChatBackgrounds();
+
 // The marker of a folder that mkgame made; mkgame writes into no other non-empty folder.
 constexpr const char* kMarker = ".sample";
 // The player's own files among ours, kept when the folder is made again.

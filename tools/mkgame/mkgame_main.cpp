@@ -3,6 +3,7 @@
 #include <exception>
 #include <string>
 
+#include "plat/headless.h"
 #include "tools/mkgame/mkgame.h"
 
 int main(int argc, char** argv) {
@@ -29,7 +30,14 @@ int main(int argc, char** argv) {
   try {
     const std::vector<mkgame::GameFile> files = mkgame::gameFiles(startup);
     mkgame::writeGame(out, files);
-    std::printf("mkgame: %zu files in %s\n", files.size(), out.c_str());
+    // The BMP writer writes through a platform: a headless one rooted in the folder.
+    plat::HeadlessOptions o;
+    o.gameDir = out;
+    o.watchdog = false;
+    plat::installHeadless(o);
+    mkgame::writeChatBackgrounds();
+    plat::install(nullptr);
+    std::printf("mkgame: %zu files in %s\n", files.size() + 5, out.c_str());
   } catch (const std::exception& e) {
     std::fprintf(stderr, "mkgame: %s\n", e.what());
     return 1;
