@@ -117,6 +117,14 @@ TEST_F(SampleGame, Writers) {
   EXPECT_EQ(u32(avi, strf + 4), 320u);
   EXPECT_EQ(u16(avi, strf + 14), 24u);
   EXPECT_EQ(u32(avi, strf + 16), 0u);  // BI_RGB
+  // The word stays while the gradient moves: frames are bottom-up B, G, R rows.
+  const size_t f0 = chunk(avi, "00db") + 8;
+  const size_t f1 = f0 + 320 * 240 * 3 + 8;
+  ASSERT_LE(f1 + 320 * 240 * 3, avi.size());
+  EXPECT_EQ(str(avi, f1 - 8, 4), "00db");
+  const size_t word = (239 - 102) * 960 + 90 * 3, sky = (239 - 10) * 960 + 10 * 3;
+  for (size_t f : {f0, f1}) EXPECT_EQ(Bytes(&avi[f + word], &avi[f + word + 3]), (Bytes{0xC8, 0xE6, 0xF0}));
+  EXPECT_NE(Bytes(&avi[f0 + sky], &avi[f0 + sky + 3]), Bytes(&avi[f1 + sky], &avi[f1 + sky + 3]));
 
   // A background through the codec: 800 x 600 and close to its source.
   const Bytes& jpg = bytesOf("system/c1meu011.JPG");

@@ -307,7 +307,15 @@ std::vector<uint8_t> titleFilm() {
   o.height = 240;
   o.fps = 10;
   o.frames = 30;
-  return aviwrite::write(o);
+  // A gradient that moves down eight rows a frame, under the word TITLE.
+  Picture word = mdaw::picture_fill(320, 240, rgb(0, 0));
+  label(word, (320 - labelWidth("TITLE", 8)) / 2, 100, "TITLE", rgb(0xF0E6C8), 8);
+  return aviwrite::write(o, [&word](int32_t k, int32_t x, int32_t y) -> uint32_t {
+    const Rgba& w = word.pixels[static_cast<size_t>(y) * 320 + x];
+    if (w.a) return static_cast<uint32_t>(w.r) << 16 | w.g << 8 | w.b;
+    const uint32_t v = static_cast<uint32_t>((y + 8 * k) % 240) * 160 / 240;
+    return (v / 4) << 16 | (v / 2) << 8 | (40 + v);
+  });
 }
 
 }  // namespace
