@@ -139,7 +139,9 @@ MdaFile announcementsMda() {
 // second page is longer than the text box.
 std::vector<GameFile> announcementPages() {
   std::vector<std::string> pages = {
-      "#YWelcome to the sample world#N#LThe servers are open.#LPress GO ON to choose a server line.",
+      // The greeting in code page 936 bytes: "huan ying" (welcome).
+      "#Y\xBB\xB6\xD3\xAD Welcome to the sample world#N#LThe servers are open.#LPress GO ON to choose a server "
+      "line.",
       "#YRelease notes#N",
       "#YEvents#N#LNo event is running this week.#E Look in again soon.",
       "#YHelp#N#LThe FORUM and FAQ buttons open the web pages.",
