@@ -177,7 +177,7 @@ TEST_F(SampleGame, Folder) {
   // The registry stand-in: the web addresses and the locale.
   EXPECT_EQ(web_address(WEB_FORUM), "https://example.invalid/forum");
   EXPECT_EQ(plat::get().registry().readString(plat::Hive::CurrentUser, "Control Panel\\International", "locale"),
-            std::optional<std::string>("00000804"));
+            std::optional<std::string>("00000409"));
 
   // The res tables through the client's loaders.
   EXPECT_EQ(res_load_all(), 0);

@@ -29,7 +29,7 @@ std::vector<uint8_t> settingsFile() {
 
 std::vector<uint8_t> registryFile() {
   std::string t = "; The sample folder's registry: the locale and the web addresses.\r\n"
-                  "[HKCU\\Control Panel\\International]\r\nlocale=00000804\r\n"
+                  "[HKCU\\Control Panel\\International]\r\nlocale=00000409\r\n"
                   "[HKLM\\" + std::string(WEB_ADDRESS_KEY) + "]\r\n";
   for (const WEB_ADDRESS& a : {WEB_OFFICIAL, WEB_UPDATER_MAKER, WEB_PUBLISHER, WEB_REGISTER, WEB_LOST_PASSWORD,
                                WEB_FORUM, WEB_FAQ})
