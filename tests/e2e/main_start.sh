@@ -7,6 +7,8 @@ set -u
 main=$1
 source "$(dirname "$0")/game_dir.sh"
 source "$(dirname "$0")/headless_main.sh"
+# The sample folder comes with its settings file; this road starts without one.
+rm -f "$game_dir/veldra.cfg"
 
 printf '# the player closes the window\n500 WM_CLOSE\n' > "$game_dir/close.script"
 run_headless VELDRA_EVENT_SCRIPT="$game_dir/close.script" "$main"

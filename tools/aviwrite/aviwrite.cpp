@@ -65,7 +65,9 @@ uint32_t patternColour(int32_t k, int32_t x, int32_t y) {
   return r << 16 | g << 8 | b;
 }
 
-std::vector<uint8_t> write(const Options& o) {
+std::vector<uint8_t> write(const Options& o) { return write(o, ColourFn()); }
+
+std::vector<uint8_t> write(const Options& o, const ColourFn& colour) {
   if (o.width < 1 || o.height < 1 || o.width > 4096 || o.height > 4096) throw std::invalid_argument("film size");
   if (o.fps < 1 || o.fps > 1000) throw std::invalid_argument("frame rate");
   if (o.frames < 1 || o.frames > 100000) throw std::invalid_argument("frame count");
@@ -90,7 +92,7 @@ std::vector<uint8_t> write(const Options& o) {
     for (int32_t y = 0; y < o.height; ++y) {
       uint8_t* row = pixels.data() + static_cast<size_t>(o.height - 1 - y) * stride;  // bottom-up
       for (int32_t x = 0; x < o.width; ++x) {
-        const uint32_t c = patternColour(k, x, y);
+        const uint32_t c = colour ? colour(k, x, y) : patternColour(k, x, y);
         row[3 * x] = c & 0xFF;
         row[3 * x + 1] = (c >> 8) & 0xFF;
         row[3 * x + 2] = (c >> 16) & 0xFF;

@@ -139,7 +139,9 @@ MdaFile announcementsMda() {
 // second page is longer than the text box.
 std::vector<GameFile> announcementPages() {
   std::vector<std::string> pages = {
-      "#YWelcome to the sample world#N#LThe servers are open.#LPress GO ON to choose a server line.",
+      // The greeting in code page 936 bytes: "huan ying" (welcome).
+      "#Y\xBB\xB6\xD3\xAD Welcome to the sample world#N#LThe servers are open.#LPress GO ON to choose a server "
+      "line.",
       "#YRelease notes#N",
       "#YEvents#N#LNo event is running this week.#E Look in again soon.",
       "#YHelp#N#LThe FORUM and FAQ buttons open the web pages.",
@@ -300,14 +302,22 @@ MdaFile menuMda() {
   return m.file;
 }
 
-// The title film: a short uncompressed pattern, scaled to the screen by the player.
+// The title film: 3 s of uncompressed frames, scaled to the screen by the player.
 std::vector<uint8_t> titleFilm() {
   aviwrite::Options o;
-  o.width = 160;
-  o.height = 120;
+  o.width = 320;
+  o.height = 240;
   o.fps = 10;
-  o.frames = 20;
-  return aviwrite::write(o);
+  o.frames = 30;
+  // A gradient that moves down eight rows a frame, under the word TITLE.
+  Picture word = mdaw::picture_fill(320, 240, rgb(0, 0));
+  label(word, (320 - labelWidth("TITLE", 8)) / 2, 100, "TITLE", rgb(0xF0E6C8), 8);
+  return aviwrite::write(o, [&word](int32_t k, int32_t x, int32_t y) -> uint32_t {
+    const Rgba& w = word.pixels[static_cast<size_t>(y) * 320 + x];
+    if (w.a) return static_cast<uint32_t>(w.r) << 16 | w.g << 8 | w.b;
+    const uint32_t v = static_cast<uint32_t>((y + 8 * k) % 240) * 160 / 240;
+    return (v / 4) << 16 | (v / 2) << 8 | (40 + v);
+  });
 }
 
 }  // namespace
@@ -344,7 +354,8 @@ std::vector<GameFile> frontEndArt() {
     out.push_back({"download/merit" + std::to_string(model) + ".txt",
                    text("Merits of the " + race + ":\r\nStamina +1\r\nIntellect +1\r\nStrength +1\r\nSpeed +1\r\n")});
   }
-  out.push_back({"music/menu02.MP3", mdaw::wave_tone(330, 2000)});
+  out.push_back({"music/menu02.MP3", mdaw::wave_melody({{220, 300}, {262, 300}, {330, 300}, {440, 600}, {0, 200},
+                                                         {330, 300}, {262, 300}, {220, 600}})});
   for (GameFile& f : titleArt()) out.push_back(std::move(f));
   for (GameFile& f : announcementPages()) out.push_back(std::move(f));
   return out;
@@ -355,7 +366,8 @@ std::vector<MediaFile> titleMedia() { return {{"system/c1meu005b.MDA", menuMda()
 std::vector<GameFile> titleArt() {
   return {
       {"system/c1meu005b.JPG", jpeg(background(0x102040, 0x040810, "VELDRA SAGA II"))},
-      {"music/menu01.MP3", mdaw::wave_tone(262, 2000)},
+      {"music/menu01.MP3", mdaw::wave_melody({{262, 300}, {330, 300}, {392, 300}, {523, 600}, {0, 200},
+                                              {392, 300}, {523, 900}})},
       {"system/title.avi", titleFilm()},
   };
 }
