@@ -34,6 +34,7 @@ const char* const kWorld = R"(
 world account demo demo
 world account solo "so lo" result=5
 world account late late queue=2,1
+world account "" ""
 world character demo 1001 Aldric 0 0 0 45
 world character demo 1002 "Bren\xB0\xA1" 3 1 2 45
 world character solo 1003 Corwin 2 0 0 12
@@ -118,7 +119,7 @@ TEST(GameWorld, BadDeclarationsNameTheirLine) {
       {"world battle-resume soon", "bad number"},
       {"world battle-resume 5 10", "world battle-resume MS|never"},
       {"world battle-resume 5\nworld battle-resume never", "one world battle-resume"},
-      {"world account \"\" a", "1 to 31 bytes"},
+      {"world account \"ABCDEFGHIJKLMNOPQRSTUVWXYZ789012\" a", "0 to 31 bytes"},
   };
   for (const auto& c : cases) {
     try {
@@ -131,7 +132,7 @@ TEST(GameWorld, BadDeclarationsNameTheirLine) {
 }
 
 TEST(GameWorld, ShippedScriptsParse) {
-  for (const char* name : {"login.txt", "queue.txt", "empty.txt", "game.txt", "ticker.txt"}) {
+  for (const char* name : {"login.txt", "queue.txt", "empty.txt", "game.txt", "ticker.txt", "demo.txt"}) {
     std::ifstream in(std::string(VELDRA_TESTSERVER_SCRIPTS) + "/" + name, std::ios::binary);
     ASSERT_TRUE(in) << name;
     std::ostringstream text;
@@ -196,7 +197,7 @@ TEST_F(GameProfile, LoginByAccount) {
     const char* account;
     const char* password;
     int32_t status;
-  } cases[] = {{"demo", "nope", 1}, {"ghost", "demo", 1}, {"solo", "so lo", 5}, {"demo", "demo", 0}};
+  } cases[] = {{"demo", "nope", 1}, {"ghost", "demo", 1}, {"solo", "so lo", 5}, {"", "demo", 1}, {"", "", 0}, {"demo", "demo", 0}};
   for (const auto& c : cases) {
     login(c.account, c.password);
     const Frame f = next();
