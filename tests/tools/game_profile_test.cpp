@@ -231,6 +231,11 @@ TEST_F(GameProfile, CharacterListOfTheLoggedInAccount) {
   client->send(0x30007, 0);
   Frame f = next();
   EXPECT_EQ(f.arg, -1);  // nobody logged in
+  login("", "");
+  next();
+  client->send(0x30007, 0);
+  f = next();
+  EXPECT_EQ(f.arg, 0);  // the empty account is logged in, with no characters
   login("demo", "demo");
   next();
   client->send(0x30007, 0);
