@@ -49,10 +49,14 @@ std::string absoluteRoot(const std::string& root) {
 
 class PosixFileSystem final : public IFileSystem {
  public:
-  explicit PosixFileSystem(const std::string& root) : r_(absoluteRoot(root)) {}
+  PosixFileSystem(const std::string& root, bool recordMisses) : r_(absoluteRoot(root), recordMisses) {
+    if (recordMisses) test::clearReadMisses();
+  }
 
+  // A read by host path (a program to start, a video for the decoder) counts as an open.
   std::optional<std::string> resolve(std::string_view gamePath, Access access) override {
     auto r = r_.resolve(gamePath, access);
+    if (access == Access::Read && !isRegular(r)) r_.noteReadMiss(gamePath);
     if (!r) return std::nullopt;
     return r->host;
   }
@@ -60,8 +64,12 @@ class PosixFileSystem final : public IFileSystem {
   std::unique_ptr<File> open(std::string_view gamePath, const char* mode) override {
     auto m = common::parseOpenMode(mode);
     if (!m) return nullptr;
-    auto r = r_.resolve(gamePath, m->creates || (m->flags & O_ACCMODE) != O_RDONLY ? Access::Write : Access::Read);
-    if (!r) return failed(kOutside), nullptr;
+    const bool reads = !m->creates && (m->flags & O_ACCMODE) == O_RDONLY;
+    auto r = r_.resolve(gamePath, reads ? Access::Read : Access::Write);
+    if (!r) {
+      if (reads) r_.noteReadMiss(gamePath);
+      return failed(kOutside), nullptr;
+    }
     if (m->creates && !r->found && createRefused(r->host)) return nullptr;
     if (!r->lastIsLink) m->flags |= O_NOFOLLOW;  // a link made since the resolver looked is not followed
     errno = 0;
@@ -69,6 +77,7 @@ class PosixFileSystem final : public IFileSystem {
     if (!f) {
       // No errno: it opened, but is no regular file.
       failed(errno ? std::generic_category().message(errno) : "not a regular file");
+      if (reads) r_.noteReadMiss(gamePath);
       return nullptr;
     }
     if (m->creates && !r->found) r_.invalidate(r->parent);  // a new name in that folder
@@ -77,9 +86,12 @@ class PosixFileSystem final : public IFileSystem {
 
   bool exists(std::string_view gamePath) override { return hostStat(gamePath).has_value(); }
 
+  // Asked before a read (the video decoder's probe), so a no counts as a miss.
   bool isFile(std::string_view gamePath) override {
     auto st = hostStat(gamePath);
-    return st && S_ISREG(st->st_mode);
+    const bool file = st && S_ISREG(st->st_mode);
+    if (!file) r_.noteReadMiss(gamePath);
+    return file;
   }
 
   bool isDir(std::string_view gamePath) override {
@@ -179,6 +191,11 @@ class PosixFileSystem final : public IFileSystem {
   std::string exePath() override { return common::executablePath(); }
 
  private:
+  static bool isRegular(const std::optional<common::Resolved>& r) {
+    struct stat st;
+    return r && r->found && ::stat(r->host.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  }
+
   std::optional<struct stat> hostStat(std::string_view gamePath) {
     auto r = r_.resolve(gamePath, Access::Read);
     if (!r) return std::nullopt;
@@ -199,8 +216,8 @@ class PosixFileSystem final : public IFileSystem {
 
 }  // namespace
 
-std::unique_ptr<IFileSystem> makePosixFileSystem(const std::string& rootUtf8) {
-  return std::make_unique<PosixFileSystem>(rootUtf8);
+std::unique_ptr<IFileSystem> makePosixFileSystem(const std::string& rootUtf8, bool recordReadMisses) {
+  return std::make_unique<PosixFileSystem>(rootUtf8, recordReadMisses);
 }
 
 }  // namespace plat

@@ -11,6 +11,7 @@
 
 #include "common/debug_out.h"
 #include "plat/cp936.h"
+#include "plat/test.h"
 
 namespace plat::common {
 
@@ -34,9 +35,22 @@ std::string realPathOf(const std::string& p) {
 
 constexpr size_t kMaxCachedFolders = 4096;
 
+// The reads that found nothing, for plat::test::readMisses(): shared by every recording resolver.
+struct ReadMisses {
+  std::mutex m;
+  std::vector<std::string> order;
+  std::set<std::string> seen;
+};
+
+ReadMisses& readMisses() {
+  static ReadMisses* r = new ReadMisses;  // never destroyed: threads may read while the process ends
+  return *r;
+}
+
 }  // namespace
 
-PathResolver::PathResolver(std::string rootUtf8) : root_(std::move(rootUtf8)) {
+PathResolver::PathResolver(std::string rootUtf8, bool recordMisses)
+    : root_(std::move(rootUtf8)), recordMisses_(recordMisses) {
   while (root_.size() > 1 && root_.back() == '/') root_.pop_back();
   rootCp936_ = cp936::fromUtf8(root_);
   realRoot_ = realPathOf(root_);
@@ -187,6 +201,13 @@ std::optional<Resolved> PathResolver::resolve(std::string_view gamePath, Access)
   return r;
 }
 
+void PathResolver::noteReadMiss(std::string_view gamePath) const {
+  if (!recordMisses_) return;
+  ReadMisses& r = readMisses();
+  std::lock_guard lock(r.m);
+  if (r.seen.emplace(gamePath).second) r.order.emplace_back(gamePath);
+}
+
 void PathResolver::invalidate(const std::string& hostDir) {
   std::lock_guard lock(m_);
   cache_.erase(hostDir);
@@ -203,3 +224,20 @@ void PathResolver::invalidateTree(const std::string& hostDir) {
 }
 
 }  // namespace plat::common
+
+namespace plat::test {
+
+std::vector<std::string> readMisses() {
+  common::ReadMisses& r = common::readMisses();
+  std::lock_guard lock(r.m);
+  return r.order;
+}
+
+void clearReadMisses() {
+  common::ReadMisses& r = common::readMisses();
+  std::lock_guard lock(r.m);
+  r.order.clear();
+  r.seen.clear();
+}
+
+}  // namespace plat::test

@@ -21,10 +21,13 @@ struct Resolved {
 
 class PathResolver {
  public:
-  explicit PathResolver(std::string rootUtf8);
+  // recordMisses: reads that find no regular file go to plat::test::readMisses().
+  explicit PathResolver(std::string rootUtf8, bool recordMisses = false);
   // nullopt when the path climbs above the root, names a part that is no plain name on disk, or
   // goes through a link whose real path lies outside the game folder.
   std::optional<Resolved> resolve(std::string_view gamePath, Access access);
+  // An open for reading of gamePath found no regular file.
+  void noteReadMiss(std::string_view gamePath) const;
   // After our own change of a folder's content.
   void invalidate(const std::string& hostDir);
   // After a folder itself was renamed or removed: its listing and every listing below it.
@@ -45,6 +48,7 @@ class PathResolver {
   bool staysInside(std::string hostPath) const;
 
   std::string root_;
+  bool recordMisses_ = false;
   std::string rootCp936_;
   std::string realRoot_;
   std::mutex m_;

@@ -4,10 +4,13 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <set>
+#include <thread>
 
 #include "plat/cp936.h"
 #include "plat/files.h"
 #include "plat/headless.h"
+#include "plat/test.h"
 #include "tests/support/temp_game_dir.h"
 
 namespace fs = std::filesystem;
@@ -410,6 +413,47 @@ TEST_F(PathResolver, DrivePrefixIsNotedOnce) {
   files_->resolve("d:/data", plat::Access::Read);
   files_->exists("C:\\x");
   EXPECT_EQ(countNotes(), 1);
+}
+
+// The headless backend's record of reads that found nothing: opens for reading, programs and
+// probes count; writes, folder checks and found files do not; each path once, in order.
+TEST_F(PathResolver, ReadMissesUnderHeadless) {
+  plat::HeadlessOptions o;
+  o.gameDir = root_.string();
+  plat::HeadlessPlatform& p = plat::installHeadless(o);
+  plat::IFileSystem& files = p.files();
+  plat::test::clearReadMisses();
+  EXPECT_EQ(readAll(files, "system\\phiz.mda"), "phiz");  // found in another case
+  EXPECT_EQ(readAll(files, "system\\gone.mda"), "<none>");
+  EXPECT_EQ(readAll(files, "Data\\Map"), "<none>");          // a folder is no file to read
+  EXPECT_EQ(readAll(files, "..\\outside.txt"), "<none>");
+  files.resolve("castview/KRB_STARTUP1.exe", plat::Access::Read);  // a program to start
+  EXPECT_FALSE(files.isFile("system\\title.avi"));
+  EXPECT_EQ(readAll(files, "system\\gone.mda"), "<none>");  // once only
+  EXPECT_TRUE(files.open("new.txt", "wb"));
+  EXPECT_TRUE(files.open("new2.txt", "a+"));
+  EXPECT_FALSE(files.exists("screenshots"));
+  EXPECT_FALSE(files.isDir("record"));
+  EXPECT_FALSE(files.resolve("download/1001", plat::Access::Write)->empty());
+  EXPECT_EQ(plat::test::readMisses(), (std::vector<std::string>{"system\\gone.mda", "Data\\Map", "..\\outside.txt",
+                                                               "castview/KRB_STARTUP1.exe", "system\\title.avi"}));
+
+  // Many threads at once lose and double nothing.
+  plat::test::clearReadMisses();
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back([&files, t] {
+      for (int i = 0; i < 50; ++i) files.open("miss" + std::to_string((i + t * 13) % 60), "rb");
+    });
+  for (auto& t : threads) t.join();
+  std::vector<std::string> got = plat::test::readMisses();
+  EXPECT_EQ(got.size(), 60u);
+  EXPECT_EQ(std::set<std::string>(got.begin(), got.end()).size(), 60u);
+
+  plat::test::clearReadMisses();
+  EXPECT_TRUE(plat::test::readMisses().empty());
+  EXPECT_EQ(readAll(*files_, "system\\gone.mda"), "<none>");  // a file system of its own records nothing
+  EXPECT_TRUE(plat::test::readMisses().empty());
 }
 
 TEST_F(PathResolver, GameDirAndExePath) {

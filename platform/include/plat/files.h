@@ -69,7 +69,8 @@ std::vector<std::string> splitGamePath(std::string_view gamePath, std::string_vi
 std::optional<std::string> diskName(std::string_view partCp936);
 
 // A file system rooted at a host folder; both backends use it. The process's current directory
-// is set to the root by the caller (SYSTEM's init).
-std::unique_ptr<IFileSystem> makePosixFileSystem(const std::string& rootUtf8);
+// is set to the root by the caller (SYSTEM's init). recordReadMisses (the headless backend):
+// reads that find no regular file go to plat::test::readMisses().
+std::unique_ptr<IFileSystem> makePosixFileSystem(const std::string& rootUtf8, bool recordReadMisses = false);
 
 }  // namespace plat

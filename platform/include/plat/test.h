@@ -1,8 +1,9 @@
-// Hooks for tests: a replaceable process exit, the frame budget's failure and a folder the
-// process may not write.
+// Hooks for tests: a replaceable process exit, the frame budget's failure, a folder the
+// process may not write and the files that reads did not find.
 #pragma once
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace plat::test {
 
@@ -29,5 +30,11 @@ void setCreateFailure(std::string hostPrefix, int err);
 int createFailure(const std::string& hostPath);
 // Permissions do not stop root: a test of a read-only folder skips itself.
 bool runningAsRoot();
+
+// Under the headless backend: the game paths (as the game spelled them) whose open for reading
+// found no regular file, in order, each once. A fresh headless platform starts an empty list;
+// a batch run prints it on stderr at its end, one "[read miss] path" line each.
+std::vector<std::string> readMisses();
+void clearReadMisses();
 
 }  // namespace plat::test
