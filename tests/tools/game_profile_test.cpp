@@ -86,11 +86,13 @@ class GameProfile : public ::testing::Test {
 
 TEST(GameWorld, DeclarationsAreReadBeforeTheSteps) {
   const Script s = Script::parse(kWorld);
-  ASSERT_EQ(s.world.accounts.size(), 3u);
+  ASSERT_EQ(s.world.accounts.size(), 4u);
   EXPECT_EQ(s.world.accounts[1].password, "so lo");
   EXPECT_EQ(s.world.accounts[1].result, 5);
   EXPECT_EQ(s.world.accounts[2].queueSeconds, 2u);
   EXPECT_EQ(s.world.accounts[2].queuePosition, 1u);
+  EXPECT_EQ(s.world.accounts[3].name, "");  // "" "": the empty account
+  EXPECT_EQ(s.world.accounts[3].password, "");
   ASSERT_EQ(s.world.characters.size(), 3u);
   EXPECT_EQ(s.world.characters[1].name, "Bren\xB0\xA1");
   EXPECT_EQ(s.world.characters[1].race, 3);
