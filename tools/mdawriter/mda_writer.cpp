@@ -62,9 +62,12 @@ std::vector<uint8_t> mda_build(const MdaFile& file) {
   return out;
 }
 
-std::vector<uint8_t> wave_tone(int hz, int ms) {
+std::vector<uint8_t> wave_tone(int hz, int ms) { return wave_melody({{hz, ms}}); }
+
+std::vector<uint8_t> wave_melody(const std::vector<Note>& notes) {
   constexpr uint32_t kRate = 22050;
-  const uint32_t samples = static_cast<uint32_t>(static_cast<uint64_t>(kRate) * (ms > 0 ? ms : 0) / 1000);
+  uint32_t samples = 0;
+  for (const Note& n : notes) samples += static_cast<uint32_t>(static_cast<uint64_t>(kRate) * (n.ms > 0 ? n.ms : 0) / 1000);
   plat::ByteWriter w;
   w.bytes("RIFF", 4);
   w.u32(36 + samples * 2);
@@ -78,9 +81,13 @@ std::vector<uint8_t> wave_tone(int hz, int ms) {
   w.u16(16);
   w.bytes("data", 4);
   w.u32(samples * 2);
-  for (uint32_t i = 0; i < samples; ++i) {
-    const double t = static_cast<double>(i) / kRate;
-    w.i16(static_cast<int16_t>(12000 * std::sin(2 * M_PI * hz * t)));
+  for (const Note& n : notes) {
+    // Each note starts at phase 0; a rest (hz 0) is silence.
+    const uint32_t count = static_cast<uint32_t>(static_cast<uint64_t>(kRate) * (n.ms > 0 ? n.ms : 0) / 1000);
+    for (uint32_t i = 0; i < count; ++i) {
+      const double t = static_cast<double>(i) / kRate;
+      w.i16(static_cast<int16_t>(12000 * std::sin(2 * M_PI * n.hz * t)));
+    }
   }
   return w.take();
 }

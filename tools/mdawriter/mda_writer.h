@@ -44,4 +44,10 @@ std::vector<uint8_t> mda_build(const MdaFile& file);
 // A RIFF WAVE file: 16-bit mono PCM at 22050 Hz, a sine tone of hz for ms milliseconds.
 std::vector<uint8_t> wave_tone(int hz, int ms);
 
+// The same format for a melody: the notes one after another (hz 0 rests).
+struct Note {
+  int hz = 0, ms = 0;
+};
+std::vector<uint8_t> wave_melody(const std::vector<Note>& notes);
+
 }  // namespace mdaw

@@ -300,13 +300,13 @@ MdaFile menuMda() {
   return m.file;
 }
 
-// The title film: a short uncompressed pattern, scaled to the screen by the player.
+// The title film: 3 s of uncompressed frames, scaled to the screen by the player.
 std::vector<uint8_t> titleFilm() {
   aviwrite::Options o;
-  o.width = 160;
-  o.height = 120;
+  o.width = 320;
+  o.height = 240;
   o.fps = 10;
-  o.frames = 20;
+  o.frames = 30;
   return aviwrite::write(o);
 }
 
@@ -344,7 +344,8 @@ std::vector<GameFile> frontEndArt() {
     out.push_back({"download/merit" + std::to_string(model) + ".txt",
                    text("Merits of the " + race + ":\r\nStamina +1\r\nIntellect +1\r\nStrength +1\r\nSpeed +1\r\n")});
   }
-  out.push_back({"music/menu02.MP3", mdaw::wave_tone(330, 2000)});
+  out.push_back({"music/menu02.MP3", mdaw::wave_melody({{220, 300}, {262, 300}, {330, 300}, {440, 600}, {0, 200},
+                                                         {330, 300}, {262, 300}, {220, 600}})});
   for (GameFile& f : titleArt()) out.push_back(std::move(f));
   for (GameFile& f : announcementPages()) out.push_back(std::move(f));
   return out;
@@ -355,7 +356,8 @@ std::vector<MediaFile> titleMedia() { return {{"system/c1meu005b.MDA", menuMda()
 std::vector<GameFile> titleArt() {
   return {
       {"system/c1meu005b.JPG", jpeg(background(0x102040, 0x040810, "VELDRA SAGA II"))},
-      {"music/menu01.MP3", mdaw::wave_tone(262, 2000)},
+      {"music/menu01.MP3", mdaw::wave_melody({{262, 300}, {330, 300}, {392, 300}, {523, 600}, {0, 200},
+                                              {392, 300}, {523, 900}})},
       {"system/title.avi", titleFilm()},
   };
 }

@@ -7,7 +7,11 @@ namespace mkgame {
 
 std::vector<GameFile> gameSceneFiles() {
   std::vector<GameFile> out;
-  out.push_back({"music/MUS001.MP3", mdaw::wave_tone(262, 3000)});
+  // A walking tune in C: eight notes, a rest, eight more.
+  std::vector<mdaw::Note> tune;
+  for (int hz : {262, 330, 392, 330, 349, 440, 392, 0, 392, 349, 330, 294, 262, 294, 330, 262})
+    tune.push_back({hz, 250});
+  out.push_back({"music/MUS001.MP3", mdaw::wave_melody(tune)});
   return out;
 }
 

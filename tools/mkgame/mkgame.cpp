@@ -10,6 +10,7 @@
 #include <set>
 #include <stdexcept>
 
+#include "plat/files.h"
 #include "tools/curwrite/curwrite.h"
 #include "tools/mdawriter/mdapack.h"
 #include "tools/reswrite/reswrite.h"
@@ -128,18 +129,41 @@ std::vector<GameFile> gameFiles(const std::string& startupDir) {
   add(cursorFiles());
   add(frontEndArt());
   add(gameSceneFiles());
+  add(folderFiles());
   return out;
 }
 
 void writeFiles(const std::string& hostDir, const std::vector<GameFile>& files) {
+  std::error_code ec;
+  fs::create_directories(hostDir, ec);
+  std::unique_ptr<plat::IFileSystem> game = plat::makePosixFileSystem(hostDir);
   for (const GameFile& f : files) {
-    const fs::path p = fs::path(hostDir) / f.path;
-    std::error_code ec;
-    fs::create_directories(p.parent_path(), ec);
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(f.bytes.data()), static_cast<std::streamsize>(f.bytes.size()));
-    if (!out) throw std::runtime_error("mkgame: cannot write " + p.string());
+    // The parents first: the file layer makes one folder at a time.
+    for (size_t cut = f.path.find('/'); cut != std::string::npos; cut = f.path.find('/', cut + 1)) {
+      const std::string dir = f.path.substr(0, cut);
+      if (!game->isDir(dir) && !game->mkdir(dir))
+        throw std::runtime_error("mkgame: cannot make " + dir + ": " + game->lastError());
+    }
+    std::unique_ptr<plat::File> out = game->open(f.path, "wb");
+    if (!out || out->write(f.bytes.data(), f.bytes.size()) != f.bytes.size())
+      throw std::runtime_error("mkgame: cannot write " + f.path + " in " + hostDir);
   }
+}
+
+void writeGame(const std::string& hostDir, const std::vector<GameFile>& files) {
+  std::error_code ec;
+  const bool empty = !fs::exists(hostDir, ec) || (fs::is_directory(hostDir, ec) && fs::is_empty(hostDir, ec));
+  if (!empty && !fs::exists(fs::path(hostDir) / kMarker, ec))
+    throw std::runtime_error(hostDir + " is not empty and was not made by mkgame (no " + kMarker + "); left alone");
+  std::vector<GameFile> todo;
+  for (const GameFile& f : files) {
+    bool kept = false;
+    for (const char* k : kKeptFiles) kept = kept || (lower(f.path) == k && fs::exists(fs::path(hostDir) / k, ec));
+    if (!kept) todo.push_back(f);
+  }
+  const std::string note = "Made by mkgame: a sample game folder that mkgame may rewrite.\n";
+  todo.push_back({kMarker, std::vector<uint8_t>(note.begin(), note.end())});
+  writeFiles(hostDir, todo);
 }
 
 }  // namespace mkgame

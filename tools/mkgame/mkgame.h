@@ -28,14 +28,31 @@ std::vector<GameFile> startupFiles(const std::string& startupDir);
 std::vector<GameFile> cursorFiles();
 // The sample scene's files: its music, music/MUS001.MP3.
 std::vector<GameFile> gameSceneFiles();
+// The folder's own files: veldra.cfg, registry.ini, the item and scene tables, the sounds of the
+// boxes and the game screen, the weather's clouds and the chat window's cursor.
+std::vector<GameFile> folderFiles();
+
+// system/chat/chat_back0.bmp to chat_back4.bmp through the game's BMP writer, into the
+// installed platform's game folder (which has its system/chat folder); throws std::runtime_error.
+void writeChatBackgrounds();
+
+// The marker of a folder that mkgame made; mkgame writes into no other non-empty folder.
+constexpr const char* kMarker = ".sample";
+// The player's own files among ours, kept when the folder is made again.
+constexpr const char* kKeptFiles[] = {"veldra.cfg"};
 
 // Everything of this form. Where two sets hold one file under two spellings (case differs) it
 // is one file: media files with the commands of both (the front end's where a name is in
 // both), under the start-up set's spelling. Throws std::runtime_error on a bad manifest.
 std::vector<GameFile> gameFiles(const std::string& startupDir);
 
-// Writes the files under a host folder (made as needed); throws std::runtime_error.
+// Writes the files under a host folder (made as needed) through the game's file layer, so that
+// nothing lands outside it; throws std::runtime_error.
 void writeFiles(const std::string& hostDir, const std::vector<GameFile>& files);
+// The sample folder: refuses (std::runtime_error, nothing written) a non-empty folder without
+// the marker; rewrites the generated files but keeps the player's (kKeptFiles) when they exist;
+// writes the marker last.
+void writeGame(const std::string& hostDir, const std::vector<GameFile>& files);
 
 // The one media file of two: b's commands replace a's of the same name (case ignored), a's
 // others stay; the frames of both are kept. Throws std::runtime_error when a frame name is in
