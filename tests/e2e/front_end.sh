@@ -293,18 +293,6 @@ IFS='|'
 for want in $want_stderr; do
   grep -qF "$want" "$game_dir/stderr.txt" || report "no \"$want\" in the debugger output"
 done
-# in_order FILE NAME GREP-OPTION WANT: the '|'-separated items of WANT are in FILE in that order.
-in_order() {
-  local at=0 n want
-  for want in $4; do
-    n=$(tail -n +$((at + 1)) "$1" | grep -n"$3" -m1 -- "$want" | cut -d: -f1)
-    if [ -z "$n" ]; then
-      report "$2 lacks \"$want\" after line $at"
-      return
-    fi
-    at=$((at + n))
-  done
-}
 # error.txt's whole lines, then the transcript's events (time stamps cut).
 if [ -n "$want_log" ]; then
   tr -d '\r' < "$game_dir/error.txt" > "$game_dir/log.txt" 2>/dev/null

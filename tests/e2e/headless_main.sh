@@ -22,3 +22,17 @@ same_lines() {
   diff "$1" "$2"
   return 1
 }
+
+# in_order FILE NAME GREP-OPTION WANT: the items of WANT, split at IFS ('|' where the caller sets
+# it), are in FILE in that order; a missing one goes to the caller's report function.
+in_order() {
+  local at=0 n want
+  for want in $4; do
+    n=$(tail -n +$((at + 1)) "$1" | grep -n"$3" -m1 -- "$want" | cut -d: -f1)
+    if [ -z "$n" ]; then
+      report "$2 lacks \"$want\" after line $at"
+      return
+    fi
+    at=$((at + n))
+  done
+}

@@ -34,6 +34,7 @@ const char* const kWorld = R"(
 world account demo demo
 world account solo "so lo" result=5
 world account late late queue=2,1
+world account "" ""
 world character demo 1001 Aldric 0 0 0 45
 world character demo 1002 "Bren\xB0\xA1" 3 1 2 45
 world character solo 1003 Corwin 2 0 0 12
@@ -85,11 +86,13 @@ class GameProfile : public ::testing::Test {
 
 TEST(GameWorld, DeclarationsAreReadBeforeTheSteps) {
   const Script s = Script::parse(kWorld);
-  ASSERT_EQ(s.world.accounts.size(), 3u);
+  ASSERT_EQ(s.world.accounts.size(), 4u);
   EXPECT_EQ(s.world.accounts[1].password, "so lo");
   EXPECT_EQ(s.world.accounts[1].result, 5);
   EXPECT_EQ(s.world.accounts[2].queueSeconds, 2u);
   EXPECT_EQ(s.world.accounts[2].queuePosition, 1u);
+  EXPECT_EQ(s.world.accounts[3].name, "");  // "" "": the empty account
+  EXPECT_EQ(s.world.accounts[3].password, "");
   ASSERT_EQ(s.world.characters.size(), 3u);
   EXPECT_EQ(s.world.characters[1].name, "Bren\xB0\xA1");
   EXPECT_EQ(s.world.characters[1].race, 3);
@@ -118,7 +121,7 @@ TEST(GameWorld, BadDeclarationsNameTheirLine) {
       {"world battle-resume soon", "bad number"},
       {"world battle-resume 5 10", "world battle-resume MS|never"},
       {"world battle-resume 5\nworld battle-resume never", "one world battle-resume"},
-      {"world account \"\" a", "1 to 31 bytes"},
+      {"world account \"ABCDEFGHIJKLMNOPQRSTUVWXYZ789012\" a", "0 to 31 bytes"},
   };
   for (const auto& c : cases) {
     try {
@@ -131,7 +134,7 @@ TEST(GameWorld, BadDeclarationsNameTheirLine) {
 }
 
 TEST(GameWorld, ShippedScriptsParse) {
-  for (const char* name : {"login.txt", "queue.txt", "empty.txt", "game.txt", "ticker.txt"}) {
+  for (const char* name : {"login.txt", "queue.txt", "empty.txt", "game.txt", "ticker.txt", "demo.txt"}) {
     std::ifstream in(std::string(VELDRA_TESTSERVER_SCRIPTS) + "/" + name, std::ios::binary);
     ASSERT_TRUE(in) << name;
     std::ostringstream text;
@@ -196,7 +199,7 @@ TEST_F(GameProfile, LoginByAccount) {
     const char* account;
     const char* password;
     int32_t status;
-  } cases[] = {{"demo", "nope", 1}, {"ghost", "demo", 1}, {"solo", "so lo", 5}, {"demo", "demo", 0}};
+  } cases[] = {{"demo", "nope", 1}, {"ghost", "demo", 1}, {"solo", "so lo", 5}, {"", "demo", 1}, {"", "", 0}, {"demo", "demo", 0}};
   for (const auto& c : cases) {
     login(c.account, c.password);
     const Frame f = next();
@@ -230,6 +233,11 @@ TEST_F(GameProfile, CharacterListOfTheLoggedInAccount) {
   client->send(0x30007, 0);
   Frame f = next();
   EXPECT_EQ(f.arg, -1);  // nobody logged in
+  login("", "");
+  next();
+  client->send(0x30007, 0);
+  f = next();
+  EXPECT_EQ(f.arg, 0);  // the empty account is logged in, with no characters
   login("demo", "demo");
   next();
   client->send(0x30007, 0);

@@ -8,6 +8,7 @@
 // tick functions run on every turn of the server's loop (for answers that come later).
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -35,7 +36,9 @@ struct QueueCountdown {
 
 // What one run of the server learns; one per Server, reset by nothing but a new run.
 struct RunState {
-  std::string loggedIn[2];  // the account logged in on each link ("" none); a new connection clears it
+  // The account logged in on each link (none until a login; "" is an account too); a new
+  // connection clears it.
+  std::optional<std::string> loggedIn[2];
   QueueCountdown queue[2];
   std::vector<std::string> admitted;            // queued accounts whose wait has ended
   std::vector<WorldCharacter> created;          // characters the create request stored

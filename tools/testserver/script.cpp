@@ -245,11 +245,13 @@ FrameSpec frame(const std::vector<std::string>& t, size_t at, int lineNo) {
   return f;
 }
 
-// A name: a bare word or a quoted text; never empty, at most max bytes.
-std::string name(const std::string& t, int lineNo, size_t max, const char* what) {
+// A name: a bare word or a quoted text; at most max bytes, never empty unless it is a login field
+// ("" "" is the account that the title's road sends without the account screen).
+std::string name(const std::string& t, int lineNo, size_t max, const char* what, bool mayBeEmpty = false) {
   std::string v = t.size() >= 2 && t.front() == '"' && t.back() == '"' ? unquote(t, lineNo) : t;
-  if (v.empty() || v.size() > max || v.find('\0') != std::string::npos)
-    throw ScriptError(lineNo, std::string(what) + " must be 1 to " + std::to_string(max) + " bytes");
+  if ((v.empty() && !mayBeEmpty) || v.size() > max || v.find('\0') != std::string::npos)
+    throw ScriptError(lineNo, std::string(what) + " must be " + (mayBeEmpty ? "0" : "1") + " to " +
+                                  std::to_string(max) + " bytes");
   return v;
 }
 
@@ -267,8 +269,8 @@ void worldLine(World& w, const std::vector<std::string>& t, int lineNo) {
   if (what == "account") {
     if (t.size() < 4) throw ScriptError(lineNo, "world account NAME PASSWORD [result=N] [queue=SECONDS,POSITION]");
     WorldAccount a;
-    a.name = name(t[2], lineNo, kWorldLoginFieldMax, "an account name");
-    a.password = name(t[3], lineNo, kWorldLoginFieldMax, "a password");
+    a.name = name(t[2], lineNo, kWorldLoginFieldMax, "an account name", true);
+    a.password = name(t[3], lineNo, kWorldLoginFieldMax, "a password", true);
     if (w.account(a.name)) throw ScriptError(lineNo, "account \"" + a.name + "\" declared twice");
     for (size_t i = 4; i < t.size(); ++i) {
       std::string v;
@@ -287,7 +289,7 @@ void worldLine(World& w, const std::vector<std::string>& t, int lineNo) {
   } else if (what == "character") {
     if (t.size() != 9) throw ScriptError(lineNo, "world character ACCOUNT ID NAME RACE LOOK REBIRTH LEVEL");
     WorldCharacter c;
-    c.account = name(t[2], lineNo, kWorldLoginFieldMax, "an account name");
+    c.account = name(t[2], lineNo, kWorldLoginFieldMax, "an account name", true);
     if (!w.account(c.account)) throw ScriptError(lineNo, "character of an undeclared account \"" + c.account + "\"");
     c.id = u32(t[3], lineNo);
     c.name = name(t[4], lineNo, kWorldNameMax, "a character name");

@@ -100,7 +100,7 @@ struct Server::Impl final : Replies {
 
   // A link's client changed: what the run knew of the old one goes.
   void forget(Link l) {
-    run.loggedIn[static_cast<int>(l)].clear();
+    run.loggedIn[static_cast<int>(l)].reset();
     run.queue[static_cast<int>(l)] = {};
   }
 

@@ -6,6 +6,7 @@
 // game.cpp.
 #include <algorithm>
 #include <ctime>
+#include <optional>
 
 #include "plat/bytes.h"
 #include "plat/netframe.h"
@@ -122,13 +123,13 @@ void queueTick(Replies& out) {
 
 void onCharList(const Incoming& in, Replies& out) {
   if (in.link != Link::World) return;
-  const std::string& account = out.state().loggedIn[kWorld];
-  if (account.empty()) {
+  const std::optional<std::string>& account = out.state().loggedIn[kWorld];
+  if (!account) {
     out.send(Link::World, kCharList, -1, {});
     return;
   }
   std::vector<uint8_t> payload;
-  const std::vector<WorldCharacter> list = charactersOf(out, account);
+  const std::vector<WorldCharacter> list = charactersOf(out, *account);
   for (const WorldCharacter& c : list) {
     const std::vector<uint8_t> e = charEntry(c);
     payload.insert(payload.end(), e.begin(), e.end());
@@ -149,26 +150,26 @@ void enterScene(Replies& out, const WorldCharacter& c) {
 
 void onCharSelect(const Incoming& in, Replies& out) {
   if (in.link != Link::World) return;
-  const std::string& account = out.state().loggedIn[kWorld];
+  const std::optional<std::string>& account = out.state().loggedIn[kWorld];
   const uint32_t id = static_cast<uint32_t>(in.arg);
-  if (!account.empty()) {
-    for (const WorldCharacter& c : charactersOf(out, account)) {
+  if (account) {
+    for (const WorldCharacter& c : charactersOf(out, *account)) {
       if (c.id != id) continue;
       out.send(Link::World, kCharSelect, 0, {});
       enterScene(out, c);
       return;
     }
   }
-  out.note("game: no character " + std::to_string(id) + " for \"" + account + "\"");
+  out.note("game: no character " + std::to_string(id) + " for \"" + account.value_or("") + "\"");
   out.send(Link::World, kCharSelect, 1, {});
 }
 
 void onCreate(const Incoming& in, Replies& out) {
   if (in.link != Link::World) return;
   RunState& st = out.state();
-  const std::string& account = st.loggedIn[kWorld];
+  const std::optional<std::string>& account = st.loggedIn[kWorld];
   std::string name;
-  if (account.empty() || in.payload.size() < kCharEntrySize || !createName(in.payload, name) || name.empty()) {
+  if (!account || in.payload.size() < kCharEntrySize || !createName(in.payload, name) || name.empty()) {
     out.note("game: create refused");
     out.send(Link::World, kCreate, -1, {});
     return;
@@ -184,7 +185,7 @@ void onCreate(const Incoming& in, Replies& out) {
     st.nextCharacterId = highest + 1;
   }
   WorldCharacter c;
-  c.account = account;
+  c.account = *account;
   c.id = st.nextCharacterId++;
   c.name = name;
   c.race = in.payload[19];
