@@ -90,7 +90,7 @@ int takeArchive(std::span<const uint8_t> archive) {
     }
   }
   const int unpacked = ExtractZipToFolder(zip, ModulePath(""));
-  if (unpacked != 1) plat::get().debugOut("gateway query: info.zip not unpacked (" + std::to_string(unpacked) + ")");
+  plat::get().debugOut("gateway query: info.zip unpacked (" + std::to_string(unpacked) + ")");
   files.remove(zip);
   return DOOR_OK;
 }

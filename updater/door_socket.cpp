@@ -53,6 +53,10 @@ void CUpdateDlg::OnDoorSocket(uint16_t event, uint16_t error) {
       if (r == net::Io::Ok) {
         receivedCount += got;
       } else if (r == net::Io::Error) {
+        doorSocket.close();
+        receiveBuffer.clear();
+        receiveBuffer.shrink_to_fit();
+        receivedCount = 0;
         ErrorBox("GET_DOOR_ERROR");
         EndFatal();
       }
@@ -60,6 +64,8 @@ void CUpdateDlg::OnDoorSocket(uint16_t event, uint16_t error) {
       return;
     }
     case DOOR_EVENT_CLOSE: {
+      // A socket already closed after a failed read gets no more events.
+      if (!doorSocket.valid() && receiveBuffer.empty()) return;
       doorSocket.close();
       int code = -1;
       if (receivedCount > 4) {

@@ -22,7 +22,8 @@ int CUpdateDlg::DoModal() {
     ErrorBox("WRITE_FTP_ERROR");
     return endCode_ = UPDATE_END_QUIT;
   }
-  std::thread(DoorQueryThread, this).detach();
+  // Joined when the run returns, so the worker never outlives the dialog it posts to.
+  std::jthread worker(DoorQueryThread, this);
   for (;;) {
     const Status s = statusQueue.take();
     if (s.code == UPD_DOOR_DONE) return endCode_ = UPDATE_END_START;

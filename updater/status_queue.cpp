@@ -3,10 +3,9 @@
 namespace updater {
 
 void StatusQueue::post(uint32_t code, int32_t lParam) {
-  {
-    std::lock_guard lock(mutex_);
-    queue_.push_back(Status{code, lParam});
-  }
+  // Notify under the lock: once the taker sees the status it may destroy the queue.
+  std::lock_guard lock(mutex_);
+  queue_.push_back(Status{code, lParam});
   ready_.notify_all();
 }
 

@@ -85,7 +85,7 @@ class CUpdateDlg {
 };
 
 // The gateway query's worker: runs QueryDoor, once more after a failure, then posts
-// UPD_DOOR_DONE or UPD_WRITE_DOOR_ERROR (lParam 0) to the dialog's sink. Started detached.
+// UPD_DOOR_DONE or UPD_WRITE_DOOR_ERROR (lParam 0) to the dialog's sink. Its starter joins it.
 void DoorQueryThread(CUpdateDlg* dialog);
 
 }  // namespace updater

@@ -78,9 +78,12 @@ class HeadlessProcess final : public IProcess {
   StartupInfo startupInfo() override { return real_->startupInfo(); }
   bool anotherCopyRaised(std::string_view) override { return p_.anotherCopy(); }
   [[noreturn]] void exit(int code) override {
-    // A batch run: whoever runs it learns which reads found nothing.
-    if (!plat::test::exitHandlerSet())
+    // A batch run: whoever runs it learns which reads found nothing and, since the program may
+    // not be its child, the exit code.
+    if (!plat::test::exitHandlerSet()) {
       for (const std::string& miss : plat::test::readMisses()) std::fprintf(stderr, "[read miss] %s\n", miss.c_str());
+      std::fprintf(stderr, "[exit] %d\n", code);
+    }
     real_->exit(code);
     std::abort();  // not reached
   }

@@ -1,12 +1,30 @@
 # Shared by the end-to-end scripts that run main on the headless backend (source game_dir.sh
 # first: everything here works in $game_dir).
 
-# Runs the command after any VAR=value words with the headless backend over the game folder and
-# without the caller's settings that would change the run.
-run_headless() {
-  env -u VELDRA_REGISTRY -u VELDRA_FRAME_LIMIT -u VELDRA_PIXEL_FORMAT -u VELDRA_STARTUP_X -u VELDRA_STARTUP_Y \
-    -u VELDRA_TEST_DUMP_FRAMES \
+# Replaces the shell with the command after any VAR=value words, run with the headless backend
+# over the game folder and without the caller's settings that would change the run. In the
+# background, `( exec_headless ... ) &` makes $! the command's own process id.
+exec_headless() {
+  exec env -u VELDRA_REGISTRY -u VELDRA_FRAME_LIMIT -u VELDRA_PIXEL_FORMAT -u VELDRA_STARTUP_X \
+    -u VELDRA_STARTUP_Y -u VELDRA_TEST_DUMP_FRAMES \
     LANG=C VELDRA_PLATFORM=headless VELDRA_GAME_DIR="$game_dir" "$@"
+}
+
+# The same in the foreground.
+run_headless() {
+  ( exec_headless "$@" )
+}
+
+# alive PID: the process exists and is not a zombie.
+alive() {
+  local state
+  state=$(sed 's/.*) //' "/proc/$1/stat" 2>/dev/null | cut -d' ' -f1)
+  [ -n "$state" ] && [ "$state" != Z ]
+}
+
+# is_program PID PATH: the process runs the program at PATH (process ids can be reused).
+is_program() {
+  [ "$(readlink "/proc/$1/exe" 2>/dev/null)" = "$(readlink -f "$2")" ]
 }
 
 # The debugger's "task enter" lines of a run's stderr, in order.

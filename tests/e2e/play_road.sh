@@ -57,6 +57,8 @@ report() {
 tasks=$(sed -n 's/^task enter \([0-9]*\).*/\1/p' "$out/play.log" 2>/dev/null | tr '\n' ' ' | sed 's/ $//')
 [ "$tasks" = "$want_tasks" ] || report "task switches \"$tasks\", expected \"$want_tasks\""
 grep -F '[message box]' "$out/play.log" && report "a platform message box opened"
+grep -E 'AddressSanitizer|LeakSanitizer|runtime error:' "$out/play.log" "$out/stdout.txt" \
+  && report "a sanitizer reported a fault"
 grep '^\[read miss\] ' "$out/play.log" | grep -vx -e '\[read miss\] castview/KRB_STARTUP1.exe' \
   -e "\[read miss\] download/$character" && report "the sample folder lacks files that were read"
 tr -d '\r' < "$out/game/error.txt" > "$out/log.txt" 2>/dev/null
@@ -72,7 +74,10 @@ in_order "$out/events.txt" transcript F "$chat"
 unset IFS
 server=$(cat "$out/play.pid" 2>/dev/null)
 [ -n "$server" ] || report "no build/play.pid"
-[ -n "$server" ] && kill -0 "$server" 2>/dev/null && { report "the test server $server still runs"; kill "$server"; }
+if [ -n "$server" ] && is_program "$server" "$bin/testserver"; then
+  report "the test server $server still runs"
+  kill "$server"
+fi
 
 if [ "$fail" -ne 0 ]; then
   echo "--- scripts/play"; tail -n 30 "$out/stdout.txt"

@@ -31,6 +31,11 @@ client_pid=$(sed -n 's/^update: client started, 2 lines, pid \([0-9]*\)$/\1/p' "
 [ -n "$client_pid" ] || { echo "no \"client started, 2 lines\" line"; fail=1; }
 wait_client "$client_pid" 60 || fail=1
 grep -qx 'server lines: 2' "$game_dir/stderr.txt" || { echo "the client did not say \"server lines: 2\""; fail=1; }
+# update's "[exit] 0", then main's own, which the headless backend writes at the end.
+exits=$(grep '^\[exit\] ' "$game_dir/stderr.txt" | tr '\n' ' ')
+[ "$exits" = '[exit] 0 [exit] 0 ' ] || { echo "exit lines \"$exits\", expected update's and main's 0"; fail=1; }
+grep -E 'AddressSanitizer|LeakSanitizer|runtime error:' "$game_dir/stderr.txt" \
+  && { echo "a sanitizer reported a fault"; fail=1; }
 saved=$(od -An -t d4 -j 76 -N 4 "$game_dir/veldra.cfg" 2>/dev/null | tr -d ' ')
 [ "$saved" = 100100 ] || { echo "veldra.cfg holds \"$saved\" at 76, expected 100100"; fail=1; }
 wait_gateway 40 || fail=1

@@ -1,10 +1,11 @@
-# Shared by the updater's end-to-end scripts (source game_dir.sh first): testserver as the
+# Shared by the updater's end-to-end scripts (source game_dir.sh and headless_main.sh first): testserver as the
 # gateway, server.cfg naming it, and every process stopped by the id its start gave.
 scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../tools/testserver/scripts" && pwd)
 server_pid=
 client_pid=
 stop_road() {
-  [ -n "$client_pid" ] && kill "$client_pid" 2>/dev/null
+  # The client is not our child: its id is stopped only while it still names main.
+  [ -n "$client_pid" ] && is_program "$client_pid" "$game_dir/main" && kill "$client_pid" 2>/dev/null
   if [ -n "$server_pid" ]; then
     kill "$server_pid" 2>/dev/null
     wait "$server_pid" 2>/dev/null
@@ -36,11 +37,11 @@ wait_client() {
   local pid=$1
   [ -n "$pid" ] || return 0
   for _ in $(seq $(($2 * 20))); do
-    kill -0 "$pid" 2>/dev/null || { client_pid=; return 0; }
+    alive "$pid" || { client_pid=; return 0; }
     sleep 0.05
   done
   echo "the client $pid still ran after $2 s"
-  kill "$pid" 2>/dev/null
+  is_program "$pid" "$game_dir/main" && kill "$pid" 2>/dev/null
   client_pid=
   return 1
 }

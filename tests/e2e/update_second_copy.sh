@@ -16,7 +16,7 @@ printf 'expect gateway connect within 20000\nwait 60000\n' > "$game_dir/silent.t
 start_gateway "$game_dir/silent.txt"
 write_server_cfg 100100 1 Demo
 
-run_headless VELDRA_HEADLESS_CLOCK=real VELDRA_DEBUG_OUT=1 "$game_dir/update" 2> "$game_dir/first.txt" &
+( exec_headless VELDRA_HEADLESS_CLOCK=real VELDRA_DEBUG_OUT=1 "$game_dir/update" ) 2> "$game_dir/first.txt" &
 first_pid=$!
 # The first copy is in its gateway query once testserver has accepted it.
 for _ in $(seq 200); do
@@ -32,11 +32,12 @@ code=$?
 grep -qF 'Client is already running, unable to update!' "$game_dir/second.txt" \
   || { echo "the second update did not refuse"; fail=1; }
 [ ! -e "$game_dir/veldra.cfg" ] || { echo "veldra.cfg was written"; fail=1; }
-kill -0 "$first_pid" 2>/dev/null || { echo "the first update did not wait on its gateway"; fail=1; }
+is_program "$first_pid" "$game_dir/update" \
+  || { echo "the first update did not wait on its gateway (process $first_pid is not update)"; fail=1; }
 
 kill "$first_pid" 2>/dev/null
 wait "$first_pid" 2>/dev/null
-kill -0 "$first_pid" 2>/dev/null && { echo "the first update $first_pid is still running"; fail=1; }
+[ -e "/proc/$first_pid" ] && { echo "the first update $first_pid is still running"; fail=1; }
 first_pid=
 stop_road
 server_pid=

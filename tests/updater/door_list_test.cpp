@@ -254,4 +254,24 @@ TEST_F(DoorSocket, ConnectErrorShowsTheEmptyText) {
   EXPECT_TRUE(dlg().receiveBuffer.empty());
 }
 
+// A failed read ends the reply: the socket closes and the partial bytes go.
+TEST_F(DoorSocket, ReadErrorDropsTheReply) {
+  dlg().OnDoorSocket(16, 0);
+  const Bytes part = le32(100);
+  size_t done = 0;
+  ASSERT_EQ(plat::net::send(gateway_, part.data(), part.size(), done), plat::net::Io::Ok);
+  readEvents(part.size());
+  ASSERT_EQ(dlg().receivedCount, part.size());
+  dlg().doorSocket = plat::net::tcpSocket();  // never connected: its read fails
+  dlg().OnDoorSocket(1, 0);
+  EXPECT_EQ(hp().boxes().size(), 1u);
+  EXPECT_EQ(dlg().endCode(), updater::UPDATE_END_FATAL);
+  EXPECT_FALSE(dlg().doorSocket.valid());
+  EXPECT_TRUE(dlg().receiveBuffer.empty());
+  EXPECT_EQ(dlg().receivedCount, 0u);
+  dlg().OnDoorSocket(32, 0);  // the close that follows finds nothing to store
+  EXPECT_TRUE(doorDat().empty());
+  EXPECT_EQ(hp().boxes().size(), 1u);
+}
+
 }  // namespace
