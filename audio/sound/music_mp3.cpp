@@ -14,6 +14,7 @@
 #include "audio/sound/sound_channel.h"
 #include "core/log/fatal_handover.h"
 #include "core/log/log.h"
+#include "engine/engine_main/engine_main.h"
 #include "plat/audio.h"
 #include "plat/event.h"
 #include "plat/platform.h"
@@ -41,6 +42,8 @@ struct Mp3State {
   char file_name[256] = {};
   const MUSIC_DECODER_OPS* ops = &kFrontEnd;
 };
+
+thread_local bool t_stream_thread = false;  // this thread is the stream thread
 
 Mp3State& mp3() {
   static Mp3State s;
@@ -115,6 +118,8 @@ int32_t music_mp3_refill(uint32_t offset, uint32_t length) {
   }
   plat::LockRegion region;
   if (s.buffer->lock(offset, length, region) != plat::DS_OK) {
+    // The stream thread cannot take the fatal road itself (its free hooks would join it).
+    if (!t_stream_thread) sys_fatal_error("Lock stream sound buffer failed !");
     sys_hand_over_fatal_error("Lock stream sound buffer failed !");
     return kLockFailed;
   }
@@ -145,6 +150,7 @@ int32_t music_mp3_refill(uint32_t offset, uint32_t length) {
 void music_stream_thread() {
   Mp3State& s = mp3();
   try {
+    t_stream_thread = true;
     plat::setCurrentThreadName("music stream");
     plat::Event* events[3] = {s.half_played[0].get(), s.half_played[1].get(), s.quit.get()};
     for (;;) {
@@ -216,11 +222,13 @@ void music_mp3_play(int32_t number, int32_t loop) {
     release_stream(s);
     return;
   }
-  if (music_mp3_refill(0, MUSIC_STREAM_HALF) != 0) return;
-  if (s.buffer->setCurrentPosition(0) != plat::DS_OK) return;
-  if (s.buffer->setPan(s.pan) != plat::DS_OK) return;
-  if (s.buffer->setVolume(s.volume) != plat::DS_OK) return;
-  s.buffer->play(true);
+  // From here a failure must not leave a thread and a silent buffer flagged playing.
+  if (music_mp3_refill(0, MUSIC_STREAM_HALF) != 0 || s.buffer->setCurrentPosition(0) != plat::DS_OK ||
+      s.buffer->setPan(s.pan) != plat::DS_OK || s.buffer->setVolume(s.volume) != plat::DS_OK ||
+      s.buffer->play(true) != plat::DS_OK) {
+    stop_sequence(s);
+    close_decoder(s);
+  }
 }
 
 void music_mp3_stop() {

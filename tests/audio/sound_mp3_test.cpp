@@ -2,7 +2,9 @@
 // notifications are fired by hand, so each refill is seen on its own.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -18,6 +20,7 @@
 #include "plat/winmsg.h"
 #include "tests/audio/sound_test_fixture.h"
 #include "tests/support/fake_pcm_chain.h"
+#include "tests/support/forwarding_platform.h"
 
 namespace {
 
@@ -205,6 +208,44 @@ TEST_F(SoundMp3Backend, AMissingTuneLogsItsName) {
   EXPECT_EQ(logLines(), std::vector<std::string>{"open mp3 file music\\mus013.mp3 error"});
 }
 
+// A chain whose first read loses the stream buffer, so the play that follows the first refill
+// fails.
+FakePcmChain* g_losing_chain = nullptr;
+veldra_test::FakeAudioDevice* g_losing_device = nullptr;
+std::atomic<int> g_losses{0};
+AUDIO_DECODER* losing_open(const char* name) { return reinterpret_cast<AUDIO_DECODER*>(g_losing_chain->open(name)); }
+int32_t losing_read(AUDIO_DECODER* d, uint8_t* buffer, uint32_t length) {
+  const int32_t n = g_losing_chain->read(reinterpret_cast<FakePcmChain::Chain*>(d), buffer, length);
+  if (g_losses.fetch_sub(1) > 0) g_losing_device->loseAllBuffers();
+  return n;
+}
+const WAV_FORMAT* losing_format(AUDIO_DECODER*) { return &g_losing_chain->format(); }
+void losing_close(AUDIO_DECODER* d) { g_losing_chain->close(reinterpret_cast<FakePcmChain::Chain*>(d)); }
+const MUSIC_DECODER_OPS kLosingOps = {losing_open, losing_read, losing_format, losing_close};
+
+TEST_F(SoundMp3Backend, AFailedStartLeavesNothingRunning) {
+  FakePcmChain chain({.bytes = 5 * kHalf});
+  g_losing_chain = &chain;
+  g_losing_device = &device;
+  g_losses = 1;
+  music_mp3_set_decoder(&kLosingOps);
+  music_mp3_play(1, 1);
+  EXPECT_EQ(callsOf(1).back(), "release");
+  MUSIC_MP3_VIEW v = music_mp3_view();
+  EXPECT_EQ(v.flags, 1u) << "not flagged playing";
+  EXPECT_FALSE(v.thread);
+  EXPECT_FALSE(v.buffer);
+  EXPECT_FALSE(v.current_decoder);
+  EXPECT_EQ(device.log.buffersLive, 0);
+  EXPECT_EQ(chain.live, 0);
+  // The back end is not dead: the next play starts.
+  music_mp3_play(1, 1);
+  EXPECT_TRUE(music_mp3_is_playing());
+  EXPECT_EQ(half(0), slice(chain.tune(), 0, kHalf));
+  music_mp3_free();
+  EXPECT_EQ(chain.live, 0);
+}
+
 TEST_F(SoundMp3Backend, ALockFailureOnTheStreamThreadIsHandedToTheMainThread) {
   FakePcmChain chain({.bytes = 5 * kHalf});
   music_mp3_play(1, 1);
@@ -256,6 +297,72 @@ TEST_F(SoundMp3Backend, TheFatalRoadRunsOnTheMainThread) {
   ASSERT_EQ(code, -1);  // the status 255 of the process
   ASSERT_EQ(hp().boxes().size(), 1u);
   EXPECT_EQ(hp().boxes()[0].text, "Lock stream sound buffer failed !");
+  EXPECT_FALSE(music_mp3_view().thread);
+  EXPECT_EQ(device.log.buffersLive, 0);
+}
+
+// The first refill runs on the main thread: a lock failure there takes the fatal road at once.
+class FaultOnCreateDevice final : public plat::IAudioDevice {
+ public:
+  explicit FaultOnCreateDevice(veldra_test::FakeAudioDevice& inner) : inner_(inner) {}
+  int32_t open(const plat::WaveFormat& primary) override { return inner_.open(primary); }
+  bool isOpen() const override { return inner_.isOpen(); }
+  void close() override { inner_.close(); }
+  int32_t createBuffer(const plat::WaveFormat& format, uint32_t bytes, uint32_t caps,
+                       std::unique_ptr<plat::ISoundBuffer>& out) override {
+    const int32_t r = inner_.createBuffer(format, bytes, caps, out);
+    if (r == plat::DS_OK && armed) out->injectFaults(faults);
+    return r;
+  }
+  void loseAllBuffers() override { inner_.loseAllBuffers(); }
+  bool armed = false;
+  plat::BufferFaults faults;
+
+ private:
+  veldra_test::FakeAudioDevice& inner_;
+};
+
+class FaultOnCreatePlatform final : public veldra_test::ForwardingPlatform {
+ public:
+  FaultOnCreatePlatform(std::unique_ptr<plat::HeadlessPlatform> inner, FaultOnCreateDevice& device)
+      : ForwardingPlatform(std::move(inner)), device_(device) {}
+  plat::IAudioDevice& audio() override { return device_; }
+
+ private:
+  FaultOnCreateDevice& device_;
+};
+
+class SoundMp3Start : public SoundMp3Backend {
+ protected:
+  std::unique_ptr<plat::Platform> wrap(std::unique_ptr<plat::HeadlessPlatform> headless) override {
+    return std::make_unique<FaultOnCreatePlatform>(std::move(headless), faulting);
+  }
+  FaultOnCreateDevice faulting{device};
+};
+
+int first_refill_run() {
+  music_mp3_play(1, 1);
+  return 0;
+}
+
+TEST_F(SoundMp3Start, ALockFailureOnTheFirstRefillTakesTheFatalRoadAtOnce) {
+  FakePcmChain chain({.bytes = 5 * kHalf});
+  faulting.armed = true;
+  faulting.faults = plat::BufferFaults{false, 0, 1, plat::DSERR_BUFFERLOST};
+  ClientHooks hooks;
+  hooks.pre_init = road_pre_init;
+  hooks.init = road_init;
+  hooks.run = first_refill_run;
+  std::optional<int> code;
+  try {
+    engine_main(hooks, "", plat::SW_SHOWNORMAL);
+  } catch (const plat::test::ExitCalled& e) {
+    code = e.code;
+  }
+  ASSERT_EQ(code, -1);
+  ASSERT_EQ(hp().boxes().size(), 1u);
+  EXPECT_EQ(hp().boxes()[0].text, "Lock stream sound buffer failed !");
+  EXPECT_EQ(sys_take_handed_over_fatal_error(), "") << "nothing handed over";
   EXPECT_FALSE(music_mp3_view().thread);
   EXPECT_EQ(device.log.buffersLive, 0);
 }
