@@ -14,7 +14,6 @@
 #include "audio/sound/sound_channel.h"
 #include "core/log/fatal_handover.h"
 #include "core/log/log.h"
-#include "engine/engine_main/engine_main.h"
 #include "plat/audio.h"
 #include "plat/event.h"
 #include "plat/platform.h"
@@ -42,8 +41,6 @@ struct Mp3State {
   char file_name[256] = {};
   const MUSIC_DECODER_OPS* ops = &kFrontEnd;
 };
-
-thread_local bool t_stream_thread = false;  // this thread is the stream thread
 
 Mp3State& mp3() {
   static Mp3State s;
@@ -118,8 +115,6 @@ int32_t music_mp3_refill(uint32_t offset, uint32_t length) {
   }
   plat::LockRegion region;
   if (s.buffer->lock(offset, length, region) != plat::DS_OK) {
-    // The stream thread cannot take the fatal road itself (its free hooks would join it).
-    if (!t_stream_thread) sys_fatal_error("Lock stream sound buffer failed !");
     sys_hand_over_fatal_error("Lock stream sound buffer failed !");
     return kLockFailed;
   }
@@ -150,7 +145,6 @@ int32_t music_mp3_refill(uint32_t offset, uint32_t length) {
 void music_stream_thread() {
   Mp3State& s = mp3();
   try {
-    t_stream_thread = true;
     plat::setCurrentThreadName("music stream");
     plat::Event* events[3] = {s.half_played[0].get(), s.half_played[1].get(), s.quit.get()};
     for (;;) {

@@ -20,8 +20,7 @@ void music_mp3_set_pan(int32_t pan);
 bool music_mp3_is_playing();
 
 // Fills length bytes of the buffer from offset with the tune (the loop rules); 0, or non-zero
-// when the buffer cannot be locked on the stream thread (the fatal stop is handed to the main
-// thread). On any other thread a lock failure takes the fatal road at once.
+// when the buffer cannot be locked (the fatal stop is handed to the main thread).
 int32_t music_mp3_refill(uint32_t offset, uint32_t length);
 // The stream thread's body: refills the half just played until told to end.
 void music_stream_thread();
