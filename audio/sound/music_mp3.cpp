@@ -216,11 +216,13 @@ void music_mp3_play(int32_t number, int32_t loop) {
     release_stream(s);
     return;
   }
-  if (music_mp3_refill(0, MUSIC_STREAM_HALF) != 0) return;
-  if (s.buffer->setCurrentPosition(0) != plat::DS_OK) return;
-  if (s.buffer->setPan(s.pan) != plat::DS_OK) return;
-  if (s.buffer->setVolume(s.volume) != plat::DS_OK) return;
-  s.buffer->play(true);
+  // From here a failure must not leave a thread and a silent buffer flagged playing.
+  if (music_mp3_refill(0, MUSIC_STREAM_HALF) != 0 || s.buffer->setCurrentPosition(0) != plat::DS_OK ||
+      s.buffer->setPan(s.pan) != plat::DS_OK || s.buffer->setVolume(s.volume) != plat::DS_OK ||
+      s.buffer->play(true) != plat::DS_OK) {
+    stop_sequence(s);
+    close_decoder(s);
+  }
 }
 
 void music_mp3_stop() {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <mutex>
 #include <vector>
 
@@ -20,6 +21,7 @@ std::mutex g_mutex;
 std::condition_variable g_changed;
 int g_busy = 0;                // owed settings plus woken threads not yet waiting again
 std::vector<Event*> g_owed;    // events whose setting is owed (handedOver_)
+bool g_stallLogged = false;    // a time-out is reported once per process
 
 struct ThreadToken {
   bool held = false;
@@ -58,7 +60,6 @@ struct EventAccessImpl {
       t_token.held = true;
     }
   }
-  static void forgetAwaited(Event& e) { e.awaited_ = false; }
   static void dropOwed(Event& e) {
     if (!e.handedOver_) return;
     e.handedOver_ = false;
@@ -84,12 +85,13 @@ bool waitWokenThreadsIdle(uint32_t ms) {
   std::unique_lock<std::mutex> lock(g_mutex);
   const auto idle = [] { return g_busy - (t_token.held ? 1 : 0) <= 0; };
   if (g_changed.wait_until(lock, deadline, idle)) return true;
-  // Nobody came for these: write them off so that they stall no later wait.
-  while (!g_owed.empty()) {
-    Event* e = g_owed.back();
-    EventAccessImpl::forgetAwaited(*e);
-    EventAccessImpl::dropOwed(*e);
+  // Nobody came for these in time (a slow thread, most likely): write off this round's settings
+  // only. The events stay awaited, so later rounds still wait for the thread's work.
+  if (!g_owed.empty() && !g_stallLogged) {
+    g_stallLogged = true;
+    std::fprintf(stderr, "audio: a woken thread did not come back within %u ms; its work may land late\n", ms);
   }
+  while (!g_owed.empty()) EventAccessImpl::dropOwed(*g_owed.back());
   return false;
 }
 

@@ -20,9 +20,9 @@ struct EventAccess {
 };
 
 // Waits (real time, at most ms) until no setting is owed and no woken thread is busy; the
-// calling thread does not count. On the time-out the settings nobody came for are written off
-// (and their events no longer counted as awaited), so a forgotten event stalls once. True when
-// everything went idle.
+// calling thread does not count. On the time-out the settings nobody came for in this round are
+// written off (their events stay awaited, so a late thread does not change later rounds) and the
+// first time-out is reported on stderr. True when everything went idle.
 bool waitWokenThreadsIdle(uint32_t ms);
 
 }  // namespace plat::common

@@ -2,7 +2,9 @@
 // notifications are fired by hand, so each refill is seen on its own.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -18,6 +20,7 @@
 #include "plat/winmsg.h"
 #include "tests/audio/sound_test_fixture.h"
 #include "tests/support/fake_pcm_chain.h"
+#include "tests/support/forwarding_platform.h"
 
 namespace {
 
@@ -203,6 +206,44 @@ TEST_F(SoundMp3Backend, AMissingTuneLogsItsName) {
   clearLog();
   music_mp3_play(13, 1);
   EXPECT_EQ(logLines(), std::vector<std::string>{"open mp3 file music\\mus013.mp3 error"});
+}
+
+// A chain whose first read loses the stream buffer, so the play that follows the first refill
+// fails.
+FakePcmChain* g_losing_chain = nullptr;
+veldra_test::FakeAudioDevice* g_losing_device = nullptr;
+std::atomic<int> g_losses{0};
+AUDIO_DECODER* losing_open(const char* name) { return reinterpret_cast<AUDIO_DECODER*>(g_losing_chain->open(name)); }
+int32_t losing_read(AUDIO_DECODER* d, uint8_t* buffer, uint32_t length) {
+  const int32_t n = g_losing_chain->read(reinterpret_cast<FakePcmChain::Chain*>(d), buffer, length);
+  if (g_losses.fetch_sub(1) > 0) g_losing_device->loseAllBuffers();
+  return n;
+}
+const WAV_FORMAT* losing_format(AUDIO_DECODER*) { return &g_losing_chain->format(); }
+void losing_close(AUDIO_DECODER* d) { g_losing_chain->close(reinterpret_cast<FakePcmChain::Chain*>(d)); }
+const MUSIC_DECODER_OPS kLosingOps = {losing_open, losing_read, losing_format, losing_close};
+
+TEST_F(SoundMp3Backend, AFailedStartLeavesNothingRunning) {
+  FakePcmChain chain({.bytes = 5 * kHalf});
+  g_losing_chain = &chain;
+  g_losing_device = &device;
+  g_losses = 1;
+  music_mp3_set_decoder(&kLosingOps);
+  music_mp3_play(1, 1);
+  EXPECT_EQ(callsOf(1).back(), "release");
+  MUSIC_MP3_VIEW v = music_mp3_view();
+  EXPECT_EQ(v.flags, 1u) << "not flagged playing";
+  EXPECT_FALSE(v.thread);
+  EXPECT_FALSE(v.buffer);
+  EXPECT_FALSE(v.current_decoder);
+  EXPECT_EQ(device.log.buffersLive, 0);
+  EXPECT_EQ(chain.live, 0);
+  // The back end is not dead: the next play starts.
+  music_mp3_play(1, 1);
+  EXPECT_TRUE(music_mp3_is_playing());
+  EXPECT_EQ(half(0), slice(chain.tune(), 0, kHalf));
+  music_mp3_free();
+  EXPECT_EQ(chain.live, 0);
 }
 
 TEST_F(SoundMp3Backend, ALockFailureOnTheStreamThreadIsHandedToTheMainThread) {

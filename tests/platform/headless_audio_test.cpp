@@ -137,6 +137,43 @@ TEST_F(HeadlessAudio, ASettingNobodyTakesIsWrittenOffWithItsBuffer) {
   EXPECT_TRUE(unheard.isSet());  // still set for whoever comes
 }
 
+// A round that times out (a refill far too slow) writes off only its own settings: the buffer's
+// notifications stay awaited, so a later one taken by a thread that was not yet waiting still
+// holds the period until its refill has landed.
+TEST_F(HeadlessAudio, AStalledRoundDoesNotStopLaterRoundsWaiting) {
+  plat::HeadlessAudio* dev = hp().headlessAudio();
+  ASSERT_EQ(dev->open(plat::WaveFormat{}), plat::DS_OK);
+  constexpr uint32_t kBytes = 8820;  // 0.2 s
+  std::unique_ptr<plat::ISoundBuffer> b;
+  ASSERT_EQ(dev->createBuffer(mono16(), kBytes, plat::DSBCAPS_CTRLPOSITIONNOTIFY, b), plat::DS_OK);
+  plat::Event start, quit;
+  const plat::Notification note{0, &start};
+  ASSERT_EQ(b->setNotifications({&note, 1}), plat::DS_OK);
+  fillConstant(*b, 0, kBytes, 1000);
+  ASSERT_EQ(b->play(true), plat::DS_OK);  // fires; nobody comes within the time-out
+  hp().fakeClock().advance(10);
+  ASSERT_EQ(dev->periods(), 1u);
+  ASSERT_TRUE(start.wait(0));
+
+  ASSERT_EQ(b->stop(), plat::DS_OK);
+  ASSERT_EQ(b->setCurrentPosition(0), plat::DS_OK);
+  ASSERT_EQ(b->play(true), plat::DS_OK);  // fires before the thread below waits
+  std::thread refill([&] {
+    plat::Event* events[] = {&start, &quit};
+    if (plat::waitAny(events) != 0) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    fillConstant(*b, 0, kBytes, 2000);
+    plat::waitAny(std::span<plat::Event* const>(&events[1], 1));
+  });
+  dev->startRecording();
+  hp().fakeClock().advance(10);
+  quit.set();
+  refill.join();
+  const std::vector<int16_t> rec = dev->recording();
+  ASSERT_FALSE(rec.empty());
+  EXPECT_EQ(rec[0], 2000) << "the period did not wait for the refill";
+}
+
 // With a dump folder (VELDRA_TEST_DUMP in a run), what the device played is left there.
 TEST(HeadlessAudioDump, RunLeavesSoundMix) {
   veldra_test::TempGameDir dir;
