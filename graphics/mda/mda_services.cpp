@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/log/log.h"
+#include "core/reset/module_resets.h"
 
 namespace {
 
@@ -54,3 +55,15 @@ void mda_system_message(uint8_t flag, const char* format, ...) {
   va_end(args);
   g_system(text, flag);
 }
+
+// A run of the game installs its services again; a reset puts the logging defaults back so that
+// what one run installed does not reach into the next. A hook set over them (a test's recorder)
+// stays.
+static const ModuleReset k_reset("media services", [] {
+  if (g_box == g_real_box) g_box = log_box;
+  if (g_sound == g_real_sound) g_sound = no_sound;
+  if (g_system == g_real_system) g_system = log_system_message;
+  g_real_box = log_box;
+  g_real_sound = no_sound;
+  g_real_system = log_system_message;
+});
