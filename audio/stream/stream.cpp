@@ -1,0 +1,327 @@
+#include "audio/stream/stream.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace audio {
+
+namespace {
+constexpr int64_t kSkipChunk = 256;
+constexpr int kMaxBits = 25;
+}  // namespace
+
+CStream::~CStream() { close(); }
+
+int CStream::rawClose() {
+  flushBits();
+  return 0;
+}
+int64_t CStream::rawRead(uint8_t*, int64_t) { return 0; }
+int64_t CStream::rawPeek(uint8_t*, int64_t) { return 0; }
+int64_t CStream::rawWrite(const uint8_t*, int64_t) { return 0; }
+int64_t CStream::rawSeek(int64_t) { return 0; }
+
+int64_t CStream::rawControl(int code, void* arg, int64_t v) {
+  const bool random = (flags_ & kRandomAccess) != 0;
+  switch (code) {
+    case 0: return position_;
+    case 1: return random ? position_ : writePosition_;
+    case 2: return (flags_ & kReadable) ? control(49, nullptr, 0) : 1;
+    case 3:
+      if (!(flags_ & kWritable)) return 1;
+      if (!random) return control(50, nullptr, 0);
+      return position_ == size_ && !(flags_ & kExtendable) ? 1 : 0;
+    case 4: return size_;
+    case 9: return shortRead_ ? 1 : 0;
+    case 10: { const bool f = shortRead_; shortRead_ = false; return f ? 1 : 0; }
+    case 11: return writeError_ ? 1 : 0;
+    case 12: { const bool f = writeError_; writeError_ = false; return f ? 1 : 0; }
+    case 13:
+    case 14: return size_ - position_;
+    case 21: { const int old = fillByte_; fillByte_ = v < 0 ? -1 : static_cast<int>(v & 0xFF); return old; }
+    case 22: return fillByte_;
+    case 23: { const int old = bitReadOrder_; bitReadOrder_ = v != 0; return old; }
+    case 24: return bitReadOrder_;
+    case 25:
+      if (random) { const int old = bitReadOrder_; bitReadOrder_ = v != 0; return old; }
+      else { const int old = bitWriteOrder_; bitWriteOrder_ = v != 0; return old; }
+    case 26: return random ? bitReadOrder_ : bitWriteOrder_;
+    case 27: { const bool old = padOnes_; padOnes_ = v != 0; return old ? 0xFF : 0; }
+    case 28: return padOnes_ ? 0xFF : 0;
+    case 42:
+      alignBits();
+      if (!random) flags_ &= ~kReadable;
+      return 1;
+    case 43: {
+      const bool ok = flushBits();
+      flags_ &= ~kWritable;
+      return ok ? 1 : 0;
+    }
+    case 44: flushBits(); return 1;
+    case 49: return position_ == size_ ? 1 : 0;
+    case 50: return 0;
+    case 51: tee_ = static_cast<CStream*>(arg); return 0;
+    default: return 0;
+  }
+}
+
+int64_t CStream::control(int code, void* arg, int64_t v) { return rawControl(code, arg, v); }
+
+int CStream::close() {
+  if (!(flags_ & kOpen)) return 0;
+  const int r = rawClose();
+  if (r == 0) {
+    flags_ = 0;
+    position_ = writePosition_ = size_ = 0;
+    bitReadOffset_ = bitWritePending_ = 0;
+  }
+  return r;
+}
+
+void CStream::fillShort(uint8_t* buffer, int64_t got, int64_t n) {
+  if (got >= n) return;
+  shortRead_ = true;
+  if (fillByte_ >= 0) std::memset(buffer + got, fillByte_, static_cast<size_t>(n - got));
+}
+
+int64_t CStream::readRaw(uint8_t* buffer, int64_t n) {
+  int64_t got = rawRead(buffer, n);
+  got = std::clamp<int64_t>(got, 0, n);
+  fillShort(buffer, got, n);
+  position_ += got;
+  return got;
+}
+
+int64_t CStream::read(void* buffer, int64_t n) {
+  if (!(flags_ & kReadable) || n <= 0) return 0;
+  if (buffer == nullptr) {
+    uint8_t chunk[kSkipChunk];
+    int64_t total = 0;
+    while (total < n) {
+      const int64_t want = std::min(kSkipChunk, n - total);
+      const int64_t got = read(chunk, want);
+      total += got;
+      if (got < want) break;
+    }
+    return total;
+  }
+  auto* out = static_cast<uint8_t*>(buffer);
+  const int64_t got = readRaw(out, n);
+  if (tee_ != nullptr && got > 0) tee_->write(out, got);
+  return got;
+}
+
+int64_t CStream::peek(void* buffer, int64_t n) {
+  if (!(flags_ & kReadable) || n <= 0 || buffer == nullptr) return 0;
+  auto* out = static_cast<uint8_t*>(buffer);
+  if (flags_ & kRandomAccess) {
+    const int64_t got = readRaw(out, n);
+    if (got > 0) {
+      position_ = rawSeek(position_ - got);
+    }
+    return got;
+  }
+  int64_t got = std::clamp<int64_t>(rawPeek(out, n), 0, n);
+  fillShort(out, got, n);
+  return got;
+}
+
+int64_t CStream::write(const void* buffer, int64_t n) {
+  if (!(flags_ & kWritable) || n <= 0 || buffer == nullptr) return 0;
+  const int64_t put = std::clamp<int64_t>(rawWrite(static_cast<const uint8_t*>(buffer), n), 0, n);
+  if (put < n) writeError_ = true;
+  if (flags_ & kRandomAccess) {
+    position_ += put;
+    size_ = std::max(size_, position_);
+  } else {
+    writePosition_ += put;
+  }
+  return put;
+}
+
+int64_t CStream::seek(int64_t position) {
+  if (!(flags_ & kRandomAccess)) return position_;
+  const int64_t target = std::min(std::max<int64_t>(position, 0), size_);
+  position_ = rawSeek(target);
+  if (tee_ != nullptr) tee_->seek(position_);
+  return position_;
+}
+
+int CStream::readByte() {
+  uint8_t b = 0;
+  return read(&b, 1) == 1 ? b : -1;
+}
+
+int CStream::peekByte() {
+  uint8_t b = 0;
+  return peek(&b, 1) == 1 ? b : -1;
+}
+
+bool CStream::writeByte(uint8_t b) { return write(&b, 1) == 1; }
+
+bool CStream::readString(char* out, int64_t capacity, char delim) {
+  int64_t used = 0;
+  bool overflow = false;
+  for (;;) {
+    const int c = readByte();
+    if (c < 0) {
+      if (out != nullptr && capacity > 0) out[std::min(used, capacity - 1)] = '\0';
+      return false;
+    }
+    if (c == 0 || c == static_cast<uint8_t>(delim)) break;
+    if (out != nullptr && used + 1 < capacity) {
+      out[used++] = static_cast<char>(c);
+    } else {
+      overflow = true;
+    }
+  }
+  if (out != nullptr && capacity > 0) out[used] = '\0';
+  return !overflow;
+}
+
+bool CStream::writeString(const char* s, bool withNul) {
+  if (s == nullptr) return false;
+  const int64_t n = static_cast<int64_t>(std::strlen(s)) + (withNul ? 1 : 0);
+  return writeAll(s, n);
+}
+
+namespace {
+uint64_t assemble(const uint8_t* b, int bytes, ByteOrder order) {
+  uint64_t v = 0;
+  for (int i = 0; i < bytes; ++i) {
+    const int k = order == ByteOrder::Big ? i : bytes - 1 - i;
+    v = (v << 8) | b[k];
+  }
+  return v;
+}
+}  // namespace
+
+uint64_t CStream::readUnsigned(int bytes, ByteOrder order) {
+  bytes = std::clamp(bytes, 0, 8);
+  uint8_t b[8] = {};
+  const int fill = fillByte_;
+  fillByte_ = 0;  // missing bytes read as 0, whatever the caller's fill byte
+  read(b, bytes);
+  fillByte_ = fill;
+  return assemble(b, bytes, order);
+}
+
+uint64_t CStream::peekUnsigned(int bytes, ByteOrder order) {
+  bytes = std::clamp(bytes, 0, 8);
+  uint8_t b[8] = {};
+  const int fill = fillByte_;
+  fillByte_ = 0;
+  peek(b, bytes);
+  fillByte_ = fill;
+  return assemble(b, bytes, order);
+}
+
+bool CStream::writeUnsigned(uint64_t v, int bytes, ByteOrder order) {
+  bytes = std::clamp(bytes, 0, 8);
+  uint8_t b[8] = {};
+  for (int i = 0; i < bytes; ++i) {
+    const int k = order == ByteOrder::Big ? bytes - 1 - i : i;
+    b[k] = static_cast<uint8_t>(v >> (8 * i));
+  }
+  return writeAll(b, bytes);
+}
+
+int CStream::readBit() {
+  if (flags_ & kRandomAccess) {
+    // The partly consumed byte stays under the position.
+    const int c = readByte();
+    bitReadByte_ = c < 0 ? 0 : static_cast<uint8_t>(c);
+    if (c < 0) return 0;
+  } else if (bitReadOffset_ == 0) {
+    const int c = readByte();
+    bitReadByte_ = c < 0 ? 0 : static_cast<uint8_t>(c);
+  }
+  const int shift = bitReadOrder_ ? 7 - bitReadOffset_ : bitReadOffset_;
+  const int bit = (bitReadByte_ >> shift) & 1;
+  bitReadOffset_ = (bitReadOffset_ + 1) & 7;
+  if ((flags_ & kRandomAccess) && bitReadOffset_ != 0) seek(position_ - 1);
+  return bit;
+}
+
+uint32_t CStream::readBits(int n) {
+  n = std::clamp(n, 0, kMaxBits);
+  uint32_t v = 0;
+  for (int i = 0; i < n; ++i) {
+    const uint32_t bit = static_cast<uint32_t>(readBit());
+    v = bitReadOrder_ ? (v << 1) | bit : v | (bit << i);
+  }
+  return v;
+}
+
+uint32_t CStream::peekBits(int n) {
+  n = std::clamp(n, 0, kMaxBits);
+  if (n == 0) return 0;
+  // Bytes holding the next n bits: the partial byte first when one is held.
+  uint8_t bytes[5] = {};
+  int have = 0;
+  const int need = (bitReadOffset_ + n + 7) / 8;
+  if (!(flags_ & kRandomAccess) && bitReadOffset_ != 0) {
+    bytes[have++] = bitReadByte_;
+    const int fill = fillByte_;
+    fillByte_ = 0;
+    peek(bytes + have, need - have);
+    fillByte_ = fill;
+  } else {
+    const int fill = fillByte_;
+    fillByte_ = 0;
+    peek(bytes, need);
+    fillByte_ = fill;
+  }
+  uint32_t v = 0;
+  for (int i = 0; i < n; ++i) {
+    const int at = bitReadOffset_ + i;
+    const int shift = bitReadOrder_ ? 7 - (at & 7) : (at & 7);
+    const uint32_t bit = (bytes[at >> 3] >> shift) & 1u;
+    v = bitReadOrder_ ? (v << 1) | bit : v | (bit << i);
+  }
+  return v;
+}
+
+void CStream::skipBits(int n) {
+  while (n > 0) {
+    const int step = std::min(n, kMaxBits);
+    readBits(step);
+    n -= step;
+  }
+}
+
+void CStream::alignBits() {
+  if (bitReadOffset_ == 0) return;
+  if (flags_ & kRandomAccess) seek(position_ + 1);
+  bitReadOffset_ = 0;
+}
+
+bool CStream::writeBit(int bit) {
+  const int shift = bitWriteOrder_ ? 7 - bitWritePending_ : bitWritePending_;
+  if (bit) bitWriteAcc_ = static_cast<uint8_t>(bitWriteAcc_ | (1u << shift));
+  if (++bitWritePending_ < 8) return true;
+  const uint8_t b = bitWriteAcc_;
+  bitWritePending_ = 0;
+  bitWriteAcc_ = 0;
+  return writeByte(b);
+}
+
+bool CStream::writeBits(uint32_t v, int n) {
+  n = std::clamp(n, 0, kMaxBits);
+  bool ok = true;
+  for (int i = 0; i < n; ++i) {
+    const int bit = bitWriteOrder_ ? (v >> (n - 1 - i)) & 1 : (v >> i) & 1;
+    ok = writeBit(bit) && ok;
+  }
+  return ok;
+}
+
+bool CStream::flushBits() {
+  if (bitWritePending_ == 0) return true;
+  bool ok = true;
+  const int pad = padOnes_ ? 1 : 0;
+  while (bitWritePending_ != 0) ok = writeBit(pad) && ok;
+  return ok;
+}
+
+}  // namespace audio
