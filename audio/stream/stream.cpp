@@ -26,7 +26,9 @@ int64_t CStream::rawControl(int code, void* arg, int64_t v) {
   switch (code) {
     case 0: return position_;
     case 1: return random ? position_ : writePosition_;
-    case 2: return (flags_ & kReadable) ? control(49, nullptr, 0) : 1;
+    case 2:
+      if (!(flags_ & kReadable)) return 1;
+      return buffered() > 0 ? 0 : control(49, nullptr, 0);
     case 3:
       if (!(flags_ & kWritable)) return 1;
       if (!random) return control(50, nullptr, 0);
@@ -38,6 +40,10 @@ int64_t CStream::rawControl(int code, void* arg, int64_t v) {
     case 12: { const bool f = writeError_; writeError_ = false; return f ? 1 : 0; }
     case 13:
     case 14: return size_ - position_;
+    case 15: return setReadBuffer(v);
+    case 16: return static_cast<int64_t>(readBuf_.size());
+    case 17: return buffered();
+    case 20: return readOffset_;
     case 21: { const int old = fillByte_; fillByte_ = v < 0 ? -1 : static_cast<int>(v & 0xFF); return old; }
     case 22: return fillByte_;
     case 23: { const int old = bitReadOrder_; bitReadOrder_ = v != 0; return old; }
@@ -50,6 +56,7 @@ int64_t CStream::rawControl(int code, void* arg, int64_t v) {
     case 28: return padOnes_ ? 0xFF : 0;
     case 42:
       alignBits();
+      readValid_ = readOffset_ = 0;
       if (!random) flags_ &= ~kReadable;
       return 1;
     case 43: {
@@ -74,6 +81,9 @@ int CStream::close() {
     flags_ = 0;
     position_ = writePosition_ = size_ = 0;
     bitReadOffset_ = bitWritePending_ = 0;
+    readBuf_.clear();
+    readBuf_.shrink_to_fit();
+    readValid_ = readOffset_ = 0;
   }
   return r;
 }
@@ -84,8 +94,60 @@ void CStream::fillShort(uint8_t* buffer, int64_t got, int64_t n) {
   if (fillByte_ >= 0) std::memset(buffer + got, fillByte_, static_cast<size_t>(n - got));
 }
 
+int64_t CStream::setReadBuffer(int64_t capacity) {
+  // Only a sequential device buffers its reads so far; a held byte must not be lost.
+  if (capacity < 0 || buffered() > 0) return 0;
+  if (capacity > 0 && (flags_ & kRandomAccess)) return 0;
+  readBuf_.assign(static_cast<size_t>(capacity), 0);
+  readBuf_.shrink_to_fit();
+  readValid_ = readOffset_ = 0;
+  return 1;
+}
+
+int64_t CStream::readBuffered(uint8_t* buffer, int64_t n) {
+  const int64_t cap = static_cast<int64_t>(readBuf_.size());
+  int64_t given = std::min(buffered(), n);
+  std::memcpy(buffer, readBuf_.data() + readOffset_, static_cast<size_t>(given));
+  readOffset_ += given;
+  if (given < n && readValid_ < cap) {
+    readValid_ += std::clamp<int64_t>(rawRead(readBuf_.data() + readValid_, cap - readValid_), 0, cap - readValid_);
+    const int64_t more = std::min(buffered(), n - given);
+    std::memcpy(buffer + given, readBuf_.data() + readOffset_, static_cast<size_t>(more));
+    readOffset_ += more;
+    given += more;
+  }
+  if (given < n) {
+    readValid_ = readOffset_ = 0;
+    const int64_t rest = n - given;
+    if (rest < cap) {
+      readValid_ = std::clamp<int64_t>(rawRead(readBuf_.data(), cap), 0, cap);
+      const int64_t more = std::min(readValid_, rest);
+      std::memcpy(buffer + given, readBuf_.data(), static_cast<size_t>(more));
+      readOffset_ = more;
+      given += more;
+    } else {
+      given += std::clamp<int64_t>(rawRead(buffer + given, rest), 0, rest);
+    }
+  }
+  return given;
+}
+
+int64_t CStream::peekBuffered(uint8_t* buffer, int64_t n) {
+  const int64_t cap = static_cast<int64_t>(readBuf_.size());
+  if (buffered() < n) {
+    const int64_t held = buffered();
+    std::memmove(readBuf_.data(), readBuf_.data() + readOffset_, static_cast<size_t>(held));
+    readOffset_ = 0;
+    readValid_ = held;
+    readValid_ += std::clamp<int64_t>(rawRead(readBuf_.data() + held, cap - held), 0, cap - held);
+  }
+  const int64_t k = std::min(buffered(), n);
+  std::memcpy(buffer, readBuf_.data() + readOffset_, static_cast<size_t>(k));
+  return k;
+}
+
 int64_t CStream::readRaw(uint8_t* buffer, int64_t n) {
-  int64_t got = rawRead(buffer, n);
+  int64_t got = readBuf_.empty() ? rawRead(buffer, n) : readBuffered(buffer, n);
   got = std::clamp<int64_t>(got, 0, n);
   fillShort(buffer, got, n);
   position_ += got;
@@ -121,7 +183,7 @@ int64_t CStream::peek(void* buffer, int64_t n) {
     }
     return got;
   }
-  int64_t got = std::clamp<int64_t>(rawPeek(out, n), 0, n);
+  int64_t got = std::clamp<int64_t>(readBuf_.empty() ? rawPeek(out, n) : peekBuffered(out, n), 0, n);
   fillShort(out, got, n);
   return got;
 }

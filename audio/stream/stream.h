@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace audio {
 
@@ -100,6 +101,10 @@ class CStream {
 
  private:
   int64_t readRaw(uint8_t* buffer, int64_t n);
+  int64_t readBuffered(uint8_t* buffer, int64_t n);
+  int64_t peekBuffered(uint8_t* buffer, int64_t n);
+  int64_t setReadBuffer(int64_t capacity);
+  int64_t buffered() const { return readValid_ - readOffset_; }
   void fillShort(uint8_t* buffer, int64_t got, int64_t n);
 
   int bitReadOrder_ = 0;
@@ -113,6 +118,10 @@ class CStream {
   bool shortRead_ = false;
   bool writeError_ = false;
   CStream* tee_ = nullptr;
+  // Read buffer of sequential streams.
+  std::vector<uint8_t> readBuf_;
+  int64_t readValid_ = 0;
+  int64_t readOffset_ = 0;
 };
 
 }  // namespace audio

@@ -239,4 +239,37 @@ TEST(AudioStream, TeeSeesEveryByteReadAndFollowsSeeks) {
   for (int i = 3; i < 10; ++i) EXPECT_EQ(tee.data[i], run(20)[i]);
 }
 
+TEST(AudioStream, SequentialReadBuffer) {
+  const Bytes src = run(100);
+  struct Case { int64_t cap; std::vector<int64_t> reads; };
+  const Case cases[] = {{16, {3, 5, 20, 1, 40, 31}}, {8, {8, 1, 7, 100}}, {1, {2, 2, 200}}};
+  for (const Case& c : cases) {
+    MemoryStream s(src, false);
+    ASSERT_EQ(s.control(15, nullptr, c.cap), 1);
+    EXPECT_EQ(s.control(16, nullptr, 0), c.cap);
+    Bytes got;
+    for (int64_t n : c.reads) {
+      Bytes buf(static_cast<size_t>(n));
+      uint8_t p[4] = {};
+      const int64_t peeked = s.peek(p, 4);
+      const int64_t k = s.read(buf.data(), n);
+      EXPECT_EQ(0, std::memcmp(p, buf.data(), static_cast<size_t>(std::min(peeked, k))));
+      got.insert(got.end(), buf.begin(), buf.begin() + k);
+    }
+    EXPECT_EQ(got, src) << c.cap;
+    EXPECT_EQ(s.position(), 100);
+  }
+  // Bytes held in the buffer keep the stream from its end even when the device is there.
+  MemoryStream s(run(10), false);
+  s.control(15, nullptr, 16);
+  s.readByte();
+  EXPECT_EQ(s.control(17, nullptr, 0), 9);
+  s.position();
+  EXPECT_EQ(s.control(15, nullptr, 0), 0);  // refused while bytes are held
+  EXPECT_EQ(s.control(2, nullptr, 0), 0);
+  s.read(nullptr, 9);
+  EXPECT_EQ(s.control(17, nullptr, 0), 0);
+  EXPECT_EQ(s.control(15, nullptr, 0), 1);
+}
+
 }  // namespace
