@@ -14,11 +14,7 @@ using audio::CStream;
 using test_support::MemoryStream;
 using Bytes = std::vector<uint8_t>;
 
-Bytes run(size_t n) {
-  Bytes v(n);
-  for (size_t i = 0; i < n; ++i) v[i] = static_cast<uint8_t>(i * 3 + 5);
-  return v;
-}
+Bytes run(size_t n) { return test_support::patternBytes(n, 3, 5); }
 
 TEST(FileSliceSystem, SliceClampsTheWindowToTheInnerSize) {
   struct Case { int64_t start, length, size, first; };

@@ -15,11 +15,7 @@ using audio::CStream;
 using test_support::MemoryStream;
 using Bytes = std::vector<uint8_t>;
 
-Bytes run(size_t n) {
-  Bytes v(n);
-  for (size_t i = 0; i < n; ++i) v[i] = static_cast<uint8_t>(i * 7 + 1);
-  return v;
-}
+Bytes run(size_t n) { return test_support::patternBytes(n); }
 
 TEST(AudioStream, NullBufferReadSkipsInChunksAndStopsAtShortChunk) {
   MemoryStream s(run(1000), false);

@@ -10,6 +10,13 @@
 
 namespace test_support {
 
+// n bytes of a simple progression, distinct enough to show misplaced reads.
+inline std::vector<uint8_t> patternBytes(size_t n, unsigned step = 7, unsigned first = 1) {
+  std::vector<uint8_t> v(n);
+  for (size_t i = 0; i < n; ++i) v[i] = static_cast<uint8_t>(i * step + first);
+  return v;
+}
+
 class MemoryStream : public audio::CStream {
  public:
   MemoryStream(std::vector<uint8_t> bytes, bool randomAccess, bool writable = false)
