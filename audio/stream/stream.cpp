@@ -14,6 +14,7 @@ CStream::~CStream() { close(); }
 
 int CStream::rawClose() {
   flushBits();
+  flushWriteBuffer(1);
   return 0;
 }
 int64_t CStream::rawRead(uint8_t*, int64_t) { return 0; }
@@ -43,6 +44,8 @@ int64_t CStream::rawControl(int code, void* arg, int64_t v) {
     case 15: return setReadBuffer(v);
     case 16: return static_cast<int64_t>(readBuf_.size());
     case 17: return buffered();
+    case 18: return setWriteBuffer(v);
+    case 19: return random ? 0 : static_cast<int64_t>(writeBuf_.size());
     case 20: return readOffset_;
     case 21: { const int old = fillByte_; fillByte_ = v < 0 ? -1 : static_cast<int>(v & 0xFF); return old; }
     case 22: return fillByte_;
@@ -54,17 +57,24 @@ int64_t CStream::rawControl(int code, void* arg, int64_t v) {
     case 26: return random ? bitReadOrder_ : bitWriteOrder_;
     case 27: { const bool old = padOnes_; padOnes_ = v != 0; return old ? 0xFF : 0; }
     case 28: return padOnes_ ? 0xFF : 0;
+    case 32: return flushWriteBuffer(0) ? 1 : 0;
+    case 33: return flushWriteBuffer(1) ? 1 : 0;
+    case 34: return flushWriteBuffer(2) ? 1 : 0;
     case 42:
       alignBits();
       readValid_ = readOffset_ = 0;
       if (!random) flags_ &= ~kReadable;
       return 1;
     case 43: {
-      const bool ok = flushBits();
+      bool ok = flushBits();
+      ok = flushWriteBuffer(1) && ok;
       flags_ &= ~kWritable;
       return ok ? 1 : 0;
     }
-    case 44: flushBits(); return 1;
+    case 44:
+      flushBits();
+      flushWriteBuffer(1);
+      return 1;
     case 49: return position_ == size_ ? 1 : 0;
     case 50: return 0;
     case 51: tee_ = static_cast<CStream*>(arg); return 0;
@@ -84,6 +94,9 @@ int CStream::close() {
     readBuf_.clear();
     readBuf_.shrink_to_fit();
     readValid_ = readOffset_ = 0;
+    writeBuf_.clear();
+    writeBuf_.shrink_to_fit();
+    writePending_ = 0;
   }
   return r;
 }
@@ -188,8 +201,60 @@ int64_t CStream::peek(void* buffer, int64_t n) {
   return got;
 }
 
+int64_t CStream::setWriteBuffer(int64_t capacity) {
+  // Sequential devices only so far: the random-access cache is not built.
+  if (capacity < 0 || (flags_ & kRandomAccess)) return capacity == 0 ? 1 : 0;
+  if (!flushWriteBuffer(0)) return 0;
+  writeBuf_.assign(static_cast<size_t>(capacity), 0);
+  writeBuf_.shrink_to_fit();
+  writePending_ = 0;
+  return 1;
+}
+
+bool CStream::flushWriteBuffer(int mode) {
+  if (writePending_ == 0) return true;
+  const int64_t put = std::clamp<int64_t>(rawWrite(writeBuf_.data(), writePending_), 0, writePending_);
+  if (put < writePending_) {
+    writeError_ = true;
+    if (mode == 0) {
+      std::memmove(writeBuf_.data(), writeBuf_.data() + put, static_cast<size_t>(writePending_ - put));
+      writePending_ -= put;
+      return false;
+    }
+    writePending_ = 0;
+    return mode == 2;
+  }
+  writePending_ = 0;
+  return true;
+}
+
+int64_t CStream::writeBuffered(const uint8_t* buffer, int64_t n) {
+  const int64_t cap = static_cast<int64_t>(writeBuf_.size());
+  int64_t given = 0;
+  while (given < n) {
+    const int64_t rest = n - given;
+    if (writePending_ == 0 && rest >= cap) {
+      const int64_t put = std::clamp<int64_t>(rawWrite(buffer + given, rest), 0, rest);
+      given += put;
+      break;
+    }
+    const int64_t take = std::min(cap - writePending_, rest);
+    std::memcpy(writeBuf_.data() + writePending_, buffer + given, static_cast<size_t>(take));
+    writePending_ += take;
+    given += take;
+    if (writePending_ == cap && !flushWriteBuffer(0)) break;
+  }
+  return given;
+}
+
 int64_t CStream::write(const void* buffer, int64_t n) {
   if (!(flags_ & kWritable) || n <= 0 || buffer == nullptr) return 0;
+  if (!writeBuf_.empty() && !(flags_ & kRandomAccess)) {
+    const int64_t given = writeBuffered(static_cast<const uint8_t*>(buffer), n);
+    if (given < n) writeError_ = true;
+    writePosition_ += given;
+    return given;
+  }
   const int64_t put = std::clamp<int64_t>(rawWrite(static_cast<const uint8_t*>(buffer), n), 0, n);
   if (put < n) writeError_ = true;
   if (flags_ & kRandomAccess) {

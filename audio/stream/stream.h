@@ -104,6 +104,10 @@ class CStream {
   int64_t readBuffered(uint8_t* buffer, int64_t n);
   int64_t peekBuffered(uint8_t* buffer, int64_t n);
   int64_t setReadBuffer(int64_t capacity);
+  int64_t setWriteBuffer(int64_t capacity);
+  int64_t writeBuffered(const uint8_t* buffer, int64_t n);
+  // 0 keeps unwritten bytes, 1 drops them as failed, 2 drops them; true when emptied.
+  bool flushWriteBuffer(int mode);
   int64_t buffered() const { return readValid_ - readOffset_; }
   void fillShort(uint8_t* buffer, int64_t got, int64_t n);
 
@@ -122,6 +126,9 @@ class CStream {
   std::vector<uint8_t> readBuf_;
   int64_t readValid_ = 0;
   int64_t readOffset_ = 0;
+  // Write buffer of sequential streams.
+  std::vector<uint8_t> writeBuf_;
+  int64_t writePending_ = 0;
 };
 
 }  // namespace audio

@@ -139,6 +139,42 @@ TEST(AudioStream, ShortDeviceWriteSetsTheWriteErrorFlag) {
   EXPECT_EQ(ro.control(11, nullptr, 0), 0);
 }
 
+TEST(AudioStream, SequentialWriteBuffer) {
+  const Bytes src = run(60);
+  for (int64_t cap : {1, 8, 16, 100}) {
+    MemoryStream s({}, false, true);
+    ASSERT_EQ(s.control(18, nullptr, cap), 1);
+    EXPECT_EQ(s.control(19, nullptr, 0), cap);
+    int64_t at = 0;
+    for (int64_t n : {3, 20, 1, 36}) {
+      EXPECT_EQ(s.write(src.data() + at, n), n);
+      at += n;
+    }
+    EXPECT_LE(s.data.size(), 60u);
+    EXPECT_EQ(s.control(44, nullptr, 0), 1);
+    EXPECT_EQ(s.data, src) << cap;
+    EXPECT_EQ(s.control(11, nullptr, 0), 0);
+  }
+  // A short device write keeps the unwritten bytes in mode 0 and drops them finally.
+  MemoryStream s({}, false, true);
+  s.control(18, nullptr, 8);
+  s.write(src.data(), 5);
+  s.writeLimit = 2;
+  EXPECT_EQ(s.control(18, nullptr, 4), 0);  // resizing refused while bytes are held
+  EXPECT_EQ(s.control(32, nullptr, 0), 0);
+  EXPECT_EQ(s.data, Bytes(src.begin(), src.begin() + 4));
+  s.writeLimit = -1;
+  EXPECT_EQ(s.control(32, nullptr, 0), 1);
+  EXPECT_EQ(s.data, Bytes(src.begin(), src.begin() + 5));
+  s.write(src.data(), 3);
+  s.writeLimit = 1;
+  EXPECT_EQ(s.control(33, nullptr, 0), 0);
+  EXPECT_EQ(s.control(12, nullptr, 0), 1);
+  s.writeLimit = -1;
+  EXPECT_EQ(s.control(33, nullptr, 0), 1);  // nothing left held
+  EXPECT_EQ(s.data.size(), 6u);
+}
+
 TEST(AudioStream, Strings) {
   struct Case { const char* in; size_t len; int64_t cap; char delim; bool ok; const char* out; int next; };
   const Case cases[] = {
