@@ -15,6 +15,10 @@ CStream::~CStream() { close(); }
 int CStream::rawClose() {
   flushBits();
   flushWriteBuffer(1);
+  if (flags_ & kRandomAccess) {
+    writeBackCache(1, position_);
+    rawSeek(position_);
+  }
   return 0;
 }
 int64_t CStream::rawRead(uint8_t*, int64_t) { return 0; }
@@ -44,9 +48,12 @@ int64_t CStream::rawControl(int code, void* arg, int64_t v) {
     case 15: return setReadBuffer(v);
     case 16: return static_cast<int64_t>(readBuf_.size());
     case 17: return buffered();
-    case 18: return setWriteBuffer(v);
-    case 19: return random ? 0 : static_cast<int64_t>(writeBuf_.size());
-    case 20: return readOffset_;
+    case 18: return random ? setReadBuffer(v) : setWriteBuffer(v);
+    case 19: return static_cast<int64_t>(random ? readBuf_.size() : writeBuf_.size());
+    case 20: return random ? std::clamp<int64_t>(position_ - cacheBase_, 0, readValid_) : readOffset_;
+    case 29: return writeBackCache(0, position_) ? 1 : 0;
+    case 30: return writeBackCache(1, position_) ? 1 : 0;
+    case 31: return writeBackCache(2, position_) ? 1 : 0;
     case 21: { const int old = fillByte_; fillByte_ = v < 0 ? -1 : static_cast<int>(v & 0xFF); return old; }
     case 22: return fillByte_;
     case 23: { const int old = bitReadOrder_; bitReadOrder_ = v != 0; return old; }
@@ -61,10 +68,14 @@ int64_t CStream::rawControl(int code, void* arg, int64_t v) {
     case 33: return flushWriteBuffer(1) ? 1 : 0;
     case 34: return flushWriteBuffer(2) ? 1 : 0;
     case 42:
+    {
       alignBits();
+      const bool ok = writeBackCache(2, position_);
       readValid_ = readOffset_ = 0;
+      if (!ok) return 0;
       if (!random) flags_ &= ~kReadable;
       return 1;
+    }
     case 43: {
       bool ok = flushBits();
       ok = flushWriteBuffer(1) && ok;
@@ -107,13 +118,107 @@ void CStream::fillShort(uint8_t* buffer, int64_t got, int64_t n) {
   if (fillByte_ >= 0) std::memset(buffer + got, fillByte_, static_cast<size_t>(n - got));
 }
 
+int64_t CStream::buffered() const {
+  if (flags_ & kRandomAccess) return inCache(position_) ? cacheBase_ + readValid_ - position_ : 0;
+  return readValid_ - readOffset_;
+}
+
+bool CStream::writeBackCache(int mode, int64_t restartAt) {
+  if (dirty_ && readValid_ > 0) {
+    const int64_t end = cacheBase_ + readValid_;
+    rawSeek(cacheBase_);
+    const int64_t put = std::clamp<int64_t>(rawWrite(readBuf_.data(), readValid_), 0, readValid_);
+    if (put < readValid_) {
+      writeError_ = true;
+      if (mode == 0) {
+        std::memmove(readBuf_.data(), readBuf_.data() + put, static_cast<size_t>(readValid_ - put));
+        cacheBase_ += put;
+        readValid_ -= put;
+        return false;
+      }
+      if (size_ == end) {
+        size_ = cacheBase_ + put;
+        position_ = std::min(position_, size_);
+        restartAt = std::min(restartAt, size_);
+      }
+    }
+  }
+  dirty_ = false;
+  if ((flags_ & kRandomAccess) || mode == 2) {
+    cacheBase_ = restartAt;
+    readValid_ = readOffset_ = 0;
+    return true;
+  }
+  return readValid_ == readOffset_;
+}
+
+int64_t CStream::cacheRead(uint8_t* buffer, int64_t n) {
+  const int64_t cap = static_cast<int64_t>(readBuf_.size());
+  int64_t at = position_;
+  int64_t given = 0;
+  while (given < n) {
+    if (!inCache(at) && !writeBackCache(0, at)) break;
+    const int64_t held = cacheBase_ + readValid_ - at;
+    if (held > 0) {
+      const int64_t take = std::min(held, n - given);
+      std::memcpy(buffer + given, readBuf_.data() + (at - cacheBase_), static_cast<size_t>(take));
+      at += take;
+      given += take;
+      continue;
+    }
+    if (readValid_ < cap) {
+      rawSeek(cacheBase_ + readValid_);
+      const int64_t got = std::clamp<int64_t>(rawRead(readBuf_.data() + readValid_, cap - readValid_), 0, cap - readValid_);
+      readValid_ += got;
+      if (got == 0) break;
+      continue;
+    }
+    if (!writeBackCache(0, at)) break;
+    const int64_t rest = n - given;
+    if (rest >= cap) {
+      rawSeek(at);
+      const int64_t got = std::clamp<int64_t>(rawRead(buffer + given, rest), 0, rest);
+      given += got;
+      cacheBase_ = at + got;
+      break;
+    }
+  }
+  return given;
+}
+
+int64_t CStream::cacheWrite(const uint8_t* buffer, int64_t n) {
+  const int64_t cap = static_cast<int64_t>(readBuf_.size());
+  int64_t at = position_;
+  int64_t given = 0;
+  while (given < n) {
+    if (!inCache(at) && !writeBackCache(0, at)) break;
+    const int64_t off = at - cacheBase_;
+    if (off == cap) {
+      if (!writeBackCache(0, at)) break;
+      continue;
+    }
+    const int64_t take = std::min(cap - off, n - given);
+    std::memcpy(readBuf_.data() + off, buffer + given, static_cast<size_t>(take));
+    dirty_ = true;
+    readValid_ = std::max(readValid_, off + take);
+    at += take;
+    given += take;
+  }
+  return given;
+}
+
 int64_t CStream::setReadBuffer(int64_t capacity) {
-  // Only a sequential device buffers its reads so far; a held byte must not be lost.
-  if (capacity < 0 || buffered() > 0) return 0;
-  if (capacity > 0 && (flags_ & kRandomAccess)) return 0;
+  // A held or unwritten byte must not be lost.
+  if (capacity < 0) return 0;
+  if (flags_ & kRandomAccess) {
+    if (!writeBackCache(1, position_)) return 0;
+  } else if (buffered() > 0) {
+    return 0;
+  }
   readBuf_.assign(static_cast<size_t>(capacity), 0);
   readBuf_.shrink_to_fit();
   readValid_ = readOffset_ = 0;
+  cacheBase_ = position_;
   return 1;
 }
 
@@ -160,7 +265,9 @@ int64_t CStream::peekBuffered(uint8_t* buffer, int64_t n) {
 }
 
 int64_t CStream::readRaw(uint8_t* buffer, int64_t n) {
-  int64_t got = readBuf_.empty() ? rawRead(buffer, n) : readBuffered(buffer, n);
+  int64_t got = readBuf_.empty()               ? rawRead(buffer, n)
+                : (flags_ & kRandomAccess) ? cacheRead(buffer, n)
+                                           : readBuffered(buffer, n);
   got = std::clamp<int64_t>(got, 0, n);
   fillShort(buffer, got, n);
   position_ += got;
@@ -191,9 +298,7 @@ int64_t CStream::peek(void* buffer, int64_t n) {
   auto* out = static_cast<uint8_t*>(buffer);
   if (flags_ & kRandomAccess) {
     const int64_t got = readRaw(out, n);
-    if (got > 0) {
-      position_ = rawSeek(position_ - got);
-    }
+    if (got > 0) position_ = readBuf_.empty() ? rawSeek(position_ - got) : position_ - got;
     return got;
   }
   int64_t got = std::clamp<int64_t>(readBuf_.empty() ? rawPeek(out, n) : peekBuffered(out, n), 0, n);
@@ -202,8 +307,7 @@ int64_t CStream::peek(void* buffer, int64_t n) {
 }
 
 int64_t CStream::setWriteBuffer(int64_t capacity) {
-  // Sequential devices only so far: the random-access cache is not built.
-  if (capacity < 0 || (flags_ & kRandomAccess)) return capacity == 0 ? 1 : 0;
+  if (capacity < 0) return 0;
   if (!flushWriteBuffer(0)) return 0;
   writeBuf_.assign(static_cast<size_t>(capacity), 0);
   writeBuf_.shrink_to_fit();
@@ -249,6 +353,13 @@ int64_t CStream::writeBuffered(const uint8_t* buffer, int64_t n) {
 
 int64_t CStream::write(const void* buffer, int64_t n) {
   if (!(flags_ & kWritable) || n <= 0 || buffer == nullptr) return 0;
+  if ((flags_ & kRandomAccess) && !readBuf_.empty()) {
+    const int64_t given = cacheWrite(static_cast<const uint8_t*>(buffer), n);
+    if (given < n) writeError_ = true;
+    position_ += given;
+    size_ = std::max(size_, position_);
+    return given;
+  }
   if (!writeBuf_.empty() && !(flags_ & kRandomAccess)) {
     const int64_t given = writeBuffered(static_cast<const uint8_t*>(buffer), n);
     if (given < n) writeError_ = true;
@@ -268,8 +379,15 @@ int64_t CStream::write(const void* buffer, int64_t n) {
 
 int64_t CStream::seek(int64_t position) {
   if (!(flags_ & kRandomAccess)) return position_;
-  const int64_t target = std::min(std::max<int64_t>(position, 0), size_);
-  position_ = rawSeek(target);
+  int64_t target = std::max<int64_t>(position, 0);
+  if (!readBuf_.empty() && inCache(target)) {
+    position_ = target;  // inside the cached bytes: no device seek
+  } else {
+    if (!readBuf_.empty()) writeBackCache(1, position_);
+    target = std::min(target, size_);
+    position_ = rawSeek(target);
+    if (!readBuf_.empty()) cacheBase_ = position_;
+  }
   if (tee_ != nullptr) tee_->seek(position_);
   return position_;
 }

@@ -108,7 +108,12 @@ class CStream {
   int64_t writeBuffered(const uint8_t* buffer, int64_t n);
   // 0 keeps unwritten bytes, 1 drops them as failed, 2 drops them; true when emptied.
   bool flushWriteBuffer(int mode);
-  int64_t buffered() const { return readValid_ - readOffset_; }
+  int64_t buffered() const;
+  // Random access: the read buffer caches the bytes at cacheBase_ and takes writes.
+  bool inCache(int64_t at) const { return at >= cacheBase_ && at <= cacheBase_ + readValid_; }
+  bool writeBackCache(int mode, int64_t restartAt);
+  int64_t cacheRead(uint8_t* buffer, int64_t n);
+  int64_t cacheWrite(const uint8_t* buffer, int64_t n);
   void fillShort(uint8_t* buffer, int64_t got, int64_t n);
 
   int bitReadOrder_ = 0;
@@ -126,6 +131,8 @@ class CStream {
   std::vector<uint8_t> readBuf_;
   int64_t readValid_ = 0;
   int64_t readOffset_ = 0;
+  int64_t cacheBase_ = 0;
+  bool dirty_ = false;
   // Write buffer of sequential streams.
   std::vector<uint8_t> writeBuf_;
   int64_t writePending_ = 0;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -173,6 +174,58 @@ TEST(AudioStream, SequentialWriteBuffer) {
   s.writeLimit = -1;
   EXPECT_EQ(s.control(33, nullptr, 0), 1);  // nothing left held
   EXPECT_EQ(s.data.size(), 6u);
+}
+
+TEST(AudioStream, RandomAccessCacheReadsWritesAndSeeks) {
+  const Bytes src = run(100);
+  for (int64_t cap : {1, 7, 16, 64, 200}) {
+    MemoryStream s(src, true, true);
+    ASSERT_EQ(s.control(15, nullptr, cap), 1);
+    Bytes mirror = src;
+    struct Step { int64_t seek, readN; const char* text; };
+    const Step steps[] = {{0, 10, nullptr}, {5, 0, "hello"}, {3, 9, nullptr}, {95, 0, "tail-grows"},
+                          {40, 30, nullptr}, {98, 20, nullptr}, {0, 0, "A"}};
+    for (const Step& st : steps) {
+      EXPECT_EQ(s.seek(st.seek), std::min<int64_t>(st.seek, static_cast<int64_t>(mirror.size())));
+      if (st.text != nullptr) {
+        const int64_t n = static_cast<int64_t>(std::strlen(st.text));
+        EXPECT_EQ(s.write(st.text, n), n);
+        if (mirror.size() < static_cast<size_t>(st.seek + n)) mirror.resize(static_cast<size_t>(st.seek + n));
+        std::memcpy(mirror.data() + st.seek, st.text, static_cast<size_t>(n));
+        EXPECT_EQ(s.size(), static_cast<int64_t>(mirror.size()));
+      }
+      if (st.readN > 0) {
+        Bytes buf(static_cast<size_t>(st.readN));
+        const int64_t k = s.read(buf.data(), st.readN);
+        EXPECT_EQ(k, std::min<int64_t>(st.readN, static_cast<int64_t>(mirror.size()) - st.seek));
+        EXPECT_TRUE(std::equal(buf.begin(), buf.begin() + k, mirror.begin() + st.seek)) << cap;
+      }
+    }
+    EXPECT_EQ(s.control(30, nullptr, 0), 1);
+    EXPECT_EQ(s.data, mirror) << cap;
+  }
+}
+
+TEST(AudioStream, CacheWriteBackAfterShortDeviceWrite) {
+  struct Case { int code; int64_t ret; size_t deviceBytes; int64_t size; };
+  // 6 dirty bytes at 4..9 of a 4-byte device; the device takes 2 of them. Only mode 0 keeps
+  // the rest (and reports 0); the others drop it, flag the error and cut the size.
+  const Case cases[] = {{29, 0, 6, 10}, {30, 1, 6, 6}, {31, 1, 6, 6}};
+  for (const Case& c : cases) {
+    MemoryStream s(run(4), true, true);
+    s.control(15, nullptr, 16);
+    s.seek(4);
+    s.write("abcdef", 6);
+    s.writeLimit = 2;
+    EXPECT_EQ(s.control(c.code, nullptr, 0), c.ret) << c.code;
+    EXPECT_EQ(s.control(12, nullptr, 0), 1);
+    EXPECT_EQ(s.data.size(), c.deviceBytes);
+    EXPECT_EQ(s.size(), c.size);
+    s.writeLimit = -1;
+    EXPECT_EQ(s.control(29, nullptr, 0), 1);
+    // Kept bytes reach the device on the next write-back; dropped ones never do.
+    EXPECT_EQ(s.data.size(), c.code == 29 ? 10u : 6u) << c.code;
+  }
 }
 
 TEST(AudioStream, Strings) {
