@@ -58,6 +58,19 @@ TEST_F(FileStream, WriteModes) {
   EXPECT_EQ(std::string(buf, 7), "abcdXYZ");
   rw.close();
 
+  // The same through a cache: written back on close.
+  CFileStream cached;
+  ASSERT_EQ(cached.open(*files, "a.bin", 3), 0);
+  ASSERT_EQ(cached.control(15, nullptr, 65536), 1);
+  cached.seek(1);
+  EXPECT_EQ(cached.write("--", 2), 2);
+  EXPECT_EQ(cached.seekFromEnd(-1), 6);
+  EXPECT_EQ(cached.readByte(), 'Z');
+  EXPECT_EQ(cached.write("!", 1), 1);
+  EXPECT_EQ(dir.read("a.bin"), "a--dXYZ");  // the seek away wrote back "--"; "!" is still held
+  cached.close();
+  EXPECT_EQ(dir.read("a.bin"), "a--dXYZ!");
+
   CFileStream c;
   ASSERT_EQ(c.open(*files, "a.bin", 3 | CFileStream::kCreateTruncate), 0);
   EXPECT_EQ(c.size(), 0);
