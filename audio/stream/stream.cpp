@@ -93,14 +93,38 @@ int64_t CStream::rawControl(int code, void* arg, int64_t v) {
   }
 }
 
-int64_t CStream::control(int code, void* arg, int64_t v) { return rawControl(code, arg, v); }
+int64_t CStream::control(int code, void* arg, int64_t v) {
+  return chained_ ? chained_->control(code, arg, v) : rawControl(code, arg, v);
+}
+
+void CStream::chain(CStream* other, bool owns, int64_t position, int64_t writePosition,
+                    int64_t size, uint32_t clearFlags) {
+  close();
+  if (other == nullptr || other == this) return;
+  if (position != -1) other->position_ = position;
+  if (writePosition != -1) other->writePosition_ = writePosition;
+  if (size != -1) other->size_ = size;
+  other->flags_ &= ~clearFlags;
+  chained_ = other;
+  ownsChained_ = owns;
+}
 
 int CStream::close() {
+  if (chained_ != nullptr) {
+    CStream* other = chained_;
+    const bool owned = ownsChained_;
+    chained_ = nullptr;
+    ownsChained_ = false;
+    const int r = other->close();
+    if (owned) delete other;
+    return r;
+  }
   if (!(flags_ & kOpen)) return 0;
   const int r = rawClose();
   if (r == 0) {
     flags_ = 0;
     position_ = writePosition_ = size_ = 0;
+    tee_ = nullptr;
     bitReadOffset_ = bitWritePending_ = 0;
     readBuf_.clear();
     readBuf_.shrink_to_fit();
@@ -275,6 +299,7 @@ int64_t CStream::readRaw(uint8_t* buffer, int64_t n) {
 }
 
 int64_t CStream::read(void* buffer, int64_t n) {
+  if (chained_) return chained_->read(buffer, n);
   if (!(flags_ & kReadable) || n <= 0) return 0;
   if (buffer == nullptr) {
     uint8_t chunk[kSkipChunk];
@@ -294,6 +319,7 @@ int64_t CStream::read(void* buffer, int64_t n) {
 }
 
 int64_t CStream::peek(void* buffer, int64_t n) {
+  if (chained_) return chained_->peek(buffer, n);
   if (!(flags_ & kReadable) || n <= 0 || buffer == nullptr) return 0;
   auto* out = static_cast<uint8_t*>(buffer);
   if (flags_ & kRandomAccess) {
@@ -352,6 +378,7 @@ int64_t CStream::writeBuffered(const uint8_t* buffer, int64_t n) {
 }
 
 int64_t CStream::write(const void* buffer, int64_t n) {
+  if (chained_) return chained_->write(buffer, n);
   if (!(flags_ & kWritable) || n <= 0 || buffer == nullptr) return 0;
   if ((flags_ & kRandomAccess) && !readBuf_.empty()) {
     const int64_t given = cacheWrite(static_cast<const uint8_t*>(buffer), n);
@@ -378,6 +405,7 @@ int64_t CStream::write(const void* buffer, int64_t n) {
 }
 
 int64_t CStream::seek(int64_t position) {
+  if (chained_) return chained_->seek(position);
   if (!(flags_ & kRandomAccess)) return position_;
   int64_t target = std::max<int64_t>(position, 0);
   if (!readBuf_.empty() && inCache(target)) {
@@ -393,18 +421,24 @@ int64_t CStream::seek(int64_t position) {
 }
 
 int CStream::readByte() {
+  if (chained_) return chained_->readByte();
   uint8_t b = 0;
   return read(&b, 1) == 1 ? b : -1;
 }
 
 int CStream::peekByte() {
+  if (chained_) return chained_->peekByte();
   uint8_t b = 0;
   return peek(&b, 1) == 1 ? b : -1;
 }
 
-bool CStream::writeByte(uint8_t b) { return write(&b, 1) == 1; }
+bool CStream::writeByte(uint8_t b) {
+  if (chained_) return chained_->writeByte(b);
+  return write(&b, 1) == 1;
+}
 
 bool CStream::readString(char* out, int64_t capacity, char delim) {
+  if (chained_) return chained_->readString(out, capacity, delim);
   int64_t used = 0;
   bool overflow = false;
   for (;;) {
@@ -425,6 +459,7 @@ bool CStream::readString(char* out, int64_t capacity, char delim) {
 }
 
 bool CStream::writeString(const char* s, bool withNul) {
+  if (chained_) return chained_->writeString(s, withNul);
   if (s == nullptr) return false;
   const int64_t n = static_cast<int64_t>(std::strlen(s)) + (withNul ? 1 : 0);
   return writeAll(s, n);
@@ -442,6 +477,7 @@ uint64_t assemble(const uint8_t* b, int bytes, ByteOrder order) {
 }  // namespace
 
 uint64_t CStream::readUnsigned(int bytes, ByteOrder order) {
+  if (chained_) return chained_->readUnsigned(bytes, order);
   bytes = std::clamp(bytes, 0, 8);
   uint8_t b[8] = {};
   const int fill = fillByte_;
@@ -452,6 +488,7 @@ uint64_t CStream::readUnsigned(int bytes, ByteOrder order) {
 }
 
 uint64_t CStream::peekUnsigned(int bytes, ByteOrder order) {
+  if (chained_) return chained_->peekUnsigned(bytes, order);
   bytes = std::clamp(bytes, 0, 8);
   uint8_t b[8] = {};
   const int fill = fillByte_;
@@ -462,6 +499,7 @@ uint64_t CStream::peekUnsigned(int bytes, ByteOrder order) {
 }
 
 bool CStream::writeUnsigned(uint64_t v, int bytes, ByteOrder order) {
+  if (chained_) return chained_->writeUnsigned(v, bytes, order);
   bytes = std::clamp(bytes, 0, 8);
   uint8_t b[8] = {};
   for (int i = 0; i < bytes; ++i) {
@@ -472,6 +510,7 @@ bool CStream::writeUnsigned(uint64_t v, int bytes, ByteOrder order) {
 }
 
 int CStream::readBit() {
+  if (chained_) return chained_->readBit();
   if (flags_ & kRandomAccess) {
     // The partly consumed byte stays under the position.
     const int c = readByte();
@@ -489,6 +528,7 @@ int CStream::readBit() {
 }
 
 uint32_t CStream::readBits(int n) {
+  if (chained_) return chained_->readBits(n);
   n = std::clamp(n, 0, kMaxBits);
   uint32_t v = 0;
   for (int i = 0; i < n; ++i) {
@@ -499,6 +539,7 @@ uint32_t CStream::readBits(int n) {
 }
 
 uint32_t CStream::peekBits(int n) {
+  if (chained_) return chained_->peekBits(n);
   n = std::clamp(n, 0, kMaxBits);
   if (n == 0) return 0;
   // Bytes holding the next n bits: the partial byte first when one is held.
@@ -528,6 +569,10 @@ uint32_t CStream::peekBits(int n) {
 }
 
 void CStream::skipBits(int n) {
+  if (chained_) {
+    chained_->skipBits(n);
+    return;
+  }
   while (n > 0) {
     const int step = std::min(n, kMaxBits);
     readBits(step);
@@ -536,12 +581,17 @@ void CStream::skipBits(int n) {
 }
 
 void CStream::alignBits() {
+  if (chained_) {
+    chained_->alignBits();
+    return;
+  }
   if (bitReadOffset_ == 0) return;
   if (flags_ & kRandomAccess) seek(position_ + 1);
   bitReadOffset_ = 0;
 }
 
 bool CStream::writeBit(int bit) {
+  if (chained_) return chained_->writeBit(bit);
   const int shift = bitWriteOrder_ ? 7 - bitWritePending_ : bitWritePending_;
   if (bit) bitWriteAcc_ = static_cast<uint8_t>(bitWriteAcc_ | (1u << shift));
   if (++bitWritePending_ < 8) return true;
@@ -552,6 +602,7 @@ bool CStream::writeBit(int bit) {
 }
 
 bool CStream::writeBits(uint32_t v, int n) {
+  if (chained_) return chained_->writeBits(v, n);
   n = std::clamp(n, 0, kMaxBits);
   bool ok = true;
   for (int i = 0; i < n; ++i) {
@@ -562,6 +613,7 @@ bool CStream::writeBits(uint32_t v, int n) {
 }
 
 bool CStream::flushBits() {
+  if (chained_) return chained_->flushBits();
   if (bitWritePending_ == 0) return true;
   bool ok = true;
   const int pad = padOnes_ ? 1 : 0;

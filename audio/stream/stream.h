@@ -29,9 +29,12 @@ class CStream {
   int64_t peek(void* buffer, int64_t n);
   int64_t write(const void* buffer, int64_t n);
   int64_t seek(int64_t position);
-  int64_t skip(int64_t delta) { return seek(position_ + delta); }
-  int64_t seekFromEnd(int64_t delta) { return seek(size_ + delta); }
-  uint32_t flags() const { return flags_; }
+  int64_t skip(int64_t delta) { return chained_ ? chained_->skip(delta) : seek(position_ + delta); }
+  int64_t seekFromEnd(int64_t delta) { return chained_ ? chained_->seekFromEnd(delta) : seek(size_ + delta); }
+  uint32_t flags() const { return chained_ ? chained_->flags() : flags_; }
+  // Forwards every operation to `other` until closed; -1 leaves a preset as it is.
+  void chain(CStream* other, bool owns, int64_t position = -1, int64_t writePosition = -1,
+             int64_t size = -1, uint32_t clearFlags = 0);
   int64_t control(int code, void* arg, int64_t v);
 
   // One byte: -1 when none is there.
@@ -79,11 +82,11 @@ class CStream {
   bool writeBit(int bit);
   bool writeBits(uint32_t v, int n);
   bool flushBits();
-  int readBitOffset() const { return bitReadOffset_; }
-  int writeBitOffset() const { return bitWritePending_; }
+  int readBitOffset() const { return chained_ ? chained_->readBitOffset() : bitReadOffset_; }
+  int writeBitOffset() const { return chained_ ? chained_->writeBitOffset() : bitWritePending_; }
 
-  int64_t position() const { return position_; }
-  int64_t size() const { return size_; }
+  int64_t position() const { return chained_ ? chained_->position() : position_; }
+  int64_t size() const { return chained_ ? chained_->size() : size_; }
 
  protected:
   // The raw slots; the destructor is the seventh.
@@ -127,6 +130,8 @@ class CStream {
   bool shortRead_ = false;
   bool writeError_ = false;
   CStream* tee_ = nullptr;
+  CStream* chained_ = nullptr;
+  bool ownsChained_ = false;
   // Read buffer of sequential streams.
   std::vector<uint8_t> readBuf_;
   int64_t readValid_ = 0;

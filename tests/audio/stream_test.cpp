@@ -357,4 +357,28 @@ TEST(AudioStream, SequentialReadBuffer) {
   EXPECT_EQ(s.control(15, nullptr, 0), 1);
 }
 
+TEST(AudioStream, ChainedStreamForwardsAndClosesWhatItOwns) {
+  auto* inner = new MemoryStream(run(20), true);
+  inner->at = 5;  // the device already stands where the preset says
+  {
+    CStream outer;
+    outer.chain(inner, true, 5, -1, 10, CStream::kExtendable);
+    EXPECT_EQ(outer.position(), 5);
+    EXPECT_EQ(outer.size(), 10);
+    EXPECT_EQ(outer.readByte(), run(20)[5]);
+    EXPECT_EQ(outer.control(0, nullptr, 0), 6);
+    EXPECT_EQ(outer.seekFromEnd(-1), 9);
+    EXPECT_TRUE(outer.flags() & CStream::kRandomAccess);
+    EXPECT_EQ(outer.close(), 0);
+    EXPECT_EQ(outer.flags(), 0u);  // unchained; the owned stream is gone (leak checks see it)
+  }
+  MemoryStream kept(run(4), false);
+  {
+    CStream outer;
+    outer.chain(&kept, false);
+    EXPECT_EQ(outer.readU16(ByteOrder::Big), (run(4)[0] << 8) | run(4)[1]);
+  }
+  EXPECT_EQ(kept.flags(), 0u);  // closed but not deleted
+}
+
 }  // namespace
