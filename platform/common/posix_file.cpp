@@ -77,6 +77,13 @@ class PosixFile final : public File {
     return ::fstat(fd_, &st) == 0 ? st.st_size : -1;
   }
   bool flush() override { return true; }  // nothing is buffered here
+  bool truncate(int64_t length) override {
+    if (length < 0) return false;
+    int rc;
+    do rc = ::ftruncate(fd_, static_cast<off_t>(length));
+    while (rc != 0 && errno == EINTR);
+    return rc == 0;
+  }
 
  private:
   size_t readBinary(void* dst, size_t n) {

@@ -188,6 +188,24 @@ TEST_F(PathResolver, TextModeTranslatesLineEnds) {
   EXPECT_EQ(f->tell(), 5);
 }
 
+TEST_F(PathResolver, TruncateCutsAndGrowsWithoutMovingThePosition) {
+  dir_.write("grow.bin", "abcdef");
+  auto f = files_->open("GROW.bin", "rb+");
+  ASSERT_TRUE(f);
+  ASSERT_TRUE(f->seek(4, SEEK_SET));
+  EXPECT_TRUE(f->truncate(2));
+  EXPECT_EQ(f->size(), 2);
+  EXPECT_EQ(f->tell(), 4);
+  EXPECT_TRUE(f->truncate(5));
+  f.reset();
+  EXPECT_EQ(dir_.read("grow.bin"), std::string("ab\0\0\0", 5));
+  auto ro = files_->open("grow.bin", "rb");
+  ASSERT_TRUE(ro);
+  EXPECT_FALSE(ro->truncate(1));  // a read-only handle cannot resize
+  EXPECT_FALSE(ro->truncate(-1));
+  EXPECT_EQ(ro->size(), 5);
+}
+
 TEST_F(PathResolver, RenameReplaceRemoveAndStat) {
   dir_.write("tmp.bin", "fresh");
   dir_.write("target.bin", "old");

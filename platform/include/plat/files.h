@@ -31,6 +31,9 @@ class File {
   virtual int64_t tell() = 0;
   virtual int64_t size() = 0;
   virtual bool flush() = 0;
+  // Sets the file's size: cut at `length`, or grown with zero bytes. The position is unchanged.
+  // False when the file cannot be resized (a read-only handle, or a file without a size).
+  virtual bool truncate(int64_t length) { (void)length; return false; }
 };
 
 struct DirEntry {
