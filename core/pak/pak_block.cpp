@@ -36,11 +36,14 @@ bool pak_decode_block(PAK_FILE* file, uint32_t block, uint8_t* dst, bool direct)
   const uint16_t length = file->lengths[block];
   const uint64_t offset = file->offsets[block];
   bool ok;
+  // Only the entry's own bytes are written: a raw block's padding past the entry's end is never
+  // served, and a decoded block longer than expected is an overrun, so dst may be the caller's
+  // buffer with exactly `expected` bytes of room.
   if (length == 0) {
-    ok = pak_read_at(*archive->file, offset, dst, PAK_BLOCK_SIZE, &archive->file_pos);
+    ok = pak_read_at(*archive->file, offset, dst, expected, &archive->file_pos);
   } else {
     uint8_t* packed = pak_cache_packed_buffer();
-    lzo_uint out = PAK_BLOCK_SIZE;
+    lzo_uint out = expected;
     ok = lzo_ready() && pak_read_at(*archive->file, offset, packed, length, &archive->file_pos) &&
          lzo1x_decompress_safe(packed, length, dst, &out, nullptr) == LZO_E_OK && out == expected;
   }

@@ -32,11 +32,12 @@ size_t read_entry(PAK_FILE* f, uint8_t* out, uint64_t want) {
   while (want > 0) {
     const uint32_t block = f->position >> PAK_BLOCK_SHIFT;
     const uint32_t offset = f->position & (PAK_BLOCK_SIZE - 1);
+    const uint32_t whole = static_cast<uint32_t>(std::min<uint64_t>(PAK_BLOCK_SIZE, f->size - (uint64_t{block} << PAK_BLOCK_SHIFT)));
     uint32_t n;
-    if (offset == 0 && want >= PAK_BLOCK_SIZE) {
-      // A whole block goes straight into the caller's buffer.
+    if (offset == 0 && want >= whole) {
+      // A whole block, the short last one included, goes straight into the caller's buffer.
       if (!pak_decode_block(f, block, out + copied, true)) break;
-      n = PAK_BLOCK_SIZE;
+      n = whole;
     } else {
       const uint8_t* data = block_in_slot(f, block);
       if (!data) break;

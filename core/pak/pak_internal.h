@@ -55,7 +55,8 @@ long pak_find_entry(const PAK_ARCHIVE* archive, uint32_t hash);
 // known position, -1 unknown) the seek is skipped when the file already stands there.
 bool pak_read_at(plat::File& file, uint64_t offset, void* dst, size_t n, int64_t* position = nullptr);
 
-// Decodes block `block` of an entry into dst (65536 bytes of room). Logs
+// Decodes block `block` of an entry into dst, which needs room for the block's decoded bytes only
+// (65536, or what is left of the entry in its last block). Logs
 // "error block %d of file %s" and returns false on a short read, an LZO error or a wrong length.
 bool pak_decode_block(PAK_FILE* file, uint32_t block, uint8_t* dst, bool direct);
 

@@ -5,6 +5,7 @@
 #include <errno.h>
 #include <sys/stat.h>
 #include <limits.h>
+#include <time.h>
 #include <stdlib.h>
 
 #include <vector>
@@ -42,6 +43,8 @@ struct ReadMisses {
   std::set<std::string> seen;
 };
 
+std::atomic<size_t> g_folderReads{0};
+
 ReadMisses& readMisses() {
   static ReadMisses* r = new ReadMisses;  // never destroyed: threads may read while the process ends
   return *r;
@@ -57,10 +60,36 @@ PathResolver::PathResolver(std::string rootUtf8, bool recordMisses)
   if (realRoot_.empty()) realRoot_ = root_;
 }
 
+bool PathResolver::stampOf(const std::string& dirHost, FolderStamp& out) {
+  struct stat st;
+  if (::stat(dirHost.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  out.mtimeSec = st.st_mtim.tv_sec;
+  out.mtimeNsec = st.st_mtim.tv_nsec;
+  out.ctimeSec = st.st_ctim.tv_sec;
+  out.ctimeNsec = st.st_ctim.tv_nsec;
+  out.ino = st.st_ino;
+  out.dev = st.st_dev;
+  out.size = static_cast<uint64_t>(st.st_size);
+  return true;
+}
+
 bool PathResolver::load(const std::string& dirHost, Listing& out) {
   out = Listing{};
+  // File systems stamp a change with the coarse clock of its moment. A change in the same tick as
+  // this read could leave the stamp as it was, so the listing is trusted only when the folder's
+  // last change came before the tick in which reading starts; an untrusted one is read again on
+  // its next miss. A stamp of whole seconds comes from a file system that keeps no finer time
+  // (down to two seconds): it must lie two seconds back.
+  timespec tick{};
+  clock_gettime(CLOCK_REALTIME_COARSE, &tick);
+  if (!stampOf(dirHost, out.stamp)) return false;
+  const int64_t tickNs = int64_t{tick.tv_sec} * 1'000'000'000 + tick.tv_nsec;
+  const int64_t changedNs = out.stamp.mtimeSec * 1'000'000'000 + out.stamp.mtimeNsec;
+  const int64_t margin = out.stamp.mtimeNsec == 0 ? 2'000'000'000 : 0;
+  out.trusted = changedNs + margin < tickNs;
   DIR* d = opendir(dirHost.c_str());
   if (!d) return false;
+  g_folderReads.fetch_add(1, std::memory_order_relaxed);
   while (dirent* e = readdir(d)) {
     std::string name = e->d_name;
     if (name == "." || name == "..") continue;
@@ -95,9 +124,13 @@ std::optional<PathResolver::Entry> PathResolver::lookup(const std::string& dirHo
     return Entry{e->first, e->second};
   };
   auto it = cache_.find(dirHost);
-  if (it != cache_.end())
+  if (it != cache_.end()) {
     if (auto hit = search(it->second)) return hit;
-  // A miss re-reads the folder once: the file may have been made behind the cache.
+    // A name missing from a listing that is still the folder's content is missing: no re-read.
+    FolderStamp now;
+    if (it->second.trusted && stampOf(dirHost, now) && now == it->second.stamp) return std::nullopt;
+  }
+  // Otherwise a miss re-reads the folder once: the file may have been made behind the cache.
   Listing fresh;
   if (!load(dirHost, fresh)) {
     if (it != cache_.end()) cache_.erase(it);
@@ -232,6 +265,8 @@ std::vector<std::string> readMisses() {
   std::lock_guard lock(r.m);
   return r.order;
 }
+
+size_t folderReads() { return common::g_folderReads.load(std::memory_order_relaxed); }
 
 void clearReadMisses() {
   common::ReadMisses& r = common::readMisses();

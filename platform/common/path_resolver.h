@@ -1,6 +1,7 @@
 // Game paths to host paths: ASCII-case-insensitive lookup over cached folder listings.
 #pragma once
 #include <atomic>
+#include <cstdint>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -35,9 +36,20 @@ class PathResolver {
   const std::string& root() const { return root_; }
 
  private:
+  // What one stat of a folder says about its content: any entry made, renamed or removed in it
+  // moves its modification and change times.
+  struct FolderStamp {
+    int64_t mtimeSec = 0, mtimeNsec = 0, ctimeSec = 0, ctimeNsec = 0;
+    uint64_t ino = 0, dev = 0, size = 0;
+    bool operator==(const FolderStamp&) const = default;
+  };
   struct Listing {
     std::map<std::string, bool> exact;           // names on disk (UTF-8) -> is a symbolic link
     std::map<std::string, std::string> folded;   // ASCII-lowered name -> first name in byte order
+    FolderStamp stamp;
+    // The stamp proves the listing complete: the folder's last change came before the clock
+    // tick in which the listing was read, so any later change moves the stamp.
+    bool trusted = false;
   };
   struct Entry {
     std::string name;
@@ -45,6 +57,8 @@ class PathResolver {
   };
   std::optional<Entry> lookup(const std::string& dirHost, const std::string& nameUtf8);
   bool load(const std::string& dirHost, Listing& out);
+  // The folder's stamp now; false when it cannot be read (the folder is gone).
+  static bool stampOf(const std::string& dirHost, FolderStamp& out);
   bool staysInside(std::string hostPath) const;
 
   std::string root_;

@@ -1,6 +1,7 @@
 // The path resolver: game paths (code page 936, either separator, any letter case) to host files.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -128,6 +129,40 @@ TEST_F(PathResolver, FileCreatedBehindTheCacheIsFound) {
   dir_.write("System/Behind.DAT", "late");
   EXPECT_EQ(read("SYSTEM\\behind.dat"), "late");
   EXPECT_TRUE(files_->isFile("system/BEHIND.dat"));
+}
+
+// A miss in a folder whose stamp has not moved since its listing was read is answered from the
+// listing; any change of the folder (through the OS, behind the resolver) is seen at the next open.
+TEST_F(PathResolver, MissesInAnUnchangedFolderReadNothing) {
+  const auto old = fs::file_time_type::clock::now() - std::chrono::hours(1);
+  fs::last_write_time(root_ / "System", old);
+  EXPECT_EQ(read("system/none.bin"), "<none>");  // the listing is read with the old stamp
+  const size_t reads = plat::test::folderReads();
+  for (const char* miss : {"system/none.bin", "SYSTEM\\other.mda", "system/x"}) EXPECT_EQ(read(miss), "<none>");
+  EXPECT_EQ(plat::test::folderReads(), reads);
+  EXPECT_EQ(read("system/phiz.mda"), "phiz");
+
+  dir_.write("System/Late.DAT", "late");  // moves the folder's time
+  EXPECT_EQ(read("system/late.dat"), "late");
+  EXPECT_EQ(plat::test::folderReads(), reads + 1);
+  // Removed behind the resolver's back: the stale listing still names it, the open fails.
+  fs::remove(root_ / "System" / "Late.DAT");
+  EXPECT_EQ(read("system/late.dat"), "<none>");
+
+  // A folder changed in the clock tick of its reading (here: stamped in the future) proves
+  // nothing: each miss reads it again, so a file made in that tick is never missed.
+  fs::last_write_time(root_ / "Data", fs::file_time_type::clock::now() + std::chrono::hours(1));
+  EXPECT_EQ(read("data/none.bin"), "<none>");
+  const size_t untrusted = plat::test::folderReads();
+  EXPECT_EQ(read("data/none.bin"), "<none>");
+  EXPECT_EQ(plat::test::folderReads(), untrusted + 1);
+  // A stamp in whole seconds (a coarse file system) must lie two seconds back.
+  const auto wholeSecond = std::chrono::floor<std::chrono::seconds>(fs::file_time_type::clock::now());
+  fs::last_write_time(root_ / "Data", wholeSecond);
+  EXPECT_EQ(read("data/none.bin"), "<none>");
+  const size_t coarse = plat::test::folderReads();
+  EXPECT_EQ(read("data/none.bin"), "<none>");
+  EXPECT_EQ(plat::test::folderReads(), coarse + 1);
 }
 
 TEST_F(PathResolver, DoubleByteNameWithTrail5CIsOnePart) {

@@ -1,6 +1,7 @@
 // Hooks for tests: a replaceable process exit, the frame budget's failure, a folder the
 // process may not write and the files that reads did not find.
 #pragma once
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -36,5 +37,8 @@ bool runningAsRoot();
 // a batch run prints it on stderr at its end, one "[read miss] path" line each.
 std::vector<std::string> readMisses();
 void clearReadMisses();
+
+// How many folder listings the path resolvers have read from the disk so far.
+size_t folderReads();
 
 }  // namespace plat::test
