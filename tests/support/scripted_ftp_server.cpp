@@ -112,7 +112,9 @@ std::vector<std::string> ScriptedFtpServer::replyFor(const FtpScript& script, co
   if (word == "port") return {"200 PORT command successful.\r\n"};
   if (word == "rest") return {"350 Restart position accepted (0).\r\n"};
   if (word == "retr") {
-    const int64_t n = script.announced.value_or(static_cast<int64_t>(script.data.size()));
+    const std::string* bytes = fileFor(script, argument);
+    if (!bytes) return {"550 Failed to open file.\r\n"};
+    const int64_t n = script.announced.value_or(static_cast<int64_t>(bytes->size()));
     return {"150 Opening BINARY mode data connection for " + argument + " (" + std::to_string(n) + " bytes).\r\n"};
   }
   return {"500 Unknown command.\r\n"};
@@ -120,16 +122,26 @@ std::vector<std::string> ScriptedFtpServer::replyFor(const FtpScript& script, co
 
 void ScriptedFtpServer::session(FtpScript script) {
   const auto deadline = Clock::now() + kSessionLimit;
-  net::Socket control;
-  while (!control.valid() && !stop_ && Clock::now() < deadline) {
-    net::WaitEntry e{&listener_};
-    if (net::wait({&e, 1}, kTickMs) > 0) control = net::accept(listener_);
-    else if (finishing_) break;  // the client is done and never came
+  for (int i = 0; i < script.sessions && !stop_ && Clock::now() < deadline; ++i) {
+    net::Socket control;
+    while (!control.valid() && !stop_ && Clock::now() < deadline) {
+      net::WaitEntry e{&listener_};
+      if (net::wait({&e, 1}, kTickMs) > 0) control = net::accept(listener_);
+      else if (finishing_) break;  // the client is done and never came
+    }
+    if (!control.valid() || !sendAll(control, script.greeting, deadline, stop_)) break;
+    converse(script, control, deadline);
   }
-  if (!control.valid() || !sendAll(control, script.greeting, deadline, stop_)) {
-    done_ = true;
-    return;
-  }
+  done_ = true;
+}
+
+const std::string* ScriptedFtpServer::fileFor(const FtpScript& script, const std::string& name) {
+  if (script.files.empty()) return &script.data;
+  const auto it = script.files.find(name);
+  return it == script.files.end() ? nullptr : &it->second;
+}
+
+void ScriptedFtpServer::converse(const FtpScript& script, net::Socket& control, Clock::time_point deadline) {
   uint32_t dataIp = 0;
   uint16_t dataPort = 0;
   std::string pending;
@@ -158,7 +170,8 @@ void ScriptedFtpServer::session(FtpScript script) {
     // As a real server does, the data connection comes before the reply that opens it.
     net::Socket data;
     const int code = pieces.empty() ? 0 : std::atoi(pieces.front().c_str());
-    if (word == "retr" && (code == 150 || code == 125) && script.connectBack && dataPort != 0) {
+    const std::string* bytes = word == "retr" ? fileFor(script, argument) : nullptr;
+    if (bytes && (code == 150 || code == 125) && script.connectBack && dataPort != 0) {
       data = net::connect(dataIp, dataPort, 2000);
       connectedBack_ = data.valid();
     }
@@ -167,12 +180,11 @@ void ScriptedFtpServer::session(FtpScript script) {
       sendAll(control, pieces[i], deadline, stop_);
     }
     if (data.valid()) {
-      const size_t n = std::min(script.data.size(), script.closeAfter.value_or(script.data.size()));
-      sendAll(data, std::string_view(script.data).substr(0, n), deadline, stop_);
+      const size_t n = std::min(bytes->size(), script.closeAfter.value_or(bytes->size()));
+      sendAll(data, std::string_view(*bytes).substr(0, n), deadline, stop_);
       data.close();
     }
   }
-  done_ = true;
 }
 
 }  // namespace veldra_test

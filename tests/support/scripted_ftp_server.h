@@ -1,9 +1,10 @@
 // A loopback FTP control server that answers from a script, for driving the FTP client down each
 // of its roads: every reply can be replaced (and split into pieces sent apart), and the data
-// connection back to the client's PORT address can be left out, cut short or over-long. One
-// session at a time, bounded in time; the commands it received are kept for the test.
+// connection back to the client's PORT address can be left out, cut short or over-long. Sessions
+// come one after another, bounded in time; the commands they received are kept for the test.
 #pragma once
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -25,10 +26,13 @@ struct FtpScript {
   // The file: the "retr" reply of a willing server announces `announced` (default: its size) as
   // "150 Opening BINARY mode data connection for NAME (N bytes).\r\n".
   std::string data;
+  // Files by name in place of `data` when not empty: "retr" of another name is answered "550".
+  std::map<std::string, std::string> files;
   std::optional<int64_t> announced;
   bool connectBack = true;           // for a "retr" answered with 150 or 125, before the reply
   std::optional<size_t> closeAfter;  // the data connection ends after this many bytes
   int pauseMs = 100;
+  int sessions = 1;  // control connections served one after another, each with this script
 };
 
 class ScriptedFtpServer {
@@ -41,16 +45,21 @@ class ScriptedFtpServer {
   ScriptedFtpServer& operator=(const ScriptedFtpServer&) = delete;
 
   uint16_t port() const { return port_; }
-  // Starts one session on a thread: it waits for the client, greets it, answers until the client
-  // closes the control connection, and gives up after 20 s.
+  // Starts the sessions on a thread: each waits for the client, greets it and answers until the
+  // client closes the control connection; all of them give up after 20 s.
   void serve(FtpScript script);
-  // Waits (at most 10 s) for the session to end; the command lines it received, line ends cut.
+  // Waits (at most 10 s) for the sessions to end, not for a client that has not come; the
+  // command lines received, line ends cut.
   std::vector<std::string> finish();
-  // Whether the session connected back to the client's PORT address.
+  // Whether a session connected back to the client's PORT address.
   bool connectedBack() const { return connectedBack_; }
 
  private:
+  using Clock = std::chrono::steady_clock;
+
   void session(FtpScript script);
+  void converse(const FtpScript& script, plat::net::Socket& control, Clock::time_point deadline);
+  static const std::string* fileFor(const FtpScript& script, const std::string& name);
   std::vector<std::string> replyFor(const FtpScript& script, const std::string& word, const std::string& argument) const;
 
   plat::net::Socket listener_;

@@ -99,6 +99,25 @@ TEST_F(FtpClient, CommandsOfAWholeDownload) {
   EXPECT_FALSE(client.transferFailed());
 }
 
+TEST_F(FtpClient, OneClientPerFile) {
+  // A client per fetch, each on a control connection of its own, as the engine fetches its files.
+  FtpScript script;
+  script.files = {{"version.txt", "[version+]\r\n"}, {"Affiche01.txt", "notice"}};
+  script.sessions = 3;
+  server.serve(script);
+  for (const auto& [name, bytes] : script.files) {
+    SCOPED_TRACE(name);
+    CFtpClient client(shortWaits());
+    EXPECT_EQ(fetch(client, "127.0.0.1", "/", "anonymous", "", name), 0);
+    EXPECT_EQ(got(), bytes);
+  }
+  CFtpClient client(shortWaits());
+  EXPECT_EQ(fetch(client, "127.0.0.1", "/", "anonymous", "", "missing.txt"), updater::FTP_RETR_REFUSED);
+  const std::vector<std::string> commands = server.finish();
+  EXPECT_EQ(std::count(commands.begin(), commands.end(), "user anonymous"), 3);
+  EXPECT_EQ(std::count(commands.begin(), commands.end(), "pass "), 3);  // an empty password goes as it is
+}
+
 // One scripted session per row: what the server does, what the client is given, what comes of it.
 struct FaultCase {
   const char* name;
