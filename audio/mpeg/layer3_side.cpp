@@ -82,7 +82,9 @@ void l3_read_side_info(Layer3State& st, const FrameHeader& h, BitReader& in, L3S
     for (int ch = 0; ch < nch; ++ch) {
       L3Granule& g = si.gr[gr][ch];
       readGranule(st, h, ch, in, g);
-      if (g.windowSwitching)
+      // Scale factors shared with the first granule apply to a second granule of long blocks
+      // (start and stop windows included); short blocks always carry their own.
+      if (gr == 1 && g.blockType == 2)
         for (int& s : si.scfsi[ch]) s = 0;
       g.startBit = at;
       at += g.part23Length;
