@@ -8,6 +8,7 @@
 #include "audio/mpeg/mpa_frame.h"
 #include "audio/mpeg/mpa_layer12.h"
 #include "audio/mpeg/mpa_synth.h"
+#include "audio/mpeg/layer3.h"
 
 namespace audio {
 
@@ -49,6 +50,7 @@ struct CMpegAudioStream::Impl : mpa::FrameSource {
   int requested = 0;
   int bytesPerSample = 2;
   mpa::Synthesis synth;
+  mpa::Layer3State l3;
 
   Impl() {
     rd.base = buf;
@@ -69,7 +71,7 @@ struct CMpegAudioStream::Impl : mpa::FrameSource {
   bool sync();
   bool firstFrameScan(int64_t* bitrate);
   void setModel(int64_t bitrate);
-  bool decodeLayer();
+  void decodeLayer();
   bool step(uint8_t* dest);
 };
 
@@ -177,11 +179,7 @@ void CMpegAudioStream::Impl::setModel(int64_t bitrate) {
   const int64_t slots = (ref.layer == mpa::kLayer1 ? 36 : 144) * bitrate;
   model.whole = slots / s;
   model.remainder = slots % s;
-  model.reservoirFrames = 0;
-  if (ref.layer == mpa::kLayer3) {
-    const int64_t divisor = model.whole - 38;
-    model.reservoirFrames = divisor > 0 ? static_cast<int>((ref.version == mpa::kMpeg1 ? 510 : 254) / divisor + 3) : 3;
-  }
+  model.reservoirFrames = ref.layer == mpa::kLayer3 ? mpa::layer3_reservoir_frames(ref.version, model.whole) : 0;
   totalFrames = 0;
   if (bitrate <= 0 || notSeekable) return;
   const double size = static_cast<double>(std::max<int64_t>(input->size(), 0));
@@ -191,11 +189,11 @@ void CMpegAudioStream::Impl::setModel(int64_t bitrate) {
   totalFrames = static_cast<int64_t>(std::clamp(frames, 0.0, 1e12));
 }
 
-bool CMpegAudioStream::Impl::decodeLayer() {
+void CMpegAudioStream::Impl::decodeLayer() {
   switch (ref.layer) {
-    case mpa::kLayer1: mpa::layer1_decode(*this, sb); return true;
-    case mpa::kLayer2: mpa::layer2_decode(*this, sb); return true;
-    default: return false;  // layer III is not decoded yet
+    case mpa::kLayer1: mpa::layer1_decode(*this, sb); break;
+    case mpa::kLayer2: mpa::layer2_decode(*this, sb); break;
+    default: mpa::layer3_decode(l3, *this, config, sb); break;
   }
 }
 
@@ -210,7 +208,8 @@ bool CMpegAudioStream::Impl::step(uint8_t* dest) {
     if (!nextHeader()) return false;
     setModel(bitrate);
     config.streamChannels = mpa::header_channels(ref);
-    if (!decodeLayer()) return false;
+    if (ref.layer == mpa::kLayer3) mpa::layer3_open(l3, ref);
+    decodeLayer();
     synth.configure(requested, config.streamChannels, config.shift, bytesPerSample);
     frameBytes = synth.frameBytes();
     frameNo = 1;
@@ -218,7 +217,7 @@ bool CMpegAudioStream::Impl::step(uint8_t* dest) {
   } else {
     if (endOfData) return false;
     if (!nextHeader()) endOfData = true;
-    if (!decodeLayer()) return false;
+    decodeLayer();
   }
   synth.run(sb, dest);
   return true;
@@ -321,6 +320,9 @@ int64_t CMpegAudioStream::rawSeek(int64_t target) {
   d.input->seek((f * d.model.whole + (f * d.model.remainder) / s) * d.model.slotBytes);
   d.resetBuffer();
   d.endOfData = false;
+  if (d.ref.layer == mpa::kLayer3) {
+    mpa::layer3_rebuild(d.l3, d, d.config, d.sb, static_cast<int>(b), static_cast<int>(b0), static_cast<int>(p));
+  }
   if (p) {
     if (b == b0 + 1) d.synth.reset();
     else d.step(nullptr);
@@ -342,9 +344,16 @@ int64_t CMpegAudioStream::rawControl(int code, void* arg, int64_t v) {
     case kControlAtEnd: return d.endOfData && d.offset >= d.frameBytes ? 1 : 0;
     case kControlGain: d.synth.setGain(static_cast<const float*>(arg)); return 0;
     case kControlMatrix: d.synth.setMatrix(static_cast<const float*>(arg)); return 0;
-    case kControlEqualiser: d.synth.setEqualiser(static_cast<const float*>(arg)); return 0;
+    case kControlEqualiser:
+      d.synth.setEqualiser(static_cast<const float*>(arg));
+      if (d.ref.layer == mpa::kLayer3) mpa::layer3_set_line_equaliser(d.l3, nullptr, d.config.shift);
+      return 0;
     case kControlLineEqualiser: {
       const auto* g = static_cast<const float*>(arg);
+      if (d.ref.layer == mpa::kLayer3) {
+        mpa::layer3_set_line_equaliser(d.l3, g, d.config.shift);
+        return 0;
+      }
       if (g == nullptr) {
         d.synth.setEqualiser(nullptr);
         return 0;
