@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "audio/mpeg/mpeg_audio_stream.h"
+#include "audio/stream/system_stream.h"
 #include "tests/audio/mpa_decode_util.h"
 #include "tests/audio/twolame_fixtures.h"
 
@@ -278,6 +279,59 @@ TEST(MpegStructure, OutputControls) {
     ASSERT_EQ(gained[i], 2.0f * base[i]) << i;
     ASSERT_EQ(silent[i], 0.0f) << i;
   }
+}
+
+}  // namespace
+
+namespace {
+
+// mpawrite's system streams carry the audio bytes unchanged through the demultiplexer, in
+// every packet form; a malformed packet header ends the audio there.
+TEST(MpegStructure, SystemStreamsFromTheWriterDecodeAsTheBareAudio) {
+  const Bytes l1 = mono44(12);
+  const Decoded bare = decode(l1);
+  ASSERT_EQ(bare.rc, 0);
+  struct Case {
+    const char* name;
+    mpawrite::SystemOptions o;
+    bool whole;
+  };
+  auto opts = [](auto change) {
+    mpawrite::SystemOptions o;
+    o.packetPayload = 700;
+    change(o);
+    return o;
+  };
+  const Case cases[] = {
+      {"plain packets", opts([](auto&) {}), true},
+      {"foreign packets between", opts([](auto& o) { o.foreignPackets = true; }), true},
+      {"a pack header before every packet", opts([](auto& o) { o.packEveryPacket = true; }), true},
+      {"stuffing, buffer field, one time stamp",
+       opts([](auto& o) { o.stuffing = 5, o.bufferField = true, o.timeStamps = 1; }), true},
+      {"both time stamps", opts([](auto& o) { o.timeStamps = 2; }), true},
+      {"a malformed fourth packet", opts([](auto& o) { o.badPacketAt = 3; }), false},
+  };
+  for (const Case& c : cases) {
+    const Bytes sys = mpawrite::system_stream(l1, c.o);
+    MemoryStream file(sys, true);
+    audio::CMpegSystemStream demux;
+    ASSERT_EQ(demux.open(&file, 0xC0, false), 0) << c.name;
+    CMpegAudioStream s;
+    int rate = 0, stereo = 0;
+    ASSERT_EQ(s.open(&demux, &rate, &stereo, true, 0, 0), 0) << c.name;
+    const Bytes pcm = readFrom(s, 1 << 20);
+    if (c.whole) {
+      EXPECT_EQ(pcm, bare.pcm) << c.name;
+    } else {
+      EXPECT_LT(pcm.size(), bare.pcm.size()) << c.name;
+      EXPECT_TRUE(std::equal(pcm.begin(), pcm.begin() + 2304, bare.pcm.begin())) << c.name;
+    }
+  }
+  mpawrite::SystemOptions noAudio;
+  noAudio.listAudioInHeader = false;
+  MemoryStream file(mpawrite::system_stream(l1, noAudio), true);
+  audio::CMpegSystemStream demux;
+  EXPECT_EQ(demux.open(&file, 0xC0, false), -1) << "a system header without stream 0xC0";
 }
 
 }  // namespace

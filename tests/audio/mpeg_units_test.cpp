@@ -51,6 +51,13 @@ TEST(MpegUnits, HeaderWordsAreJudgedByTheirFields) {
   EXPECT_EQ(mpa::header_bitrate_kbps(mpa::header_from_word(0xFFFB9000)), 128);
 }
 
+TEST(MpegUnits, TableSquareRootGoesThroughTheInstalledRoutine) {
+  mpa::set_sqrt([](float x) { return x + 1.0f; });
+  EXPECT_EQ(mpa::table_sqrt(4.0f), 5.0f);
+  mpa::set_sqrt(nullptr);
+  EXPECT_EQ(mpa::table_sqrt(4.0f), 2.0f);
+}
+
 // Reads past the bytes held see zeros, and positions before the start or far beyond the end
 // never reach memory outside the buffer.
 TEST(MpegUnits, BitReaderReadsZerosOutsideTheBytesHeld) {
