@@ -335,3 +335,45 @@ TEST(MpegStructure, SystemStreamsFromTheWriterDecodeAsTheBareAudio) {
 }
 
 }  // namespace
+
+namespace {
+
+// On layer III the per-line gains reach the lines themselves, and the sub-band equaliser
+// control switches them off again.
+TEST(MpegStructure, Layer3EqualiserControlsReachTheLines) {
+  if (!haveEncoders()) GTEST_SKIP() << "lame is needed (scripts/deps.sh installs it)";
+  const std::string mp3 = l3_fixture::encode("eq_l3_44k_mono", 44100, 1, {"-m", "m", "-b", "96"}, 1.0);
+  ASSERT_FALSE(mp3.empty());
+  const Bytes bytes = l3_fixture::readFile(mp3);
+  const Decoded plain = decode(bytes, {false, 0, 0, true});
+  ASSERT_EQ(plain.rc, 0);
+  const int64_t fb = plain.frameBytes;
+  struct Case {
+    const char* name;
+    bool lineZero, thenOff;
+  };
+  const Case cases[] = {{"all line gains zero", true, false}, {"then the sub-band control", true, true}};
+  for (const Case& c : cases) {
+    MemoryStream in(bytes, true);
+    CMpegAudioStream s;
+    int rate = 0, stereo = 0;
+    ASSERT_EQ(s.open(&in, &rate, &stereo, false, 0, 0), 0);
+    Bytes out = readFrom(s, fb);
+    const std::vector<float> zeros(576, 0.0f);
+    s.control(CMpegAudioStream::kControlLineEqualiser, const_cast<float*>(zeros.data()), 0);
+    if (c.thenOff) s.control(CMpegAudioStream::kControlEqualiser, nullptr, 0);
+    const Bytes rest = readFrom(s, 1 << 22);
+    out.insert(out.end(), rest.begin(), rest.end());
+    ASSERT_EQ(out.size(), plain.pcm.size()) << c.name;
+    // Two frames on, the overlap and the filter history hold only equalised lines.
+    const auto got = mpa_test::floats(Bytes(out.begin() + 3 * fb, out.end()));
+    const auto want = mpa_test::floats(Bytes(plain.pcm.begin() + 3 * fb, plain.pcm.end()));
+    if (c.thenOff) {
+      EXPECT_EQ(got, want) << c.name;
+    } else {
+      for (float v : got) ASSERT_EQ(v, 0.0f) << c.name;
+    }
+  }
+}
+
+}  // namespace
