@@ -35,16 +35,20 @@ FrameHeader header_from_word(uint32_t word) {
   return h;
 }
 
+bool header_usable(const FrameHeader& h) {
+  if (h.version < 0 || h.version > 2 || h.layer < 0 || h.layer > 2) return false;
+  if (h.version == kMpeg25 && h.layer != kLayer3) return false;
+  return h.rateIndex >= 0 && h.rateIndex < 3;
+}
+
 bool header_word_valid(uint32_t word) {
   if ((word & 0xFFE00000u) != 0xFFE00000u) return false;
   const FrameHeader h = header_from_word(word);
-  if (h.version < 0 || h.layer < 0) return false;
-  if (h.version == kMpeg25 && h.layer != kLayer3) return false;
-  return h.rateIndex != 3 && h.bitrateIndex != 0 && h.bitrateIndex != 15;
+  return header_usable(h) && h.bitrateIndex != 0 && h.bitrateIndex != 15;
 }
 
 bool header_accepts(const FrameHeader& ref, const FrameHeader& h) {
-  return h.version == ref.version && h.layer == ref.layer && h.rateIndex == ref.rateIndex &&
+  return header_usable(ref) && h.version == ref.version && h.layer == ref.layer && h.rateIndex == ref.rateIndex &&
          h.bitrateIndex != 0 && h.bitrateIndex != 15 && mode_class(h.mode) == mode_class(ref.mode);
 }
 

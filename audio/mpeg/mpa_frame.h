@@ -32,10 +32,12 @@ struct FrameHeader {
 // Fields of the 32-bit header word (sync in the top 11 bits, not checked here). The version
 // of the reserved code 01 is -1, the layer of the reserved code 00 is -1.
 FrameHeader header_from_word(uint32_t word);
+// Version and layer not reserved, MPEG-2.5 only with layer III, sample rate index not 3.
+bool header_usable(const FrameHeader& h);
 // A usable first header: sync, version and layer not reserved, MPEG-2.5 only with layer III,
 // sample rate index not 3, bit-rate index neither 0 nor 15.
 bool header_word_valid(uint32_t word);
-// A frame that continues the stream of `ref`: same version, layer, rate and mode class (joint
+// A frame that continues the stream of `ref` (which must be usable): same version, layer, rate and mode class (joint
 // stereo counts as stereo), bit-rate index neither 0 nor 15.
 bool header_accepts(const FrameHeader& ref, const FrameHeader& h);
 inline int mode_class(int mode) { return mode == kJointStereo ? kStereo : mode; }

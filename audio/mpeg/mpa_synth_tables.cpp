@@ -25,14 +25,15 @@ void build(SynthTables& t) {
                       a5,
                       a6,
                       a7};
-  // A cosine series close to 32768 times the standard's window, with the signs the filter's
-  // folded history expects.
+  // A cosine series close to 32768 times the standard's window, signed for the folded history
+  // below: negative where bit 1 of the index is clear, so that a positive sub-band 0 gives a
+  // positive output (the peak W[8] is -37519).
   for (int i = 0; i < 1024; ++i) {
     const double p = 32.0 * i + (i >> 5);
     double sum = 0.0;
     for (int k = 0; k < 8; ++k) sum += c[k] * std::cos(p * k * std::numbers::pi / 256.0);
     const float w = static_cast<float>(8192.0 * sum);
-    t.window[i] = (i & 2) ? -w : w;
+    t.window[i] = (i & 2) ? w : -w;
   }
   for (int i = 0; i < 512; ++i) t.half[i] = t.window[i % 32 + 2 * (i - i % 32)];
   for (int i = 0; i < 256; ++i) t.quarter[i] = t.window[i % 32 + 4 * (i - i % 32)];
