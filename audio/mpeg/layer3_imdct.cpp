@@ -10,11 +10,12 @@ namespace mpa {
 
 void l3_imdct_long(const float* in, int blockType, float* overlap, float* out) {
   const Layer3Tables& T = layer3_tables();
-  float y[18];
-  for (int m = 0; m < 18; ++m) {
-    float s = 0.0f;
-    for (int k = 0; k < 18; ++k) s += in[k] * T.cosLong[m][k];
-    y[m] = s;
+  // Input by input, so each output sums in the same order and the inner loop runs over
+  // contiguous outputs.
+  float y[kL3CosLongRow] = {};
+  for (int k = 0; k < 18; ++k) {
+    const float v = in[k];
+    for (int m = 0; m < kL3CosLongRow; ++m) y[m] += v * T.cosLong[k][m];
   }
   const float* w = T.window[blockType & 3];
   float x[36];
@@ -32,11 +33,10 @@ void l3_imdct_short(const float* in, float* overlap, float* out) {
   const float* w = T.window[2];
   float sum[36] = {};
   for (int win = 0; win < 3; ++win) {
-    float y[6];
-    for (int m = 0; m < 6; ++m) {
-      float s = 0.0f;
-      for (int k = 0; k < 6; ++k) s += in[3 * k + win] * T.cosShort[m][k];
-      y[m] = s;
+    float y[kL3CosShortRow] = {};
+    for (int k = 0; k < 6; ++k) {
+      const float v = in[3 * k + win];
+      for (int m = 0; m < kL3CosShortRow; ++m) y[m] += v * T.cosShort[k][m];
     }
     float z[12];
     for (int i = 0; i < 3; ++i) z[i] = y[i + 3];

@@ -48,12 +48,12 @@ void buildTransforms(Layer3Tables& t) {
     t.aaCa[i] = static_cast<float>(c) * cs;
   }
   t.msScale = table_sqrt(0.5f);
-  for (int m = 0; m < 18; ++m)
-    for (int k = 0; k < 18; ++k)
-      t.cosLong[m][k] = static_cast<float>(std::cos(std::numbers::pi / 72.0 * (2 * m + 1) * (2 * k + 1)));
-  for (int m = 0; m < 6; ++m)
-    for (int k = 0; k < 6; ++k)
-      t.cosShort[m][k] = static_cast<float>(std::cos(std::numbers::pi / 24.0 * (2 * m + 1) * (2 * k + 1)));
+  for (int k = 0; k < 18; ++k)
+    for (int m = 0; m < kL3CosLongRow; ++m)
+      t.cosLong[k][m] = m < 18 ? static_cast<float>(std::cos(std::numbers::pi / 72.0 * (2 * m + 1) * (2 * k + 1))) : 0.0f;
+  for (int k = 0; k < 6; ++k)
+    for (int m = 0; m < kL3CosShortRow; ++m)
+      t.cosShort[k][m] = m < 6 ? static_cast<float>(std::cos(std::numbers::pi / 24.0 * (2 * m + 1) * (2 * k + 1))) : 0.0f;
   for (int b = 0; b < 4; ++b) {
     const auto w = mpa_tables::window(b);
     for (int i = 0; i < 36; ++i) t.window[b][i] = i < static_cast<int>(w.size()) ? static_cast<float>(w[i]) : 0.0f;

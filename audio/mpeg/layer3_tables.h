@@ -8,6 +8,9 @@
 namespace mpa {
 
 constexpr int kL3PowEntries = 8207;  // 15 + 2^13 - 1 values and zero
+// DCT-IV rows padded with zeros to whole vector widths.
+constexpr int kL3CosLongRow = 20;
+constexpr int kL3CosShortRow = 8;
 
 // A Huffman code as an array walk: a negative entry -d reads one bit and on a 1 skips d entries;
 // the walk then continues with the next entry. A non-negative entry is the leaf: x in bits 4..7
@@ -27,9 +30,10 @@ struct Layer3Tables {
   float isLsf[2][32][2];
   float aaCs[8], aaCa[8];
   float msScale;  // sqrt(0.5)
-  // Cosines of the 18- and 6-point DCT-IV that the 36- and 12-point inverse MDCT reduce to.
-  float cosLong[18][18];
-  float cosShort[6][6];
+  // Cosines of the 18- and 6-point DCT-IV that the 36- and 12-point inverse MDCT reduce to,
+  // [input][output] (the table is symmetric).
+  float cosLong[18][kL3CosLongRow];
+  float cosShort[6][kL3CosShortRow];
   float window[4][36];  // block types 0..3; type 2 uses the first 12
   L3HuffTree huff[34];  // 0..31 big values, 32 and 33 the count1 tables A and B
 };

@@ -223,6 +223,35 @@ struct Hooked : FrameSource {
   }
 };
 
+TEST(MpegUnits, Layer3LowerRateIntensityRightChannelSplitsItsScalefacCompress) {
+  struct Case {
+    int modeExt;
+    int leftField, rightField;  // the 9-bit fields as written
+    int wantRightSfc, wantScale, wantLeftPreflag;
+  };
+  const Case cases[] = {
+      {1, 300, (100 << 1) | 1, 100, 1, 0},
+      {3, 511, (255 << 1) | 0, 255, 0, 1},
+      {2, 500, 301, 301, 0, 1},  // mid/side only: both fields are whole
+  };
+  for (const Case& c : cases) {
+    const FrameHeader h = header(kMpeg2, 0, 8, kJointStereo, c.modeExt);
+    std::vector<GranuleSpec> grs(2);
+    grs[0].scalefacCompress = c.leftField;
+    grs[1].scalefacCompress = c.rightField;
+    ListSource src({{h, frameBody(h, 0, grs)}});
+    auto st = openState(h);
+    l3_read_side_info(*st, h, src.reader(), st->side);
+    const L3Granule& l = st->side.gr[0][0];
+    const L3Granule& r = st->side.gr[0][1];
+    EXPECT_EQ(l.scalefacCompress, c.leftField) << c.modeExt;
+    EXPECT_EQ(l.preflag, c.wantLeftPreflag) << c.modeExt;
+    EXPECT_EQ(r.scalefacCompress, c.wantRightSfc) << c.modeExt;
+    EXPECT_EQ(r.intensityScale, c.wantScale) << c.modeExt;
+    EXPECT_EQ(src.reader().position(), l3_side_info_bytes(h) * 8) << c.modeExt;
+  }
+}
+
 float power(int v) { return v < 0 ? -std::pow(static_cast<float>(-v), 4.0f / 3.0f) : std::pow(static_cast<float>(v), 4.0f / 3.0f); }
 
 TEST(MpegUnits, Layer3SecondGranuleSharesScaleFactorsUnlessItIsShort) {
