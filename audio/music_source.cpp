@@ -1,5 +1,5 @@
-// The PCM WAVE road of the music graph: the tune's "data" chunks read whole through the WAV
-// reader, then served from memory.
+// The music graph's roads: a PCM WAVE tune's "data" chunks read whole through the WAV reader and
+// served from memory; anything else goes to the MPEG road.
 #include "audio/music_source.h"
 
 #include <algorithm>
@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/music_mpeg_source.h"
 #include "audio/wav.h"
 #include "core/pak/pak.h"
 
@@ -76,5 +77,6 @@ std::unique_ptr<plat::PcmSource> music_source_open(std::string_view cp936Path) {
   if (!file) return nullptr;
   std::unique_ptr<plat::PcmSource> source = open_pcm_wave(file);
   pak_fclose(file);
-  return source;
+  if (source) return source;
+  return music_mpeg_source_open(cp936Path);
 }

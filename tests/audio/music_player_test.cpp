@@ -294,7 +294,7 @@ TEST_F(MusicPlayerHeadless, PauseKeepsThePlaceAndStopGoesBackToTheStart) {
   EXPECT_EQ(std::vector<int>(h.begin(), h.begin() + 3), tune(1, 3));
 }
 
-TEST_F(MusicPlayerHeadless, FilesThatAreNotPcmWaveDoNotRender) {
+TEST_F(MusicPlayerHeadless, FilesThatAreNeitherPcmWaveNorMpegDoNotRender) {
   std::vector<uint8_t> float32 = wav_test::riffWave(
       {{"fmt ", wav_test::fmtPayload(1, 22050, 88200, 4, 32)}, {"data", std::vector<uint8_t>(400, 0)}});
   float32[20] = 3;  // IEEE float
@@ -307,7 +307,7 @@ TEST_F(MusicPlayerHeadless, FilesThatAreNotPcmWaveDoNotRender) {
   } cases[] = {
       {"missing", ""},
       {"text", "not a tune at all"},
-      {"MPEG frames", std::string("\xFF\xFB\x90\x64") + std::string(400, '\0')},
+      {"a reserved MPEG layer", std::string("\xFF\xF9\x90\x64") + std::string(400, '\0')},
       {"float samples", std::string(float32.begin(), float32.end())},
       {"24-bit samples", std::string(bits24.begin(), bits24.end())},
       {"no data", std::string(empty.begin(), empty.end())},
