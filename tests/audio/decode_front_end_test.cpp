@@ -165,6 +165,26 @@ TEST_F(DecodeFrontEnd, MusicRuleSkipsId3v2AndTakesAnyValidHeader) {
   }
 }
 
+// Silent MPEG-2.5 layer III frames (8 kHz mono, 8 kbit/s: 72 bytes each, all data zero): the
+// sync word 0xFFE3 is below what the front end's junk skip stops at, so it gives up 1,024 bytes
+// in; the music rule takes the header.
+TEST_F(DecodeFrontEnd, Mpeg25OpensOnlyUnderTheMusicRule) {
+  Bytes frames;
+  for (int f = 0; f < 40; ++f) {
+    const Bytes frame = {0xFF, 0xE3, 0x18, 0xC0};
+    frames.insert(frames.end(), frame.begin(), frame.end());
+    frames.insert(frames.end(), 68, 0);
+  }
+  writeFile("music/mus025.mp3", frames);
+  EXPECT_EQ(audio_open_decoder("music\\mus025.mp3"), nullptr);
+  EXPECT_EQ(logLines(), std::vector<std::string>{"Could not open audio mpeg"});
+  const Decode music = decodeExisting("music\\mus025.mp3", AudioStartRule::Music);
+  ASSERT_TRUE(music.opened);
+  EXPECT_EQ(music.inputSize, static_cast<int64_t>(frames.size()));
+  EXPECT_EQ(music.pcm.size(), 21u * 1152 * 2) << "20 decoder frames of two frames each, then the flush frame";
+  EXPECT_TRUE(std::all_of(music.pcm.begin(), music.pcm.end(), [](uint8_t b) { return b == 0; }));
+}
+
 TEST_F(DecodeFrontEnd, ReadCodes) {
   uint8_t buf[64];
   EXPECT_EQ(audio_read_pcm(nullptr, buf, sizeof buf), -1);
