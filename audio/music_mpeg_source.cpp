@@ -6,20 +6,14 @@
 #include <utility>
 
 #include "audio/decode/audio_decoder_chain.h"
+#include "audio/sound/sound_channel.h"
 
 namespace {
 
 class MpegPcmSource : public plat::PcmSource {
  public:
-  MpegPcmSource(std::string name, AUDIO_DECODER* decoder) : name_(std::move(name)), decoder_(decoder) {
-    const WAV_FORMAT& f = *audio_get_wave_format(decoder);
-    format_.formatTag = f.format_tag;
-    format_.channels = f.channels;
-    format_.samplesPerSec = f.samples_per_sec;
-    format_.avgBytesPerSec = f.avg_bytes_per_sec;
-    format_.blockAlign = f.block_align;
-    format_.bitsPerSample = f.bits_per_sample;
-  }
+  MpegPcmSource(std::string name, AUDIO_DECODER* decoder)
+      : name_(std::move(name)), decoder_(decoder), format_(sound_wave_format(*audio_get_wave_format(decoder))) {}
   ~MpegPcmSource() override { audio_close_decoder(decoder_); }
 
   plat::WaveFormat format() const override { return format_; }
