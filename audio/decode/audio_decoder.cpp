@@ -1,6 +1,9 @@
 // Reading, describing and closing an opened tune; the control shorthands of the streams.
 #include "audio/decode/audio_decoder.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "audio/decode/audio_decoder_chain.h"
 #include "audio/mpeg/mpeg_audio_stream.h"
 #include "audio/stream/file_stream.h"
@@ -22,7 +25,8 @@ int32_t audio_read_pcm(AUDIO_DECODER* decoder, uint8_t* buffer, uint32_t length)
   if (decoder == nullptr) return -1;
   if (decoder->decoder == nullptr) return -2;
   if (stream_at_end(decoder->decoder) != 0) return -3;
-  const int64_t got = decoder->decoder->read(buffer, length);
+  // A count past the result's range is read in part: the result stays a byte count.
+  const int64_t got = decoder->decoder->read(buffer, std::min<int64_t>(length, INT32_MAX));
   return got > 0 ? static_cast<int32_t>(got) : -4;
 }
 
