@@ -9,7 +9,7 @@ VELDRA_PACKAGES=(
   libfreetype-dev libfontconfig-dev fonts-wqy-zenhei
   libjpeg62-turbo-dev libjpeg-turbo-progs
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev
-  lame mpg123 ffmpeg
+  lame twolame mpg123 ffmpeg hyperfine
 )
 
 veldra_install_deps() {

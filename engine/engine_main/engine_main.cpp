@@ -4,9 +4,11 @@
 #include <cstring>
 #include <string>
 
+#include "audio/mpeg/mpa_frame.h"
 #include "core/reset/module_resets.h"
 #include "engine/engine_main/engine_state.h"
 #include "engine/engine_main/modules.h"
+#include "engine/util/util.h"
 #include "plat/cp936.h"
 #include "plat/winmsg.h"
 
@@ -61,6 +63,8 @@ bool create_main_window() {
 EngineState& engine_state() { return state; }
 
 int engine_main(const ClientHooks& hooks, const char* /*command_line*/, int show_command) {
+  // The MPEG decoder's tables take their square roots from the engine's routine.
+  mpa::set_sqrt(math_sqrt);
   state.hooks = hooks;
   state.show_command = show_command;
   state.modules_freed = false;

@@ -85,6 +85,13 @@ int layer1_frame_bytes(const Layer1Params& p) {
   return 4 * (12 * k_l1_kbps[p.version ? 1 : 0][p.bitrateIndex] * 1000 / sample_rate(p) + p.padding);
 }
 
+int layer1_padding(const Layer1Params& p, int64_t index) {
+  const int64_t num = 12LL * k_l1_kbps[p.version ? 1 : 0][p.bitrateIndex] * 1000;
+  const int64_t rate = sample_rate(p);
+  const int64_t rest = num % rate;
+  return static_cast<int>((index + 1) * rest / rate - index * rest / rate);
+}
+
 Bytes layer1_frame(const Layer1Params& p, const float (*s)[12][32]) {
   const Quantised q = quantise(p, s);
   const int coded = std::min(p.subbands, 32);

@@ -26,6 +26,10 @@ struct Layer1Params {
 // Frame bytes: 4 x (12 x bit rate / sample rate + padding).
 int layer1_frame_bytes(const Layer1Params& p);
 
+// The padding bit of frame `index` of a stream, as an encoder sets it so that the frames average
+// the nominal bit rate.
+int layer1_padding(const Layer1Params& p, int64_t index);
+
 // One frame from 12 slots of sub-band samples per channel, s[ch][slot][sub-band] with
 // |value| < 2. Each sub-band's scale factor is the smallest that holds its peak; the samples
 // are quantised to the nearest level. Throws std::invalid_argument when the frame cannot hold

@@ -50,6 +50,7 @@ int main(int argc, char** argv) {
         s[ch][t][5] = static_cast<float>(0.1 * std::cos(n * 0.7));
       }
     }
+    p.padding = mpawrite::layer1_padding(p, f);
     const auto frame = mpawrite::layer1_frame(p, s);
     audio.insert(audio.end(), frame.begin(), frame.end());
   }
