@@ -1,6 +1,6 @@
-// Layer III files for the accuracy suites, made at test time: a generated source (tones, a
-// sweep, noise bursts, silence and a passage at -1 dBFS) written as WAVE, encoded by Debian's
-// lame into the build tree, and decoded by ffmpeg's floating-point decoder as the reference.
+// Layer III files for the decoder suites, made at test time: a generated source (tones, a
+// sweep, noise bursts, silence and a passage at -1 dBFS) written as WAVE and encoded by Debian's
+// lame into the build tree.
 #pragma once
 
 #include <cmath>
@@ -108,23 +108,6 @@ inline std::string encode(const std::string& name, int rate, int channels, const
   args.push_back(wav);
   args.push_back(mp3);
   return run(kLame, args) ? mp3 : std::string();
-}
-
-// ffmpeg's floating-point layer III decoder: interleaved samples scaled to 16-bit units.
-inline std::vector<float> referenceDecode(const std::string& mp3) {
-  const std::string raw = mp3 + ".ref.f32";
-  if (!run(kFfmpeg, {"-v", "error", "-y", "-c:a", "mp3float", "-i", mp3, "-f", "f32le", raw})) return {};
-  const std::vector<uint8_t> b = readFile(raw);
-  std::vector<float> out(b.size() / 4);
-  for (size_t i = 0; i < out.size(); ++i) {
-    uint32_t u = static_cast<uint32_t>(b[4 * i]) | static_cast<uint32_t>(b[4 * i + 1]) << 8 |
-                 static_cast<uint32_t>(b[4 * i + 2]) << 16 | static_cast<uint32_t>(b[4 * i + 3]) << 24;
-    float f;
-    static_assert(sizeof f == sizeof u);
-    std::memcpy(&f, &u, sizeof f);
-    out[i] = f * 32768.0f;
-  }
-  return out;
 }
 
 }  // namespace l3_fixture

@@ -44,13 +44,13 @@ FrameHeader header(int version, int rateIndex, int bitrateIndex, int mode, int m
 // The bytes after the header: side information, then `before` (main data of earlier frames'
 // granules placed here), the granules' data, zero-filled to the frame's length.
 std::vector<uint8_t> frameBody(const FrameHeader& h, int mainDataBegin, std::vector<GranuleSpec>& grs,
-                               const std::vector<uint8_t>& tail = {}) {
+                               const std::vector<uint8_t>& tail = {}, uint32_t scfsi = 0) {
   const bool mpeg1 = h.version == kMpeg1;
   const int nch = header_channels(h);
   BitWriter side;
   side.put(static_cast<uint32_t>(mainDataBegin), mpeg1 ? 9 : 8);
   side.put(0, mpeg1 ? (nch == 1 ? 5 : 3) : nch);
-  if (mpeg1) side.put(0, 4 * nch);
+  if (mpeg1) side.put(scfsi, 4 * nch);
   BitWriter main;
   for (GranuleSpec& g : grs) {
     const int part23 = g.part23 >= 0 ? g.part23 : static_cast<int>(g.data.bits());
@@ -223,6 +223,52 @@ struct Hooked : FrameSource {
   }
 };
 
+float power(int v) { return v < 0 ? -std::pow(static_cast<float>(-v), 4.0f / 3.0f) : std::pow(static_cast<float>(v), 4.0f / 3.0f); }
+
+TEST(MpegUnits, Layer3SecondGranuleSharesScaleFactorsUnlessItIsShort) {
+  // slen 4 for bands 0-10 and 3 above (scalefac_compress 15); scfsi set for all four groups.
+  const auto slen = mpa_tables::slen_mpeg1(15);
+  ASSERT_EQ(slen.slen1, 4);
+  ASSERT_EQ(slen.slen2, 3);
+  for (int secondType : {0, 1, 3, 2}) {
+    std::vector<GranuleSpec> grs(2);
+    for (GranuleSpec& g : grs) {
+      g.scalefacCompress = 15;
+      g.bigValues = 4;
+      g.table[0] = g.table[1] = g.table[2] = 13;
+    }
+    for (int b = 0; b < 21; ++b) grs[0].data.put(static_cast<uint32_t>(b % 8), b < 11 ? 4 : 3);
+    putPairs(grs[0].data, {3, -1, 0, 2, 5, 0, 1, 1});
+    grs[1].blockType = secondType;
+    if (secondType == 2) {
+      for (int b = 0; b < 12; ++b)
+        for (int w = 0; w < 3; ++w) grs[1].data.put(static_cast<uint32_t>((b + w) % 8), b < 6 ? 4 : 3);
+    }
+    const std::vector<int> second = {2, 2, -1, 0, 0, -4, 1, 0};
+    putPairs(grs[1].data, second);
+    for (GranuleSpec& g : grs)
+      while (g.data.bits() % 8) g.data.putBit(0);
+    ListSource src({{kMono44, frameBody(kMono44, 0, grs, {}, 0xF)}});
+    auto st = openState(kMono44);
+    const FrameHeader& h = src.header();
+    l3_read_side_info(*st, h, src.reader(), st->side);
+    l3_take_main_data(*st, h, src.reader(), st->side.mainDataBegin);
+    BitReader res = l3_reservoir_reader(*st);
+    for (int gr = 0; gr < 2; ++gr) {
+      st->reservoirBit = st->side.gr[gr][0].startBit;
+      l3_read_scalefactors(*st, h, gr, 0, res);
+      l3_decode_lines(*st, st->side.gr[gr][0], 0, res);
+    }
+    for (int b = 0; b < 21 && secondType != 2; ++b) EXPECT_EQ(st->sf[0].l[b], b % 8) << secondType << " band " << b;
+    for (int b = 0; b < 12 && secondType == 2; ++b)
+      for (int w = 0; w < 3; ++w) EXPECT_EQ(st->sf[0].s[b][w], (b + w) % 8) << "band " << b;
+    // The second granule's lines, read right after its scale factors (short lines reordered).
+    for (int i = 0; i < 8; ++i)
+      EXPECT_NEAR(st->lines[0][st->reorder[secondType == 2 ? 1 : 0][i]], power(second[static_cast<size_t>(i)]), 1e-5)
+          << "type " << secondType << " line " << i;
+  }
+}
+
 // A stereo granule with some content in both channels, from table 13.
 void fillGranule(GranuleSpec& g, int seed, int blockType = 0) {
   std::mt19937 rng(static_cast<unsigned>(seed));
@@ -355,7 +401,9 @@ TEST(MpegUnits, Layer3FlushGivesTheOverlapTailThenSilence) {
         for (int t = 0; t < 18; ++t) {
           const float v = overlap[static_cast<size_t>((ch * 32 + sb) * 18 + t)];
           ASSERT_EQ(out->s[ch][18 * c.tailGranule + t][sb], (sb & 1) && (t & 1) ? -v : v);
-          if (c.tailGranule == 0) ASSERT_EQ(out->s[ch][18 + t][sb], 0.0f);
+          if (c.tailGranule == 0) {
+            ASSERT_EQ(out->s[ch][18 + t][sb], 0.0f);
+          }
           ASSERT_EQ(st->overlap[ch][sb][t], 0.0f);
           anyTail |= v != 0.0f;
         }

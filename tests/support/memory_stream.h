@@ -39,19 +39,19 @@ class MemoryStream : public audio::CStream {
     ++reads;
     int64_t k = std::min(n, avail());
     if (readLimit >= 0) k = std::min(k, readLimit);
-    std::memcpy(buffer, data.data() + at, static_cast<size_t>(k));
+    if (k > 0) std::memcpy(buffer, data.data() + at, static_cast<size_t>(k));
     at += k;
     return k;
   }
   int64_t rawPeek(uint8_t* buffer, int64_t n) override {
     const int64_t k = std::min(n, avail());
-    std::memcpy(buffer, data.data() + at, static_cast<size_t>(k));
+    if (k > 0) std::memcpy(buffer, data.data() + at, static_cast<size_t>(k));
     return k;
   }
   int64_t rawWrite(const uint8_t* buffer, int64_t n) override {
     const int64_t k = writeLimit >= 0 ? std::min(n, writeLimit) : n;
     if (at + k > static_cast<int64_t>(data.size())) data.resize(static_cast<size_t>(at + k));
-    std::memcpy(data.data() + at, buffer, static_cast<size_t>(k));
+    if (k > 0) std::memcpy(data.data() + at, buffer, static_cast<size_t>(k));
     at += k;
     return k;
   }

@@ -268,8 +268,9 @@ Bytes id3v2_head(const Bytes& audio, uint32_t tagBytes, bool footer) {
   for (int i = 3; i >= 0; --i) b.push_back(static_cast<uint8_t>((tagBytes >> (7 * i)) & 0x7F));
   for (uint32_t i = 0; i < tagBytes; ++i) b.push_back(static_cast<uint8_t>(i % 97));
   if (footer) {
+    const Bytes head(b.begin() + 3, b.begin() + 10);  // version, flags and size, as in the head
     put_text(b, "3DI");
-    b.insert(b.end(), b.begin() + 3, b.begin() + 10);
+    b.insert(b.end(), head.begin(), head.end());
   }
   b.insert(b.end(), audio.begin(), audio.end());
   return b;
