@@ -1,5 +1,5 @@
-// The PCM WAVE road of the music graph: the tune's "data" chunks read whole through the WAV
-// reader, then served from memory.
+// The music graph's roads: a PCM WAVE tune's "data" chunks read whole through the WAV reader and
+// served from memory; anything else goes to the MPEG road.
 #include "audio/music_source.h"
 
 #include <algorithm>
@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "audio/music_mpeg_source.h"
+#include "audio/sound/sound_channel.h"
 #include "audio/wav.h"
 #include "core/pak/pak.h"
 
@@ -36,23 +38,12 @@ class MemoryPcmSource : public plat::PcmSource {
   size_t pos_ = 0;
 };
 
-plat::WaveFormat wave_format_of(const WAV_FORMAT& f) {
-  plat::WaveFormat w;
-  w.formatTag = f.format_tag;
-  w.channels = f.channels;
-  w.samplesPerSec = f.samples_per_sec;
-  w.avgBytesPerSec = f.avg_bytes_per_sec;
-  w.blockAlign = f.block_align;
-  w.bitsPerSample = f.bits_per_sample;
-  return w;
-}
-
 // A PCM WAVE file whole; null when it is not one or cannot be read.
 std::unique_ptr<plat::PcmSource> open_pcm_wave(PAK_FILE* file) {
   WAV_FORMAT header{};
   uint32_t remaining = 0, data_bytes = 0;
   if (wav_read_header(file, &header, &remaining, &data_bytes) != 0) return nullptr;
-  const plat::WaveFormat format = wave_format_of(header);
+  const plat::WaveFormat format = sound_wave_format(header);
   // A tune without a block to play would end as soon as it started, again at every loop.
   if (format.formatTag != plat::kWaveFormatPcm || !plat::waveFormatUsable(format) || data_bytes < format.blockAlign)
     return nullptr;
@@ -76,5 +67,6 @@ std::unique_ptr<plat::PcmSource> music_source_open(std::string_view cp936Path) {
   if (!file) return nullptr;
   std::unique_ptr<plat::PcmSource> source = open_pcm_wave(file);
   pak_fclose(file);
-  return source;
+  if (source) return source;
+  return music_mpeg_source_open(cp936Path);
 }

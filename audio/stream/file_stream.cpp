@@ -7,15 +7,17 @@
 namespace audio {
 
 namespace {
-// Always binary. Creating without truncating and creating exclusively are not offered by the
-// platform's mode strings, so those modes fail.
+// Always binary. A creating mode opens through a "w" mode string (read-write unless the stream
+// only writes); the platform's 'k' and 'x' letters give creation without truncation and exclusive
+// creation.
 const char* modeString(int access, int creation) {
-  if (creation == 0) return access == 0 || access == 2 ? "rb" : "r+b";
-  if (creation == CFileStream::kCreateTruncate) {
-    if (access == 1) return "wb";
-    if (access == 3) return "w+b";
+  const bool writeOnly = access == 1;
+  switch (creation) {
+    case 0: return access == 0 || access == 2 ? "rb" : "r+b";
+    case CFileStream::kCreate: return writeOnly ? "wbk" : "w+bk";
+    case CFileStream::kCreateTruncate: return writeOnly ? "wb" : "w+b";
+    default: return writeOnly ? "wbx" : "w+bx";
   }
-  return nullptr;
 }
 }  // namespace
 
@@ -24,9 +26,7 @@ int CFileStream::open(std::string_view path, int mode) { return open(plat::get()
 int CFileStream::open(plat::IFileSystem& files, std::string_view path, int mode) {
   close();
   const int access = mode & 3;
-  const char* how = modeString(access, mode & 12);
-  if (how == nullptr) return -1;
-  std::unique_ptr<plat::File> file = files.open(path, how);
+  std::unique_ptr<plat::File> file = files.open(path, modeString(access, mode & 12));
   if (!file) return -1;
   int64_t size = 0;
   if (!file->seek(0, SEEK_END) || (size = file->tell()) < 0) return -1;
@@ -39,6 +39,7 @@ int CFileStream::open(plat::IFileSystem& files, std::string_view path, int mode)
     return -1;
   }
   file_ = std::move(file);
+  truncateOnClose_ = false;
   flags_ = kOpen | kByAccess[access];
   position_ = writePosition_ = 0;
   size_ = size;
@@ -46,9 +47,27 @@ int CFileStream::open(plat::IFileSystem& files, std::string_view path, int mode)
 }
 
 int CFileStream::rawClose() {
+  // The base close writes the cache back and leaves the device at the logical position.
   const int r = CStream::rawClose();
+  if (truncateOnClose_ && file_) {
+    const int64_t at = file_->tell();
+    if (at >= 0) file_->truncate(at);
+  }
+  truncateOnClose_ = false;
   file_.reset();
   return r;
+}
+
+int64_t CFileStream::rawControl(int code, void* arg, int64_t v) {
+  switch (code) {
+    case kSetTruncateOnClose: {
+      const bool old = truncateOnClose_;
+      truncateOnClose_ = (flags_ & kExtendable) != 0 && v != 0;
+      return old ? 1 : 0;
+    }
+    case kGetTruncateOnClose: return truncateOnClose_ ? 1 : 0;
+    default: return CStream::rawControl(code, arg, v);
+  }
 }
 
 int64_t CFileStream::rawRead(uint8_t* buffer, int64_t n) {

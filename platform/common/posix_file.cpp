@@ -134,6 +134,7 @@ std::optional<OpenMode> parseOpenMode(const char* mode) {
   if (!mode) return std::nullopt;
   OpenMode m;
   int access;
+  bool exclusive = false, keep = false;
   switch (mode[0]) {
     case 'r': access = O_RDONLY; break;
     case 'w': access = O_WRONLY, m.flags |= O_CREAT | O_TRUNC, m.creates = true; break;
@@ -145,9 +146,14 @@ std::optional<OpenMode> parseOpenMode(const char* mode) {
       case '+': access = O_RDWR; break;
       case 'b': m.text = false; break;
       case 't': m.text = true; break;
+      case 'x': exclusive = true; break;
+      case 'k': keep = true; break;
       default: break;  // runtime extensions ("c", "n", "S", ...) change nothing here
     }
   }
+  // Only a creating mode can create exclusively or keep what an existing file holds.
+  if (m.creates && exclusive) m.flags |= O_EXCL;
+  if (m.creates && keep) m.flags &= ~O_TRUNC;
   m.flags |= access | O_CLOEXEC;
   return m;
 }

@@ -13,7 +13,8 @@ struct OpenMode {
   bool text = true;    // no 'b' in the mode
   bool creates = false;
 };
-// Parses an fopen mode ("r", "wb", "a+", "rb+", "rt"); nullopt when it is not one.
+// Parses an fopen mode ("r", "wb", "a+", "rb+", "rt", "wbx"); nullopt when it is not one. After
+// 'w', 'x' creates exclusively and 'k' keeps an existing file's contents (see plat/files.h).
 std::optional<OpenMode> parseOpenMode(const char* mode);
 
 // Opens hostPath; only regular files are accepted (open(2) happily opens folders for reading).

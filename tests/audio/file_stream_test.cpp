@@ -79,8 +79,76 @@ TEST_F(FileStream, WriteModes) {
 
   CFileStream missing;
   EXPECT_EQ(missing.open(*files, "none.bin", 2), -1);
-  EXPECT_EQ(missing.open(*files, "none.bin", 3 | 4), -1);  // creation without truncation: not offered
   EXPECT_EQ(missing.flags(), 0u);
+}
+
+TEST_F(FileStream, CreationModes) {
+  struct Case { int mode; bool exists; int result; const char* after; int64_t size; };
+  const Case cases[] = {
+      {3 | CFileStream::kCreate, true, 0, "abcdef", 6},            // kept as it was
+      {3 | CFileStream::kCreate, false, 0, "", 0},
+      {1 | CFileStream::kCreate, true, 0, "abcdef", 0},            // writing starts at the end
+      {3 | CFileStream::kCreateTruncate, true, 0, "", 0},
+      {1 | CFileStream::kCreateTruncate, false, 0, "", 0},
+      {3 | CFileStream::kCreateExclusive, true, -1, "abcdef", 0},  // refused, untouched
+      {3 | CFileStream::kCreateExclusive, false, 0, "", 0},
+      {1 | CFileStream::kCreateExclusive, false, 0, "", 0},
+      {3, false, -1, nullptr, 0},                                  // no creation: must exist
+  };
+  for (const Case& c : cases) {
+    const std::string name = "new/c" + std::to_string(&c - cases) + ".bin";
+    dir.mkdir("new");
+    if (c.exists) dir.write(name, "abcdef");
+    CFileStream s;
+    EXPECT_EQ(s.open(*files, name, c.mode), c.result) << c.mode;
+    EXPECT_EQ(s.size(), c.size) << c.mode;
+    s.close();
+    if (c.after != nullptr) {
+      EXPECT_EQ(dir.read(name), c.after) << c.mode;
+    } else {
+      EXPECT_FALSE(dir.exists(name));
+    }
+  }
+}
+
+TEST_F(FileStream, TruncateOnCloseCutsAtThePosition) {
+  struct Case { int mode; int64_t cache; int64_t set; int64_t seekTo; const char* write; const char* after; };
+  const Case cases[] = {
+      {3, 0, 1, 4, nullptr, "0123"},
+      {3, 0, 1, 2, "XY", "01XY"},           // cut behind what was written
+      {3, 4096, 1, 6, "ab", "012345ab"},    // the cache is written back before the cut
+      {3, 0, 0, 4, nullptr, "0123456789"},  // not set
+      {2, 0, 1, 4, nullptr, "0123456789"},  // refused: the stream cannot grow or shrink
+  };
+  for (const Case& c : cases) {
+    dir.write("t.bin", "0123456789");
+    CFileStream s;
+    ASSERT_EQ(s.open(*files, "t.bin", c.mode), 0);
+    if (c.cache > 0) {
+      ASSERT_EQ(s.control(15, nullptr, c.cache), 1);
+    }
+    EXPECT_EQ(s.control(CFileStream::kSetTruncateOnClose, nullptr, c.set), 0);
+    const bool armed = c.set != 0 && c.mode == 3;
+    EXPECT_EQ(s.control(CFileStream::kGetTruncateOnClose, nullptr, 0), armed ? 1 : 0);
+    s.seek(c.seekTo);
+    if (c.write != nullptr) {
+      EXPECT_EQ(s.write(c.write, 2), 2);
+    }
+    EXPECT_EQ(s.close(), 0);
+    EXPECT_EQ(dir.read("t.bin"), c.after) << c.mode << " " << c.seekTo;
+    // A new open starts without the flag.
+    ASSERT_EQ(s.open(*files, "t.bin", 3), 0);
+    EXPECT_EQ(s.control(CFileStream::kGetTruncateOnClose, nullptr, 0), 0);
+  }
+  // Setting returns the old value; clearing disarms it again.
+  dir.write("t.bin", "0123456789");
+  CFileStream s;
+  ASSERT_EQ(s.open(*files, "t.bin", 3), 0);
+  EXPECT_EQ(s.control(CFileStream::kSetTruncateOnClose, nullptr, 1), 0);
+  EXPECT_EQ(s.control(CFileStream::kSetTruncateOnClose, nullptr, 0), 1);
+  s.seek(3);
+  s.close();
+  EXPECT_EQ(dir.read("t.bin"), "0123456789");
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "plat/headless.h"
 #include "plat/music_graph.h"
 #include "plat/winmsg.h"
+#include "tests/audio/music_headless_fixture.h"
 #include "tests/audio/wav_builder.h"
 #include "tests/support/fake_music_graph.h"
 #include "tests/support/headless_fixture.h"
@@ -196,33 +197,13 @@ std::string steppedTune() {
   return std::string(wave.begin(), wave.end());
 }
 
-int g_music_messages = 0;
-int32_t count_music_messages(const plat::Msg& m) {
-  if (m.message == plat::WM_MUSIC_EVENT) ++g_music_messages;
-  return 0;
-}
+using music_test::g_music_messages;
 
-class MusicPlayerHeadless : public veldra_test::HeadlessTest {
+class MusicPlayerHeadless : public music_test::MusicHeadless {
  protected:
-  void configure(plat::HeadlessOptions& o) override { o.pumpStepMs = 0; }
   void SetUp() override {
-    HeadlessTest::SetUp();
-    g_music_messages = 0;
-    plat::WindowDesc desc;
-    desc.proc = count_music_messages;
-    ASSERT_NE(plat::get().windows().create(desc), plat::kNoWindow);
+    MusicHeadless::SetUp();
     dir.write("MUSIC/tune.MP3", steppedTune());  // PCM WAVE under an MP3 name, as the game has them
-  }
-  plat::HeadlessAudio& audio() { return *hp().headlessAudio(); }  // with a device
-  // Time passes in frames of 10 ms; each frame runs the music as the frame step does, and the
-  // window takes its messages.
-  void frames(int n, bool runEachFrame = true) {
-    for (int i = 0; i < n; ++i) {
-      if (runEachFrame) music_run();
-      hp().fakeClock().advance(10);
-      plat::Msg m;
-      while (hp().events().peek(m)) hp().events().dispatch(m);
-    }
   }
   // The left channel of the recording as the sequence of held values: a value counts once it
   // lasts 100 samples, and repeats of the same value are merged.
@@ -294,7 +275,7 @@ TEST_F(MusicPlayerHeadless, PauseKeepsThePlaceAndStopGoesBackToTheStart) {
   EXPECT_EQ(std::vector<int>(h.begin(), h.begin() + 3), tune(1, 3));
 }
 
-TEST_F(MusicPlayerHeadless, FilesThatAreNotPcmWaveDoNotRender) {
+TEST_F(MusicPlayerHeadless, FilesThatAreNeitherPcmWaveNorMpegDoNotRender) {
   std::vector<uint8_t> float32 = wav_test::riffWave(
       {{"fmt ", wav_test::fmtPayload(1, 22050, 88200, 4, 32)}, {"data", std::vector<uint8_t>(400, 0)}});
   float32[20] = 3;  // IEEE float
@@ -307,7 +288,7 @@ TEST_F(MusicPlayerHeadless, FilesThatAreNotPcmWaveDoNotRender) {
   } cases[] = {
       {"missing", ""},
       {"text", "not a tune at all"},
-      {"MPEG frames", std::string("\xFF\xFB\x90\x64") + std::string(400, '\0')},
+      {"a reserved MPEG layer", std::string("\xFF\xF9\x90\x64") + std::string(400, '\0')},
       {"float samples", std::string(float32.begin(), float32.end())},
       {"24-bit samples", std::string(bits24.begin(), bits24.end())},
       {"no data", std::string(empty.begin(), empty.end())},

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "audio/decode/audio_decoder.h"
 #include "audio/sound/music_backend.h"
 #include "audio/sound/music_mp3.h"
 #include "core/log/fatal_handover.h"
@@ -18,6 +19,7 @@
 #include "engine/system/system.h"
 #include "plat/test.h"
 #include "plat/winmsg.h"
+#include "tests/audio/mpa_tune.h"
 #include "tests/audio/sound_test_fixture.h"
 #include "tests/support/fake_pcm_chain.h"
 #include "tests/support/forwarding_platform.h"
@@ -201,11 +203,52 @@ TEST_F(SoundMp3Backend, AMissingTuneLogsItsName) {
   EXPECT_EQ(logLines(), std::vector<std::string>{"open mp3 file music\\mus012.mp3 error"});
   EXPECT_TRUE(device.made.empty());
   EXPECT_FALSE(music_mp3_is_playing());
-  // The decode front end itself opens nothing yet.
+  // Through the decode front end, its own line comes first.
   music_mp3_set_decoder(nullptr);
   clearLog();
   music_mp3_play(13, 1);
-  EXPECT_EQ(logLines(), std::vector<std::string>{"open mp3 file music\\mus013.mp3 error"});
+  EXPECT_EQ(logLines(), (std::vector<std::string>{"open file music\\mus013.mp3 error",
+                                                  "open mp3 file music\\mus013.mp3 error"}));
+}
+
+// A layer I tune of 1.5 s (44,100 Hz stereo) through the decode front end itself: the halves
+// follow the decode without a gap at 1 s; looping starts it again from the file, a tune that
+// does not loop ends in silence.
+TEST_F(SoundMp3Backend, RealTune) {
+  mpawrite::Layer1Params p = mpa_tune::stereo48k();
+  p.rateIndex = 0;
+  const Bytes file = mpa_tune::layer1(174, p);
+  writeFile("music/mus005.mp3", file);
+  writeFile("music/mus006.mp3", file);
+  Bytes pcm;
+  AUDIO_DECODER* d = audio_open_decoder("music\\mus005.mp3");
+  ASSERT_NE(d, nullptr);
+  uint8_t buf[4608];
+  for (int32_t n; (n = audio_read_pcm(d, buf, sizeof buf)) > 0;) pcm.insert(pcm.end(), buf, buf + n);
+  audio_close_decoder(d);
+  ASSERT_GT(pcm.size(), kHalf);
+  ASSERT_LT(pcm.size(), 2 * kHalf);
+
+  music_mp3_play(5, 1);
+  ASSERT_NE(stream(), nullptr);
+  EXPECT_EQ(device.made[0].format.samplesPerSec, 44100u);
+  EXPECT_EQ(device.made[0].format.channels, 2);
+  EXPECT_EQ(half(0), slice(pcm, 0, kHalf));
+  fire(0);
+  EXPECT_EQ(half(1), slice(pcm, kHalf, kHalf)) << "the second second goes on from the first, then silence";
+  fire(1);
+  EXPECT_EQ(half(0), slice(pcm, 0, kHalf)) << "looping: from the start again";
+  EXPECT_EQ(music_mp3_view().loop_mode, 1);
+  music_mp3_stop();
+
+  music_mp3_play(6, 0);
+  EXPECT_EQ(half(0), slice(pcm, 0, kHalf));
+  fire(0);
+  EXPECT_TRUE(silent(half(1))) << "a short last half is not played";
+  EXPECT_EQ(music_mp3_view().loop_mode, -1);
+  fire(1);
+  EXPECT_FALSE(music_mp3_is_playing());
+  music_mp3_free();
 }
 
 // A chain whose first read loses the stream buffer, so the play that follows the first refill

@@ -312,6 +312,86 @@ TEST(AudioStream, ControlCodes) {
   EXPECT_EQ(s.read(nullptr, 1), 0);
 }
 
+// Every code of the base, each on a fresh stream in a known state, then a query showing what the
+// code changed. Random access: 10 bytes, readable and writable, 4 read, no cache. Sequential: 10
+// bytes, a 16-byte read buffer holding the 6 unread bytes, an 8-byte write buffer holding 3.
+TEST(AudioStream, EveryControlCode) {
+  struct Case { int code; int64_t v; int64_t want; int then; int64_t thenWant; };
+  constexpr int kNone = -1;
+  const Case randomCases[] = {
+      {0, 0, 4, kNone, 0}, {1, 0, 4, kNone, 0}, {2, 0, 0, kNone, 0}, {3, 0, 0, kNone, 0},
+      {4, 0, 10, kNone, 0}, {5, 0, 0, kNone, 0}, {6, 0, 0, kNone, 0}, {7, 0, 0, kNone, 0},
+      {8, 0, 0, kNone, 0}, {9, 0, 0, kNone, 0}, {10, 0, 0, kNone, 0}, {11, 0, 0, kNone, 0},
+      {12, 0, 0, kNone, 0}, {13, 0, 6, kNone, 0}, {14, 0, 6, kNone, 0},
+      {15, 16, 1, 16, 16}, {16, 0, 0, kNone, 0}, {17, 0, 0, kNone, 0},
+      {18, 32, 1, 16, 32},  // random access: the cache is the read buffer
+      {19, 0, 0, kNone, 0}, {20, 0, 0, kNone, 0},
+      {21, 7, -1, 22, 7}, {22, 0, -1, kNone, 0}, {23, 1, 0, 24, 1}, {24, 0, 0, kNone, 0},
+      {25, 1, 0, 24, 1},  // random access: the read order
+      {26, 0, 0, kNone, 0}, {27, 1, 0, 28, 0xFF}, {28, 0, 0, kNone, 0},
+      {29, 0, 1, kNone, 0}, {30, 0, 1, kNone, 0}, {31, 0, 1, kNone, 0},
+      {32, 0, 1, kNone, 0}, {33, 0, 1, kNone, 0}, {34, 0, 1, kNone, 0},
+      {35, 0, 0, kNone, 0}, {36, 1, 0, kNone, 0}, {37, 0, 0, kNone, 0}, {38, 0, 0, kNone, 0},
+      {39, 0, 0, kNone, 0}, {40, 0, 0, kNone, 0}, {41, 0, 0, kNone, 0},
+      {42, 0, 1, 2, 0},  // random access stays readable
+      {43, 0, 1, 3, 1},  // no longer writable
+      {44, 0, 1, kNone, 0}, {45, 0, 0, kNone, 0}, {46, 0, 0, kNone, 0}, {47, 0, 0, kNone, 0},
+      {48, 0, 0, kNone, 0}, {49, 0, 0, kNone, 0}, {50, 0, 0, kNone, 0}, {51, 0, 0, kNone, 0},
+      {52, 1, 0, kNone, 0}, {60, 1, 0, kNone, 0}, {4095, 1, 0, kNone, 0},
+  };
+  const Case sequentialCases[] = {
+      {0, 0, 4, kNone, 0}, {1, 0, 3, kNone, 0}, {2, 0, 0, kNone, 0}, {3, 0, 0, kNone, 0},
+      {4, 0, 10, kNone, 0}, {13, 0, 6, kNone, 0},
+      {15, 4, 0, 16, 16},   // refused while bytes are held
+      {16, 0, 16, kNone, 0}, {17, 0, 6, kNone, 0},
+      {18, 4, 1, 19, 4},    // the write buffer: flushed first, then resized
+      {19, 0, 8, kNone, 0}, {20, 0, 4, kNone, 0},
+      {25, 1, 0, 26, 1},    // sequential: the write order
+      {25, 1, 0, 24, 0},
+      {29, 0, 0, 17, 6},    // unread bytes stay: not empty
+      {30, 0, 0, 17, 6},
+      {31, 0, 1, 17, 0},    // discarded
+      {32, 0, 1, kNone, 0}, {33, 0, 1, kNone, 0}, {34, 0, 1, kNone, 0},
+      {42, 0, 1, 2, 1},     // no longer readable
+      {43, 0, 1, 3, 1},     // no longer writable
+      {44, 0, 1, kNone, 0}, {49, 0, 0, kNone, 0}, {50, 0, 0, kNone, 0},
+  };
+  for (bool random : {true, false}) {
+    for (const Case& c : random ? std::vector<Case>(std::begin(randomCases), std::end(randomCases))
+                                : std::vector<Case>(std::begin(sequentialCases), std::end(sequentialCases))) {
+      MemoryStream s(run(10), random, true);
+      if (!random) {
+        ASSERT_EQ(s.control(15, nullptr, 16), 1);
+        ASSERT_EQ(s.control(18, nullptr, 8), 1);
+      }
+      uint8_t buf[4];
+      ASSERT_EQ(s.read(buf, 4), 4);
+      if (!random) {
+        ASSERT_EQ(s.write("abc", 3), 3);
+      }
+      EXPECT_EQ(s.control(c.code, nullptr, c.v), c.want) << (random ? "random " : "sequential ") << c.code;
+      if (c.then != kNone) {
+        EXPECT_EQ(s.control(c.then, nullptr, 0), c.thenWant) << (random ? "random " : "sequential ") << c.code;
+      }
+      if (!random) {
+        // What reached the device: the 3 pending bytes once a code flushed them (34 too: it
+        // discards only what the device refuses).
+        const bool flushed = c.code == 18 || (c.code >= 32 && c.code <= 34) || c.code == 43 || c.code == 44;
+        EXPECT_EQ(s.data.size(), flushed ? 13u : 10u) << c.code;
+      }
+    }
+  }
+  // 51 sets the tee; a null pointer removes it.
+  MemoryStream s(run(10), true);
+  MemoryStream tee({}, false, true);
+  EXPECT_EQ(s.control(51, &tee, 0), 0);
+  s.read(nullptr, 3);
+  EXPECT_EQ(tee.data.size(), 3u);
+  EXPECT_EQ(s.control(51, nullptr, 0), 0);
+  s.read(nullptr, 3);
+  EXPECT_EQ(tee.data.size(), 3u);
+}
+
 TEST(AudioStream, TeeSeesEveryByteReadAndFollowsSeeks) {
   MemoryStream s(run(20), true);
   MemoryStream tee(Bytes(20, 0), true, true);

@@ -21,7 +21,9 @@ struct FileStat {
 };
 
 // An open regular file. Mode strings follow fopen ("rb", "wb", "a+", "rb+", ...); a mode without
-// 'b' is text mode as in the Windows runtime ("\n" written as CRLF, CRLF read as "\n").
+// 'b' is text mode as in the Windows runtime ("\n" written as CRLF, CRLF read as "\n"). Two more
+// letters change what a "w" mode does to the file it names: 'x' fails when the file exists (as
+// in C11), 'k' creates it when missing but keeps an existing one's contents ("w+bk").
 class File {
  public:
   virtual ~File() = default;
