@@ -69,7 +69,7 @@ void BM_PositionBurst(benchmark::State& state) {
   bench_headless::install_once();
   fillScene();
   for (auto _ : state) runBurst();
-  benchmark::DoNotOptimize(scene_chars.data());
+  benchmark::DoNotOptimize(scene_chars.data);
   state.SetItemsProcessed(state.iterations() * kBurst);
 }
 
