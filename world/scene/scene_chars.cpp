@@ -95,7 +95,7 @@ void scene_set_char_posture(int32_t index, int8_t posture) {
 
 void scene_load_char_display(int32_t index) { seam_call("scene_load_char_display", index); }
 
-void map_change() { seam_call("map_change"); }
+
 
 void scene_draw_frame(BITMAP16* target) {
   seam_call("scene_draw_frame");

@@ -15,4 +15,3 @@ void scene_reload_others() {
   scene_refresh_deadline = frame_input.frame_time + SCENE_REFRESH_NEXT_MS;
 }
 
-void scene_free_map() { seam_call("scene_free_map"); }
