@@ -102,7 +102,7 @@ int32_t map_decode_page(const uint8_t* data, size_t data_size, int32_t left, int
   size_t decoded = 0;
   ok = ok && jpeg_decode(data + offset, length, 0, 0, MAP_PAGE_WIDTH, MAP_PAGE_HEIGHT, &out, &decoded) == 0;
   if (!ok) {
-    show_message_box("map jpg erro read", 1);
+    show_message_box("map jpg erro read", 0);  // drawn and logged; a damaged map needs no click per page
     return MAP_DECODE_FAILED;
   }
   return 0;

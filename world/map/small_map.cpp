@@ -5,6 +5,7 @@
 #include "client/state/map_record.h"
 #include "client/window/window_manager.h"
 #include "core/log/log.h"
+#include "core/pak/pak.h"
 #include "core/reset/module_resets.h"
 #include "graphics/bitmap/bitmap16.h"
 #include "graphics/jpg/jpg_load.h"
@@ -39,6 +40,10 @@ void close_map_windows() {
 }
 
 void decode_picture(const char* path, int32_t frame) {
+  // A map without its picture file keeps the fill quietly.
+  PAK_FILE* file = pak_fopen(path, "rb");
+  if (!file) return;
+  pak_fclose(file);
   uint8_t* jpeg = nullptr;
   uint32_t size = 0;
   if (mda_read_frame_sized(path, frame, &jpeg, &size) != 0) {
