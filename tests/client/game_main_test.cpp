@@ -842,7 +842,7 @@ TEST_F(GameMain, GameRun) {
   EXPECT_EQ(std::vector<uint8_t>(debug_flags, debug_flags + DEBUG_FLAGS), (std::vector<uint8_t>{0, 1, 1, 1, 1, 1, 1}));
   EXPECT_TRUE(hp().cursorRecord().shown);
   const std::vector<std::string> names = seam_call_names();
-  EXPECT_EQ(names, (std::vector<std::string>{"item_load_item_bin", "scene_load_scene_bin", "scene_free_map"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"item_load_item_bin", "scene_load_scene_bin", "battle_free_graphics"}));
   EXPECT_EQ(seam_calls_named("item_load_item_bin")[0].text, "config/item_bin.cfg");
   EXPECT_EQ(seam_calls_named("scene_load_scene_bin")[0].text, "config/scene.bin");
 }

@@ -133,6 +133,7 @@ std::vector<GameFile> gameFiles(const std::string& startupDir) {
   add(cursorFiles());
   add(frontEndArt());
   add(gameSceneFiles());
+  add(gameMapFiles());
   add(folderFiles());
   return out;
 }

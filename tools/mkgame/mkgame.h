@@ -28,6 +28,9 @@ std::vector<GameFile> startupFiles(const std::string& startupDir);
 std::vector<GameFile> cursorFiles();
 // The sample scene's files: its music, music/MUS001.MP3.
 std::vector<GameFile> gameSceneFiles();
+// The sample maps (map/MAP001.MAP, Demo Town, and map/MAP002.MAP) with their small-map pictures,
+// the fountain's sound, the flag's look and map 2's music.
+std::vector<GameFile> gameMapFiles();
 // The folder's own files: veldra.cfg, registry.ini, the item and scene tables, the sounds of the
 // boxes and the game screen, the weather's clouds and the chat window's cursor.
 std::vector<GameFile> folderFiles();

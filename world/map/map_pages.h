@@ -11,7 +11,7 @@ constexpr int32_t MAP_DECODE_FAILED = static_cast<int32_t>(0x80004005u);
 // made.
 int32_t map_page_cache_fill(int32_t x, int32_t y);
 // The slot holding map pixel (x, y), loading its page into a free or far slot when none does:
-// 0..8, -1 when no slot can be given up, -2 outside the map.
+// 0..8 (slot 0 when every slot touches the view), -2 outside the map.
 int32_t map_page_find(int32_t x, int32_t y);
 // 0 when (x, y) lies inside the map and no slot holds it; -2 otherwise.
 int32_t map_page_missing(int32_t x, int32_t y);

@@ -8,4 +8,3 @@ void scene_walk_send_next_waypoint() { seam_call("scene_walk_send_next_waypoint"
 void scene_update_zoom() { seam_call("scene_update_zoom"); }
 void scene_send_leave_requests() { seam_call("scene_send_leave_requests"); }
 
-void scene_free_map() { seam_call("scene_free_map"); }
