@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "client/common/seam_calls.h"
+#include "plat/crt.h"
+#include "plat/tier0.h"
+#include "tests/support/recording_scene_steps.h"
 #include "tests/world/scene_fixture.h"
 #include "world/scene/scene_ranks.h"
 #include "world/scene/scene_services.h"
@@ -251,6 +254,51 @@ TEST_F(SceneChars, ClickAndName) {
   const char unterminated[SCENE_CHAR_NAME_SIZE + 4] = "abcdefghijklmnopqrs\xD6\xD0zzz";
   scene_set_char_name(70, unterminated);
   EXPECT_STREQ(of(70).name, "abcdefghijklmnopqrs");
+}
+
+TEST_F(SceneChars, Update) {
+  // Each movement mode runs its step; other modes none.
+  addPlayer();
+  const int8_t modes[] = {0, 1, 2, 3, 5};
+  for (int i = 0; i < 5; ++i) {
+    SCENE_CHAR_RECORD r = record(kNpc | static_cast<uint32_t>(80 + i), "M", 3, 1000, 1000);
+    r.mode = static_cast<uint8_t>(modes[i]);
+    r.target_x = 1050;
+    ASSERT_GE(scene_add_char(r), 0);
+  }
+  scene_chars[scene_find_char(kNpc | 83)].owner_id = kPlayerId;  // a follower with its owner here
+  {
+    veldra_test::RecordingSceneSteps steps;
+    seam_calls_clear();
+    scene_update_chars();
+    std::vector<std::string> names;
+    std::vector<int64_t> indexes;
+    for (const SEAM_CALL& c : seam_calls()) {
+      names.push_back(c.name);
+      indexes.push_back(c.a);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"scene_wander_step", "scene_wander_step", "scene_walk_toward_target",
+                                               "scene_wander_step", "scene_follow_owner_step"}));
+    EXPECT_EQ(indexes, (std::vector<int64_t>{0, 1, 2, 3, 4}));  // the player (mode 0) first
+  }
+  EXPECT_EQ(of(kNpc | 81).x, 1050) << "the walk's stand-in jumps to the target";
+  EXPECT_EQ(of(kNpc | 80).x, 1000);
+
+  // A one-shot action at its track's last step ends: standing, next idle 15 to 24 s ahead.
+  SCENE_CHAR& actor = scene_chars[scene_find_char(kNpc | 80)];
+  actor.posture = 1;
+  actor.direction = 1;
+  actor.tracks[1] = {3, 1};
+  scene_update_chars();
+  EXPECT_EQ(of(kNpc | 80).posture, 1) << "not at the last step yet";
+  scene_chars[scene_find_char(kNpc | 80)].tracks[1].step = 2;
+  plat::crt_srand(7);
+  const int expected = plat::crt_rand() % 10 + 15;
+  plat::crt_srand(7);
+  scene_update_chars();
+  EXPECT_EQ(of(kNpc | 80).posture, 0);
+  EXPECT_EQ(of(kNpc | 80).time_stamp, plat::tier0::msTime() + static_cast<uint32_t>(expected) * 1000);
+  EXPECT_EQ(of(kNpc | 84).posture, 0) << "mode 5 runs no step and keeps its posture";
 }
 
 }  // namespace
