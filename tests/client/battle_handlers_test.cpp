@@ -2,6 +2,8 @@
 // battle command senders.
 #include <gtest/gtest.h>
 
+#include "graphics/frame_cmd/map_effects.h"
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -226,19 +228,17 @@ TEST_F(CoreHandlersBattle, SceneBattleFlagNpcLookAndAnimation) {
   dispatch(0xc0012, 8);
   EXPECT_EQ(scene_chars[0].flags, SCENE_FLAG_PARTY_MEMBER);
 
-  dispatch(0x110005, 8, Bytes().u32(321));
-  dispatch(0x110005, 99, Bytes().u32(1));
-  const auto look = seam_calls_named("scene_set_char_npc_look");
-  ASSERT_EQ(look.size(), 1u);
-  EXPECT_EQ(look[0].a, 0);
-  EXPECT_EQ(look[0].b, 321);
+  dispatch(0x110005, 8, Bytes().u32(7));
+  dispatch(0x110005, 99, Bytes().u32(1));  // nobody
+  EXPECT_EQ(scene_chars[0].look, 7);
 
   dispatch(0x130008, 0, Bytes().u32(1).u32(2).u32(3).u32(4));
   dispatch(0x130008, 0, Bytes().u32(1).u32(2).u32(3).u32(4).u8(0));  // not exactly 16 bytes
-  const auto anim = seam_calls_named("scene_add_obj147_animation");
-  ASSERT_EQ(anim.size(), 1u);
-  EXPECT_EQ(anim[0].c, 3);
-  EXPECT_EQ(anim[0].text, "4");
+  ASSERT_EQ(map_effect_list.count, 1);
+  EXPECT_EQ(map_effect_list[0]->map_x, 1);
+  EXPECT_EQ(map_effect_list[0]->map_y, 2);
+  EXPECT_EQ(map_effect_list[0]->counter, -4);
+  EXPECT_EQ(map_effect_list[0]->duration, 4);
 }
 
 TEST_F(CoreHandlersBattle, SixOnlookersFillFiveSlots) {
