@@ -68,6 +68,9 @@ struct MediaFile {
   mdaw::MdaFile file;
 };
 std::vector<MediaFile> frontEndMedia();
+// The scene's looks ("npc/NPC%03da.MDA": the figures' further posture commands, NPC 101, pet 120)
+// and its timed animation "ani/Obj147a.mda".
+std::vector<MediaFile> sceneLookMedia();
 
 // The title's and the main menu's share of the front end: the menu's media file (seven
 // decorations as frames 0 to 6, then the buttons' commands 0 to 8), and the menu picture, the
