@@ -12,5 +12,3 @@ void map_change();
 // Frees what the scene holds for the map (at the end of the game).
 void scene_free_map();
 
-// Until the loader is built the call is recorded and this result returned.
-extern int32_t map_load_standin_result;

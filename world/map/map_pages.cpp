@@ -45,12 +45,17 @@ int32_t fill_slot(int32_t slot, int32_t left, int32_t top) {
   s.top = top;
   s.right = left + w;
   s.bottom = top + h;
-  bitmap16_fill(s.bitmap, kFillColour);
-  if (map_record.images.empty()) return 0;
+  if (map_record.images.empty()) {
+    bitmap16_fill(s.bitmap, kFillColour);
+    return 0;
+  }
   if (page_rgb.size() != kPageBytes) page_rgb.assign(kPageBytes, 0);
   const std::vector<uint8_t>& data = map_record.images[0].data;
-  if (map_decode_page(data.data(), data.size(), left, top, MAP_PAGE_WIDTH, MAP_PAGE_HEIGHT, page_rgb.data(),
-                      page_rgb.size()) != 0) {
+  const bool decoded = map_decode_page(data.data(), data.size(), left, top, MAP_PAGE_WIDTH, MAP_PAGE_HEIGHT,
+                                       page_rgb.data(), page_rgb.size()) == 0;
+  // A whole decoded page covers the slot; anything less shows the fill colour around it.
+  if (!decoded || w < MAP_PAGE_WIDTH || h < MAP_PAGE_HEIGHT) bitmap16_fill(s.bitmap, kFillColour);
+  if (!decoded) {
     sys_log_printf(1, "%s file decode error", map_record.path);
     return 0;
   }
