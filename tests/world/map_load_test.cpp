@@ -8,7 +8,10 @@
 #include <vector>
 
 #include "graphics/img256/scene_view_origin.h"
+#include "client/common/seam_calls.h"
 #include "graphics/mda/mda.h"
+#include "world/map/small_map.h"
+#include "world/scene/extra_media.h"
 #include "tests/world/map_fixture.h"
 #include "tools/mdawriter/mda_writer.h"
 #include "world/map/map_cells.h"
@@ -342,6 +345,52 @@ TEST_F(MapLoad, WalkGrid) {
   EXPECT_EQ(scene_walk_grid.cells, nullptr);
   EXPECT_EQ(scene_walk_grid.width, 0);
   EXPECT_EQ(scene_walk_grid.cell_height, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// The end of the game: everything the scene held for the map goes; effect slots go only when
+// flagged, the walk-target sign always.
+TEST_F(MapLoad, SceneFreeMap) {
+  write_map("A.MAP", town());
+  ASSERT_EQ(map_load_file("MAP\\A.MAP", 400, 300), 0);
+  mdaw::MdaFile look;
+  look.frame("a", mdaw::wave_tone(440, 10));
+  look.command("MainCommand0").step("a");
+  const std::vector<uint8_t> bytes = mdaw::mda_build(look);
+  for (const char* name : {"MDA/point.mda", "MDA/one.mda", "MDA/two.mda"}) dir.write(name, std::string(bytes.begin(), bytes.end()));
+  ASSERT_EQ(mda_load_file("MDA\\point.mda", &map_point_handle), 0);
+  int32_t flagged = -1, kept = -1;
+  ASSERT_EQ(mda_load_file("MDA\\one.mda", &flagged), 0);
+  ASSERT_EQ(mda_load_file("MDA\\two.mda", &kept), 0);
+  mda_table.entries.data[mda_find_by_id(flagged)].release_flag = 1;
+  extra_media_slots[3].handles[0] = flagged;
+  extra_media_slots[4].handles[1] = kept;
+  map_control_bitmap = bitmap16_create(800, 600);
+  map_images_hit(1050, 400, 20, 50);
+  ASSERT_FALSE(map_image_hits.empty());
+  seam_calls_clear();
+
+  scene_free_map();
+
+  EXPECT_EQ(map_control_bitmap, nullptr);
+  EXPECT_EQ(map_point_handle, -1);
+  EXPECT_EQ(extra_media_slots[3].handles[0], -1);
+  EXPECT_EQ(mda_find_by_id(flagged), -2);
+  EXPECT_EQ(extra_media_slots[4].handles[1], kept);
+  EXPECT_GE(mda_find_by_id(kept), 0);
+  for (const MAP_PAGE_SLOT& s : map_record.pages) {
+    EXPECT_EQ(s.bitmap, nullptr);
+    EXPECT_EQ(s.left, MAP_PAGE_UNUSED);
+  }
+  EXPECT_EQ(small_map.bitmap, nullptr);
+  EXPECT_TRUE(map_image_hits.empty());
+  EXPECT_TRUE(map_record.cells.empty());
+  EXPECT_TRUE(map_record.images.empty());
+  EXPECT_EQ(seam_call_count("battle_free_graphics"), 1);
+  scene_free_map();  // twice is harmless
 }
 
 }  // namespace

@@ -17,6 +17,6 @@ void map_release_flagged_effects() {
 
 void map_scene_reset_effects() {
   map_release_flagged_effects();
-  chat_bubbles_reset();
+  chat_bubbles_clear();
   sound_stop_all();
 }
