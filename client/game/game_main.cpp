@@ -13,6 +13,7 @@
 #include "client/game/frame_step.h"
 #include "client/game/game_main_frame.h"
 #include "client/game/game_running.h"
+#include "client/game/game_window_title.h"
 #include "client/game/session_state.h"
 #include "client/record/record.h"
 #include "client/requests/requests.h"
@@ -40,7 +41,6 @@ static const ModuleReset k_reset("game main step", [] { game_main_frame_step = f
 
 namespace {
 
-constexpr size_t kWindowTitleSize = 512;
 constexpr int kReadyUnits = 10;
 
 constexpr uint32_t kMsgBattleResume = 0xf0005;
@@ -101,15 +101,6 @@ void resume_battle() {
   battle_resume_word = 0;
 }
 
-// The main window's title with the server, the character's name and id after it.
-void set_window_title() {
-  const std::string name = map_state_char_name();
-  char where[kWindowTitleSize];
-  std::snprintf(where, sizeof where, " [ %s: %s ID %d ]", current_server_name, name.c_str(),
-                static_cast<int32_t>(map_state_char_id()));
-  client_show_window_title(client_window_title() + where);
-}
-
 void announce() {
   guard(GAME_SITE_SEND_ANNOUNCE, [] { net_send_world(kMsgAnnounce, 0, nullptr, 0); });
   char mac[MAC_ADDRESS_TEXT_SIZE];
@@ -161,7 +152,7 @@ void game_main_start(GAME_MAIN_RUN& run) {
   if (battle_return_word != 0) resume_battle();
   game_screen_state.hud_battle_state = -1;
 
-  set_window_title();
+  game_window_title_show();
   run.leave_request = 0;
   game_running = 1;
   bag_page = 0;

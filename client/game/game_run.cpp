@@ -9,6 +9,7 @@
 #include "items/item_def/item_bin.h"
 #include "plat/platform.h"
 #include "social/chat_debug/debug_flags.h"
+#include "world/map/map_load.h"
 #include "world/scene/scene_frame.h"
 
 int game_run() {

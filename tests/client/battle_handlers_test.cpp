@@ -2,6 +2,8 @@
 // battle command senders.
 #include <gtest/gtest.h>
 
+#include "graphics/frame_cmd/map_effects.h"
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -73,7 +75,7 @@ TEST_F(CoreHandlersBattle, StartKeepsThePositionClearsTheSceneAndCreatesTheUnits
   dispatch(0xc0016, 3, battleUnit(0, kOwn, "Me") + battleUnit(25, 77, "Far") + battleUnit(11, 900, "Wolf"));
   EXPECT_EQ(battle_core_state.kept_map_x, 321);
   EXPECT_EQ(battle_core_state.kept_map_y, 654);
-  EXPECT_TRUE(scene_chars.empty());
+  EXPECT_EQ(scene_chars.count, 0);
   EXPECT_EQ(spectator_slots[3].in_use, 0);
   for (const FIGHT_UNIT& u : spectator_slots) EXPECT_EQ(u.effect_slot, -1);  // free slots show no effect
   for (const FIGHT_UNIT& u : fight_units) EXPECT_EQ(u.effect_slot, -1);
@@ -226,19 +228,17 @@ TEST_F(CoreHandlersBattle, SceneBattleFlagNpcLookAndAnimation) {
   dispatch(0xc0012, 8);
   EXPECT_EQ(scene_chars[0].flags, SCENE_FLAG_PARTY_MEMBER);
 
-  dispatch(0x110005, 8, Bytes().u32(321));
-  dispatch(0x110005, 99, Bytes().u32(1));
-  const auto look = seam_calls_named("scene_set_char_npc_look");
-  ASSERT_EQ(look.size(), 1u);
-  EXPECT_EQ(look[0].a, 0);
-  EXPECT_EQ(look[0].b, 321);
+  dispatch(0x110005, 8, Bytes().u32(7));
+  dispatch(0x110005, 99, Bytes().u32(1));  // nobody
+  EXPECT_EQ(scene_chars[0].look, 7);
 
   dispatch(0x130008, 0, Bytes().u32(1).u32(2).u32(3).u32(4));
   dispatch(0x130008, 0, Bytes().u32(1).u32(2).u32(3).u32(4).u8(0));  // not exactly 16 bytes
-  const auto anim = seam_calls_named("scene_add_obj147_animation");
-  ASSERT_EQ(anim.size(), 1u);
-  EXPECT_EQ(anim[0].c, 3);
-  EXPECT_EQ(anim[0].text, "4");
+  ASSERT_EQ(map_effect_list.count, 1);
+  EXPECT_EQ(map_effect_list[0]->map_x, 1);
+  EXPECT_EQ(map_effect_list[0]->map_y, 2);
+  EXPECT_EQ(map_effect_list[0]->counter, -4);
+  EXPECT_EQ(map_effect_list[0]->duration, 4);
 }
 
 TEST_F(CoreHandlersBattle, SixOnlookersFillFiveSlots) {
@@ -247,7 +247,7 @@ TEST_F(CoreHandlersBattle, SixOnlookersFillFiveSlots) {
   for (uint32_t i = 0; i < 6; ++i) six += sceneChar(101 + i, "Fan" + std::to_string(i));
   for (size_t i = 0; i < 6; ++i) six[101 * 0 + i * 84 + 52] = static_cast<char>(i + 1);  // look numbers 1..6
   dispatch(0xc0015, 6, six);
-  EXPECT_EQ(scene_chars.size(), 6u);
+  EXPECT_EQ(scene_chars.count, 6);
   struct Place {
     int32_t x, y;
   } places[] = {{500, 470}, {550, 480}, {490, 520}, {440, 530}, {450, 680}};
@@ -320,7 +320,7 @@ TEST_F(CoreHandlersBattle, OnlookersOfAWrongLengthEndTheProgram) {
     } catch (const plat::test::ExitCalled& e) {
       EXPECT_EQ(e.code, -1);
     }
-    EXPECT_TRUE(scene_chars.empty());
+    EXPECT_EQ(scene_chars.count, 0);
     EXPECT_EQ(spectator_slots[0].in_use, 0);
   }
 }
@@ -396,7 +396,7 @@ TEST_F(CoreHandlersBattle, Truncated) {
       EXPECT_EQ(logLines("Except code").size(), lines + 1);
       EXPECT_EQ(std::memcmp(units_before.data(), fight_units, sizeof fight_units), 0);
       EXPECT_TRUE(seam_calls().empty());
-      EXPECT_EQ(scene_chars.size(), 1u);
+      EXPECT_EQ(scene_chars.count, 1);
       EXPECT_EQ(battle_start_byte, 0);
     }
     for (int32_t arg : {c.arg + 1, 0x7FFFFFFF, -2}) {

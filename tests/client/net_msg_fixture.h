@@ -18,6 +18,7 @@
 #include "social/chat_log/chat_log.h"
 #include "tests/client/message_box_fixture.h"
 #include "tests/support/fake_net_client.h"
+#include "tests/support/scene_looks.h"
 #include "ui/status_bars/player_status_bars.h"
 #include "world/battle/battle_words.h"
 #include "world/scene/scene_chars.h"
@@ -28,6 +29,8 @@ class NetMsgTest : public box_test::BoxTest {
  protected:
   void SetUp() override {
     BoxTest::SetUp();
+    // The looks the handlers' scene characters wear.
+    for (int look = 0; look < 10; ++look) veldra_test::writeSceneLook(dir, look);
     veldra_test::FakeNetModule::install();
     ASSERT_EQ(net_load_client(), 0);
     ASSERT_EQ(net_connect_world(0x0100007F, 4000, net_dispatch_message), 0);

@@ -16,6 +16,7 @@
 #include "social/macro/macro_system.h"
 #include "tests/client/battle_payloads.h"
 #include "tests/client/core_handlers_fixture.h"
+#include "tests/support/scene_looks.h"
 #include "ui/notices/notice_lines.h"
 #include "world/scene/scene_chars.h"
 
@@ -133,30 +134,32 @@ TEST_F(CoreHandlersPets, NewPetTakesTheFirstFreeSlotWithItsDetails) {
 
 TEST_F(CoreHandlersPets, FollowOwnAndForeign) {
   frame_input.own_char_id = 5;
+  scene_player_id = 5;
+  dispatch(0x30012, 2, sceneChar(5, "Me") + sceneChar(77, "Them"));
+  veldra_test::writeSceneLook(dir, 0x1234);
   dispatch(0x60001, 2, petRecord(41, "Rex", 5, 0x1234, 7) + petRecord(42, "Fido"));
   const std::string follow = Bytes().u32(41).u32(5).u16(9).u8(1).text("ignored", 15).u8(3).u8(0);
   dispatch(0x60006, 5, follow);
   EXPECT_EQ(pet_state.following[0], 1);
   EXPECT_EQ(pet_state.some_follows, 1);
-  auto calls = seam_calls_named("scene_add_pet_follower");
-  ASSERT_EQ(calls.size(), 1u);
   // Built from the pet record: the player's id, the look at 110 and the pet's own name.
-  EXPECT_EQ(calls[0].a, 41);
-  EXPECT_EQ(calls[0].b, 5);
-  EXPECT_EQ(calls[0].c, 0x1234);
-  EXPECT_EQ(calls[0].text, "Rex");
+  ASSERT_GE(scene_find_char(41), 0);
+  const SCENE_CHAR& rex = scene_chars[scene_find_char(41)];
+  EXPECT_EQ(rex.owner_id, 5u);
+  EXPECT_EQ(rex.look, 0x1234);
+  EXPECT_STREQ(rex.name, "Rex");
 
-  // Another owner's follower goes to the scene as sent; one of ours is marked following.
+  // Another owner's follower goes to the scene as sent; one of ours is marked following; one
+  // whose owner is not on the map is not added.
   dispatch(0x60006, 77, Bytes().u32(42).u32(77).u16(9).u8(1).text("Other", 15).u8(3).u8(0));
   dispatch(0x60006, 78, Bytes().u32(900).u32(78).u16(8).u8(1).text("Stray", 15).u8(3).u8(0));
-  calls = seam_calls_named("scene_add_pet_follower");
-  ASSERT_EQ(calls.size(), 3u);
-  EXPECT_EQ(calls[1].a, 42);
-  EXPECT_EQ(calls[1].b, 77);
-  EXPECT_EQ(calls[1].c, 9);
-  EXPECT_EQ(calls[1].text, "Other");
+  ASSERT_GE(scene_find_char(42), 0);
+  const SCENE_CHAR& other = scene_chars[scene_find_char(42)];
+  EXPECT_EQ(other.owner_id, 77u);
+  EXPECT_EQ(other.look, 9);
+  EXPECT_STREQ(other.name, "Other");
   EXPECT_EQ(pet_state.following[1], 1);
-  EXPECT_EQ(calls[2].a, 900);
+  EXPECT_EQ(scene_find_char(900), -2);
 
   dispatch(0x60006, -1);
   EXPECT_EQ(popups(), std::vector<std::string>{"Pet\xA1\xAFs following error"});
@@ -281,12 +284,10 @@ TEST_F(CoreHandlersPets, RenameTakesTheEditBoxTextOrPutsTheNameBack) {
   givePets({41});
   pet_name_edit.clear_text();
   pet_name_edit.insert_text("Bolt");
+  dispatch(0x30012, 1, sceneChar(41, "Rex"));  // the pet walking in the scene
   dispatch(0x60002, 0, Bytes().u32(41));
   EXPECT_STREQ(pet_table[0].name, "Bolt");
-  auto calls = seam_calls_named("scene_set_char_name");
-  ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].a, 41);
-  EXPECT_EQ(calls[0].text, "Bolt");
+  EXPECT_STREQ(scene_chars[scene_find_char(41)].name, "Bolt");
 
   pet_name_edit.clear_text();
   pet_name_edit.insert_text("Nope");

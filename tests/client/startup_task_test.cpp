@@ -319,24 +319,22 @@ TEST_F(StartupTask, MapControlFree) {
   ASSERT_EQ(mda_load_file("mda\\point.mda", &a), 0);
   ASSERT_EQ(mda_load_file("system\\lock.mda", &b), 0);
   map_record.display = {32, 16, 1200, 7};
-  map_record.entries.resize(3);
-  map_record.entries[1].buffer.assign(100, 1);
+  map_record.images.resize(3);
+  map_record.images[1].data.assign(100, 1);
   map_record.cells = {1, 2, 3};
-  map_record.cell_count = 3;
-  map_record.blocks = {4};
-  map_record.block_count = 1;
-  map_record.objects = {{a, 0, 0}, {-1, 5, 5}, {b, 9, 9}};
+  map_record.regions.resize(1);
+  map_record.objects.resize(3);
+  const int32_t looks[3] = {a, -1, b};
+  for (int i = 0; i < 3; ++i) map_record.objects[i].look = looks[i];
 
   map_control_free();
 
   EXPECT_EQ((std::vector<int32_t>{map_record.display.cell_width, map_record.display.cell_height,
                                   map_record.display.map_width, map_record.display.head}),
             (std::vector<int32_t>{16, 8, 600, 0}));
-  EXPECT_TRUE(map_record.entries.empty());
+  EXPECT_TRUE(map_record.images.empty());
   EXPECT_TRUE(map_record.cells.empty());
-  EXPECT_TRUE(map_record.blocks.empty());
-  EXPECT_EQ(map_record.cell_count, 0);
-  EXPECT_EQ(map_record.block_count, 0);
+  EXPECT_TRUE(map_record.regions.empty());
   EXPECT_TRUE(map_record.objects.empty());
   EXPECT_EQ(mda_find_by_id(a), -2);
   EXPECT_EQ(mda_find_by_id(b), -2);

@@ -24,6 +24,7 @@
 #include "tests/client/message_box_fixture.h"
 #include "tests/support/fake_net_client.h"
 #include "tests/support/recording_music.h"
+#include "tests/support/scene_looks.h"
 #include "ui/game_leave/game_leave_mode.h"
 #include "world/scene/scene_chars.h"
 
@@ -66,6 +67,8 @@ class TaskTest : public box_test::BoxTest {
 
   void SetUp() override {
     BoxTest::SetUp();
+    // The looks the scene's characters wear.
+    for (int look = 0; look < 10; ++look) veldra_test::writeSceneLook(dir, look);
     seen_world().clear();
     seen_chat().clear();
   }

@@ -117,7 +117,13 @@ TEST(GameWorld, BadDeclarationsNameTheirLine) {
       {"world scene 1 m 0 70000", "out of range"},
       {"world account a a queue=5", "queue=SECONDS,POSITION"},
       {"world account a a colour=red", "unexpected"},
-      {"world weather rain", "account, character, scene or battle-resume"},
+      {"world weather rain", "account, character, scene, npc, player or battle-resume"},
+      {"world npc 0x80000001 Smith 101 5", "world npc ID NAME LOOK X Y"},
+      {"world npc 1 A 101 5 5\nworld player 1 B 2 5 5", "declared twice"},
+      {"world player 7 Aria 2 5 5 dir=3", "unexpected"},
+      {"world npc 7 Smith 101 5 5 class=1", "unexpected"},
+      {"world npc 7 ABCDEFGHIJKLMNOPQRSTU 101 5 5", "1 to 20 bytes"},
+      {"world player 7 Aria 2 5 70000", "out of range"},
       {"world battle-resume soon", "bad number"},
       {"world battle-resume 5 10", "world battle-resume MS|never"},
       {"world battle-resume 5\nworld battle-resume never", "one world battle-resume"},
@@ -134,7 +140,7 @@ TEST(GameWorld, BadDeclarationsNameTheirLine) {
 }
 
 TEST(GameWorld, ShippedScriptsParse) {
-  for (const char* name : {"login.txt", "queue.txt", "empty.txt", "game.txt", "ticker.txt", "demo.txt"}) {
+  for (const char* name : {"login.txt", "queue.txt", "empty.txt", "game.txt", "ticker.txt", "demo.txt", "scene.txt"}) {
     std::ifstream in(std::string(VELDRA_TESTSERVER_SCRIPTS) + "/" + name, std::ios::binary);
     ASSERT_TRUE(in) << name;
     std::ostringstream text;
@@ -409,6 +415,52 @@ TEST_F(GameProfile, BattleResumeAfterItsDelay) {
   const Frame f = next();
   EXPECT_EQ(f.id, 0xf0006u);
   EXPECT_GE(std::chrono::steady_clock::now() - sent, std::chrono::milliseconds(250));
+}
+
+// The scene's characters follow the enter reply: NPCs in 0x30012 (mode 0 unless told), players
+// in 0x3000a (mode 1) with an empty nickname list.
+TEST_F(GameProfile, SceneCharactersFollowTheEnterReply) {
+  start("world account demo demo\nworld character demo 1001 Hero 0 0 0 1\nworld scene 1 m 0 0\n"
+        "world npc 0x80000001 Smith 101 500 350 dir=6 title=Blacksmith\n"
+        "world npc 0x80000002 Guard 101 700 300 mode=2\n"
+        "world player 2001 Aria 2 450 320 class=1 status=21\nwait 20000\n");
+  login("demo", "demo");
+  next();
+  client->send(0x30008, 1001);
+  for (uint32_t id : {0x30008u, 0x30004u, 0x30100u, 0x3000cu}) ASSERT_EQ(next().id, id);
+  Frame f = next();
+  ASSERT_EQ(f.id, 0x30012u);
+  ASSERT_EQ(f.arg, 2);
+  ASSERT_EQ(f.payload.size(), 168u);
+  plat::ByteReader npc(f.payload);
+  EXPECT_EQ(npc.u32(), 0x80000001u);
+  EXPECT_EQ(npc.fixedString(21), "Smith");
+  EXPECT_EQ(npc.fixedString(27), "Blacksmith");
+  EXPECT_EQ(npc.i32(), 101);
+  npc.seek(58);
+  EXPECT_EQ(npc.u16(), 500);
+  EXPECT_EQ(npc.u16(), 350);
+  EXPECT_EQ(npc.u16(), 500);  // standing: the walk target is the position
+  EXPECT_EQ(npc.u16(), 350);
+  npc.seek(68);
+  EXPECT_EQ(npc.u8(), 6);  // direction
+  EXPECT_EQ(npc.u8(), 0);  // mode
+  npc.seek(84 + 69);
+  EXPECT_EQ(npc.u8(), 2);
+  f = next();
+  ASSERT_EQ(f.id, 0x3000au);
+  ASSERT_EQ(f.arg, 1);
+  ASSERT_EQ(f.payload.size(), 88u);
+  plat::ByteReader player(f.payload);
+  EXPECT_EQ(player.u32(), 2001u);
+  player.seek(69);
+  EXPECT_EQ(player.u8(), 1);  // mode
+  player.seek(72);
+  EXPECT_EQ(player.u32(), 0x21u);
+  EXPECT_EQ(player.u8(), 1);  // class
+  player.seek(80);
+  EXPECT_EQ(player.i32(), -1);
+  EXPECT_EQ(player.u32(), 0u);  // no nicknames
 }
 
 TEST_F(GameProfile, BattleResumeNever) {

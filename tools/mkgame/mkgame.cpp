@@ -104,15 +104,19 @@ std::vector<GameFile> gameFiles(const std::string& startupDir) {
   std::vector<MediaFile> media = startupMedia(startupDir);
   std::map<std::string, size_t> byName;
   for (size_t i = 0; i < media.size(); ++i) byName[lower(media[i].path)] = i;
-  for (MediaFile& m : frontEndMedia()) {
-    auto it = byName.find(lower(m.path));
-    if (it != byName.end()) {
-      media[it->second].file = mergeMedia(media[it->second].file, m.file);
-    } else {
-      byName[lower(m.path)] = media.size();
-      media.push_back(std::move(m));
+  auto merge = [&](std::vector<MediaFile> more) {
+    for (MediaFile& m : more) {
+      auto it = byName.find(lower(m.path));
+      if (it != byName.end()) {
+        media[it->second].file = mergeMedia(media[it->second].file, m.file);
+      } else {
+        byName[lower(m.path)] = media.size();
+        media.push_back(std::move(m));
+      }
     }
-  }
+  };
+  merge(frontEndMedia());
+  merge(sceneLookMedia());
   std::vector<GameFile> out;
   for (const MediaFile& m : media) out.push_back({m.path, mdaw::mda_build(m.file)});
   std::set<std::string> taken;
@@ -129,6 +133,7 @@ std::vector<GameFile> gameFiles(const std::string& startupDir) {
   add(cursorFiles());
   add(frontEndArt());
   add(gameSceneFiles());
+  add(gameMapFiles());
   add(folderFiles());
   return out;
 }

@@ -28,6 +28,9 @@ std::vector<GameFile> startupFiles(const std::string& startupDir);
 std::vector<GameFile> cursorFiles();
 // The sample scene's files: its music, music/MUS001.MP3.
 std::vector<GameFile> gameSceneFiles();
+// The sample maps (map/MAP001.MAP, Demo Town, and map/MAP002.MAP) with their small-map pictures,
+// the fountain's sound, the flag's look and map 2's music.
+std::vector<GameFile> gameMapFiles();
 // The folder's own files: veldra.cfg, registry.ini, the item and scene tables, the sounds of the
 // boxes and the game screen, the weather's clouds and the chat window's cursor.
 std::vector<GameFile> folderFiles();
@@ -65,6 +68,9 @@ struct MediaFile {
   mdaw::MdaFile file;
 };
 std::vector<MediaFile> frontEndMedia();
+// The scene's looks ("npc/NPC%03da.MDA": the figures' further posture commands, NPC 101, pet 120)
+// and its timed animation "ani/Obj147a.mda".
+std::vector<MediaFile> sceneLookMedia();
 
 // The title's and the main menu's share of the front end: the menu's media file (seven
 // decorations as frames 0 to 6, then the buttons' commands 0 to 8), and the menu picture, the

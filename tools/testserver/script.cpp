@@ -263,6 +263,41 @@ bool option(const std::string& t, const char* key, std::string& value) {
   return true;
 }
 
+// world npc ID NAME LOOK X Y [dir=D] [mode=M] [title=T] | world player ID NAME LOOK X Y [class=C]
+// [status=HEX]
+WorldSceneChar sceneChar(const World& w, const std::vector<std::string>& t, int lineNo) {
+  WorldSceneChar c;
+  c.npc = t[1] == "npc";
+  const char* usage = c.npc ? "world npc ID NAME LOOK X Y [dir=D] [mode=M] [title=T]"
+                            : "world player ID NAME LOOK X Y [class=C] [status=HEX]";
+  if (t.size() < 7) throw ScriptError(lineNo, usage);
+  c.id = u32(t[2], lineNo);
+  c.name = name(t[3], lineNo, kWorldSceneCharNameMax, "a scene character's name");
+  c.look = static_cast<int32_t>(number(t[4], lineNo, INT32_MIN, INT32_MAX));
+  c.x = static_cast<uint16_t>(number(t[5], lineNo, 0, 0xFFFF));
+  c.y = static_cast<uint16_t>(number(t[6], lineNo, 0, 0xFFFF));
+  c.mode = c.npc ? 0 : 1;
+  for (size_t i = 7; i < t.size(); ++i) {
+    std::string v;
+    if (c.npc && option(t[i], "dir", v)) {
+      c.direction = static_cast<int8_t>(number(v, lineNo, INT8_MIN, INT8_MAX));
+    } else if (c.npc && option(t[i], "mode", v)) {
+      c.mode = static_cast<int8_t>(number(v, lineNo, INT8_MIN, INT8_MAX));
+    } else if (c.npc && option(t[i], "title", v)) {
+      c.title = name(v, lineNo, kWorldSceneCharTitleMax, "a title");
+    } else if (!c.npc && option(t[i], "class", v)) {
+      c.classByte = static_cast<int8_t>(number(v, lineNo, INT8_MIN, INT8_MAX));
+    } else if (!c.npc && option(t[i], "status", v)) {
+      c.status = static_cast<uint32_t>(number("0x" + v, lineNo, 0, 0xFFFFFFFFll));
+    } else {
+      throw ScriptError(lineNo, "unexpected \"" + t[i] + "\"; " + usage);
+    }
+  }
+  for (const WorldSceneChar& o : w.sceneChars)
+    if (o.id == c.id) throw ScriptError(lineNo, "scene character id " + std::to_string(c.id) + " declared twice");
+  return c;
+}
+
 void worldLine(World& w, const std::vector<std::string>& t, int lineNo) {
   if (t.size() < 2) throw ScriptError(lineNo, "world account|character|scene|battle-resume ...");
   const std::string& what = t[1];
@@ -315,13 +350,15 @@ void worldLine(World& w, const std::vector<std::string>& t, int lineNo) {
     }
     w.scene = std::move(sc);
     w.hasScene = true;
+  } else if (what == "npc" || what == "player") {
+    w.sceneChars.push_back(sceneChar(w, t, lineNo));
   } else if (what == "battle-resume") {
     if (t.size() != 3) throw ScriptError(lineNo, "world battle-resume MS|never");
     if (w.battleResume) throw ScriptError(lineNo, "one world battle-resume only");
     w.battleResume = true;
     if (t[2] != "never") w.battleResumeMs = static_cast<uint32_t>(number(t[2], lineNo, 0, 600000));
   } else {
-    throw ScriptError(lineNo, "world account, character, scene or battle-resume, not \"" + what + "\"");
+    throw ScriptError(lineNo, "world account, character, scene, npc, player or battle-resume, not \"" + what + "\"");
   }
 }
 

@@ -9,6 +9,8 @@
 //   world character ACCOUNT ID NAME RACE LOOK REBIRTH LEVEL
 //   world scene MAP NAME X Y [music=N]
 //   world battle-resume MS|never
+//   world npc ID NAME LOOK X Y [dir=D] [mode=M] [title=T]
+//   world player ID NAME LOOK X Y [class=C] [status=HEX]
 //   expect gateway connect [within MS]   a connection to the gateway listener was accepted
 //   send gateway reply ITEM ...          the items preceded by their length + 4 (u32)
 //   send gateway raw ITEM ...            the items as written
@@ -94,11 +96,27 @@ struct WorldScene {
   int32_t music = 1;
 };
 
+// A character already standing in the scene when the player enters it: NPCs (0x30012) move by
+// mode 0 unless told, players (0x3000a) by mode 1.
+struct WorldSceneChar {
+  bool npc = false;
+  uint32_t id = 0;
+  std::string name;   // at most 20 bytes
+  std::string title;  // at most 26 bytes
+  int32_t look = 0;
+  uint16_t x = 0, y = 0;
+  int8_t direction = 0;
+  int8_t mode = 0;
+  int8_t classByte = 0;
+  uint32_t status = 0;
+};
+
 struct World {
   std::vector<WorldAccount> accounts;
   std::vector<WorldCharacter> characters;
   WorldScene scene;
   bool hasScene = false;
+  std::vector<WorldSceneChar> sceneChars;  // in declaration order
   // A character entering the scene is in a battle to resume (0xf0005 comes before the enter
   // reply); the client's 0xf0005 is answered with 0xf0006 after battleResumeMs, or never.
   bool battleResume = false;
@@ -108,7 +126,9 @@ struct World {
 };
 
 constexpr size_t kWorldNameMax = 14;      // a character name, as the client sends it
-constexpr size_t kWorldSceneNameMax = 15;  // the scene's display name field holds 16 with its NUL
+constexpr size_t kWorldSceneNameMax = 15;
+constexpr size_t kWorldSceneCharNameMax = 20;   // the record's name field holds 21 with its NUL
+constexpr size_t kWorldSceneCharTitleMax = 26;  // the scene's display name field holds 16 with its NUL
 constexpr size_t kWorldLoginFieldMax = 31;
 
 struct Script {

@@ -106,6 +106,46 @@ std::vector<uint8_t> sceneEntry(const WorldScene& scene, const WorldCharacter& c
   return out.take();
 }
 
+std::vector<uint8_t> sceneCharRecord(const WorldSceneChar& c) {
+  SceneCharWire w{};
+  w.id = c.id;
+  copyText(w.name, sizeof w.name, c.name);
+  copyText(w.title, sizeof w.title, c.title);
+  w.look = c.look;
+  w.x = w.targetX = c.x;
+  w.y = w.targetY = c.y;
+  w.direction = static_cast<uint8_t>(c.direction);
+  w.mode = static_cast<uint8_t>(c.mode);
+  w.status = c.status;
+  w.classByte = static_cast<uint8_t>(c.classByte);
+  w.icon = -1;
+  plat::ByteWriter out;
+  plat::writeFields(out, w, walkSceneChar);
+  return out.take();
+}
+
+namespace {
+std::vector<uint8_t> sceneCharsOf(const World& w, bool npcs, int32_t& count) {
+  std::vector<uint8_t> out;
+  count = 0;
+  for (const WorldSceneChar& c : w.sceneChars) {
+    if (c.npc != npcs) continue;
+    const std::vector<uint8_t> r = sceneCharRecord(c);
+    out.insert(out.end(), r.begin(), r.end());
+    ++count;
+  }
+  return out;
+}
+}  // namespace
+
+std::vector<uint8_t> sceneNpcs(const World& w, int32_t& count) { return sceneCharsOf(w, true, count); }
+
+std::vector<uint8_t> scenePlayers(const World& w, int32_t& count) {
+  std::vector<uint8_t> out = sceneCharsOf(w, false, count);
+  out.insert(out.end(), 4, 0);  // m = 0 nickname records
+  return out;
+}
+
 std::vector<uint8_t> titleRecord(uint16_t id, const std::string& name) {
   TitleWire w{};
   copyText(w.name, sizeof w.name, name);

@@ -83,6 +83,11 @@ static_assert(plat::checkLayout(kTitleFields, kTitleSize));
 
 std::vector<uint8_t> charEntry(const WorldCharacter& c);
 std::vector<uint8_t> titleRecord(uint16_t id, const std::string& name);
+// The 84-byte record of a declared scene character (its walk target is where it stands).
+std::vector<uint8_t> sceneCharRecord(const WorldSceneChar& c);
+// The scene's declared NPCs as 0x30012's payload and its players as 0x3000a's (no nicknames).
+std::vector<uint8_t> sceneNpcs(const World& w, int32_t& count);
+std::vector<uint8_t> scenePlayers(const World& w, int32_t& count);
 // The scene entry for a character entering the world's scene.
 std::vector<uint8_t> sceneEntry(const WorldScene& scene, const WorldCharacter& c);
 // The create request's name field: the text up to its NUL; false when the field has none.

@@ -16,6 +16,11 @@ struct CHAT_BUBBLE {
 };
 
 extern CHAT_BUBBLE chat_bubbles[CHAT_BUBBLES];
+// The drawing order: bubble indexes, valid ones first, -1 for the rest.
+extern int32_t chat_bubble_order[CHAT_BUBBLES];
 
-// Every record free and zeroed.
+// Every record free, every order entry -1; -1.
+int32_t chat_bubbles_clear();
+
+// Every record free and zeroed, the order list empty.
 void chat_bubbles_reset();

@@ -12,5 +12,3 @@ void scene_update_zoom();
 void scene_send_leave_requests();
 // Reloads the looks of the other characters and moves the scene refresh deadline 10 s on.
 void scene_reload_others();
-// Frees the loaded map at the end of the game.
-void scene_free_map();

@@ -1,6 +1,6 @@
 // What the client core's handlers ask of the map scene beyond its character table: pet
 // followers, names and NPC looks of characters, timed map animations and the release of media
-// objects. Until the scene is built these record their calls.
+// objects.
 #pragma once
 #include <cstdint>
 
@@ -34,13 +34,15 @@ constexpr auto PET_FOLLOW_RECORD_WALK = [](auto& r, auto& v) {
 };
 static_assert(plat::walkMatchesLayout<PET_FOLLOW_RECORD>(PET_FOLLOW_RECORD_FIELDS, PET_FOLLOW_RECORD_WALK));
 
-// Adds the pet as a character beside its owner.
+// Adds the pet as a character beside its owner (nothing when the owner is not on the map).
 void scene_add_pet_follower(const PET_FOLLOW_RECORD& record);
-// Copies a new name into the scene character with that id.
+// Copies a new name into the scene character with that id, cut to the field with a NUL.
 void scene_set_char_name(uint32_t id, const char* name);
-// Gives the character at the index an NPC look and loads it.
-void scene_set_char_npc_look(int32_t index, uint32_t look);
-// Adds a timed map animation at a map position (the four words of message 0x130008).
-void scene_add_obj147_animation(uint32_t a, uint32_t b, uint32_t c, uint32_t d);
+// Gives the character at the index the look "NPC\\NPC%03da.MDA" and loads it: 0, or -2 after a
+// message box.
+int32_t scene_set_char_npc_look(int32_t index, int32_t look);
+// Adds a timed "ani\\Obj147%c.mda" animation ('a' + variant) at a map position for duration steps,
+// in the last empty slot of the map effect list, else appended.
+void scene_add_obj147_animation(int32_t x, int32_t y, int32_t variant, int32_t duration);
 // Releases the media object unless a scene character still shows it.
 void scene_release_object_unless_shown(int32_t media);

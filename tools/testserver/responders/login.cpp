@@ -25,6 +25,8 @@ constexpr uint32_t kCharSelect = 0x30008;
 constexpr uint32_t kEnterScene = 0x3000c;
 constexpr uint32_t kCreate = 0x3000e;
 constexpr uint32_t kSceneEntry = 0x30100;
+constexpr uint32_t kSceneNpcs = 0x30012;
+constexpr uint32_t kScenePlayers = 0x3000a;
 constexpr uint32_t kBattleReturn = 0xf0005;
 
 constexpr int kWorld = static_cast<int>(Link::World);
@@ -146,6 +148,12 @@ void enterScene(Replies& out, const WorldCharacter& c) {
   out.send(Link::World, kSceneEntry, 0, sceneEntry(out.world().scene, c));
   if (out.world().battleResume) out.send(Link::World, kBattleReturn, 0, {});
   out.send(Link::World, kEnterScene, 0, {});
+  // The characters already standing there.
+  int32_t count = 0;
+  std::vector<uint8_t> npcs = sceneNpcs(out.world(), count);
+  if (count > 0) out.send(Link::World, kSceneNpcs, count, npcs);
+  std::vector<uint8_t> players = scenePlayers(out.world(), count);
+  if (count > 0) out.send(Link::World, kScenePlayers, count, players);
 }
 
 void onCharSelect(const Incoming& in, Replies& out) {
