@@ -14,6 +14,7 @@
 #include "client/net_msg/net_msg_table.h"
 #include "core/reset/module_resets.h"
 #include "plat/headless.h"
+#include "graphics/mda/mda.h"
 #include "world/scene/scene_chars.h"
 
 namespace {
@@ -49,6 +50,16 @@ void fillScene() {
     const int32_t at = scene_alloc_char();
     if (at >= 0) scene_chars[at].id = 1000 + i;
   }
+  // The player, whom no message moves, far from the others and wearing a look: nobody's look is
+  // loaded during the burst.
+  scene_player_id = 999;
+  const int32_t player = scene_alloc_char();
+  if (player < 0) return;
+  SCENE_CHAR& p = scene_chars[player];
+  p.id = scene_player_id;
+  p.x = p.target_x = 60000;
+  p.y = p.target_y = 60000;
+  p.look_handle = MDA_MAX_ID;
 }
 
 uint32_t g_sum = 0;

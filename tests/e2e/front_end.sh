@@ -202,6 +202,7 @@ case $road in
     want_tasks='0 5 4 7 6 10 100'
     want_transcript='world RECV 0x30008 arg=1001|world SEND 0x30100|world SEND 0x3000c|world SEND 0x30012 arg=3|world SEND 0x3000a arg=2|world SEND 0x30001 arg=2|world SEND 0x60006 arg=2001|world SEND 0x130008|world SEND 0x3001f arg=1|world SEND 0x30100|world SEND 0x30100'
     want_stderr='headless: window title Veldra Saga II Online( ENGLISH version 1.0.3 - 6137 ) [ Line 1: Hero ID 1001 ]'
+    want_titles=3  # the game's entry, map 2 and back
     refused_log='Unable to|is not MDA file|format error|edition error|decode error|map jpg erro|Map File error'
     ;;
   TickerRoad)
@@ -301,6 +302,9 @@ report() {
 [ "$code" -eq 0 ] || report "main ended with $code, expected 0"
 [ "$tasks" = "$want_tasks" ] || report "task switches \"$tasks\", expected \"$want_tasks\""
 grep -q '^Game Exit OK' "$game_dir/error.txt" 2>/dev/null || report "error.txt does not end with Game Exit OK"
+if [ -n "${want_titles:-}" ] && [ "$(grep -cF 'headless: window title' "$game_dir/stderr.txt")" -lt "$want_titles" ]; then
+  report "fewer than $want_titles window titles: the map changes did not all land"
+fi
 if [ -n "${refused_log:-}" ] && tr -d '\r' < "$game_dir/error.txt" 2>/dev/null | grep -E "$refused_log"; then
   report "error.txt holds a refused file"
 fi

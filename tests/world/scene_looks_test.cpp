@@ -88,6 +88,7 @@ TEST_F(SceneLooks, Reach) {
   EXPECT_EQ(of(kNpc | 3).x, 1801) << "a character with a look walks; it does not jump";
 
   // The player's refresh: armed by the first move, then at most every 2000 ms.
+  const int32_t flag_look = map_record.objects[0].look;
   const int32_t p = scene_find_char(kPlayerId);
   scene_chars[p].x = scene_chars[p].y = 4800;
   moveTo(kPlayerId, 4800, 4800);
@@ -97,6 +98,8 @@ TEST_F(SceneLooks, Reach) {
   hp().fakeClock().advance(1);
   moveTo(kPlayerId, 4800, 4800);
   EXPECT_EQ(map_record.objects[0].look, -1);
+  ASSERT_NE(entryOf(flag_look), nullptr) << "flagged, not freed";
+  EXPECT_EQ(entryOf(flag_look)->release_flag, SCENE_RELEASE_OBJECT_LOOK);
   EXPECT_GE(map_record.objects[1].look, 0);
   EXPECT_EQ(of(kNpc | 3).look_handle, -1) << "the others are re-examined with the player";
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string_view>
+#include <unordered_map>
 
 #include "client/common/text_field.h"
 #include "client/ui/message_box.h"
@@ -25,7 +26,12 @@ int32_t scene_picked_index = -1;
 
 namespace {
 
+// Where each id was last found, so that a burst of position messages does not walk the table
+// for every record.
+std::unordered_map<uint32_t, int32_t> g_index;
+
 void scene_reset() {
+  g_index.clear();
   scene_zoom_level = scene_in_scene = 0;
   scene_player_id = 0;
   scene_map_hold = scene_draw_hold = 0;
@@ -85,8 +91,17 @@ int32_t scene_player_slot() {
 }
 
 int32_t scene_find_char(uint32_t id) {
-  for (int32_t i = 0; i < scene_chars.count; ++i)
-    if (scene_chars[i].id == id) return i;
+  // The kept index is a hint, checked against the table: removals move characters up.
+  const auto hint = g_index.find(id);
+  if (hint != g_index.end() && hint->second < scene_chars.count && scene_chars[hint->second].id == id) {
+    return hint->second;
+  }
+  for (int32_t i = 0; i < scene_chars.count; ++i) {
+    if (scene_chars[i].id == id) {
+      g_index[id] = i;
+      return i;
+    }
+  }
   return -2;
 }
 
@@ -159,6 +174,7 @@ void scene_clear_chars() {
     if (effect) mda_object_release(&effect->handle);
   map_effect_list_clear();
   scene_chars.free();
+  g_index.clear();
   scene_hover_index = scene_picked_index = -1;
   scene_player_index = -2;
 }
