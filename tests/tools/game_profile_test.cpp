@@ -183,6 +183,8 @@ TEST(GameRecords, SceneEntryLayout) {
     r.seek(at);
     EXPECT_EQ(r.i32(), 7) << at;
   }
+  r.seek(44);
+  EXPECT_EQ(r.i32(), 2);  // the small-map picture of map 3
   r.seek(60);
   EXPECT_EQ(r.u32(), 0u);  // no weather
   r.seek(88);

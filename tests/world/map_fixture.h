@@ -71,13 +71,7 @@ inline mapw::MapFile town() {
   tree.data.assign(25 * 300, 0xFF);
   m.images.push_back(tree);
   m.objects = {{"fountain.wav", 500, 400, 0, 0}, {"flag.mda", 900, 350, 1, 1}};
-  mapw::Region a;
-  a.name = "Market";
-  a.number = 1;
-  mapw::Region b;
-  b.name = "Shrine";
-  b.number = 2;
-  m.regions = {a, b};
+  m.regions = {mapw::region("Market", 1), mapw::region("Shrine", 2)};
   return m;
 }
 

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace mapw {
@@ -44,6 +45,13 @@ struct Region {
   std::string text;
   int32_t value_220 = 0, value_224 = 0;
 };
+// A region with only its name and number.
+inline Region region(std::string name, int32_t number) {
+  Region r;
+  r.name = std::move(name);
+  r.number = number;
+  return r;
+}
 
 // Deliberate faults; each left empty writes the sound value.
 struct Faults {

@@ -44,10 +44,7 @@ mapw::MapFile base() {
   arch.left = 600;
   m.images = {tree, arch};
   m.objects = {{"fountain.wav", 100, 100, 0, 0}, {"flag.mda", 400, 300, 1, 1}};
-  mapw::Region r;
-  r.name = "Market";
-  r.number = 1;
-  m.regions = {r};
+  m.regions = {mapw::region("Market", 1)};
   return m;
 }
 

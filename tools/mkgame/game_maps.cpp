@@ -74,13 +74,7 @@ mapw::MapFile demo_town() {
   m.images.push_back(layered(600, 550, 304, 100, 152, 90, 0xC0));    // the gate's arch
   m.objects.push_back({"fountain.wav", 500, 400, 0, 0});
   m.objects.push_back({"flag.mda", 900, 350, 1, 1});
-  mapw::Region market;
-  market.name = "Market";
-  market.number = 1;
-  mapw::Region shrine;
-  shrine.name = "Shrine";
-  shrine.number = 2;
-  m.regions = {market, shrine};
+  m.regions = {mapw::region("Market", 1), mapw::region("Shrine", 2)};
   return m;
 }
 

@@ -89,6 +89,8 @@ std::vector<uint8_t> sceneEntry(const WorldScene& scene, const WorldCharacter& c
   copyText(w.name, sizeof w.name, scene.name);
   w.map = scene.map;
   w.music = w.music2 = w.music3 = scene.music;
+  // The small-map picture: frame map - 1 of the sample folder's "system/smallmap.mda".
+  w.values44[0] = scene.map - 1;
   SceneCharWire self{};
   self.id = c.id;
   copyText(self.name, sizeof self.name, c.name);

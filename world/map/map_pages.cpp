@@ -179,7 +179,7 @@ void map_draw_view(BITMAP16* destination, int32_t x, int32_t y) {
   for (const MAP_PAGE_SLOT& s : map_record.pages) {
     if (!s.bitmap || s.left == MAP_PAGE_UNUSED) continue;
     // The part of the slot inside the view, the destination and the slot's bitmap.
-    const int64_t x0 = std::max<int64_t>({s.left, x, int64_t{x}});
+    const int64_t x0 = std::max<int64_t>(s.left, x);
     const int64_t y0 = std::max<int64_t>(s.top, y);
     const int64_t x1 = std::min<int64_t>({s.right, int64_t{x} + MAP_PAGE_WIDTH, int64_t{x} + destination->width,
                                           int64_t{s.left} + s.bitmap->width});
