@@ -9,6 +9,7 @@ VELDRA_PACKAGES=(
   libfreetype-dev libfontconfig-dev fonts-wqy-zenhei
   libjpeg62-turbo-dev libjpeg-turbo-progs
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev
+  libminizip-dev zlib1g-dev
 )
 
 veldra_install_deps() {

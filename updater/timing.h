@@ -8,6 +8,7 @@ namespace updater {
 struct Timing {
   uint32_t connectRetryMs = 500;  // after each failed gateway connect
   uint32_t recvWaitMs = 100;      // after a receive that would block
+  uint32_t fetchRetryWaitMs = 100;  // between two failed tries of one HTTP fetch
 };
 
 }  // namespace updater
