@@ -3,6 +3,7 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -60,6 +61,25 @@ void Socket::close() {
 uint32_t inetAddr(std::string_view text) {
   std::string s(text);
   return ::inet_addr(s.c_str());
+}
+
+std::optional<uint32_t> resolveIpv4(const std::string& host) {
+  if (host.empty() || host.find('\0') != std::string::npos) return std::nullopt;
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* list = nullptr;
+  if (::getaddrinfo(host.c_str(), nullptr, &hints, &list) != 0 || !list) return std::nullopt;
+  uint32_t ip = 0;
+  bool found = false;
+  for (addrinfo* a = list; a && !found; a = a->ai_next) {
+    if (a->ai_family != AF_INET || !a->ai_addr) continue;
+    ip = reinterpret_cast<const sockaddr_in*>(a->ai_addr)->sin_addr.s_addr;
+    found = true;
+  }
+  ::freeaddrinfo(list);
+  if (!found) return std::nullopt;
+  return ip;
 }
 
 std::string formatIpv4(uint32_t ipNetOrder) {

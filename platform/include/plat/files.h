@@ -36,6 +36,15 @@ class File {
   // Sets the file's size: cut at `length`, or grown with zero bytes. The position is unchanged.
   // False when the file cannot be resized (a read-only handle, or a file without a size).
   virtual bool truncate(int64_t length) { (void)length; return false; }
+  // Writes at `offset` without moving the position (one pwrite where the file has a descriptor;
+  // here a seek and a write, which callers sharing the file guard with a lock). The count written.
+  virtual size_t writeAt(const void* src, size_t n, int64_t offset) {
+    const int64_t at = tell();
+    if (at < 0 || !seek(offset, 0)) return 0;
+    const size_t done = write(src, n);
+    seek(at, 0);
+    return done;
+  }
 };
 
 struct DirEntry {

@@ -34,6 +34,9 @@ class Socket {
 
 // inet_addr's rules; 0xFFFFFFFF when the text is no address.
 uint32_t inetAddr(std::string_view text);
+// The IPv4 address of a host name or dotted address: one lookup, no retries (callers retry).
+// nullopt when there is none.
+std::optional<uint32_t> resolveIpv4(const std::string& host);
 // The dotted form of a network-order address.
 std::string formatIpv4(uint32_t ipNetOrder);
 // 127.0.0.0/8 or ::1, written as a numeric address.
