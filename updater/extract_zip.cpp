@@ -136,6 +136,18 @@ bool extractCurrent(unzFile zip, const std::string& folder) {
   return writeEntry(zip, info, JoinPath(folder, *rel), unixMode);
 }
 
+// minizip's search for the end record never looks at offset 0, so an archive that is nothing
+// but an end record (no entries) does not open; it is recognised here.
+bool isBareEmptyArchive(const std::string& zipPath) {
+  std::unique_ptr<plat::File> f = plat::get().files().open(zipPath, "rb");
+  uint8_t head[22];
+  if (!f || f->read(head, sizeof head) != sizeof head) return false;
+  const int64_t size = f->size();
+  auto u16 = [&](size_t at) { return static_cast<uint32_t>(head[at] | head[at + 1] << 8); };
+  const bool signature = head[0] == 'P' && head[1] == 'K' && head[2] == 5 && head[3] == 6;
+  return signature && u16(8) == 0 && u16(10) == 0 && size == 22 + static_cast<int64_t>(u16(20));
+}
+
 }  // namespace
 
 std::optional<std::string> SafeEntryName(std::string_view stored, uint64_t declaredLength, bool utf8Flag) {
@@ -164,8 +176,9 @@ int ExtractZipToFolder(const std::string& zipPath, const std::string& folder) {
   zlib_filefunc64_def io = PlatformZipIo();
   unzFile zip = unzOpen2_64(zipPath.c_str(), &io);
   if (!zip) {
-    say("cannot open " + zipPath);
-    return 0;
+    const bool empty = isBareEmptyArchive(zipPath);
+    say(empty ? zipPath + " holds no entries" : "cannot open " + zipPath);
+    return empty ? 1 : 0;
   }
   unz_global_info64 global{};
   int result = 1;
