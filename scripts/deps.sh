@@ -4,7 +4,7 @@ VELDRA_PACKAGES=(
   cmake ninja-build g++ pkg-config ccache
   libsdl2-dev libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev xdg-utils
-  xvfb xauth x11-utils imagemagick
+  xvfb xauth x11-utils imagemagick vsftpd
   liblzo2-dev
   libfreetype-dev libfontconfig-dev fonts-wqy-zenhei
   libjpeg62-turbo-dev libjpeg-turbo-progs

@@ -3,11 +3,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 
 #include "plat/files.h"
 #include "plat/platform.h"
-#include "plat/tier0.h"
 #include "updater/launcher_config.h"
 
 namespace updater {
@@ -46,59 +44,6 @@ void sendAll(net::Socket& s, const std::string& line, const Timing& timing) {
 }
 
 }  // namespace
-
-FtpReply ReadFtpReply(net::Socket& control, const Timing& timing) {
-  FtpReply reply;
-  char buffer[FTP_REPLY_BUFFER] = {};
-  size_t length = 0;
-  for (int round = 0; round < FTP_REPLY_ROUNDS; ++round) {
-    const size_t room = FTP_REPLY_BUFFER - 1 - length;
-    if (room < FTP_REPLY_MIN_ROOM) return reply;
-    size_t got = 0;
-    const net::Io r = net::recv(control, buffer + length, room, got);
-    if (r == net::Io::WouldBlock) {
-      plat::get().clock().sleepMs(timing.ftpReplyWaitMs);
-      continue;
-    }
-    if (r != net::Io::Ok) return reply;
-    length += got;
-    // The buffer is read as text: a NUL in the reply ends it.
-    const std::string_view text(buffer, strnlen(buffer, length));
-    if (text.find("\r\n") != std::string_view::npos) {
-      reply.code = plat::vstd::Q_atoi(buffer);
-      reply.text.assign(text);
-      return reply;
-    }
-  }
-  return reply;
-}
-
-int ParseRetrSize(std::string_view reply, int64_t& size) {
-  const size_t lineEnd = reply.find("\r\n");
-  if (lineEnd == std::string_view::npos) return FTP_RETR_NO_LINE_END;
-  const std::string_view text = reply.substr(0, lineEnd == 0 ? 0 : lineEnd - 1);
-  const size_t paren = text.find('(');
-  if (paren == std::string_view::npos) return FTP_RETR_NO_PAREN;
-  const size_t blank = text.find(' ', paren + 1);
-  if (blank == std::string_view::npos) return FTP_RETR_NO_BLANK;
-  // atoi's reading of the number; a byte count that no file of ours can have is no size.
-  std::string_view digits = text.substr(paren + 1, blank - paren - 1);
-  while (!digits.empty() && (digits.front() == ' ' || digits.front() == '\t')) digits.remove_prefix(1);
-  int64_t value = 0;
-  bool negative = false;
-  if (!digits.empty() && (digits.front() == '+' || digits.front() == '-')) {
-    negative = digits.front() == '-';
-    digits.remove_prefix(1);
-  }
-  for (char c : digits) {
-    if (c < '0' || c > '9') break;
-    value = value * 10 + (c - '0');
-    if (value > INT32_MAX) return FTP_RETR_NO_BLANK;
-  }
-  if (negative && value != 0) return FTP_RETR_NO_BLANK;
-  size = value;
-  return FTP_OK;
-}
 
 CFtpClient::CFtpClient(const Timing& timing) : timing_(timing) {}
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "plat/sockets.h"
+#include "updater/ftp_reply.h"
 #include "updater/timing.h"
 
 namespace plat {
@@ -41,31 +42,9 @@ enum FtpResult : int {
 };
 
 constexpr size_t FTP_TEXT_MAX = 1023;          // server, directory, user, password, remote name
-constexpr size_t FTP_REPLY_BUFFER = 2048;
-constexpr int FTP_REPLY_ROUNDS = 10;
-constexpr size_t FTP_REPLY_MIN_ROOM = 47;      // a read with less room left fails
 constexpr size_t FTP_RECEIVE_BUFFER = 102400;
 constexpr int FTP_ACCEPT_ATTEMPTS = 10;
 constexpr int FTP_DATA_ROUNDS = 6000;
-
-// A reply as the reader saw it: code -1 when the read failed.
-struct FtpReply {
-  int code = -1;
-  std::string text;  // the buffer's bytes up to its NUL, line end and anything after it included
-};
-
-// Reads one reply from a non-blocking control socket: a cleared buffer of FTP_REPLY_BUFFER bytes
-// filled in at most FTP_REPLY_ROUNDS receives (a receive that would block waits
-// timing.ftpReplyWaitMs and counts), complete at the first "\r\n"; its code is the number at its
-// start, converted like atoi. The connection closing, another error, no line end within the
-// rounds, or less than FTP_REPLY_MIN_ROOM bytes of room before a receive: code -1.
-FtpReply ReadFtpReply(plat::net::Socket& control, const Timing& timing);
-
-// The size that a "retr" reply announces: the text up to its first "\r\n" less the character
-// before it, then the number after its first "(", which a blank must follow. FTP_OK with `size`
-// set, or FTP_RETR_NO_LINE_END, FTP_RETR_NO_PAREN, FTP_RETR_NO_BLANK (also for a size that is
-// negative or above 2^31 - 1).
-int ParseRetrSize(std::string_view reply, int64_t& size);
 
 class CFtpClient {
  public:
