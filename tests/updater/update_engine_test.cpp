@@ -16,7 +16,9 @@
 #include "tests/support/child_process.h"
 #include "tests/support/headless_fixture.h"
 #include "tests/support/nginx_fixture.h"
+#include "tests/support/scripted_ftp_server.h"
 #include "tools/mkzip/mkzip.h"
+#include "updater/ftp_config.h"
 #include "updater/http_downloader.h"
 #include "updater/module_path.h"
 #include "updater/progress_sink.h"
@@ -31,10 +33,25 @@ using updater::ModulePath;
 
 class UpdateEngine : public veldra_test::HeadlessTest {
  protected:
-  // Against nginx the downloads run on the real clock.
+  // Against real servers the downloads run on the real clock; the FTP road's port is the
+  // registry's, read when the platform starts.
   void configure(plat::HeadlessOptions& o) override {
-    o.realClock = std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) == "NginxSite";
+    const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    o.realClock = name == "NginxSite" || name.rfind("FtpRoad", 0) == 0;
+    char text[96];
+    std::snprintf(text, sizeof text, "[HKLM\\Software\\Veldra\\Launcher]\r\nFtpPort=dword:%08x\r\n", unsigned(ftp.port()));
+    dir.write("registry.ini", text);
   }
+  // The engine over FTP with short waits, at the scripted server's directory "/pub".
+  void useFtp(CUpdateEngine& engine) {
+    engine.timing.ftpReplyWaitMs = 50;
+    engine.timing.ftpDataRoundMs = 1;
+    engine.timing.ftpAcceptWaitMs = 50;
+    engine.timing.ftpFetchRetryMs = 10;
+    updater::engineFtpConfig().server = "127.0.0.1";
+    updater::engineFtpConfig().directory = "/pub";
+  }
+  veldra_test::ScriptedFtpServer ftp;
   void settings(const std::string& current) { dir.write("Update.ini", "[FTPConfig]\r\nCurrentVersion=" + current + "\r\n"); }
   int check(CUpdateEngine& engine) { return engine.CheckVersion(ModulePath("Update.ini"), nullptr, 0); }
   std::string currentVersion() {
@@ -308,6 +325,44 @@ TEST_F(UpdateEngine, NginxSite) {
   const int pid = web.pid();
   EXPECT_TRUE(web.stop());
   EXPECT_FALSE(veldra_test::processAlive(pid));
+}
+
+// With the FTP flag the version file and the notice come from the FTP server first; the notice
+// is copied over "download\Affiche01.txt" and its fetched copy removed.
+TEST_F(UpdateEngine, FtpRoad) {
+  settings("1.0");
+  dir.write("download/Affiche01.txt", "old notice");
+  veldra_test::FtpScript script;
+  script.files = {{"version.txt", "[version+]\r\n1.1=5/http://h/a.zip\r\n"}, {"Affiche01.txt", "new notice"}};
+  script.sessions = 2;
+  script.pauseMs = 0;
+  ftp.serve(script);
+  CUpdateEngine engine;
+  useFtp(engine);
+  ASSERT_EQ(engine.CheckVersion(ModulePath("Update.ini"), nullptr, 1), 1);
+  EXPECT_EQ(engine.versions(), std::vector<std::string>{"1.1"});
+  EXPECT_EQ(dir.read("download/Affiche01.txt"), "new notice");
+  EXPECT_FALSE(dir.exists("Affiche01.txt"));
+  const std::vector<std::string> commands = ftp.finish();
+  EXPECT_NE(std::find(commands.begin(), commands.end(), "retr version.txt"), commands.end());
+  EXPECT_NE(std::find(commands.begin(), commands.end(), "retr Affiche01.txt"), commands.end());
+}
+
+TEST_F(UpdateEngine, FtpRoadWithoutVersionFile) {
+  // Three tries of version.txt, each refused: the check fails and the notice is not asked for.
+  settings("1.0");
+  dir.write("version.txt", "[version+]\r\n1.1=5/http://h/a.zip\r\n");
+  veldra_test::FtpScript script;
+  script.files = {{"Affiche01.txt", "new notice"}};
+  script.sessions = 3;
+  script.pauseMs = 0;
+  ftp.serve(script);
+  CUpdateEngine engine;
+  useFtp(engine);
+  EXPECT_EQ(engine.CheckVersion(ModulePath("Update.ini"), nullptr, 1), 0);
+  const std::vector<std::string> commands = ftp.finish();
+  EXPECT_EQ(std::count(commands.begin(), commands.end(), "retr version.txt"), 3);
+  EXPECT_EQ(std::count(commands.begin(), commands.end(), "retr Affiche01.txt"), 0);
 }
 
 }  // namespace
