@@ -28,31 +28,30 @@ bool isProtected(const std::string& safe) {
   return lower == "replaceself.dll" || lower == "update.ini";
 }
 
-}  // namespace
-
-void ApplyDeleteFiles(const std::string& folder) {
-  for (const std::string& value : sectionValues(folder, "DeleteFiles")) {
-    const std::optional<std::string> safe = SafeRelativePath(value);
-    if (!safe) {
-      say("DeleteFiles value refused: \"" + value + "\"");
-      continue;
-    }
-    if (isProtected(*safe)) continue;
-    const bool removed = plat::get().files().remove(JoinPath(folder, *safe));
-    say("delete " + *safe + (removed ? "" : ": not deleted"));
+// Each value of the section made safe, or refused with a debug line.
+template <class Act>
+void forEachSafeValue(const std::string& folder, const char* section, Act act) {
+  for (const std::string& value : sectionValues(folder, section)) {
+    if (const std::optional<std::string> safe = SafeRelativePath(value)) act(*safe);
+    else say(std::string(section) + " value refused: \"" + value + "\"");
   }
 }
 
+}  // namespace
+
+void ApplyDeleteFiles(const std::string& folder) {
+  forEachSafeValue(folder, "DeleteFiles", [&](const std::string& safe) {
+    if (isProtected(safe)) return;
+    const bool removed = plat::get().files().remove(JoinPath(folder, safe));
+    say("delete " + safe + (removed ? "" : ": not deleted"));
+  });
+}
+
 void ApplyDeleteDirectories(const std::string& folder) {
-  for (const std::string& value : sectionValues(folder, "DeleteDirectorys")) {
-    const std::optional<std::string> safe = SafeRelativePath(value);
-    if (!safe) {
-      say("DeleteDirectorys value refused: \"" + value + "\"");
-      continue;
-    }
-    const int removed = DeleteDirectoryTree(JoinPath(folder, *safe));
-    say("delete folder " + *safe + (removed ? "" : ": not deleted"));
-  }
+  forEachSafeValue(folder, "DeleteDirectorys", [&](const std::string& safe) {
+    const int removed = DeleteDirectoryTree(JoinPath(folder, safe));
+    say("delete folder " + safe + (removed ? "" : ": not deleted"));
+  });
 }
 
 int DeleteDirectoryTree(const std::string& path) {
@@ -75,8 +74,13 @@ int DeleteDirectoryTree(const std::string& path) {
     const std::string dir = stack.back().path;
     for (const plat::DirEntry& e : fs.list(dir)) {
       const std::string child = JoinPath(dir, e.nameCp936);
-      if (e.isDir && !e.isLink) stack.push_back({child});
-      else if (!fs.remove(child)) return 0;
+      if (e.isLink) {
+        if (!fs.removeLink(child)) return 0;
+      } else if (e.isDir) {
+        stack.push_back({child});
+      } else if (!fs.remove(child)) {
+        return 0;
+      }
     }
   }
   return 1;

@@ -126,10 +126,9 @@ class PosixFileSystem final : public IFileSystem {
     return ok;
   }
 
-  // A link is removed as itself, wherever it points.
   bool remove(std::string_view gamePath) override {
-    auto r = r_.resolve(gamePath, Access::Write, false);
-    if (!r || r->host == r_.root()) return false;
+    auto r = r_.resolve(gamePath, Access::Write);
+    if (!r) return false;
     struct stat st;
     if (::lstat(r->host.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;  // files only
     bool ok = ::unlink(r->host.c_str()) == 0;
@@ -180,6 +179,16 @@ class PosixFileSystem final : public IFileSystem {
     }
     ::closedir(d);
     return out;
+  }
+
+  // The link itself goes, wherever it points; only its folder must lie inside.
+  bool removeLink(std::string_view gamePath) override {
+    auto r = r_.resolve(gamePath, Access::Write, false);
+    struct stat st;
+    if (!r || r->host == r_.root() || ::lstat(r->host.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return false;
+    if (::unlink(r->host.c_str()) != 0) return false;
+    r_.invalidate(r->parent);
+    return true;
   }
 
   std::optional<FileStat> linkStat(std::string_view gamePath) override {

@@ -51,6 +51,14 @@ class UpdateEngine : public veldra_test::HeadlessTest {
     updater::engineFtpConfig().server = "127.0.0.1";
     updater::engineFtpConfig().directory = "/pub";
   }
+  // The scripted server serves these files, one session per fetch.
+  void serveFiles(std::map<std::string, std::string> files, int sessions) {
+    veldra_test::FtpScript script;
+    script.files = std::move(files);
+    script.sessions = sessions;
+    script.pauseMs = 0;
+    ftp.serve(script);
+  }
   veldra_test::ScriptedFtpServer ftp;
   void settings(const std::string& current) { dir.write("Update.ini", "[FTPConfig]\r\nCurrentVersion=" + current + "\r\n"); }
   int check(CUpdateEngine& engine) { return engine.CheckVersion(ModulePath("Update.ini"), nullptr, 0); }
@@ -332,11 +340,7 @@ TEST_F(UpdateEngine, NginxSite) {
 TEST_F(UpdateEngine, FtpRoad) {
   settings("1.0");
   dir.write("download/Affiche01.txt", "old notice");
-  veldra_test::FtpScript script;
-  script.files = {{"version.txt", "[version+]\r\n1.1=5/http://h/a.zip\r\n"}, {"Affiche01.txt", "new notice"}};
-  script.sessions = 2;
-  script.pauseMs = 0;
-  ftp.serve(script);
+  serveFiles({{"version.txt", "[version+]\r\n1.1=5/http://h/a.zip\r\n"}, {"Affiche01.txt", "new notice"}}, 2);
   CUpdateEngine engine;
   useFtp(engine);
   ASSERT_EQ(engine.CheckVersion(ModulePath("Update.ini"), nullptr, 1), 1);
@@ -352,11 +356,7 @@ TEST_F(UpdateEngine, FtpRoadWithoutVersionFile) {
   // Three tries of version.txt, each refused: the check fails and the notice is not asked for.
   settings("1.0");
   dir.write("version.txt", "[version+]\r\n1.1=5/http://h/a.zip\r\n");
-  veldra_test::FtpScript script;
-  script.files = {{"Affiche01.txt", "new notice"}};
-  script.sessions = 3;
-  script.pauseMs = 0;
-  ftp.serve(script);
+  serveFiles({{"Affiche01.txt", "new notice"}}, 3);
   CUpdateEngine engine;
   useFtp(engine);
   EXPECT_EQ(engine.CheckVersion(ModulePath("Update.ini"), nullptr, 1), 0);

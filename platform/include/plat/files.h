@@ -65,11 +65,13 @@ class IFileSystem {
   virtual std::optional<FileStat> stat(std::string_view gamePath) = 0;
   virtual bool mkdir(std::string_view gamePath) = 0;
   virtual bool rmdir(std::string_view gamePath) = 0;
-  // Removes a file, or a symbolic link itself (never what it points to); never a folder.
   virtual bool remove(std::string_view gamePath) = 0;
   virtual bool rename(std::string_view from, std::string_view to) = 0;
   virtual bool replaceFile(std::string_view tmp, std::string_view target) = 0;  // atomic
   virtual std::vector<DirEntry> list(std::string_view gamePath) = 0;
+  // Removes a symbolic link itself, never what it points to (which may lie outside the game
+  // folder); false for anything that is not a link.
+  virtual bool removeLink(std::string_view gamePath) { (void)gamePath; return false; }
   // As stat, but a symbolic link is described itself (isLink set) rather than followed.
   virtual std::optional<FileStat> linkStat(std::string_view gamePath) { (void)gamePath; return std::nullopt; }
   // Permission bits (07777) of a file or folder.
