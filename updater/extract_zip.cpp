@@ -3,6 +3,7 @@
 
 #include <unzip.h>
 
+#include <algorithm>
 #include <atomic>
 #include <ctime>
 #include <memory>
@@ -70,7 +71,8 @@ int64_t localTime(const tm_unz& d) {
 }
 
 // The current entry's bytes into a temporary file beside `target`, then renamed over it.
-bool writeEntry(unzFile zip, const unz_file_info64& info, const std::string& target, std::optional<uint32_t> unixMode) {
+bool writeEntry(unzFile zip, const unz_file_info64& info, const std::string& target, std::optional<uint32_t> unixMode,
+                std::vector<uint8_t>& block) {
   plat::IFileSystem& fs = plat::get().files();
   const size_t cut = target.find_last_of('/');
   const std::string dir = cut == std::string::npos ? std::string() : target.substr(0, cut + 1);
@@ -83,7 +85,6 @@ bool writeEntry(unzFile zip, const unz_file_info64& info, const std::string& tar
       say("cannot create " + tmp + ": " + fs.lastError());
       ok = false;
     }
-    std::vector<uint8_t> block(kCopyBlock);
     while (ok) {
       const int n = unzReadCurrentFile(zip, block.data(), static_cast<unsigned>(block.size()));
       if (n < 0) {
@@ -116,9 +117,16 @@ bool writeEntry(unzFile zip, const unz_file_info64& info, const std::string& tar
   return ok;
 }
 
-bool extractCurrent(unzFile zip, const std::string& folder) {
+// The buffers one archive's entries share.
+struct Buffers {
+  std::vector<char> name = std::vector<char>(65536 + 1, 0);
+  std::vector<uint8_t> block = std::vector<uint8_t>(kCopyBlock);
+};
+
+bool extractCurrent(unzFile zip, const std::string& folder, Buffers& buffers) {
   unz_file_info64 info{};
-  std::vector<char> name(65536 + 1, 0);
+  std::vector<char>& name = buffers.name;
+  std::fill(name.begin(), name.end(), 0);
   if (unzGetCurrentFileInfo64(zip, &info, name.data(), static_cast<uLong>(name.size() - 1), nullptr, 0, nullptr, 0) !=
       UNZ_OK)
     return say("cannot read an entry's header"), false;
@@ -133,7 +141,7 @@ bool extractCurrent(unzFile zip, const std::string& folder) {
                         ((info.external_fa & kDosDirBit) && info.uncompressed_size == 0);
   if (!makeFolders(folder, *rel, dirEntry)) return say("cannot make the folders of " + *rel), false;
   if (dirEntry) return true;
-  return writeEntry(zip, info, JoinPath(folder, *rel), unixMode);
+  return writeEntry(zip, info, JoinPath(folder, *rel), unixMode, buffers.block);
 }
 
 // minizip's search for the end record never looks at offset 0, so an archive that is nothing
@@ -186,9 +194,10 @@ int ExtractZipToFolder(const std::string& zipPath, const std::string& folder) {
     say("cannot read the directory of " + zipPath);
     result = 0;
   } else if (global.number_entry > 0) {
+    Buffers buffers;
     int rc = unzGoToFirstFile(zip);
     for (uint64_t i = 0; result && i < global.number_entry; ++i) {
-      if (rc != UNZ_OK || !extractCurrent(zip, folder)) {
+      if (rc != UNZ_OK || !extractCurrent(zip, folder, buffers)) {
         result = 0;
         break;
       }
