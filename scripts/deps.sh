@@ -10,6 +10,7 @@ VELDRA_PACKAGES=(
   libjpeg62-turbo-dev libjpeg-turbo-progs
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev
   lame twolame mpg123 ffmpeg hyperfine
+  libminizip-dev zlib1g-dev
   nginx-light curl
 )
 

@@ -24,6 +24,9 @@ struct Timing {
   uint32_t segmentMaxReconnects = 20;   // ... or after this many failed connects in a row
   uint32_t smallFetchWindowMs = 15000;  // tries of the server list and the version file
   uint32_t patchFetchWindowMs = 50000;  // tries of one patch archive
+
+  // Update engine and launcher
+  uint32_t fetchRetryWaitMs = 100;      // between two failed tries of one HTTP fetch
 };
 
 }  // namespace updater

@@ -102,12 +102,7 @@ class PosixFileSystem final : public IFileSystem {
   std::optional<FileStat> stat(std::string_view gamePath) override {
     auto st = hostStat(gamePath);
     if (!st) return std::nullopt;
-    FileStat s;
-    s.size = S_ISREG(st->st_mode) ? static_cast<uint64_t>(st->st_size) : 0;
-    s.mtime = st->st_mtime;
-    s.isDir = S_ISDIR(st->st_mode);
-    s.writable = (st->st_mode & S_IWUSR) != 0;
-    return s;
+    return describe(*st);
   }
 
   bool mkdir(std::string_view gamePath) override {
@@ -180,10 +175,53 @@ class PosixFileSystem final : public IFileSystem {
         struct stat st;
         dir = ::stat((r->host + "/" + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
       }
-      out.push_back({cp936::fromUtf8Name(name), dir});
+      out.push_back({cp936::fromUtf8Name(name), dir, e->d_type == DT_LNK || isLinkAt(r->host, name, e->d_type)});
     }
     ::closedir(d);
     return out;
+  }
+
+  // The link itself goes, wherever it points; only its folder must lie inside.
+  bool removeLink(std::string_view gamePath) override {
+    auto r = r_.resolve(gamePath, Access::Write, false);
+    struct stat st;
+    if (!r || r->host == r_.root() || ::lstat(r->host.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return false;
+    if (::unlink(r->host.c_str()) != 0) return false;
+    r_.invalidate(r->parent);
+    return true;
+  }
+
+  std::optional<FileStat> linkStat(std::string_view gamePath) override {
+    auto r = r_.resolve(gamePath, Access::Read, false);
+    struct stat st;
+    if (!r || ::lstat(r->host.c_str(), &st) != 0) return std::nullopt;
+    FileStat s = describe(st);
+    s.isLink = S_ISLNK(st.st_mode);
+    return s;
+  }
+
+  // Never through a link: a link's mode means nothing, and its target is not ours to change.
+  bool setMode(std::string_view gamePath, uint32_t mode) override {
+    auto r = r_.resolve(gamePath, Access::Write, false);
+    if (!r) return failed(kOutside);
+    const int fd = ::open(r->host.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return failed(errno);
+    struct stat st;
+    const bool ok = ::fstat(fd, &st) == 0 && !S_ISLNK(st.st_mode) &&
+                    ::chmod(("/proc/self/fd/" + std::to_string(fd)).c_str(), mode & 07777) == 0;
+    const int err = errno;
+    ::close(fd);
+    return ok || failed(err);
+  }
+
+  bool setModifiedTime(std::string_view gamePath, int64_t seconds) override {
+    auto r = r_.resolve(gamePath, Access::Write, false);
+    if (!r) return failed(kOutside);
+    struct timespec times[2];
+    times[0].tv_sec = times[1].tv_sec = static_cast<time_t>(seconds);
+    times[0].tv_nsec = times[1].tv_nsec = 0;
+    if (::utimensat(AT_FDCWD, r->host.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) return failed(errno);
+    return true;
   }
 
   std::string lastError() override { return t_lastError; }
@@ -191,6 +229,21 @@ class PosixFileSystem final : public IFileSystem {
   std::string exePath() override { return common::executablePath(); }
 
  private:
+  static FileStat describe(const struct stat& st) {
+    FileStat s;
+    s.size = S_ISREG(st.st_mode) ? static_cast<uint64_t>(st.st_size) : 0;
+    s.mtime = st.st_mtime;
+    s.isDir = S_ISDIR(st.st_mode);
+    s.writable = (st.st_mode & S_IWUSR) != 0;
+    s.mode = st.st_mode & 07777;
+    return s;
+  }
+
+  static bool isLinkAt(const std::string& dir, const std::string& name, unsigned char type) {
+    struct stat st;
+    return type == DT_UNKNOWN && ::lstat((dir + "/" + name).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+  }
+
   static bool isRegular(const std::optional<common::Resolved>& r) {
     struct stat st;
     return r && r->found && ::stat(r->host.c_str(), &st) == 0 && S_ISREG(st.st_mode);

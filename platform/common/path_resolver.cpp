@@ -161,7 +161,7 @@ bool PathResolver::staysInside(std::string hostPath) const {
 }
 
 // Reads and writes meet the same wall, so the access does not change the answer.
-std::optional<Resolved> PathResolver::resolve(std::string_view gamePath, Access) {
+std::optional<Resolved> PathResolver::resolve(std::string_view gamePath, Access, bool followLast) {
   bool drive = gamePath.size() >= 2 && gamePath[1] == ':' &&
                ((gamePath[0] >= 'A' && gamePath[0] <= 'Z') || (gamePath[0] >= 'a' && gamePath[0] <= 'z'));
   if (drive && !driveNoted_.exchange(true))
@@ -228,9 +228,10 @@ std::optional<Resolved> PathResolver::resolve(std::string_view gamePath, Access)
   r.lastIsLink = !links.empty() && links.back();
   // No access of any kind follows a link out of the game folder. Paths without links skip the
   // real-path walk: the listings say which names are links.
+  if (!followLast && !links.empty()) links.pop_back();
   bool throughLink = false;
   for (bool l : links) throughLink = throughLink || l;
-  if (throughLink && !staysInside(r.host)) return refuse("a link leads outside the game folder");
+  if (throughLink && !staysInside(followLast ? r.host : r.parent)) return refuse("a link leads outside the game folder");
   return r;
 }
 

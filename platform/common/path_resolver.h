@@ -25,8 +25,10 @@ class PathResolver {
   // recordMisses: reads that find no regular file go to plat::test::readMisses().
   explicit PathResolver(std::string rootUtf8, bool recordMisses = false);
   // nullopt when the path climbs above the root, names a part that is no plain name on disk, or
-  // goes through a link whose real path lies outside the game folder.
-  std::optional<Resolved> resolve(std::string_view gamePath, Access access);
+  // goes through a link whose real path lies outside the game folder. With followLast false a
+  // link in the last part is the object itself (to be removed or described), so only the folder
+  // holding it must stay inside.
+  std::optional<Resolved> resolve(std::string_view gamePath, Access access, bool followLast = true);
   // An open for reading of gamePath found no regular file.
   void noteReadMiss(std::string_view gamePath) const;
   // After our own change of a folder's content.

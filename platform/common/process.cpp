@@ -1,8 +1,13 @@
 // IProcess on POSIX: companion programs, the hand-over descriptor, single instance and exit.
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -32,6 +37,7 @@ std::optional<std::string> companion(std::string_view program) {
   std::string base = cp936::asciiLower(lastPart(program));
   if (base == "main.exe") return executableDir() + "/main";
   if (base == "replaceself.dll") return executableDir() + "/replaceself";
+  if (base == "update.exe") return executableDir() + "/update";  // started again by replaceself
   return std::nullopt;
 }
 
@@ -91,6 +97,22 @@ class PosixProcess final : public IProcess {
     if (!pid) debugLine("spawn: " + cp936::fromUtf8(error));
     return pid;
   }
+
+  bool waitExit(int pid, uint32_t timeoutMs) override {
+    if (pid <= 0) return false;
+    const int fd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    if (fd < 0) return errno == ESRCH;  // gone already
+    // The descriptor turns readable when the process ends; poll's timeout is an int.
+    pollfd p{fd, POLLIN, 0};
+    int rc;
+    do {
+      rc = ::poll(&p, 1, static_cast<int>(std::min<uint32_t>(timeoutMs, INT32_MAX)));
+    } while (rc < 0 && errno == EINTR);
+    ::close(fd);
+    return rc > 0;
+  }
+
+  uint32_t currentId() override { return static_cast<uint32_t>(::getpid()); }
 
   // Processes whose /proc/<pid>/exe is the given program.
   int countRunning(std::string_view exePath) override {

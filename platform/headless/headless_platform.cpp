@@ -70,6 +70,8 @@ class HeadlessProcess final : public IProcess {
   HeadlessProcess(HeadlessPlatformImpl& p, std::unique_ptr<IProcess> real) : p_(p), real_(std::move(real)) {}
   std::optional<int> spawn(const SpawnSpec& spec) override { return real_->spawn(spec); }
   int countRunning(std::string_view exePath) override { return real_->countRunning(exePath); }
+  bool waitExit(int pid, uint32_t timeoutMs) override { return real_->waitExit(pid, timeoutMs); }
+  uint32_t currentId() override { return real_->currentId(); }
   std::optional<std::vector<ProcessEntry>> processList() override {
     std::optional<std::vector<ProcessEntry>> fake;
     if (p_.fakeProcessList(fake)) return fake;

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# play_road.sh ROAD BIN: scripts/play --headless --no-build (with --title on the title's road) on
-# BIN's programs, into a temporary build folder. The updater asks the test server's gateway for
+# play_road.sh ROAD BIN: scripts/play --headless --no-build (with --title on the title's road,
+# --patch on the patch's road) on BIN's programs, into a temporary build folder. On the patch's
+# road the first run of update applies the sample patch and ends, replaceself starts it again, and
+# the second run goes the play road's way. The updater asks the test server's gateway for
 # the three lines and starts main, which the event script of tools/play drives to the game and
 # closes there. Checks the task switches, this run's error.txt, the debugger output (no message
 # box), the server's transcript, the exit code and that the server whose id build/play.pid holds
 # is gone. The reads that found no file (update's and main's, which the headless backend lists at
 # each program's end) are only those the sample folder leaves out on purpose: the companion
-# program, which is not part of the game, and the character's download file before its first save.
+# program, which is not part of the game, the character's download file before its first save,
+# the download's resume record before the first download and the patch barrier's settings.
 set -u
 road=$1
 bin=$2
@@ -26,6 +29,14 @@ case $road in
     want_transcript="game: login demo status 0|game: login demo status 0|world RECV 0x30007|world RECV 0x30008 arg=1001|$game_start"
     want_log="$module_lines|$free_lines"
     want_stderr='headless: window title Veldra Saga II Online( ENGLISH version 1.0.3 - 6137 ) [ Line 1: Hero ID 1001 ]'
+    character=1001
+    ;;
+  patch)
+    options=(--patch)
+    want_tasks='0 5 4 7 6 10 100'
+    want_transcript="game: login demo status 0|game: login demo status 0|world RECV 0x30007|world RECV 0x30008 arg=1001|$game_start"
+    want_log="$module_lines|$free_lines"
+    want_stderr='update: fetching 1.0.1.0|update: end 2|replaceself: update started|update: end 1|headless: window title Veldra Saga II Online( ENGLISH version 1.0.3 - 6137 ) [ Line 1: Hero ID 1001 ]'
     character=1001
     ;;
   title)
@@ -60,7 +71,8 @@ grep -F '[message box]' "$out/play.log" && report "a platform message box opened
 grep -E 'AddressSanitizer|LeakSanitizer|runtime error:' "$out/play.log" "$out/stdout.txt" \
   && report "a sanitizer reported a fault"
 grep '^\[read miss\] ' "$out/play.log" | grep -vx -e '\[read miss\] castview/KRB_STARTUP1.exe' \
-  -e "\[read miss\] download/$character" && report "the sample folder lacks files that were read"
+  -e "\[read miss\] download/$character" -e '\[read miss\] .*/game/break.cfg' -e '\[read miss\] .*/game/MUpdate.ini' \
+  && report "the sample folder lacks files that were read"
 tr -d '\r' < "$out/game/error.txt" > "$out/log.txt" 2>/dev/null
 grep -E '^(Except code|placeholder task|.*no handler yet)' "$out/log.txt" && report "error.txt has fault lines"
 IFS='|'
@@ -72,6 +84,12 @@ cut -d' ' -f2- "$out/play.transcript" > "$out/events.txt" 2>/dev/null
 in_order "$out/events.txt" transcript F "$want_transcript"
 in_order "$out/events.txt" transcript F "$chat"
 unset IFS
+if [ "$road" = patch ]; then
+  grep -q '^Demo patch 1.0.1.0' "$out/game/patch/readme.txt" 2>/dev/null || report "the patch's file is not in the game folder"
+  grep -q 'CurrentVersion=1.0.1.0' "$out/game/Update.ini" 2>/dev/null || report "Update.ini does not record 1.0.1.0"
+  [ -e "$out/game/bin.zip" ] && report "bin.zip was left behind"
+  grep -q '^GET /patches/p1.zip 206 bytes=0-$' "$out/web/access.log" || report "no ranged request for the patch"
+fi
 server=$(cat "$out/play.pid" 2>/dev/null)
 [ -n "$server" ] || report "no build/play.pid"
 if [ -n "$server" ] && is_program "$server" "$bin/testserver"; then

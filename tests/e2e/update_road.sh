@@ -1,6 +1,8 @@
 # Shared by the updater's end-to-end scripts (source game_dir.sh and headless_main.sh first): testserver as the
-# gateway, server.cfg naming it, and every process stopped by the id its start gave.
+# gateway, nginx serving the server list that names it and a version file with nothing to fetch,
+# and every process stopped by the id its start gave.
 scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../tools/testserver/scripts" && pwd)
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/web_site.sh"
 server_pid=
 client_pid=
 stop_road() {
@@ -10,6 +12,7 @@ stop_road() {
     kill "$server_pid" 2>/dev/null
     wait "$server_pid" 2>/dev/null
   fi
+  stop_web_site
 }
 trap 'stop_road; cleanup' EXIT
 
@@ -26,10 +29,17 @@ start_gateway() {
   [ -n "$gateway_port" ] || { echo "testserver did not listen"; cat "$game_dir/server.out"; exit 1; }
 }
 
-# write_server_cfg ID LINE NAME: one entry on the gateway, CRLF lines.
+# write_server_cfg ID LINE NAME: the web site's server list with one entry on the gateway (CRLF
+# lines), which update fetches as server.cfg, and its version file with nothing to fetch.
 write_server_cfg() {
-  printf 'id1=%s\r\nline1=%s\r\nloginIP1=127.0.0.1\r\nver1=1.0.1\r\nname1=%s\r\nloginPort1=%s\r\n' \
-    "$1" "$2" "$3" "$gateway_port" > "$game_dir/server.cfg"
+  if [ -z "$web_pid" ]; then
+    start_web_site "$game_dir/site" "$game_dir/web" || exit 1
+    site_registry "$game_dir"
+  fi
+  mkdir -p "$game_dir/site/autoupd"
+  printf 'id1=%s\r\nline1=%s\r\nloginIP1=127.0.0.1\r\nver1=1.0.1\r\nname1=%s\r\nloginPort1=%s\r\nupdateAddr1=%s\r\n' \
+    "$1" "$2" "$3" "$gateway_port" "http://127.0.0.1:$web_port/autoupd/version.txt" > "$game_dir/site/autoupd/server.txt"
+  printf '[version+]\r\n' > "$game_dir/site/autoupd/version.txt"
 }
 
 # wait_client PID SECONDS: waits for the client that update started; stops it when it overstays.

@@ -71,7 +71,7 @@ TEST(PosixProcess, ArgumentsAndCommandLine) {
 TEST(PosixProcess, MissingCompanionIsSkipped) {
   auto p = plat::common::makePosixProcess(nullptr);
   plat::SpawnSpec s;
-  s.program = "replaceself.dll";  // not built beside the test program
+  s.program = "castview\\KRB_STARTUP1.exe";  // a game program that is not there
   EXPECT_FALSE(p->spawn(s));
   s.program = "veldra-no-such-program";
   s.searchPath = true;

@@ -16,7 +16,9 @@
 
 #include "tests/support/child_process.h"
 #include "tests/support/headless_fixture.h"
+#include "tests/support/nginx_fixture.h"
 #include "tests/support/pipe_feeder.h"
+#include "tools/mkzip/mkzip.h"
 #include "tests/updater/gateway_fixture.h"
 #include "updater/client_launch.h"
 #include "tools/testserver/server.h"
@@ -32,10 +34,18 @@ class UpdaterLaunch : public veldra_test::HeadlessTest {
     HeadlessTest::SetUp();
     fs::copy_file(VELDRA_UPDATE_BIN, dir.hostPath("update"));
     fs::copy_file(VELDRA_STUB_MAIN_BIN, dir.hostPath("main"));
+    // The publisher's web server: the server list and the version file come from it.
+    ASSERT_TRUE(web.start()) << web.error();
+    dir.write("registry.ini", "[HKLM\\Software\\Veldra\\Launcher]\r\nPublisher=http://127.0.0.1:" +
+                                  std::to_string(web.port()) + "\r\n");
+    web.writeFile("version.txt", "[version+]\r\n");
   }
   void TearDown() override {
     veldra_test::stopProcess(updatePid_);
     veldra_test::stopProcess(clientPid_);
+    const int nginx = web.pid();
+    EXPECT_TRUE(web.stop());
+    EXPECT_FALSE(veldra_test::processAlive(nginx));
     HeadlessTest::TearDown();
   }
 
@@ -59,8 +69,9 @@ class UpdaterLaunch : public veldra_test::HeadlessTest {
       plat::net::Socket probe = plat::net::listen("127.0.0.1", 0, 1);
       port = plat::net::local(probe)->port;
     }
-    dir.write("server.cfg", "id1=100100\r\nline1=1\r\nloginIP1=127.0.0.1\r\nver1=1.0.1\r\nname1=Demo\r\nloginPort1=" +
-                                std::to_string(port) + "\r\n");
+    web.writeFile("autoupd/server.txt", "id1=100100\r\nline1=1\r\nloginIP1=127.0.0.1\r\nver1=1.0.1\r\nname1=Demo\r\n"
+                                        "loginPort1=" + std::to_string(port) + "\r\nupdateAddr1=" +
+                                        web.url("/version.txt") + "\r\n");
     updatePid_ = veldra_test::startProcess(dir.hostPath("update"), {},
                                            {{"VELDRA_PLATFORM", "headless"},
                                             {"VELDRA_HEADLESS_CLOCK", "real"},
@@ -68,6 +79,7 @@ class UpdaterLaunch : public veldra_test::HeadlessTest {
                                             {"VELDRA_DEBUG_OUT", "1"}},
                                            dir.hostPath("stderr.txt"));
     EXPECT_GT(updatePid_, 0);
+    lastUpdatePid = updatePid_;
     const std::optional<int> status = veldra_test::waitProcess(updatePid_, 90000);
     if (!status) veldra_test::stopProcess(updatePid_);
     updatePid_ = -1;
@@ -145,6 +157,8 @@ class UpdaterLaunch : public veldra_test::HeadlessTest {
 
   std::string stderrText;
   int clientLines = -1;
+  int lastUpdatePid = -1;
+  veldra_test::NginxFixture web;
 
  private:
   int updatePid_ = -1;
@@ -213,6 +227,51 @@ TEST_F(UpdaterLaunch, GatewayUnreachableIsTheFatalEnd) {
       << stderrText;
   EXPECT_NE(stderrText.find("update: end 10"), std::string::npos);
   EXPECT_FALSE(dir.exists("veldra.cfg"));
+  EXPECT_FALSE(dir.exists("launch.txt"));
+}
+
+// The launcher's chain before the gateway: the version file decides between the patch road
+// (applied, the self-replacement program started with the updater's id, end 2) and the
+// gateway; a version file that cannot be fetched is the fatal end.
+using ProvisionalLauncher = UpdaterLaunch;
+
+TEST_F(ProvisionalLauncher, APatchIsAppliedAndTheUpdaterRestarted) {
+  fs::copy_file(VELDRA_STUB_REPLACESELF_BIN, dir.hostPath("replaceself"));
+  dir.write("Update.ini", "[FTPConfig]\r\nServer=kept\r\nCurrentVersion=1.0.0.0\r\n");
+  dir.write("old.txt", "old");
+  mkzip::Entry added, ini;
+  added.name = "new.txt";
+  added.data = "patched";
+  ini.name = "Patch.ini";
+  ini.data = "[DeleteFiles]\r\n1=old.txt\r\n";
+  std::string error;
+  ASSERT_TRUE(mkzip::writeZip(web.site() + "/p1.zip", {added, ini}, &error)) << error;
+  const auto size = fs::file_size(web.site() + "/p1.zip");
+  web.writeFile("version.txt", "[version+]\r\n1.0.1.0=" + std::to_string(size) + "/" + web.url("/p1.zip") + "\r\n");
+
+  EXPECT_EQ(runUpdate(replyWith(2)), 0) << stderrText;
+  EXPECT_NE(stderrText.find("update: end 2"), std::string::npos) << stderrText;
+  EXPECT_EQ(clientLines, -1);
+  EXPECT_EQ(dir.read("new.txt"), "patched");
+  EXPECT_FALSE(dir.exists("old.txt"));
+  EXPECT_FALSE(dir.exists("bin.zip"));
+  EXPECT_EQ(dir.read("Update.ini"), "[FTPConfig]\r\nServer=kept\r\nCurrentVersion=1.0.1.0\r\n");
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!dir.exists("runs.txt") && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_TRUE(dir.exists("runs.txt"));
+  EXPECT_NE(dir.read("runs.txt").find(" args " + std::to_string(lastUpdatePid) + "\n"), std::string::npos)
+      << dir.read("runs.txt") << " pid " << lastUpdatePid;
+}
+
+TEST_F(ProvisionalLauncher, NoVersionFileIsTheFatalEnd) {
+  // Two windows of tries (15 s each) against a 404.
+  fs::remove(web.site() + "/version.txt");
+  EXPECT_EQ(runUpdate(replyWith(2)), 255);
+  EXPECT_NE(stderrText.find("[message box] Veldra Saga update client: Server is busy, unable to connect!"),
+            std::string::npos)
+      << stderrText;
+  EXPECT_NE(stderrText.find("update: end 10"), std::string::npos);
   EXPECT_FALSE(dir.exists("launch.txt"));
 }
 

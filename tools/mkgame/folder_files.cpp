@@ -60,6 +60,8 @@ std::vector<GameFile> folderFiles() {
   std::vector<GameFile> out;
   out.push_back({SETTINGS_FILE_NAME, settingsFile()});
   out.push_back({"registry.ini", registryFile()});
+  // The version the sample site's patch starts from.
+  out.push_back({"Update.ini", bytesOf("[FTPConfig]\r\nCurrentVersion=" + std::string(SITE_BASE_VERSION) + "\r\n")});
   out.push_back({"config/item_bin.cfg", itemTable(sampleItems())});
   out.push_back({"config/scene.bin", sceneTable(sampleScenes())});
   out.push_back({"system/Cloud.ani", cloudFile()});

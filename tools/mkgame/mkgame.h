@@ -78,4 +78,12 @@ std::vector<MediaFile> sceneLookMedia();
 std::vector<MediaFile> titleMedia();
 std::vector<GameFile> titleArt();
 
+// The publisher's web site for the updater, written into siteDir: "autoupd/server.txt" with the
+// one entry "Demo" (id 100100, the gateway at 127.0.0.1:gatewayPort, its version file at
+// baseUrl + "/autoupd/version.txt") and that version file: nothing to fetch, or with `patch` one
+// archive ("patches/p1.zip", made with mkzip) that takes SITE_BASE_VERSION to SITE_PATCH_VERSION.
+constexpr const char* SITE_BASE_VERSION = "1.0.0.0";
+constexpr const char* SITE_PATCH_VERSION = "1.0.1.0";
+void writeSite(const std::string& siteDir, const std::string& baseUrl, int gatewayPort, bool patch);
+
 }  // namespace mkgame

@@ -18,6 +18,8 @@ struct FileStat {
   int64_t mtime = 0;  // seconds since 1970
   bool isDir = false;
   bool writable = false;  // the owner's write permission
+  bool isLink = false;    // only from linkStat: the name itself is a symbolic link
+  uint32_t mode = 0;      // permission bits (07777)
 };
 
 // An open regular file. Mode strings follow fopen ("rb", "wb", "a+", "rb+", ...); a mode without
@@ -49,7 +51,8 @@ class File {
 
 struct DirEntry {
   std::string nameCp936;
-  bool isDir = false;
+  bool isDir = false;   // a folder, or a link to one
+  bool isLink = false;  // the entry itself is a symbolic link
 };
 
 class IFileSystem {
@@ -68,6 +71,15 @@ class IFileSystem {
   virtual bool rename(std::string_view from, std::string_view to) = 0;
   virtual bool replaceFile(std::string_view tmp, std::string_view target) = 0;  // atomic
   virtual std::vector<DirEntry> list(std::string_view gamePath) = 0;
+  // Removes a symbolic link itself, never what it points to (which may lie outside the game
+  // folder); false for anything that is not a link.
+  virtual bool removeLink(std::string_view gamePath) { (void)gamePath; return false; }
+  // As stat, but a symbolic link is described itself (isLink set) rather than followed.
+  virtual std::optional<FileStat> linkStat(std::string_view gamePath) { (void)gamePath; return std::nullopt; }
+  // Permission bits (07777) of a file or folder.
+  virtual bool setMode(std::string_view gamePath, uint32_t mode) { (void)gamePath; (void)mode; return false; }
+  // Modification (and access) time, seconds since 1970.
+  virtual bool setModifiedTime(std::string_view gamePath, int64_t seconds) { (void)gamePath; (void)seconds; return false; }
   virtual std::string gameDir() = 0;   // absolute host path of the game folder (UTF-8)
   virtual std::string exePath() = 0;   // absolute host path of the running program
   // Why this thread's last failed open or mkdir failed ("Permission denied"); "" when unknown.

@@ -169,6 +169,12 @@ struct IProcess {
   virtual ~IProcess() = default;
   virtual std::optional<int> spawn(const SpawnSpec& spec) = 0;  // process id
   virtual int countRunning(std::string_view exePath) = 0;
+  // Waits up to timeoutMs for the process `pid` (any process, not only our children) to end,
+  // through a process descriptor, so a reused id cannot stand in for it. True when it has ended
+  // or never existed; false when it still runs after the timeout, or cannot be watched.
+  virtual bool waitExit(int pid, uint32_t timeoutMs) { (void)pid; (void)timeoutMs; return false; }
+  // This process's id (GetCurrentProcessId).
+  virtual uint32_t currentId() { return 0; }
   // Every process whose executable can be read; nullopt when the list cannot be built.
   virtual std::optional<std::vector<ProcessEntry>> processList() { return std::nullopt; }
   virtual StartupInfo startupInfo() = 0;
