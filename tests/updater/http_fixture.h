@@ -84,7 +84,7 @@ class RecordingSink : public updater::IProgressSink {
 };
 
 // Distinct values, so that the recorded waits tell which wait was made.
-constexpr uint32_t kHeadWaitMs = 5;
+constexpr uint32_t kHeadWaitMs = 20;
 constexpr uint32_t kIdleWaitMs = 7;
 
 inline updater::Timing fastTiming() {
@@ -93,7 +93,9 @@ inline updater::Timing fastTiming() {
   t.segmentIdleWaitMs = kIdleWaitMs;
   t.waitPassPerSegmentMs = 1;
   t.progressReportMs = 20;
-  t.segmentStallMs = 1500;
+  // Far above any pause the tests script, so that a loaded machine never makes a segment give
+  // up; the test of the limit shortens it.
+  t.segmentStallMs = 15000;
   return t;
 }
 
