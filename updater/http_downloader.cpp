@@ -42,10 +42,16 @@ CHttpDownloader::~CHttpDownloader() { CHttpDownloader::Reset(); }
 int CHttpDownloader::resume(const std::string& localPath) {
   plat::IFileSystem& files = plat::get().files();
   const std::string backup = ModulePath(DOWNLOAD_RESUME_BACKUP);
+  // Only this copy may stand as the backup: a "break.bak" left by an earlier run, or half a
+  // copy, would put other bytes below the saved positions.
+  files.remove(backup);
   {
     std::unique_ptr<plat::File> local = files.open(localPath, "rb");
     std::unique_ptr<plat::File> out = local ? files.open(backup, "wb") : nullptr;
-    if (out) copyInto(*local, *out);
+    if (out && !copyInto(*local, *out)) {
+      out.reset();
+      files.remove(backup);
+    }
   }
   std::unique_ptr<plat::File> saved = files.open(backup, "rb");
   if (!saved) return HTTP_RESUME_NO_BACKUP;
@@ -126,9 +132,12 @@ int CHttpDownloader::Wait() {
     int64_t running = 0;
     for (auto it = segments_.begin(); it != segments_.end();) {
       CDownloadSegment& seg = **it;
+      // Whether the thread has ended is read before its progress: a segment that completes
+      // between the two reads must not pass for one that ended short.
+      const bool ended = seg.ended();
       const SegmentProgress p = seg.progress();
       record_.writeSegment(seg.index(), p.position, p.last);
-      if (p.complete || seg.ended()) {
+      if (p.complete || ended) {
         if (!p.complete) {
           debugLine("segment " + std::to_string(seg.index()) + " ended at " + std::to_string(p.position) + " (" +
                     std::to_string(seg.error()) + ")");

@@ -71,7 +71,7 @@ bool NginxFixture::start() {
     conf << "daemon off;\nmaster_process off;\nworker_processes 1;\npid " << prefix_ << "/nginx.pid;\n"
          << "error_log stderr;\nevents { worker_connections 64; }\n"
          << "http {\n"
-         << "  log_format ranges '$request_method $uri $status $http_range';\n"
+         << "  log_format ranges '$request_method $uri $status $http_range $connection';\n"
          << "  access_log " << prefix_ << "/access.log ranges;\n"
          << "  client_body_temp_path " << prefix_ << "/body;\n  proxy_temp_path " << prefix_ << "/proxy;\n"
          << "  fastcgi_temp_path " << prefix_ << "/fastcgi;\n  uwsgi_temp_path " << prefix_ << "/uwsgi;\n"
@@ -112,6 +112,38 @@ std::vector<std::string> NginxFixture::accessLog() const {
   std::ifstream in(prefix_ + "/access.log");
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
+}
+
+long NginxFixture::connectionMark() const {
+  namespace net = plat::net;
+  // A path of its own for each mark, so that the line found is this one's.
+  const std::string path = "/.mark" + std::to_string(++marks_);
+  const std::string request = "GET " + path + " HTTP/1.0\r\n\r\n";
+  net::Socket s = net::connect(net::inetAddr("127.0.0.1"), static_cast<uint16_t>(port_), 2000);
+  if (!s.valid()) return -1;
+  size_t sent = 0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (sent < request.size() && std::chrono::steady_clock::now() < deadline) {
+    size_t done = 0;
+    const net::Io r = net::send(s, request.data() + sent, request.size() - sent, done);
+    if (r == net::Io::Ok) sent += done;
+    else if (r != net::Io::WouldBlock) return -1;
+    else std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  // The answer read to its end, so that nginx has finished the request and logs it.
+  for (char buf[512]; std::chrono::steady_clock::now() < deadline;) {
+    size_t got = 0;
+    const net::Io r = net::recv(s, buf, sizeof buf, got);
+    if (r == net::Io::Closed || r == net::Io::Error) break;
+    if (r == net::Io::WouldBlock) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  s.close();
+  while (std::chrono::steady_clock::now() < deadline) {
+    for (const std::string& line : accessLog())
+      if (line.rfind("GET " + path + " ", 0) == 0) return std::stol(line.substr(line.rfind(' ') + 1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return -1;
 }
 
 }  // namespace veldra_test

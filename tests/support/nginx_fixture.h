@@ -31,8 +31,13 @@ class NginxFixture {
   int pid() const { return pid_; }
   const std::string& error() const { return error_; }
 
-  // The access log's lines: "METHOD PATH STATUS RANGE" with "-" for no Range header.
+  // The access log's lines: "METHOD PATH STATUS RANGE CONNECTION" with "-" for no Range
+  // header; CONNECTION is nginx's serial number of the connection, which grows with each one.
   std::vector<std::string> accessLog() const;
+  // The serial number of a connection made now (a request for "/.markN", waited for in the log
+  // for a few seconds), -1 when there is none: every request of a later connection has a higher
+  // number, however late nginx logs the requests of the connections before it.
+  long connectionMark() const;
 
  private:
   std::string prefix_;
@@ -40,6 +45,7 @@ class NginxFixture {
   std::string error_;
   int port_ = 0;
   int pid_ = -1;
+  mutable int marks_ = 0;
 };
 
 }  // namespace veldra_test

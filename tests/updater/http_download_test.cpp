@@ -413,7 +413,9 @@ TEST_F(HttpDownload, ServerGoingAwayOrStallingEndsWait) {
       return reply;
     });
     ASSERT_TRUE(server.start());
-    up::CHttpDownloader d(http_test::fastTiming());
+    up::Timing timing = http_test::fastTiming();
+    timing.segmentStallMs = 1500;
+    up::CHttpDownloader d(timing);
     ASSERT_EQ(d.Start(server.url("/f"), dir.hostPath("out.bin"), nullptr, 4), 0);
     if (goesAway) server.stop();
     EXPECT_NE(d.Wait(), 0);
@@ -466,7 +468,7 @@ TEST_F(HttpDownload, ProgressReports) {
     HttpReply reply = ScriptedHttpServer::serveFile(r, content);
     if (r.connection > 0) {
       reply.splitHeadAt = 5;  // nothing arrives for a while: the first report shows 1 byte a segment
-      reply.headPauseMs = 150;
+      reply.headPauseMs = 400;
       reply.pauseAt = 50000;
       reply.pauseMs = 100;
     }
