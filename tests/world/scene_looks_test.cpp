@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "graphics/frame_cmd/map_effects.h"
 #include "tests/world/scene_fixture.h"
+#include "world/scene/scene_frame.h"
 #include "world/scene/scene_services.h"
 
 namespace scene_test {
@@ -148,6 +151,63 @@ TEST_F(SceneLooks, ObjectFlagsAndClearing) {
   EXPECT_EQ(mda_find_by_name("NPC\\NPC005a.MDA"), -2);
   EXPECT_EQ(mda_find_by_name("ani\\Obj147a.mda"), -2);
   EXPECT_EQ(map_effect_list.count, 0);
+}
+
+TEST_F(SceneLooks, NpcLook) {
+  addPlayer(1000, 1000);
+  ASSERT_GE(scene_add_char(record(kNpc | 1, "A", 3, 1000, 1000)), 0);
+  ASSERT_GE(scene_add_char(record(kNpc | 2, "B", 3, 1010, 1000)), 0);
+  const int32_t shared = of(kNpc | 1).look_handle;
+  ASSERT_GE(shared, 0);
+  ASSERT_EQ(of(kNpc | 2).look_handle, shared) << "found by name";
+
+  // Files that cannot serve: a box each, -2, the old look kept.
+  dir.write("NPC/NPC078a.MDA", std::string(64, 'x'));
+  struct Refusal {
+    int32_t look;
+    const char* text;
+  } refusals[] = {{77, "Unable to launch NPC\\NPC077a.MDA file"}, {78, "NPC\\NPC078a.MDA is not MDA file"}};
+  for (const Refusal& r : refusals) {
+    SCOPED_TRACE(r.text);
+    dismissNextBox();
+    EXPECT_EQ(scene_set_char_npc_look(scene_find_char(kNpc | 1), r.look), -2);
+    EXPECT_EQ(logLines(r.text).size(), 1u);
+    EXPECT_EQ(of(kNpc | 1).look, 3);
+    EXPECT_EQ(of(kNpc | 1).look_handle, shared);
+  }
+
+  // A takes look 12 (command n has n + 1 steps); B still wears look 3, which stays loaded.
+  std::vector<int> steps;
+  for (int n = 0; n < 40; ++n) steps.push_back(n + 1);
+  veldra_test::writeSceneLook(dir, 12, 40, steps);
+  ASSERT_EQ(scene_set_char_npc_look(scene_find_char(kNpc | 1), 12), 0);
+  EXPECT_EQ(of(kNpc | 1).look, 12);
+  EXPECT_EQ(of(kNpc | 1).look_handle, mda_find_by_name("NPC\\NPC012a.MDA"));
+  EXPECT_EQ(of(kNpc | 1).tracks[1].step_count, 2u);
+  EXPECT_EQ(mda_find_by_name("NPC\\NPC003a.MDA"), shared);
+  EXPECT_EQ(of(kNpc | 2).look_handle, shared);
+  // Once nobody else wears look 3, B's change frees it.
+  ASSERT_EQ(scene_set_char_npc_look(scene_find_char(kNpc | 2), 12), 0);
+  EXPECT_EQ(mda_find_by_name("NPC\\NPC003a.MDA"), -2);
+  EXPECT_EQ(of(kNpc | 2).look_handle, of(kNpc | 1).look_handle);
+}
+
+TEST_F(SceneLooks, ReloadFindsEachAgain) {
+  addPlayer(1000, 1000);
+  // X and Y stand far away without looks; then both walk within reach.
+  ASSERT_GE(scene_add_char(record(kNpc | 1, "X", 9, 4000, 4000)), 0);
+  ASSERT_GE(scene_add_char(record(kNpc | 2, "Y", 3, 4000, 4000)), 0);
+  for (uint32_t id : {kNpc | 1, kNpc | 2}) {
+    SCENE_CHAR& c = scene_chars[scene_find_char(id)];
+    c.target_x = c.target_y = 1100;
+  }
+  // X's look is damaged by now: its box runs frames in which the link removes X.
+  dir.write("NPC/NPC009a.MDA", std::string(64, 'x'));
+  world->inbound.push_back({0x3001f, 1, {1, 0, 0, 0x80}});
+  dismissNextBox();
+  scene_reload_others();
+  ASSERT_EQ(scene_find_char(kNpc | 1), -2) << "removed during the box";
+  EXPECT_GE(of(kNpc | 2).look_handle, 0) << "Y, moved up into X's place, is examined too";
 }
 
 }  // namespace

@@ -93,6 +93,15 @@ int32_t steps_of(const MDA_ENTRY* e, int32_t n) {
   return std::max(e->step_count[n], 0);
 }
 
+// Whether a character other than the one at index wears the same look entry.
+bool look_worn_by_another(int32_t index) {
+  const int32_t handle = scene_chars[index].look_handle;
+  if (handle < 0) return false;
+  for (int32_t i = 0; i < scene_chars.count; ++i)
+    if (i != index && scene_chars[i].look_handle == handle) return true;
+  return false;
+}
+
 }  // namespace
 
 void mda_flag_release(int32_t handle, uint8_t flag) {
@@ -206,7 +215,13 @@ int32_t scene_set_char_npc_look(int32_t index, int32_t look) {
     return -2;
   }
   scene_chars[index].look = look;
-  mda_object_release(&scene_chars[index].look_handle);
+  // Looks are shared by name: freeing one another character still wears would leave that
+  // character with a handle of nothing, or of whatever media takes the freed id next.
+  if (look_worn_by_another(index)) {
+    scene_chars[index].look_handle = -1;
+  } else {
+    mda_object_release(&scene_chars[index].look_handle);
+  }
   const int32_t handle = find_or_load(path);
   index = scene_find_char(id);
   if (handle < 0) {

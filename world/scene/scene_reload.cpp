@@ -1,4 +1,6 @@
 // The periodic re-examination of the other characters' looks.
+#include <vector>
+
 #include "client/game/frame_input.h"
 #include "client/game/game_main_state.h"
 #include "world/scene/scene_chars.h"
@@ -6,13 +8,14 @@
 
 void scene_reload_others() {
   scene_refresh_deadline = frame_input.frame_time + SCENE_REFRESH_NEXT_MS;
-  for (int32_t i = 0; i < scene_chars.count; ++i) {
-    if (i == scene_player_slot()) continue;
-    const uint32_t id = scene_chars[i].id;
-    scene_load_char_display(i);
-    // A look's message box runs frames whose handlers may add or remove characters.
-    const int32_t now_at = scene_find_char(id);
-    if (now_at >= 0) i = now_at;
+  // A look's message box runs frames whose handlers may add or remove characters: each one is
+  // found again by id, none skipped when one before it goes.
+  std::vector<uint32_t> ids;
+  ids.reserve(static_cast<size_t>(scene_chars.count));
+  for (const SCENE_CHAR& c : scene_chars) ids.push_back(c.id);
+  for (const uint32_t id : ids) {
+    const int32_t i = scene_find_char(id);
+    if (i >= 0 && i != scene_player_slot()) scene_load_char_display(i);
   }
   mda_table_keep_used_entries();
 }
