@@ -27,7 +27,9 @@ void build(SynthTables& t) {
                       a7};
   // A cosine series close to 32768 times the standard's window, signed for the folded history
   // below: negative where bit 1 of the index is clear, so that a positive sub-band 0 gives a
-  // positive output (the peak W[8] is -37519).
+  // positive output (the peak W[8] is -37519). The opposite pattern (negated where bit 1 is
+  // set) makes every output sample the exact negation of the standard filter bank's, which
+  // plays every tune with its polarity turned over.
   for (int i = 0; i < 1024; ++i) {
     const double p = 32.0 * i + (i >> 5);
     double sum = 0.0;
