@@ -555,6 +555,7 @@ extern "C" __attribute__((noinline)) int veldra_callgrind_decode_libjpeg() {
 //                      other SIMD levels) and this run's.
 //   --callgrind=ours|libjpeg  decodes that picture twice with one decoder and exits; the second
 //                      decode is in veldra_callgrind_decode_<name>, for --toggle-collect.
+//                      "ours c6 sse2" and "ours c6 avx2" decode in class 6 instead of class 0.
 int main(int argc, char** argv) {
   const char* simd = std::getenv("VELDRA_BENCH_SIMD");
   const bool simd_on = simd && std::strcmp(simd, "1") == 0;
@@ -577,11 +578,15 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (std::string who = take_flag(&argc, argv, "--callgrind="); !who.empty()) {
-    if (who == "ours") return (decode_ours(once().page, once().out.data()) ? 0 : 1) | veldra_callgrind_decode_ours();
+    for (const Variant& v : kVariants) {
+      if (who != "ours" + std::string(v.cls ? " " : "") + (v.cls ? v.column : "")) continue;
+      bench_jpeg::pin_class(v.cls, v.sse2_only);
+      return (decode_ours(once().page, once().out.data()) ? 0 : 1) | veldra_callgrind_decode_ours();
+    }
     if (who == "libjpeg")
       return (decode_libjpeg(once().page, once().row.data(), once().out.data()) ? 0 : 1) |
              veldra_callgrind_decode_libjpeg();
-    return std::fprintf(stderr, "--callgrind=ours or --callgrind=libjpeg\n"), 2;
+    return std::fprintf(stderr, "--callgrind=ours, \"ours c6 sse2\", \"ours c6 avx2\" or libjpeg\n"), 2;
   }
 
   for (const Picture& p : pictures()) {

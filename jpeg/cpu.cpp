@@ -291,6 +291,13 @@ void JpegInitKernelsClass6(JPEG_DISPATCH_TABLE* t) {
   copy_current_slots(t);
 }
 
+JpegQuantFn vector_dequant_idct_of(const JPEG_DISPATCH_TABLE* t) {
+  if (t->dequantize_current != fwd_quant<dequantize_accurate_v128>) return nullptr;
+  if (t->idct_current_8x8 == fwd_block<idct_accurate_8x8_v128>) return idct_accurate_8x8_dequant_v128;
+  if (t->idct_current_8x8 == fwd_block<idct_accurate_8x8_v128_avx2>) return idct_accurate_8x8_dequant_v128_avx2;
+  return nullptr;
+}
+
 int32_t JpegSelectKernels(JPEG_DISPATCH_TABLE* t) {
   // user32 has no stand-in here: word 1 stays null
   t->user32_module = nullptr;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "jpeg/internal.h"
+#include "jpeg/vector_kernels.h"
 
 namespace jcodec {
 
@@ -218,6 +219,7 @@ void prepare_tables(JPEG_PROPERTIES* st, const int32_t* comps, int32_t count) {
     t->dequantize_current = t->dequantize_accurate;
   }
   st->scan_fast = fast;
+  st->dequant_idct_8x8 = vector_dequant_idct_of(t);
 }
 
 void prepare_all_tables(JPEG_PROPERTIES* st) {
@@ -243,6 +245,10 @@ inline void transform_block(JPEG_PROPERTIES* st, const JpegFrameComponent& c, in
       idct_accurate_2x2_dequant(b, c.qtable);
       return;
     }
+  }
+  if (c.n == 8 && st->dequant_idct_8x8) {
+    st->dequant_idct_8x8(b, c.qtable);
+    return;
   }
   t->dequantize_current(b, c.qtable);
   switch (c.n) {

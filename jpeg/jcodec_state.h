@@ -368,6 +368,7 @@ struct JPEG_PROPERTIES {
   int32_t routine_converts; // the chosen general routine converts colour
   int32_t finished;         // the final passes of this read have run
   int32_t scan_fast;        // transform family of the current pass
+  JpegQuantFn dequant_idct_8x8;  // one-pass vector dequantise and 8x8 inverse DCT, or null
   int64_t stop_position;    // where a header read stopped (SOS or SOF marker)
   int32_t marker_position_valid;
   int64_t marker_position;  // input position of the last marker read

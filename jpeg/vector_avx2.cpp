@@ -44,14 +44,29 @@ inline void row_pass_inverse_avx2(const V in[8], V out[8]) {
 
 }  // namespace
 
-void idct_accurate_8x8_v128_avx2(int16_t* b) {
-  V x[8], y[8];
-  load_block<false>(b, x);
+namespace {
+
+inline void idct_from_coefficients(int16_t* b, V x[8]) {
+  V y[8];
   transpose(x);
   row_pass_inverse_avx2(x, y);
   transpose(y);
   idct_accurate_columns(y);
   store_block<false>(b, y);
+}
+
+}  // namespace
+
+void idct_accurate_8x8_v128_avx2(int16_t* b) {
+  V x[8];
+  load_block<false>(b, x);
+  idct_from_coefficients(b, x);
+}
+
+void idct_accurate_8x8_dequant_v128_avx2(int16_t* b, const int16_t* t) {
+  V x[8];
+  for (int i = 0; i < 8; ++i) x[i] = _mm_mullo_epi16(load<false>(b + 8 * i), load<false>(t + 8 * i));
+  idct_from_coefficients(b, x);
 }
 
 }  // namespace jcodec

@@ -39,6 +39,13 @@ const int16_t* vector_inverse_odd_pairs();
 // The AVX2 twin of idct_accurate_8x8_v128 (both row halves in one register; same results). Only
 // where vector_use_avx2() says so.
 void idct_accurate_8x8_v128_avx2(int16_t* b);
+// dequantize_accurate_v128 then idct_accurate_8x8_v128 (or its AVX2 twin) in one pass, for the
+// decoder; same results as the two calls.
+void idct_accurate_8x8_dequant_v128(int16_t* b, const int16_t* t);
+void idct_accurate_8x8_dequant_v128_avx2(int16_t* b, const int16_t* t);
+// The one-pass form of the table's current accurate dequantiser and 8x8 inverse DCT when they are
+// class 6's pair, else null (the decoder then calls the two slots).
+JpegQuantFn vector_dequant_idct_of(const JPEG_DISPATCH_TABLE* t);
 
 // ---- Huffman coding ---------------------------------------------------------------------------------
 

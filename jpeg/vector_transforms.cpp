@@ -162,6 +162,19 @@ inline void idct_accurate_body(int16_t* b) {
   store_block<kAligned>(b, y);
 }
 
+// The dequantiser's products (16-bit, wrapping) loaded straight into the inverse DCT: the
+// results of dequantize_accurate_v128 followed by idct_accurate_8x8_v128, one pass over the block.
+template <bool kAligned>
+inline void idct_accurate_dequant_body(int16_t* b, const int16_t* t) {
+  V x[8], y[8];
+  for (int i = 0; i < 8; ++i) x[i] = _mm_mullo_epi16(load<kAligned>(b + 8 * i), load<kAligned>(t + 8 * i));
+  transpose(x);
+  row_pass_inverse<true>(x, y);
+  transpose(y);
+  idct_accurate_columns(y);
+  store_block<kAligned>(b, y);
+}
+
 // ---- fast transforms --------------------------------------------------------------------------------
 
 inline void fdct_fast_flow(V x[8]) {
@@ -277,6 +290,13 @@ void idct_accurate_8x8_v128(int16_t* b) {
     idct_accurate_body<true, true>(b);
   else
     idct_accurate_body<false, true>(b);
+}
+
+void idct_accurate_8x8_dequant_v128(int16_t* b, const int16_t* t) {
+  if (aligned16(b) && aligned16(t))
+    idct_accurate_dequant_body<true>(b, t);
+  else
+    idct_accurate_dequant_body<false>(b, t);
 }
 
 void quantize_fast_v64(int16_t* b, const int16_t* t) {

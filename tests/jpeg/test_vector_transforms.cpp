@@ -276,6 +276,12 @@ TEST(JpegVectorTransforms, BlockKernelsMatchTheirLaneModels) {
   }
 }
 
+// The decoder's one-pass form: the dequantiser's products, then the accurate inverse DCT.
+void dequant_idct_model(int16_t* b, const int16_t* t) {
+  dequantize_model(b, t);
+  idct_accurate_model(b);
+}
+
 TEST(JpegVectorTransforms, QuantisersMatchTheirLaneModels) {
   struct Case {
     const char* name;
@@ -290,10 +296,14 @@ TEST(JpegVectorTransforms, QuantisersMatchTheirLaneModels) {
       {"quantize_accurate_v128", quantize_accurate_v128, quantize_accurate_model, Range::Small, true},
       {"dequantize_accurate_v64", dequantize_accurate_v64, dequantize_model, Range::Any, false},
       {"dequantize_accurate_v128", dequantize_accurate_v128, dequantize_model, Range::Any, false},
+      {"idct_accurate_8x8_dequant_v128", idct_accurate_8x8_dequant_v128, dequant_idct_model, Range::Any, false},
+      {"idct_accurate_8x8_dequant_v128 (AVX2)", idct_accurate_8x8_dequant_v128_avx2, dequant_idct_model, Range::Any,
+       false},
   };
   std::mt19937 rng(32);
   Buffers buf;
   for (const Case& c : cases) {
+    if (c.kernel == idct_accurate_8x8_dequant_v128_avx2 && !jpeg_avx2_available()) continue;
     SCOPED_TRACE(c.name);
     int bad = 0;
     for (int n = 0; n < 100000 && bad < 3; ++n) {
