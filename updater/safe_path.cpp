@@ -24,6 +24,8 @@ std::optional<std::string> SafeRelativePath(std::string_view cp936) {
   if (kept.empty()) return std::nullopt;
   std::string out = kept[0];
   for (size_t i = 1; i < kept.size(); ++i) out += "/" + kept[i];
+  // Dropped "." and ".." parts can bring a drive or stream form to the front ("./c:x").
+  if (out.size() >= 2 && out[1] == ':') return std::nullopt;
   return out;
 }
 

@@ -194,6 +194,8 @@ TEST(ZipNames, SafeEntryNameTable) {
       {"..", 2, false, std::nullopt},
       {"\\x", 2, false, std::nullopt},
       {"c:x", 3, false, std::nullopt},
+      {"./c:x", 5, false, std::nullopt},  // a drive form reached after dropping "."
+      {"a/../\xAE:0", 8, false, std::nullopt},
       {"a\rb", 3, false, std::nullopt},
       {"ab", 3, false, std::nullopt},  // the length field says more than the text holds
       {"\xE4\xB8\xAD.txt", 7, true, "\xD6\xD0.txt"},
