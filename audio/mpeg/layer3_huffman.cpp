@@ -48,10 +48,19 @@ class WindowBits {
   uint64_t window_ = 0;
 };
 
-// One code word: the walk takes its bits from one peeked word (codes are at most 19 bits).
-inline int walk(const int16_t* nodes, WindowBits& in) {
+// One code word: the walk takes its bits from one peeked word (codes are at most 19 bits); the
+// lookup settles the first bits at once, most codes whole.
+inline int walk(const L3HuffTree& tree, WindowBits& in) {
   uint32_t w = in.peek(25) << 7;
-  int p = 0, used = 0, v;
+  const uint32_t e = tree.lookup[w >> (32 - kL3HuffLookupBits)];
+  int used = static_cast<int>(e & 31u);
+  if (e & kL3HuffLeaf) {
+    in.skip(used);
+    return static_cast<int>(e >> 16);
+  }
+  const int16_t* nodes = tree.nodes.data();
+  w <<= used;
+  int p = static_cast<int>(e >> 16), v;
   while ((v = nodes[p]) < 0) {
     ++p;
     if (w & 0x80000000u) p -= v;
@@ -89,10 +98,9 @@ void l3_decode_lines(Layer3State& st, const L3Granule& g, int ch, BitReader& rea
       line = end;
       continue;
     }
-    const int16_t* nodes = tree.nodes.data();
     const int linbits = tree.linbits;
     for (; line < end && line + 1 < kL3Lines; line += 2) {
-      const int v = walk(nodes, in);
+      const int v = walk(tree, in);
       int x = v >> 4, y = v & 15;
       if (x == 15 && linbits) x += static_cast<int>(in.bits(linbits));
       xr[map[line]] = signedPower(T.pow43, x, in);
@@ -103,7 +111,7 @@ void l3_decode_lines(Layer3State& st, const L3Granule& g, int ch, BitReader& rea
   }
 
   // Count1 quadruples up to the granule's end; one that ends past it is dropped.
-  const int16_t* quad = T.huff[32 + (g.count1Table & 1)].nodes.data();
+  const L3HuffTree& quad = T.huff[32 + (g.count1Table & 1)];
   while (line < kL3Lines && in.position() < g.endBit) {
     const int v = walk(quad, in);
     float q[4];

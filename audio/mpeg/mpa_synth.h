@@ -53,6 +53,7 @@ class Synthesis {
  private:
   void mix(float* l, float* r, int n) const;
   void filter(int ch, const float* x, float* out);
+  void layoutWindow();
   template <typename Sample>
   void put(const float* l, const float* r, uint8_t* dest, int n) const;
 
@@ -69,7 +70,12 @@ class Synthesis {
   bool matrixOn_ = false;
   float m_[9] = {};
   int ring_ = 0;
-  float hist_[2][2][17][16] = {};  // [channel][half][row][column]
+  // Rows side by side (17 used, padded for whole vectors), so that the window sums every output
+  // of a slot at once; the window is laid out the same way per odd column.
+  static constexpr int kRows = 20;
+  float hist_[2][2][16][kRows] = {};  // [channel][half][column][row]
+  float windowA_[8][16][kRows] = {};  // [column / 2][k][row]: the first half's outputs
+  float windowB_[8][16][kRows] = {};  // the mirrored second half's
 };
 
 }  // namespace mpa
