@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "audio/mpeg/layer3_stages.h"
@@ -101,6 +102,7 @@ void l3_decode_lines(Layer3State& st, const L3Granule& g, int ch, BitReader& rea
     const int linbits = tree.linbits;
     for (; line < end && line + 1 < kL3Lines; line += 2) {
       const int v = walk(tree, in);
+      if (v == 0) continue;  // the lines are zero already
       int x = v >> 4, y = v & 15;
       if (x == 15 && linbits) x += static_cast<int>(in.bits(linbits));
       xr[map[line]] = signedPower(T.pow43, x, in);
@@ -114,10 +116,15 @@ void l3_decode_lines(Layer3State& st, const L3Granule& g, int ch, BitReader& rea
   const L3HuffTree& quad = T.huff[32 + (g.count1Table & 1)];
   while (line < kL3Lines && in.position() < g.endBit) {
     const int v = walk(quad, in);
-    float q[4];
-    for (int i = 0; i < 4; ++i) q[i] = signedPower(T.pow43, (v >> (3 - i)) & 1, in);
+    // One sign bit per non-zero value, in order, read at once.
+    int left = std::popcount(static_cast<unsigned>(v & 15));
+    const uint32_t signs = left ? in.bits(left) : 0u;
     if (in.position() > g.endBit) break;
-    for (int i = 0; i < 4 && line + i < kL3Lines; ++i) xr[map[line + i]] = q[i];
+    for (int i = 0; i < 4 && line + i < kL3Lines; ++i) {
+      if (!((v >> (3 - i)) & 1)) continue;
+      --left;
+      xr[map[line + i]] = ((signs >> left) & 1u) ? -T.pow43[1] : T.pow43[1];
+    }
     line = std::min(line + 4, kL3Lines);
   }
   *reader.pos = in.position();

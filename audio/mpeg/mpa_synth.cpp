@@ -34,7 +34,8 @@ void dct(const float* x, float* out, const float* cf) {
 
 }  // namespace
 
-void synth_dct(const float* x, float* out, int n) {
+// Flattened: the halves' transforms inline into straight code that keeps its values in registers.
+[[gnu::flatten]] void synth_dct(const float* x, float* out, int n) {
   const float* cf = synth_tables().cosFactor;
   if (n == 32) dct<32>(x, out, cf);
   else if (n == 16) dct<16>(x, out, cf);
@@ -175,22 +176,27 @@ void Synthesis::filter(int ch, const float* x, float* out) {
 
 template <typename Sample>
 void Synthesis::put(const float* l, const float* r, uint8_t* dest, int n) const {
-  auto one = [&dest](float v) {
-    Sample s;
-    if constexpr (sizeof(Sample) == 2) s = pcm16(v);
-    else s = v;
-    std::memcpy(dest, &s, sizeof s);
-    dest += sizeof s;
+  auto one = [](float v) {
+    if constexpr (sizeof(Sample) == 2) return pcm16(v);
+    else return v;
   };
-  for (int i = 0; i < n; ++i) {
-    if (upmix_) {
-      one(matrixOn_ ? m_[2] * l[i] : l[i]);
-      one(matrixOn_ ? m_[5] * l[i] : l[i]);
-    } else {
-      one(l[i]);
-      if (outChannels_ == 2) one(r[i]);
+  Sample s[64];
+  int count = 0;
+  if (upmix_) {
+    const float ml = matrixOn_ ? m_[2] : 1.0f, mr = matrixOn_ ? m_[5] : 1.0f;
+    for (int i = 0; i < n; ++i) {
+      s[count++] = one(matrixOn_ ? ml * l[i] : l[i]);
+      s[count++] = one(matrixOn_ ? mr * l[i] : l[i]);
     }
+  } else if (outChannels_ == 2) {
+    for (int i = 0; i < n; ++i) {
+      s[count++] = one(l[i]);
+      s[count++] = one(r[i]);
+    }
+  } else {
+    for (int i = 0; i < n; ++i) s[count++] = one(l[i]);
   }
+  std::memcpy(dest, s, sizeof(Sample) * static_cast<size_t>(count));
 }
 
 int64_t Synthesis::run(SubbandFrame& in, uint8_t* dest) {
