@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 #include "audio/mpeg/layer3_stages.h"
@@ -77,6 +76,15 @@ inline float signedPower(const float* pow43, int value, WindowBits& in) {
   return in.bits(1) ? -pow43[value] : pow43[value];
 }
 
+// v with its sign bit set when `negative` is 1.
+inline float withSign(float v, uint32_t negative) {
+  uint32_t b;
+  std::memcpy(&b, &v, sizeof b);
+  b ^= negative << 31;
+  std::memcpy(&v, &b, sizeof v);
+  return v;
+}
+
 int mapIndex(const L3Granule& g) { return g.blockType == 2 ? (g.mixed ? 2 : 1) : 0; }
 
 }  // namespace
@@ -104,9 +112,20 @@ void l3_decode_lines(Layer3State& st, const L3Granule& g, int ch, BitReader& rea
       const int v = walk(tree, in);
       if (v == 0) continue;  // the lines are zero already
       int x = v >> 4, y = v & 15;
-      if (x == 15 && linbits) x += static_cast<int>(in.bits(linbits));
+      if (!linbits) {
+        // Both sign bits from one peek, without a branch per value.
+        const uint32_t w = in.peek(2);
+        const int nx = x != 0, ny = y != 0;
+        const uint32_t sx = nx & (w >> 1);
+        const uint32_t sy = ny & (w >> (1 - nx));
+        in.skip(nx + ny);
+        xr[map[line]] = withSign(T.pow43[x], sx);
+        xr[map[line + 1]] = withSign(T.pow43[y], sy);
+        continue;
+      }
+      if (x == 15) x += static_cast<int>(in.bits(linbits));
       xr[map[line]] = signedPower(T.pow43, x, in);
-      if (y == 15 && linbits) y += static_cast<int>(in.bits(linbits));
+      if (y == 15) y += static_cast<int>(in.bits(linbits));
       xr[map[line + 1]] = signedPower(T.pow43, y, in);
     }
     line = std::max(line, end);
@@ -117,13 +136,16 @@ void l3_decode_lines(Layer3State& st, const L3Granule& g, int ch, BitReader& rea
   while (line < kL3Lines && in.position() < g.endBit) {
     const int v = walk(quad, in);
     // One sign bit per non-zero value, in order, read at once.
-    int left = std::popcount(static_cast<unsigned>(v & 15));
+    static constexpr int k_ones[16] = {0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4};
+    int left = k_ones[v & 15];
     const uint32_t signs = left ? in.bits(left) : 0u;
     if (in.position() > g.endBit) break;
+    // Zero values store the zero the line holds already.
+    const float values[3] = {0.0f, T.pow43[1], -T.pow43[1]};
     for (int i = 0; i < 4 && line + i < kL3Lines; ++i) {
-      if (!((v >> (3 - i)) & 1)) continue;
-      --left;
-      xr[map[line + i]] = ((signs >> left) & 1u) ? -T.pow43[1] : T.pow43[1];
+      const int bit = (v >> (3 - i)) & 1;
+      left -= bit;
+      xr[map[line + i]] = values[bit * (1 + static_cast<int>((signs >> left) & 1u))];
     }
     line = std::min(line + 4, kL3Lines);
   }
