@@ -189,10 +189,15 @@ void Synthesis::put(const float* l, const float* r, uint8_t* dest, int n) const 
       s[count++] = one(matrixOn_ ? mr * l[i] : l[i]);
     }
   } else if (outChannels_ == 2) {
+    // Each channel converted in a loop of its own, then interleaved.
+    Sample a[32], b[32];
+    for (int i = 0; i < n; ++i) a[i] = one(l[i]);
+    for (int i = 0; i < n; ++i) b[i] = one(r[i]);
     for (int i = 0; i < n; ++i) {
-      s[count++] = one(l[i]);
-      s[count++] = one(r[i]);
+      s[2 * i] = a[i];
+      s[2 * i + 1] = b[i];
     }
+    count = 2 * n;
   } else {
     for (int i = 0; i < n; ++i) s[count++] = one(l[i]);
   }

@@ -23,10 +23,11 @@ void synth_dct(const float* x, float* out, int n);
 
 // Float to 16-bit: clamped in float first, then truncated toward zero; NaN gives 0.
 inline int16_t pcm16(float v) {
-  if (!(v == v)) return 0;
-  if (v < -32768.0f) v = -32768.0f;
-  if (v > 32767.0f) v = 32767.0f;
-  return static_cast<int16_t>(static_cast<int>(v));
+  // Selects rather than branches, so that loops over samples vectorise.
+  float c = v < -32768.0f ? -32768.0f : v;
+  c = c > 32767.0f ? 32767.0f : c;
+  c = v == v ? c : 0.0f;
+  return static_cast<int16_t>(static_cast<int>(c));
 }
 
 class Synthesis {
