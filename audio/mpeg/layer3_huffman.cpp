@@ -48,10 +48,19 @@ class WindowBits {
   uint64_t window_ = 0;
 };
 
-// One code word: the walk takes its bits from one peeked word (codes are at most 19 bits).
-inline int walk(const int16_t* nodes, WindowBits& in) {
+// One code word: the walk takes its bits from one peeked word (codes are at most 19 bits); the
+// lookup settles the first bits at once, most codes whole.
+inline int walk(const L3HuffTree& tree, WindowBits& in) {
   uint32_t w = in.peek(25) << 7;
-  int p = 0, used = 0, v;
+  const uint32_t e = tree.lookup[w >> (32 - kL3HuffLookupBits)];
+  int used = static_cast<int>(e & 31u);
+  if (e & kL3HuffLeaf) {
+    in.skip(used);
+    return static_cast<int>(e >> 16);
+  }
+  const int16_t* nodes = tree.nodes.data();
+  w <<= used;
+  int p = static_cast<int>(e >> 16), v;
   while ((v = nodes[p]) < 0) {
     ++p;
     if (w & 0x80000000u) p -= v;
@@ -65,6 +74,15 @@ inline int walk(const int16_t* nodes, WindowBits& in) {
 inline float signedPower(const float* pow43, int value, WindowBits& in) {
   if (value == 0) return 0.0f;
   return in.bits(1) ? -pow43[value] : pow43[value];
+}
+
+// v with its sign bit set when `negative` is 1.
+inline float withSign(float v, uint32_t negative) {
+  uint32_t b;
+  std::memcpy(&b, &v, sizeof b);
+  b ^= negative << 31;
+  std::memcpy(&v, &b, sizeof v);
+  return v;
 }
 
 int mapIndex(const L3Granule& g) { return g.blockType == 2 ? (g.mixed ? 2 : 1) : 0; }
@@ -89,27 +107,46 @@ void l3_decode_lines(Layer3State& st, const L3Granule& g, int ch, BitReader& rea
       line = end;
       continue;
     }
-    const int16_t* nodes = tree.nodes.data();
     const int linbits = tree.linbits;
     for (; line < end && line + 1 < kL3Lines; line += 2) {
-      const int v = walk(nodes, in);
+      const int v = walk(tree, in);
+      if (v == 0) continue;  // the lines are zero already
       int x = v >> 4, y = v & 15;
-      if (x == 15 && linbits) x += static_cast<int>(in.bits(linbits));
+      if (!linbits) {
+        // Both sign bits from one peek, without a branch per value.
+        const uint32_t w = in.peek(2);
+        const int nx = x != 0, ny = y != 0;
+        const uint32_t sx = nx & (w >> 1);
+        const uint32_t sy = ny & (w >> (1 - nx));
+        in.skip(nx + ny);
+        xr[map[line]] = withSign(T.pow43[x], sx);
+        xr[map[line + 1]] = withSign(T.pow43[y], sy);
+        continue;
+      }
+      if (x == 15) x += static_cast<int>(in.bits(linbits));
       xr[map[line]] = signedPower(T.pow43, x, in);
-      if (y == 15 && linbits) y += static_cast<int>(in.bits(linbits));
+      if (y == 15) y += static_cast<int>(in.bits(linbits));
       xr[map[line + 1]] = signedPower(T.pow43, y, in);
     }
     line = std::max(line, end);
   }
 
   // Count1 quadruples up to the granule's end; one that ends past it is dropped.
-  const int16_t* quad = T.huff[32 + (g.count1Table & 1)].nodes.data();
+  const L3HuffTree& quad = T.huff[32 + (g.count1Table & 1)];
   while (line < kL3Lines && in.position() < g.endBit) {
     const int v = walk(quad, in);
-    float q[4];
-    for (int i = 0; i < 4; ++i) q[i] = signedPower(T.pow43, (v >> (3 - i)) & 1, in);
+    // One sign bit per non-zero value, in order, read at once.
+    static constexpr int k_ones[16] = {0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4};
+    int left = k_ones[v & 15];
+    const uint32_t signs = left ? in.bits(left) : 0u;
     if (in.position() > g.endBit) break;
-    for (int i = 0; i < 4 && line + i < kL3Lines; ++i) xr[map[line + i]] = q[i];
+    // Zero values store the zero the line holds already.
+    const float values[3] = {0.0f, T.pow43[1], -T.pow43[1]};
+    for (int i = 0; i < 4 && line + i < kL3Lines; ++i) {
+      const int bit = (v >> (3 - i)) & 1;
+      left -= bit;
+      xr[map[line + i]] = values[bit * (1 + static_cast<int>((signs >> left) & 1u))];
+    }
     line = std::min(line + 4, kL3Lines);
   }
   *reader.pos = in.position();

@@ -32,6 +32,25 @@ void emit(const Code* first, const Code* last, int depth, std::vector<int16_t>& 
   emit(mid, last, depth + 1, out);
 }
 
+// For every string of kL3HuffLookupBits bits, where the walk stands after reading at most that
+// many: at a leaf, or at the node it goes on from.
+std::vector<uint32_t> lookupOf(const std::vector<int16_t>& nodes) {
+  std::vector<uint32_t> lookup(1u << kL3HuffLookupBits);
+  for (uint32_t prefix = 0; prefix < lookup.size(); ++prefix) {
+    int p = 0;
+    uint32_t used = 0;
+    while (nodes[p] < 0 && used < kL3HuffLookupBits) {
+      const int d = -nodes[p++];
+      if ((prefix >> (kL3HuffLookupBits - 1 - used)) & 1u) p += d;
+      ++used;
+    }
+    const bool leaf = nodes[p] >= 0;
+    const uint32_t at = static_cast<uint32_t>(leaf ? nodes[p] : p);
+    lookup[prefix] = at << 16 | (leaf ? kL3HuffLeaf : 0u) | used;
+  }
+  return lookup;
+}
+
 }  // namespace
 
 L3HuffTree layer3_build_tree(int table) {
@@ -45,6 +64,7 @@ L3HuffTree layer3_build_tree(int table) {
     return (static_cast<uint64_t>(a.bits) << (32 - a.length)) < (static_cast<uint64_t>(b.bits) << (32 - b.length));
   });
   emit(codes.data(), codes.data() + codes.size(), 0, tree.nodes);
+  tree.lookup = lookupOf(tree.nodes);
   return tree;
 }
 

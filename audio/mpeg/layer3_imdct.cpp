@@ -13,7 +13,10 @@ void l3_imdct_long(const float* in, int blockType, float* overlap, float* out) {
   // Input by input, so each output sums in the same order and the inner loop runs over
   // contiguous outputs.
   float y[kL3CosLongRow] = {};
-  for (int k = 0; k < 18; ++k) {
+  // Trailing zero inputs add nothing.
+  int inputs = 18;
+  while (inputs > 0 && in[inputs - 1] == 0.0f) --inputs;
+  for (int k = 0; k < inputs; ++k) {
     const float v = in[k];
     for (int m = 0; m < kL3CosLongRow; ++m) y[m] += v * T.cosLong[k][m];
   }

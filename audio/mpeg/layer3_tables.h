@@ -15,8 +15,13 @@ constexpr int kL3CosShortRow = 8;
 // A Huffman code as an array walk: a negative entry -d reads one bit and on a 1 skips d entries;
 // the walk then continues with the next entry. A non-negative entry is the leaf: x in bits 4..7
 // and y in bits 0..3 (count1 tables: v, w, x, y in bits 3, 2, 1, 0).
+// `lookup` short-cuts the walk's first kL3HuffLookupBits bits: entry = (leaf value or node to
+// continue from) << 16 | leaf flag 32 | bits used.
+constexpr int kL3HuffLookupBits = 8;
+constexpr uint32_t kL3HuffLeaf = 32;
 struct L3HuffTree {
   std::vector<int16_t> nodes;  // empty: the table codes nothing
+  std::vector<uint32_t> lookup;
   int linbits = 0;
 };
 

@@ -34,7 +34,8 @@ void dct(const float* x, float* out, const float* cf) {
 
 }  // namespace
 
-void synth_dct(const float* x, float* out, int n) {
+// Flattened: the halves' transforms inline into straight code that keeps its values in registers.
+[[gnu::flatten]] void synth_dct(const float* x, float* out, int n) {
   const float* cf = synth_tables().cosFactor;
   if (n == 32) dct<32>(x, out, cf);
   else if (n == 16) dct<16>(x, out, cf);
@@ -61,9 +62,25 @@ void Synthesis::configure(int requested, int streamChannels, int shift, int byte
     upmix_ = streamChannels_ == 1 && requested == 2;
   }
   synthChannels_ = (!downmix_ && !upmix_ && streamChannels_ == 2) ? 2 : 1;
+  layoutWindow();
   matrixOn_ = false;
   gain_ = 1.0f;
   eqOn_ = false;
+}
+
+void Synthesis::layoutWindow() {
+  const SynthTables& t = synth_tables();
+  const float* w = shift_ == 0 ? t.window : shift_ == 1 ? t.half : t.quarter;
+  const int h = 16 >> shift_;
+  std::memset(windowA_, 0, sizeof windowA_);
+  std::memset(windowB_, 0, sizeof windowB_);
+  for (int c = 0; c < 8; ++c) {
+    const int c2 = 2 * c + 1;
+    for (int k = 0; k < 16; ++k) {
+      for (int j = 0; j <= h; ++j) windowA_[c][k][j] = w[32 * j + 16 - c2 + k];
+      for (int j = 1; j < h; ++j) windowB_[c][k][j] = w[32 * j + c2 + 15 - k];
+    }
+  }
 }
 
 void Synthesis::reset() {
@@ -138,49 +155,53 @@ void Synthesis::filter(int ch, const float* x, float* out) {
   const int r = ring_;
   const int p = r & 1;
   const int q = 1 - p;
-  float(*hp)[16] = hist_[ch][p];
-  float(*hq)[16] = hist_[ch][q];
+  float(*hp)[kRows] = hist_[ch][p];
+  float(*hq)[kRows] = hist_[ch][q];
   const int c1 = (r + 1) & 14;
   const int c2 = r | 1;
-  for (int j = 0; j <= h; ++j) hp[j][c1] = X[h - j];
-  for (int j = 0; j < h; ++j) hq[j][c2] = X[h + j];
+  for (int j = 0; j <= h; ++j) hp[c1][j] = X[h - j];
+  for (int j = 0; j < h; ++j) hq[c2][j] = X[h + j];
   if (out == nullptr) return;
-  const SynthTables& t = synth_tables();
-  const float* w = shift_ == 0 ? t.window : shift_ == 1 ? t.half : t.quarter;
-  for (int j = 0; j <= h; ++j) {
-    const float* wj = w + 32 * j + 16 - c2;
-    const float* v = hq[j];
-    float s = 0.0f;
-    for (int k = 0; k < 16; k += 2) s += wj[k] * v[k] - wj[k + 1] * v[k + 1];
-    out[j] = s;
-  }
-  for (int j = 1; j < h; ++j) {
-    const float* wj = w + 32 * j + c2 + 15;
-    const float* v = hq[j];
-    float s = 0.0f;
-    for (int k = 0; k < 16; ++k) s += wj[-k] * v[k];
-    out[2 * h - j] = -s;
-  }
+  // Every row sums over the columns in the same order as a row-by-row loop would.
+  const float(*wa)[kRows] = windowA_[c2 >> 1];
+  const float(*wb)[kRows] = windowB_[c2 >> 1];
+  float a[kRows] = {}, b[kRows] = {};
+  for (int k = 0; k < 16; k += 2)
+    for (int j = 0; j < kRows; ++j) a[j] += wa[k][j] * hq[k][j] - wa[k + 1][j] * hq[k + 1][j];
+  for (int k = 0; k < 16; ++k)
+    for (int j = 0; j < kRows; ++j) b[j] += wb[k][j] * hq[k][j];
+  for (int j = 0; j <= h; ++j) out[j] = a[j];
+  for (int j = 1; j < h; ++j) out[2 * h - j] = -b[j];
 }
 
 template <typename Sample>
 void Synthesis::put(const float* l, const float* r, uint8_t* dest, int n) const {
-  auto one = [&dest](float v) {
-    Sample s;
-    if constexpr (sizeof(Sample) == 2) s = pcm16(v);
-    else s = v;
-    std::memcpy(dest, &s, sizeof s);
-    dest += sizeof s;
+  auto one = [](float v) {
+    if constexpr (sizeof(Sample) == 2) return pcm16(v);
+    else return v;
   };
-  for (int i = 0; i < n; ++i) {
-    if (upmix_) {
-      one(matrixOn_ ? m_[2] * l[i] : l[i]);
-      one(matrixOn_ ? m_[5] * l[i] : l[i]);
-    } else {
-      one(l[i]);
-      if (outChannels_ == 2) one(r[i]);
+  Sample s[64];
+  int count = 0;
+  if (upmix_) {
+    const float ml = matrixOn_ ? m_[2] : 1.0f, mr = matrixOn_ ? m_[5] : 1.0f;
+    for (int i = 0; i < n; ++i) {
+      s[count++] = one(matrixOn_ ? ml * l[i] : l[i]);
+      s[count++] = one(matrixOn_ ? mr * l[i] : l[i]);
     }
+  } else if (outChannels_ == 2) {
+    // Each channel converted in a loop of its own, then interleaved.
+    Sample a[32], b[32];
+    for (int i = 0; i < n; ++i) a[i] = one(l[i]);
+    for (int i = 0; i < n; ++i) b[i] = one(r[i]);
+    for (int i = 0; i < n; ++i) {
+      s[2 * i] = a[i];
+      s[2 * i + 1] = b[i];
+    }
+    count = 2 * n;
+  } else {
+    for (int i = 0; i < n; ++i) s[count++] = one(l[i]);
   }
+  std::memcpy(dest, s, sizeof(Sample) * static_cast<size_t>(count));
 }
 
 int64_t Synthesis::run(SubbandFrame& in, uint8_t* dest) {

@@ -23,10 +23,11 @@ void synth_dct(const float* x, float* out, int n);
 
 // Float to 16-bit: clamped in float first, then truncated toward zero; NaN gives 0.
 inline int16_t pcm16(float v) {
-  if (!(v == v)) return 0;
-  if (v < -32768.0f) v = -32768.0f;
-  if (v > 32767.0f) v = 32767.0f;
-  return static_cast<int16_t>(static_cast<int>(v));
+  // Selects rather than branches, so that loops over samples vectorise.
+  float c = v < -32768.0f ? -32768.0f : v;
+  c = c > 32767.0f ? 32767.0f : c;
+  c = v == v ? c : 0.0f;
+  return static_cast<int16_t>(static_cast<int>(c));
 }
 
 class Synthesis {
@@ -53,6 +54,7 @@ class Synthesis {
  private:
   void mix(float* l, float* r, int n) const;
   void filter(int ch, const float* x, float* out);
+  void layoutWindow();
   template <typename Sample>
   void put(const float* l, const float* r, uint8_t* dest, int n) const;
 
@@ -69,7 +71,12 @@ class Synthesis {
   bool matrixOn_ = false;
   float m_[9] = {};
   int ring_ = 0;
-  float hist_[2][2][17][16] = {};  // [channel][half][row][column]
+  // Rows side by side (17 used, padded for whole vectors), so that the window sums every output
+  // of a slot at once; the window is laid out the same way per odd column.
+  static constexpr int kRows = 20;
+  float hist_[2][2][16][kRows] = {};  // [channel][half][column][row]
+  float windowA_[8][16][kRows] = {};  // [column / 2][k][row]: the first half's outputs
+  float windowB_[8][16][kRows] = {};  // the mirrored second half's
 };
 
 }  // namespace mpa

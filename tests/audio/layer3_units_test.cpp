@@ -30,10 +30,10 @@ std::unique_ptr<Layer3State> stateFor(int rate) {
   return st;
 }
 
-// Walks an array tree by its documented rule over a code word; the leaf, and bits used.
-int walkTree(const std::vector<int16_t>& nodes, uint32_t bits, int length, int* used) {
-  int p = 0;
-  *used = 0;
+// Walks an array tree by its documented rule over a code word, from node `p` with `*used` bits
+// already read; the leaf, and bits used.
+int walkTree(const std::vector<int16_t>& nodes, uint32_t bits, int length, int* used, int p = 0) {
+  if (p == 0) *used = 0;
   while (nodes.at(static_cast<size_t>(p)) < 0) {
     const int skip = -nodes[static_cast<size_t>(p)];
     const int bit = *used < length ? static_cast<int>((bits >> (length - 1 - *used)) & 1u) : 0;
@@ -59,6 +59,18 @@ TEST(MpegUnits, Layer3HuffmanTreesDecodeEveryCodeOfEveryTable) {
       const int leaf = walkTree(tree.nodes, c.bits, c.length, &used);
       EXPECT_EQ(leaf, c.x << 4 | c.y) << "table " << t << " code length " << int(c.length);
       EXPECT_EQ(used, c.length) << t;
+      // The lookup of the code's first bits, whatever bits follow the code, ends at the same leaf.
+      for (const uint32_t after : {0u, ~0u}) {
+        const int shift = kL3HuffLookupBits - c.length;
+        const uint32_t prefix = (shift >= 0 ? c.bits << shift | (after & ((1u << shift) - 1)) : c.bits >> -shift) &
+                                ((1u << kL3HuffLookupBits) - 1);
+        const uint32_t e = tree.lookup.at(prefix);
+        int lookupUsed = static_cast<int>(e & 31u);
+        int lookupLeaf = static_cast<int>(e >> 16);
+        if (!(e & kL3HuffLeaf)) lookupLeaf = walkTree(tree.nodes, c.bits, c.length, &lookupUsed, lookupLeaf);
+        EXPECT_EQ(lookupLeaf, c.x << 4 | c.y) << "table " << t << " code length " << int(c.length);
+        EXPECT_EQ(lookupUsed, c.length) << t;
+      }
     }
   }
   // The shared tables carry the same trees.

@@ -1,7 +1,9 @@
-// mpawrite OUT [--seconds S] [--stereo] [--rate 44100|48000|32000] [--system] [--riff]
+// mpawrite OUT [--seconds S] [--stereo] [--rate 44100|48000|32000] [--bitrate-index N] [--system] [--riff]
 //              [--id3v1] [--id3v2 BYTES] [--junk BYTES]
+//              [--packet BYTES] [--foreign] [--pack-every] [--stuffing N] [--buffer-field]
+//              [--stamps 0|1|2] [--bad-packet K] [--unlisted] [--header-length N]
 // Writes a layer I tune (a 1 kHz-ish tone in sub-band 1, a quieter one in sub-band 5), then
-// wraps it as asked.
+// wraps it as asked. The options after --junk shape the system stream (they imply --system).
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -12,13 +14,16 @@
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: mpawrite OUT [--seconds S] [--stereo] [--rate HZ] [--system] [--riff] "
-                         "[--id3v1] [--id3v2 BYTES] [--junk BYTES]\n");
+    std::fprintf(stderr, "usage: mpawrite OUT [--seconds S] [--stereo] [--rate HZ] [--bitrate-index N] [--system] [--riff] "
+                         "[--id3v1] [--id3v2 BYTES] [--junk BYTES] [--packet BYTES] [--foreign] [--pack-every] "
+                         "[--stuffing N] [--buffer-field] [--stamps 0|1|2] [--bad-packet K] [--unlisted] "
+                         "[--header-length N]\n");
     return 2;
   }
   mpawrite::Layer1Params p;
   double seconds = 2.0;
   bool system = false, riff = false, v1 = false;
+  mpawrite::SystemOptions so;
   long v2 = -1, junkBytes = 0;
   for (int i = 2; i < argc; ++i) {
     const std::string a = argv[i];
@@ -26,11 +31,21 @@ int main(int argc, char** argv) {
     if (a == "--seconds") seconds = std::atof(next), ++i;
     else if (a == "--stereo") p.mode = 0;
     else if (a == "--rate") p.rateIndex = std::atoi(next) == 48000 ? 1 : std::atoi(next) == 32000 ? 2 : 0, ++i;
+    else if (a == "--bitrate-index") p.bitrateIndex = std::atoi(next), ++i;
     else if (a == "--system") system = true;
     else if (a == "--riff") riff = true;
     else if (a == "--id3v1") v1 = true;
     else if (a == "--id3v2") v2 = std::atol(next), ++i;
     else if (a == "--junk") junkBytes = std::atol(next), ++i;
+    else if (a == "--packet") so.packetPayload = std::atoi(next), system = true, ++i;
+    else if (a == "--foreign") so.foreignPackets = system = true;
+    else if (a == "--pack-every") so.packEveryPacket = system = true;
+    else if (a == "--stuffing") so.stuffing = std::atoi(next), system = true, ++i;
+    else if (a == "--buffer-field") so.bufferField = system = true;
+    else if (a == "--stamps") so.timeStamps = std::atoi(next), system = true, ++i;
+    else if (a == "--bad-packet") so.badPacketAt = std::atoi(next), system = true, ++i;
+    else if (a == "--unlisted") so.listAudioInHeader = false, system = true;
+    else if (a == "--header-length") so.shortHeaderLength = std::atoi(next), system = true, ++i;
     else {
       std::fprintf(stderr, "mpawrite: unknown option %s\n", a.c_str());
       return 2;
@@ -54,7 +69,7 @@ int main(int argc, char** argv) {
     const auto frame = mpawrite::layer1_frame(p, s);
     audio.insert(audio.end(), frame.begin(), frame.end());
   }
-  if (system) audio = mpawrite::system_stream(audio);
+  if (system) audio = mpawrite::system_stream(audio, so);
   if (riff) audio = mpawrite::riff_wrap(audio);
   if (v1) audio = mpawrite::id3v1_trailer(audio);
   if (v2 >= 0) audio = mpawrite::id3v2_head(audio, static_cast<uint32_t>(v2));
