@@ -3,8 +3,6 @@
 
 #include "client/common/seam_calls.h"
 
-void scene_draw_chat_bubbles(BITMAP16* /*target*/) { seam_call("scene_draw_chat_bubbles"); }
 void scene_walk_send_next_waypoint() { seam_call("scene_walk_send_next_waypoint"); }
 void scene_update_zoom() { seam_call("scene_update_zoom"); }
 void scene_send_leave_requests() { seam_call("scene_send_leave_requests"); }
-

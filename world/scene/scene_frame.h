@@ -3,6 +3,8 @@
 
 struct BITMAP16;
 
+// Draws every speech bubble and keeps them: speakers followed, overlaps pushed apart, expired
+// ones dropped. The call is recorded too (the game main task's order is checked by it).
 void scene_draw_chat_bubbles(BITMAP16* target);
 // Sends the next waypoint of the player's walk when one is due.
 void scene_walk_send_next_waypoint();
