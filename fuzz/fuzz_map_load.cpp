@@ -5,10 +5,12 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 
 #include "fuzz/fuzz_support.h"
 #include "graphics/bitmap/bitmap16.h"
 #include "jpeg/jcodec.h"
+#include "plat/headless.h"
 #include "world/map/map_cells.h"
 #include "world/map/map_data.h"
 #include "world/map/map_load.h"
@@ -19,8 +21,15 @@ namespace {
 BITMAP16* view = nullptr;
 BITMAP16* work = nullptr;
 
+// What one input may pump: a load shows its messages without waiting, so a few frames at most.
+constexpr uint64_t kDrainsPerInput = 10000;
+
 void setUp() {
-  fuzz_support::installHeadlessGameDir("map");
+  // The frame and fake-time budgets are per input, not for the whole run of inputs.
+  plat::HeadlessOptions o;
+  o.maxDrains = kDrainsPerInput;
+  o.maxFakeMs = std::numeric_limits<uint64_t>::max();
+  fuzz_support::installHeadlessGameDir("map", o);
   jpeg_register_module();
   std::filesystem::create_directories(fuzz_support::gameDir() / "MAP");
   view = bitmap16_create(800, 600);
@@ -44,6 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     x = data[size - 4] | (data[size - 3] << 8);
     y = data[size - 2] | (data[size - 1] << 8);
   }
+  plat::HeadlessPlatform& hp = *plat::headless();
+  hp.options().maxDrains = hp.drains() + kDrainsPerInput;
   fuzz_support::writeGameFile("MAP/FUZZ.MAP", data, size);
   if (map_load_file("MAP\\FUZZ.MAP", x, y) != 0) return 0;
   map_draw_view(view, x - 400, y - 300);
