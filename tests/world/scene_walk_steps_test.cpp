@@ -12,6 +12,7 @@
 namespace {
 
 using scene_test::kNpc;
+using scene_test::kPet;
 using scene_test::kPlayerId;
 
 class MovementSteps : public scene_test::SceneTest {
@@ -131,6 +132,51 @@ TEST_F(MovementSteps, WanderStaysInItsArea) {
   }
   EXPECT_TRUE(moved);
   EXPECT_EQ(scene_wander_step(0), 0) << "players do not wander";
+}
+
+}  // namespace
+
+namespace {
+
+// A pet trails its owner at (ordinal + 2) x 25 pixels behind the owner's direction, appears there
+// at once from 600 pixels away, and stands when it is close enough.
+TEST_F(MovementSteps, FollowOwner) {
+  struct Case {
+    const char* name;
+    int32_t pet_x, pet_y;
+    int32_t expect_x, expect_y;  // -1: walked towards the follow point
+    int32_t result;
+  } cases[] = {
+      {"600 pixels away snaps to the follow point", 1010, 1610, 1010, 1060, 0},
+      {"599 pixels away walks", 1010, 1609, -1, -1, 1},
+      {"inside the box stands", 1030, 1070, 1030, 1070, 0},
+  };
+  for (const Case& c : cases) {
+    scene_clear_chars();
+    blankMap(100, 100, 20, 20);
+    makeGrid();
+    const int32_t owner = addPlayer(1010, 1010);
+    at(owner).direction = 0;  // down in the free-point numbering: the follow point is below
+    const int32_t pet = scene_add_char(record(kPet | 7, "Pet", 3, static_cast<uint16_t>(c.pet_x),
+                                              static_cast<uint16_t>(c.pet_y)));
+    ASSERT_GE(pet, 0) << c.name;
+    at(pet).mode = SCENE_MOVE_FOLLOW;
+    at(pet).owner_id = kPlayerId;
+    at(pet).follower_ordinal = 0;
+    at(pet).moved_time = 0;
+    at(pet).counter_2 = 0;
+    at(pet).look_handle = at(owner).look_handle;  // a drawn look whatever the distance
+    EXPECT_EQ(scene_follow_owner_step(pet), c.result) << c.name;
+    if (c.expect_x >= 0) {
+      EXPECT_EQ(at(pet).x, c.expect_x) << c.name;
+      EXPECT_EQ(at(pet).y, c.expect_y) << c.name;
+    } else {
+      EXPECT_LT(at(pet).y, c.pet_y) << c.name;
+      EXPECT_EQ(at(pet).target_y, 1060) << c.name;
+    }
+  }
+  scene_remove_char(kPlayerId);
+  EXPECT_EQ(scene_follow_owner_step(0), -2) << "owner gone";
 }
 
 }  // namespace

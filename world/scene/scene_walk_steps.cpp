@@ -1,5 +1,5 @@
-// The movement steps of scene characters: server-driven walking and idle wandering. Following an
-// owner stays still until the free-point search it needs is built.
+// The movement steps of scene characters: server-driven walking, idle wandering and following an
+// owner.
 #include "world/scene/scene_walk_steps.h"
 
 #include <cstdlib>
@@ -11,6 +11,7 @@
 #include "world/map/walk_grid.h"
 #include "world/map/walk_search.h"
 #include "world/scene/scene_chars.h"
+#include "world/scene/scene_free_point.h"
 #include "world/scene/walk_direction.h"
 
 namespace {
@@ -19,6 +20,9 @@ SceneStepObserver g_observer = nullptr;
 
 constexpr uint32_t kWalkGateMs = 31, kWanderGateMs = 100;
 constexpr int32_t kJumpAcross = 400, kJumpDown = 300;
+constexpr uint32_t kRetargetMs = 250;
+constexpr int64_t kSnapDistance = 600;
+constexpr int32_t kFollowSpacing = 25, kFollowBoxAcross = 33, kFollowBoxDown = 17;
 
 // The wander state kept in the character's counter.
 enum WANDER_STATE : int32_t { WANDER_IDLE = 0, WANDER_WALKING = 1, WANDER_PAUSING = 2 };
@@ -135,6 +139,38 @@ int32_t wander_step(int32_t index) {
   return -2;
 }
 
+int32_t follow_step(int32_t index) {
+  SCENE_CHAR& c = scene_chars[index];
+  const uint32_t now = plat::tier0::msTime();
+  if (static_cast<int32_t>(now - c.moved_time) < 0) return 0;
+  if (c.look_handle < 0) {
+    c.x = c.target_x;
+    c.y = c.target_y;
+    stop_moving(index);
+    return 0;
+  }
+  const int32_t owner = scene_find_char(c.owner_id);
+  if (owner < 0) return -2;
+  const SCENE_CHAR& o = scene_chars[owner];
+  int32_t px = 0, py = 0;
+  scene_find_free_point_dir(o.x, o.y, (c.follower_ordinal + 2) * kFollowSpacing, o.direction, &px, &py);
+  const int64_t ox = int64_t{o.x} - c.x, oy = int64_t{o.y} - c.y;
+  if (ox * ox + oy * oy >= kSnapDistance * kSnapDistance) {
+    c.x = c.target_x = static_cast<uint16_t>(px);
+    c.y = c.target_y = static_cast<uint16_t>(py);
+    return 0;
+  }
+  if (static_cast<int32_t>(now - static_cast<uint32_t>(c.counter_2)) < 0) return walk_step(index);
+  c.counter_2 = static_cast<int32_t>(now + kRetargetMs);
+  c.target_x = static_cast<uint16_t>(px);
+  c.target_y = static_cast<uint16_t>(py);
+  if (std::abs(px - int32_t{c.x}) < kFollowBoxAcross && std::abs(py - int32_t{c.y}) < kFollowBoxDown) {
+    stop_moving(index);
+    return 0;
+  }
+  return walk_step(index);
+}
+
 }  // namespace
 
 void scene_set_step_observer(SceneStepObserver observer) { g_observer = observer; }
@@ -149,6 +185,9 @@ int32_t scene_wander_step(int32_t index) {
   return seen("scene_wander_step", index, wander_step(index));
 }
 
-int32_t scene_follow_owner_step(int32_t index) { return seen("scene_follow_owner_step", index, -2); }
+int32_t scene_follow_owner_step(int32_t index) {
+  if (index < 0 || index >= scene_chars.count) return seen("scene_follow_owner_step", index, -2);
+  return seen("scene_follow_owner_step", index, follow_step(index));
+}
 
 static const ModuleReset k_reset("scene step observer", [] { g_observer = nullptr; });
