@@ -139,3 +139,28 @@ TEST_F(AmbientSound, SoundOff) {
 
 }  // namespace
 }  // namespace scene_test
+
+namespace scene_test {
+namespace {
+
+// Restarting the sounds near the player clears the playing flag of those within reach only.
+TEST_F(AmbientSound, ResetNearObjects) {
+  struct Case {
+    const char* name;
+    int32_t dx, dy;
+    uint8_t playing_after;
+  } cases[] = {
+      {"on the spot", 0, 0, 0},
+      {"at the reach", 900, 1200, 0},
+      {"one pixel beyond", 900, 1201, 1},
+  };
+  for (const Case& c : cases) {
+    playerAt(c.dx, c.dy);
+    fountain().playing = 1;
+    scene_reset_near_map_objects();
+    EXPECT_EQ(fountain().playing, c.playing_after) << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace scene_test

@@ -87,3 +87,17 @@ void ambient_sounds_update() {
     }
   }
 }
+
+bool scene_obj_in_earshot(const MAP_OBJECT& o) {
+  const int32_t player = scene_player_slot();
+  if (player < 0) return false;
+  const SCENE_CHAR& p = scene_chars[player];
+  const int64_t dx = static_cast<int64_t>(o.x) - p.x, dy = static_cast<int64_t>(o.y) - p.y;
+  return dx * dx + dy * dy <= static_cast<int64_t>(AMBIENT_REACH) * AMBIENT_REACH;
+}
+
+void scene_reset_near_map_objects() {
+  for (MAP_OBJECT& o : map_record.objects) {
+    if (o.kind == MAP_OBJECT_SOUND && scene_obj_in_earshot(o)) o.playing = 0;
+  }
+}

@@ -13,3 +13,10 @@ int32_t ambient_pan(int32_t dx);
 int32_t ambient_distance_volume(int64_t distance);
 // Each object at most every 40 ms: starts, re-levels or stops its sound.
 void ambient_sounds_update();
+
+struct MAP_OBJECT;
+// True when the player is in the scene and within reach of the object.
+bool scene_obj_in_earshot(const MAP_OBJECT& object);
+// Every ambient sound within reach of the player loses its playing flag, so that the next check
+// starts it again.
+void scene_reset_near_map_objects();
